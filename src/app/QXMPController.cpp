@@ -1,0 +1,315 @@
+// The controller's core: launch, session switching, re-activation, files handed over,
+// the own-scheme address command, closing the window and quitting.
+#include "app/QXMPController.h"
+
+#include "app/QXSessionWatcher.h"
+#include "app/QXSettings.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerWindow.h"
+#include "playlist/QXPlaylistModel.h"
+#include "util/QXPathInfo.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QScreen>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QSlider>
+#include <QTableView>
+#include <QTimer>
+
+#include <cstdlib>
+#include <ctime>
+
+static QXMPController *singletonQXMPController = nullptr;
+
+QXMPController::QXMPController()
+{
+    // The first controller made wins.
+    if (!singletonQXMPController)
+        singletonQXMPController = this;
+    // Every way out (the Quit command, a signal, the end of the desktop session) saves alike.
+    if (qApp)
+        connect(qApp, &QCoreApplication::aboutToQuit, this, &QXMPController::runQuitSteps);
+}
+
+QXMPController::~QXMPController()
+{
+    if (singletonQXMPController == this)
+        singletonQXMPController = nullptr;
+    if (playerView)
+        playerView->setMovie(nullptr);
+    currentMovieRepresentation.clear();
+    movieRepresentations.clear();
+    delete playerWindow;
+}
+
+QXMPController *QXMPController::sharedController()
+{
+    return singletonQXMPController;
+}
+
+void QXMPController::beep()
+{
+    ++m_beepCount;
+    QApplication::beep();
+}
+
+void QXMPController::setTargetControl(QAction *item, QAbstractButton *control)
+{
+    if (!item || !control)
+        return;
+    QObject::connect(item, &QAction::triggered, control, [control] { control->click(); });
+}
+
+void QXMPController::applicationDidFinishLaunching()
+{
+    QXSettings &settings = QXSettings::standard();
+
+    // 1. The shuffle draws from random().
+    srandom(unsigned(time(nullptr)));
+
+    // 2. The player interface.
+    if (!loadPlayerInterface(this)) {
+        qCritical("cannot load <Player>");
+        beep();
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        return;
+    }
+
+    // 3.
+    playerHistoryNameField->setText(tr("Playlist"));
+
+    // 4. Menu items act through the controls they mirror.
+    setTargetControl(playlistVisibilityMenuItem, playlistVisibilitySwitch);
+    setTargetControl(clearPlaylistMenuItem, playlistClearButton);
+    setTargetControl(forwardPlaylistMenuItem, playlistForwardButton);
+    setTargetControl(backwardPlaylistMenuItem, playlistBackwardButton);
+    setTargetControl(aspectRatioLockMenuItem, aspectRatioLockSwitch);
+    setTargetControl(playPauseMenuItem, playPauseSwitch);
+    playPauseMenuItem->setText(tr("Play [Space]"));
+
+    // 6.-7.
+    movieRepresentations.clear();
+    restorePlaylist();
+
+    // 8.
+    if (settings.boolForKey(QXKeys::ForgetRotation))
+        settings.tryToRemoveObjectForKey(QXKeys::RotatedMovies);
+
+    // 9.
+    currentMagnificationQuantum = currentMagnification = 1.0f;
+    isPresenting = false;
+    isMuted = false;
+
+    // 10.
+    playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
+
+    // 11.
+    updatePlaylistTableAndMenu();
+
+    // 12.
+    playerView->setControllerVisible(false);
+    playerView->setPreservesAspectRatio(false);
+    playerView->setMessageProvider([this] { return selectionMessage(); });
+    statusField->clear();
+
+    // 13. Locked while "Variable Aspect Ratio" is false.
+    const bool locked = !settings.boolForKey(QXKeys::VariableAspectRatio);
+    aspectRatioLockSwitch->setChecked(locked);
+    aspectRatioLockMenuItem->setChecked(locked);
+    aspectRatioLockSwitch->setToolTip(locked ? tr("Unlock Aspect Ratio") : tr("Lock Aspect Ratio"));
+
+    // 16. Hidden wind buttons leave their room to the time slider.
+    if (!settings.boolForKey(QXKeys::ShowWindButtons)) {
+        timeWindBackwardButton->hide();
+        timeWindForwardButton->hide();
+    }
+
+    // 18. Size the window for the empty view.
+    resizePlayerWindowForSize(QXMovieView::defaultSize());
+
+    // 21.
+    setPlaylistVisible(!settings.boolForKey(QXKeys::HidePlaylist), false, true);
+    updatePlayerWindowMinimumSize();
+
+    // 22.
+    volumeSlider->setValue(qRound(volume() * 1000));
+
+    // 23.
+    updateButtons();
+    updateTimeField(0, 0);
+
+    // 25.
+    if (!openWindowAfterDelay && !settings.boolForKey(QXKeys::DoNotShowWindowOnStartup))
+        showPlayerWindow();
+
+    // 26.
+    installObservers();
+
+    // 27. The display timer runs for the life of the process.
+    auto *timer = new QTimer(this);
+    timer->setInterval(500);
+    connect(timer, &QTimer::timeout, this, [this] { updateTimeDisplay(); });
+    timer->start();
+
+    // 28.
+    playerWindow->setMouseTracking(true);
+    m_launched = true;
+}
+
+void QXMPController::restorePlaylist()
+{
+    QXSettings &settings = QXSettings::standard();
+    if (!settings.boolForKey(QXKeys::DoNotForgetPlaylistOnQuit)) {
+        settings.tryToRemoveObjectForKey(QXKeys::PlaylistMovies);
+        return;
+    }
+    const QJsonValue stored = settings.objectForKey(QXKeys::PlaylistMovies);
+    if (!stored.isArray())
+        return;
+    for (const QJsonValue &v : stored.toArray()) {
+        if (!v.isObject())
+            continue;
+        const QJsonObject o = v.toObject();
+        QXMovieRepresentationRef r;
+        if (o.value(QXKeys::EntryPath).isString())
+            r = QXMovieRepresentation::movieRepresentationWithPath(
+                QXPathInfo::stringByExpandingTildeInPath(o.value(QXKeys::EntryPath).toString()));
+        else if (o.value(QXKeys::EntryURL).isString())
+            r = QXMovieRepresentation::movieRepresentationWithURLString(o.value(QXKeys::EntryURL).toString());
+        if (r)
+            movieRepresentations.append(r);
+    }
+    playlistDidChange();
+}
+
+void QXMPController::installObservers()
+{
+    m_sessionWatcher = new QXSessionWatcher(this);
+    connect(m_sessionWatcher, &QXSessionWatcher::sessionDidResignActive, this, &QXMPController::userSessionDidResign);
+    connect(m_sessionWatcher, &QXSessionWatcher::sessionDidBecomeActive, this,
+            &QXMPController::userSessionDidBecomeActive);
+    connect(QXMovieCenter::shared(), &QXMovieCenter::movieLoadStateDidChange, this,
+            [this](QXMovie *) { movieLoadStateDidChange(); });
+    for (QScreen *screen : QGuiApplication::screens())
+        connect(screen, &QScreen::availableGeometryChanged, this, &QXMPController::applicationDidChangeScreenParameters);
+    connect(qApp, &QGuiApplication::screenAdded, this, &QXMPController::applicationDidChangeScreenParameters);
+    connect(qApp, &QGuiApplication::screenRemoved, this, &QXMPController::applicationDidChangeScreenParameters);
+}
+
+void QXMPController::userSessionDidResign()
+{
+    if (QXSettings::standard().boolForKey(QXKeys::DoNotPauseOnUserSwitch))
+        return;
+    wasPlayingBeforeFastUserSwitch = playerView && playerView->isPlaying();
+    if (wasPlayingBeforeFastUserSwitch)
+        pause();
+}
+
+void QXMPController::userSessionDidBecomeActive()
+{
+    if (QXSettings::standard().boolForKey(QXKeys::DoNotPauseOnUserSwitch))
+        return;
+    if (wasPlayingBeforeFastUserSwitch)
+        play();
+}
+
+void QXMPController::applicationDidChangeScreenParameters()
+{
+    // Presentation follows its screen once it exists; window mode needs nothing.
+}
+
+bool QXMPController::applicationShouldHandleReopen(bool)
+{
+    if (isPresenting)
+        return false;
+    if (QXSettings::standard().boolForKey(QXKeys::DoNotShowWindowOnStartup) && !currentMovieRepresentation)
+        return false;
+    showPlayerWindow();
+    return true;
+}
+
+bool QXMPController::applicationOpenFile(const QString &path)
+{
+    openWindowAfterDelay = true;
+    const QList<QUrl> urls{QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())};
+    QTimer::singleShot(0, this, [this, urls] { openMovies(urls); });
+    return true;
+}
+
+void QXMPController::applicationOpenFiles(const QStringList &paths)
+{
+    openWindowAfterDelay = true;
+    QList<QUrl> urls;
+    for (const QString &p : paths)
+        urls.append(QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath()));
+    QTimer::singleShot(0, this, [this, urls] { openMovies(urls); });
+}
+
+QUrl QXURLHandlerAddress(const QString &text);
+
+void QXMPController::handleURLCommand(const QString &text)
+{
+    const QUrl url = QXURLHandlerAddress(text);
+    if (url.isValid() && !url.isEmpty())
+        openURLs({url});
+}
+
+void QXMPController::applicationShouldTerminate()
+{
+    QXSettings &settings = QXSettings::standard();
+    if (settings.boolForKey(QXKeys::DoNotForgetPlaylistOnQuit)) {
+        QJsonArray stored;
+        for (const QXMovieRepresentationRef &r : std::as_const(movieRepresentations)) {
+            QJsonObject o;
+            const QString p = r->path();
+            if (!p.isEmpty())
+                o.insert(QXKeys::EntryPath, QXPathInfo::stringByAbbreviatingWithTildeInPath(p));
+            else
+                o.insert(QXKeys::EntryURL, r->URLString());
+            stored.append(o);
+        }
+        settings.setObject(stored, QXKeys::PlaylistMovies);
+    } else {
+        settings.tryToRemoveObjectForKey(QXKeys::PlaylistMovies);
+    }
+    if (settings.boolForKey(QXKeys::ForgetRotation))
+        settings.tryToRemoveObjectForKey(QXKeys::RotatedMovies);
+}
+
+void QXMPController::runQuitSteps()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    applicationShouldTerminate();
+}
+
+void QXMPController::terminate()
+{
+    runQuitSteps();
+    QCoreApplication::quit();
+}
+
+bool QXMPController::windowShouldClose(QWidget *window)
+{
+    if (window != playerWindow)
+        return true;
+    QXSettings &settings = QXSettings::standard();
+    const bool forgetOnClose = settings.boolForKey(QXKeys::ForgetPlaylistOnClose);
+    const bool quitOnClose = settings.boolForKey(QXKeys::QuitOnClose);
+    if (forgetOnClose) {
+        if (!movieRepresentations.isEmpty())
+            clearPlaylist();
+    } else if (quitOnClose || !settings.boolForKey(QXKeys::DoNotPauseOnClose)) {
+        pause();
+    }
+    if (quitOnClose)
+        QTimer::singleShot(0, this, &QXMPController::terminate);
+    return true;
+}

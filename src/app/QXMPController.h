@@ -1,0 +1,217 @@
+#pragma once
+// The player's one controller: owns the playlist and the current entry, holds the window
+// state and answers the application, window, menu and control events. Its member functions
+// are defined next to the subsystem each belongs to (app, playlist, player).
+#include "playlist/QXMovieRepresentation.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+#include <QSizeF>
+#include <QStringList>
+#include <QUrl>
+
+class QAction;
+class QScreen;
+class QLabel;
+class QMenu;
+class QAbstractButton;
+class QSlider;
+class QTableView;
+class QWidget;
+class QXMovieView;
+class QXPlayerWindow;
+class QXPlaylistModel;
+class QXSessionWatcher;
+class QXScreenSaverInhibitor;
+
+class QXMPController : public QObject
+{
+    Q_OBJECT
+public:
+    QXMPController();
+    ~QXMPController() override;
+    static QXMPController *sharedController();
+
+    static constexpr int NotFound = 2147483647;
+
+    // --- launch, session switching, termination ---
+    void applicationDidFinishLaunching();
+    void userSessionDidResign();
+    void userSessionDidBecomeActive();
+    void applicationDidChangeScreenParameters();
+    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    bool applicationOpenFile(const QString &path);
+    void applicationOpenFiles(const QStringList &paths);
+    // Saves or forgets the playlist and drops the rotation table as the settings say.
+    void applicationShouldTerminate();
+    bool windowShouldClose(QWidget *window);
+    // The own-scheme address handler: the first eight characters become "http".
+    void handleURLCommand(const QString &text);
+    // Runs the quit steps once, then leaves the event loop.
+    void terminate();
+    // The quit steps, run at most once whichever way the process ends.
+    void runQuitSteps();
+
+    // --- playlist ---
+    bool openMovies(const QList<QUrl> &urls, bool revealPackageContents);
+    void openMovies(const QList<QUrl> &urls);
+    bool openURLs(const QList<QUrl> &urls);
+    bool getPlaylistIndex(int *index, QXMovieRepresentationRef *representation, const QUrl &url) const;
+    int playlistIndexForURL(const QUrl &url) const;
+    void walkPlaylistWithStep(int step);
+    void forwardPlaylist();
+    void backwardPlaylist();
+    void sortPlaylist(int tag);
+    void clearPlaylist();
+    void deleteSelected();
+    void tableViewDeleteObjectAtRow(int row);
+    bool isPlaylistAccessible() const;
+    bool isPlaylistRowAccessible(int *row) const;
+    void updatePlaylistTableAndMenu();
+    void openMovieFromPlaylistMenuItem(QAction *item);
+    void setPlaylistVisible(bool visible, bool animate, bool isInitialSetup);
+    void togglePlaylistVisibility();
+    // The playlist menu is rebuilt when it opens, not on every change.
+    void buildPlaylistMenuIfNeeded();
+    void playlistDoubleClicked(int row);
+    // File > Open...: a file dialog, then openMovies.
+    void openDocument();
+
+    // --- choosing and playback ---
+    bool chooseMovie(const QUrl &url, bool changeSelection, bool startPlaying, bool byContinuing);
+    void chooseNoMovie();
+    void enablePlaybackForCurrentMovie();
+    bool isCurrentMoviePlayable() const;
+    void movieLoadStateDidChange();
+    void movieDidStop();
+    void continueWithMovie(const QUrl &url);
+    void play();
+    void pause();
+    void playPause();
+    QString selectionMessage() const;
+
+    // --- window sizing ---
+    bool isAspectRatioLocked() const;
+    void toggleAspectRatioLock();
+    void setScale(int tag);
+    void increaseScale();
+    void decreaseScale();
+    QSizeF naturalSizeForMagnification(QXMovie *movie, float magnification) const;
+    QSizeF viewSizeForMagnification(float magnification) const;
+    void resizePlayerWindowForSize(const QSizeF &size);
+    void resizePlayerWindowForCurrentMagnification();
+    void updatePlayerWindowMinimumSize();
+    bool playerWindowIsZoomedWithAspectRatioLock(bool locked);
+    void fitPlayerWindowToScreen();
+    void selectCurrentMagnificationMenuItem();
+    void showPlayerWindow();
+    void showPlayerWindowIfNotVisible();
+    QRectF playerWindowZoomFrame(bool locked, bool changeMagnification);
+    // The window's outer frame (decorations included) in bottom-left screen coordinates.
+    QRectF playerWindowFrame() const;
+    void setPlayerWindowFrame(const QRectF &frame);
+    void setPlayerWindowClientRect(const QRect &client);
+    QSizeF playerAreaSize() const;
+    QScreen *playerWindowScreen() const;
+
+    // --- time and volume ---
+    float volume() const;
+    void setVolume(float volume, bool adjustSlider, bool adjustPreference);
+    void changeVolume();
+    void increaseVolume();
+    void decreaseVolume();
+    void mute();
+    int stepInterval() const;
+    void wind(bool forward);
+    void timeSlide(int value);
+    void updateTimeField(qint64 time, qint64 duration);
+    void updateTimeDisplay();
+    bool updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxValue);
+    void setTime(qint64 timeValue, QXMovie *movie);
+
+    // --- control state ---
+    void updateButtons();
+    void updatePlayPauseControls();
+
+    // State fields.
+    QList<QXMovieRepresentationRef> movieRepresentations;
+    QXMovieRepresentationRef currentMovieRepresentation;
+    bool currentMovieHasVideo = false;
+    bool currentMovieIsPlayable = false;
+    bool currentMovieShouldAutoplay = false;
+    bool currentMovieCanRememberState = false;
+    QSizeF lastMovieSize;
+    bool lastMovieWasZoomed = false;
+    float currentMagnification = 1.0f;
+    float currentMagnificationQuantum = 1.0f;
+    bool isPresenting = false;
+    bool isMuted = false;
+    bool openWindowAfterDelay = false;
+    bool wasPlayingBeforeFastUserSwitch = false;
+    bool isStopCallbackInstalled = false;
+
+    // Outlets, connected when the player interface is built.
+    QXPlayerWindow *playerWindow = nullptr;
+    QXMovieView *playerView = nullptr;
+    QWidget *playerContainerView = nullptr;
+    QLabel *statusField = nullptr;
+    QLabel *playerHistoryNameField = nullptr;
+    QTableView *playerHistoryList = nullptr;
+    QXPlaylistModel *playlistModel = nullptr;
+    QAbstractButton *playlistVisibilitySwitch = nullptr;
+    QAbstractButton *playlistClearButton = nullptr;
+    QAbstractButton *playlistBackwardButton = nullptr;
+    QAbstractButton *playlistForwardButton = nullptr;
+    QSlider *volumeSlider = nullptr;
+    QAbstractButton *playPauseSwitch = nullptr;
+    QAbstractButton *aspectRatioLockSwitch = nullptr;
+    QAction *aspectRatioLockMenuItem = nullptr;
+    QSlider *timeSlider = nullptr;
+    QAbstractButton *timeWindBackwardButton = nullptr;
+    QAbstractButton *timeWindForwardButton = nullptr;
+    QLabel *timeField = nullptr;
+    QLabel *timeRemainderField = nullptr;
+    QMenu *playlistMenu = nullptr;
+    QMenu *playlistSortMenu = nullptr;
+    QAction *playlistVisibilityMenuItem = nullptr;
+    QAction *clearPlaylistMenuItem = nullptr;
+    QAction *forwardPlaylistMenuItem = nullptr;
+    QAction *backwardPlaylistMenuItem = nullptr;
+    QAction *playPauseMenuItem = nullptr;
+    QAction *muteMenuItem = nullptr;
+    QAction *playlistMenuItem = nullptr;     // the item holding playlistMenu
+    QAction *playlistSortMenuItem = nullptr; // the item holding playlistSortMenu
+    QList<QAction *> scaleMenuItems;          // tag = 10 × magnification (QAction::data)
+
+    // Test and benchmark hooks.
+    int beepCount() const { return m_beepCount; }
+    void beep();
+    bool hasLaunched() const { return m_launched; }
+    // Where the player interface fails to build, launch logs and quits.
+    static bool loadPlayerInterface(QXMPController *owner);
+
+signals:
+    void playlistChanged();
+    void currentMovieChanged();
+
+private:
+    void restorePlaylist();
+    void rebuildPlaylistIndex();
+    void armStopCallback();
+    void disposeStopCallback();
+    void installObservers();
+    void playlistDidChange();
+    static void setTargetControl(QAction *item, QAbstractButton *control);
+
+    // Address → first playlist index, so a lookup does not walk the list.
+    QHash<QUrl, int> m_playlistIndex;
+    bool m_playlistIndexValid = false;
+    bool m_playlistMenuValid = false;
+    bool m_terminated = false;
+    bool m_launched = false;
+    int m_beepCount = 0;
+    QXSessionWatcher *m_sessionWatcher = nullptr;
+};

@@ -1,0 +1,362 @@
+#include "app/QXSettings.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QVariant>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QXSettings> &standardInstance()
+{
+    static std::unique_ptr<QXSettings> instance;
+    return instance;
+}
+
+qint64 truncated(double d)
+{
+    // Values outside qint64 saturate rather than wrap.
+    if (std::isnan(d))
+        return 0;
+    if (d >= 9223372036854775807.0)
+        return std::numeric_limits<qint64>::max();
+    if (d <= -9223372036854775808.0)
+        return std::numeric_limits<qint64>::min();
+    return static_cast<qint64>(d);
+}
+
+// Text counts as a number only when all of it is one (surrounding blanks allowed), so that a
+// date such as "2024-05-01" is not read as 2024.
+bool parseNumber(const QString &text, double *value, qint64 *integer)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*([+-]?(?:\\d+(\\.\\d*)?|\\.\\d+)([eE][+-]?\\d+)?)\\s*$"));
+    const QRegularExpressionMatch m = number.match(text);
+    if (!m.hasMatch())
+        return false;
+    const QString digits = m.captured(1);
+    *value = digits.toDouble();
+    bool exact = false;
+    if (!m.hasCaptured(2) && !m.hasCaptured(3))
+        *integer = digits.toLongLong(&exact);
+    if (!exact)
+        *integer = truncated(*value);
+    return true;
+}
+
+// The integer value of a stored value, when it has one.
+bool integerValue(const QJsonValue &v, qint64 *out)
+{
+    switch (v.type()) {
+    case QJsonValue::Bool:
+        *out = v.toBool() ? 1 : 0;
+        return true;
+    case QJsonValue::Double: {
+        const QVariant var = v.toVariant();
+        *out = var.typeId() == QMetaType::LongLong ? var.toLongLong() : truncated(v.toDouble());
+        return true;
+    }
+    case QJsonValue::String: {
+        double d;
+        return parseNumber(v.toString(), &d, out);
+    }
+    default:
+        return false;
+    }
+}
+
+bool doubleValue(const QJsonValue &v, double *out)
+{
+    switch (v.type()) {
+    case QJsonValue::Bool:
+        *out = v.toBool() ? 1.0 : 0.0;
+        return true;
+    case QJsonValue::Double:
+        *out = v.toDouble();
+        return true;
+    case QJsonValue::String: {
+        qint64 i;
+        return parseNumber(v.toString(), out, &i);
+    }
+    default:
+        return false;
+    }
+}
+
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
+
+QXSettings &QXSettings::standard()
+{
+    std::unique_ptr<QXSettings> &instance = standardInstance();
+    if (!instance)
+        instance = std::make_unique<QXSettings>(standardFilePath());
+    return *instance;
+}
+
+void QXSettings::resetStandard()
+{
+    standardInstance().reset();
+}
+
+QString QXSettings::standardFilePath()
+{
+    // XDG: an unset, empty or relative XDG_CONFIG_HOME means ~/.config.
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return QDir::cleanPath(base + QStringLiteral("/Vistrel/settings.json"));
+}
+
+QXSettings::QXSettings(const QString &filePath) : m_path(filePath)
+{
+    load();
+}
+
+void QXSettings::load()
+{
+    const QFileInfo info(m_path);
+    if (!info.exists() && !info.isSymLink())
+        return; // First launch: an empty store, nothing to report.
+
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        moveAside(QStringLiteral("cannot be read (%1)").arg(file.errorString()));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        moveAside(QStringLiteral("cannot be read (%1)").arg(file.errorString()));
+        return;
+    }
+    file.close();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        moveAside(QStringLiteral("is not valid JSON (%1 at byte %2)")
+                      .arg(error.errorString())
+                      .arg(error.offset));
+    else if (!doc.isObject())
+        moveAside(QStringLiteral("does not hold a JSON object"));
+    else
+        m_values = doc.object();
+}
+
+void QXSettings::moveAside(const QString &problem)
+{
+    // Renamed, never deleted: the user may want the old values back by hand.
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = m_path + QStringLiteral(".corrupt-") + stamp;
+    QString reason;
+    for (int n = 1; n <= 100; ++n) {
+        const QString target = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
+        const QFileInfo targetInfo(target);
+        if (targetInfo.exists() || targetInfo.isSymLink())
+            continue;
+        QFile file(m_path);
+        if (file.rename(target)) {
+            m_movedAside = target;
+            qWarning().noquote() << QStringLiteral("Vistrel: settings file %1 %2; moved it to %3")
+                                        .arg(nativePath(m_path), problem, nativePath(target));
+            return;
+        }
+        reason = file.errorString();
+        break;
+    }
+    if (reason.isEmpty())
+        reason = QStringLiteral("every name for the old copy is taken");
+    // Writing now would destroy the only copy of the user's settings.
+    m_writeBlocked = true;
+    qWarning().noquote()
+        << QStringLiteral("Vistrel: settings file %1 %2 and cannot be moved aside (%3); "
+                          "changes are kept in memory only")
+               .arg(nativePath(m_path), problem, reason);
+}
+
+bool QXSettings::write()
+{
+    if (m_writeBlocked) {
+        m_unsaved = true;
+        return false; // Already reported at load.
+    }
+    QString error;
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        error = QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
+    } else {
+        // QSaveFile writes a temporary file beside the target, syncs it and renames it over
+        // the target, so the old file stays whole until the new one is complete.
+        QSaveFile file(m_path);
+        const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
+        if (!file.open(QIODevice::WriteOnly))
+            error = file.errorString();
+        else if (file.write(bytes) != bytes.size() || !file.commit())
+            error = file.errorString();
+    }
+    if (error.isEmpty()) {
+        m_unsaved = false;
+        return true;
+    }
+    // One line per run of failures, so a dragged volume slider does not flood the log.
+    if (!m_unsaved)
+        qWarning().noquote() << QStringLiteral("Vistrel: cannot write settings to %1 (%2); "
+                                               "changes are kept in memory")
+                                    .arg(nativePath(m_path), error);
+    m_unsaved = true;
+    return false;
+}
+
+bool QXSettings::put(const QString &key, const QJsonValue &value)
+{
+    const auto it = m_values.constFind(key);
+    if (value.isUndefined()) {
+        if (it == m_values.constEnd())
+            return m_unsaved ? write() : true;
+        m_values.remove(key);
+        return write();
+    }
+    if (it != m_values.constEnd() && it.value() == value && it.value().type() == value.type()
+        && !m_unsaved)
+        return true;
+    m_values.insert(key, value);
+    return write();
+}
+
+bool QXSettings::hasKey(const QString &key) const
+{
+    return m_values.contains(key);
+}
+
+bool QXSettings::boolForKey(const QString &key) const
+{
+    const QJsonValue v = m_values.value(key);
+    if (v.isBool())
+        return v.toBool();
+    if (v.isString()) {
+        const QString text = v.toString().trimmed();
+        if (text.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0
+            || text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    qint64 i = 0;
+    return integerValue(v, &i) && i != 0;
+}
+
+qint64 QXSettings::integerForKey(const QString &key) const
+{
+    qint64 i = 0;
+    return integerValue(m_values.value(key), &i) ? i : 0;
+}
+
+double QXSettings::doubleForKey(const QString &key) const
+{
+    double d = 0.0;
+    return doubleValue(m_values.value(key), &d) ? d : 0.0;
+}
+
+QJsonValue QXSettings::objectForKey(const QString &key) const
+{
+    return m_values.value(key);
+}
+
+bool QXSettings::setBool(bool value, const QString &key)
+{
+    return put(key, QJsonValue(value));
+}
+
+bool QXSettings::setInteger(qint64 value, const QString &key)
+{
+    return put(key, QJsonValue(value));
+}
+
+bool QXSettings::setFloat(double value, const QString &key)
+{
+    // JSON has no NaN or infinity and would store null; hold null in memory too, so reading
+    // before and after a relaunch agrees.
+    return put(key, std::isfinite(value) ? QJsonValue(value) : QJsonValue(QJsonValue::Null));
+}
+
+bool QXSettings::setObject(const QJsonValue &value, const QString &key)
+{
+    return put(key, value);
+}
+
+bool QXSettings::removeObjectForKey(const QString &key)
+{
+    return put(key, QJsonValue(QJsonValue::Undefined));
+}
+
+void QXSettings::tryToRemoveObjectForKey(const QString &key)
+{
+    if (hasKey(key))
+        removeObjectForKey(key);
+}
+
+void QXSettings::setColor(const QColor &color, const QString &key)
+{
+    if (color.isValid())
+        put(key, color.name(QColor::HexArgb));
+}
+
+QColor QXSettings::colorForKey(const QString &key) const
+{
+    const QJsonValue v = m_values.value(key);
+    return v.isString() ? QColor::fromString(v.toString()) : QColor();
+}
+
+int QXStepInterval(const QXSettings &settings)
+{
+    const qint64 v = settings.integerForKey(QXKeys::StepInterval);
+    if (v < 1)
+        return 10;
+    return v > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : int(v);
+}
+
+double QXControlInterval(const QXSettings &settings)
+{
+    const double v = settings.doubleForKey(QXKeys::ControlInterval);
+    return v >= 1.0 ? v : 5.0; // NaN fails the test too.
+}
+
+float QXVolume(const QXSettings &settings)
+{
+    const QJsonValue stored = settings.objectForKey(QXKeys::Volume);
+    if (stored.isUndefined())
+        return 1.0f;
+    double d = std::numeric_limits<double>::quiet_NaN();
+    doubleValue(stored, &d); // A value that is no number at all counts as NaN.
+    const float v = float(d);
+    if (std::isnan(v) || v >= 1.0f)
+        return 1.0f;
+    return v > 0.0f ? v : 0.0f;
+}
+
+void QXDictSetInteger(QJsonObject &dict, qint64 value, const QString &key)
+{
+    dict.insert(key, QJsonValue(value));
+}
+
+void QXDictTryToRemoveObjectForKey(QJsonObject &dict, const QString &key)
+{
+    if (dict.contains(key))
+        dict.remove(key);
+}
+
+qint64 QXDictIntegerForKey(const QJsonObject &dict, const QString &key)
+{
+    qint64 i = 0;
+    return integerValue(dict.value(key), &i) ? i : 0;
+}

@@ -1,0 +1,115 @@
+#pragma once
+// The per-user settings store: one JSON object in $XDG_CONFIG_HOME/Vistrel/settings.json,
+// rewritten atomically on every change so a crash never leaves a half-written file.
+#include <QColor>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
+namespace QXKeys {
+inline const QString DoNotForgetPlaylistOnQuit = QStringLiteral("Do Not Forget Playlist On Quit");
+inline const QString ForgetPlaylistOnOpen = QStringLiteral("Forget Playlist On Open");
+inline const QString ForgetPlaylistOnClose = QStringLiteral("Forget Playlist On Close");
+inline const QString PlaylistMovies = QStringLiteral("Playlist Movies");
+inline const QString ForgetRotation = QStringLiteral("Forget Rotation");
+inline const QString RotatedMovies = QStringLiteral("Rotated Movies");
+inline const QString RotateCounterclockwise = QStringLiteral("Rotate Counterclockwise");
+inline const QString DoNotPlayOnOpen = QStringLiteral("Do Not Play On Open");
+inline const QString DoNotPlayOnPresent = QStringLiteral("Do Not Play On Present");
+inline const QString PauseOnWindow = QStringLiteral("Pause On Window");
+inline const QString DoNotPauseOnClose = QStringLiteral("Do Not Pause On Close");
+inline const QString QuitOnClose = QStringLiteral("Quit On Close");
+inline const QString DoNotPauseOnUserSwitch = QStringLiteral("Do Not Pause On User Switch");
+inline const QString DoNotShowWindowOnStartup = QStringLiteral("Do Not Show Window On Startup");
+inline const QString PlayerHasBeenCentered = QStringLiteral("Player Has Been Centered");
+inline const QString HidePlaylist = QStringLiteral("Hide Playlist");
+inline const QString VariableAspectRatio = QStringLiteral("Variable Aspect Ratio");
+inline const QString OverlayControlsInWindowMode = QStringLiteral("Overlay Controls In Window Mode");
+inline const QString ShowWindButtons = QStringLiteral("Show Wind Buttons");
+inline const QString HideFileExtensions = QStringLiteral("Hide File Extensions");
+inline const QString PresentationMode = QStringLiteral("Presentation Mode");
+inline const QString StepInterval = QStringLiteral("Step Interval");
+inline const QString ControlInterval = QStringLiteral("Control Interval");
+inline const QString Volume = QStringLiteral("Volume");
+inline const QString DividerWidthFormat = QStringLiteral("QXTarvelShiftButton Left Width %1");
+inline const QString PlaylistDividerName = QStringLiteral("PlaylistDivider");
+inline const QString UpdateCheckAtStartup = QStringLiteral("QXRWUpdateCheckerCheckAtStartup");
+inline const QString UpdateLastCheckDate = QStringLiteral("QXRWUpdateCheckerLastCheckDate");
+inline const QString UpdateStatus = QStringLiteral("QXRWUpdateCheckerStatus");
+inline const QString UpdateStatusDate = QStringLiteral("QXRWUpdateCheckerStatusDate");
+inline const QString UpdateStatusVersion = QStringLiteral("QXRWUpdateCheckerStatusVersion");
+inline const QString UpdateStatusColor = QStringLiteral("QXRWUpdateCheckerStatusColor");
+// Keys of one stored playlist entry.
+inline const QString EntryPath = QStringLiteral("Path");
+inline const QString EntryURL = QStringLiteral("URL");
+} // namespace QXKeys
+
+class QXSettings
+{
+public:
+    // The user's store, loaded on first use from standardFilePath().
+    static QXSettings &standard();
+    // Drops the loaded standard store so the next standard() reads the file again (tests).
+    static void resetStandard();
+    // $XDG_CONFIG_HOME/Vistrel/settings.json, or ~/.config/Vistrel/settings.json.
+    static QString standardFilePath();
+
+    // Loads the file. A file that cannot be read or parsed as a JSON object is renamed aside
+    // (never deleted) and the store starts empty; a line on stderr says where it went.
+    // A file that can be neither read nor moved aside is never written over: changes then
+    // stay in memory and every setter answers false.
+    explicit QXSettings(const QString &filePath);
+
+    QString filePath() const { return m_path; }
+    // Where a corrupt file was moved at load, or empty.
+    QString movedAsidePath() const { return m_movedAside; }
+
+    bool hasKey(const QString &key) const;
+    // Absent or unconvertible values read as false / 0 / an undefined value.
+    bool boolForKey(const QString &key) const;
+    qint64 integerForKey(const QString &key) const;
+    double doubleForKey(const QString &key) const;
+    QJsonValue objectForKey(const QString &key) const;
+
+    // Each setter writes the file at once; false when the write failed (the value is still
+    // held in memory and written with the next change).
+    bool setBool(bool value, const QString &key);
+    bool setInteger(qint64 value, const QString &key);
+    bool setFloat(double value, const QString &key);
+    bool setObject(const QJsonValue &value, const QString &key);
+    bool removeObjectForKey(const QString &key);
+    // Removes the key only if a value is present; no write otherwise.
+    void tryToRemoveObjectForKey(const QString &key);
+
+    // Colours are kept as portable text ("#aarrggbb"); an invalid colour leaves the key as is.
+    void setColor(const QColor &color, const QString &key);
+    // An invalid QColor when absent or unreadable.
+    QColor colorForKey(const QString &key) const;
+
+    QJsonObject toJson() const { return m_values; }
+
+private:
+    bool write();
+    void load();
+    void moveAside(const QString &problem);
+    bool put(const QString &key, const QJsonValue &value);
+
+    QString m_path;
+    QString m_movedAside;
+    QJsonObject m_values;
+    // A file we could neither read nor move aside: never written over, changes stay in memory.
+    bool m_writeBlocked = false;
+    // The last write failed; the next call writes even if its value is unchanged.
+    bool m_unsaved = false;
+};
+
+// Readers with the fallbacks every caller shares.
+int QXStepInterval(const QXSettings &settings);    // below 1 or absent: 10
+double QXControlInterval(const QXSettings &settings); // below 1 or absent: 5.0
+float QXVolume(const QXSettings &settings);        // absent: 1.0; clamped to 0.0 ... 1.0
+
+// Dictionary helpers for the rotation table.
+void QXDictSetInteger(QJsonObject &dict, qint64 value, const QString &key);
+void QXDictTryToRemoveObjectForKey(QJsonObject &dict, const QString &key);
+// The value's integer value when it has one (numbers, numeric text, booleans), else 0.
+qint64 QXDictIntegerForKey(const QJsonObject &dict, const QString &key);

@@ -1,0 +1,17 @@
+#include <QString>
+#include <QUrl>
+
+// The own scheme "vistrelx" is eight characters, so replacing the first eight with "http"
+// turns vistrelx://host/movie.mp4 into http://host/movie.mp4 (and vistrelxs:// into https://).
+// Text shorter than eight characters, or that makes no address, gives an empty address.
+QUrl QXURLHandlerAddress(const QString &text)
+{
+    if (text.size() < 8)
+        return {};
+    QString rewritten = text;
+    rewritten.replace(0, 8, QStringLiteral("http"));
+    const QUrl url(rewritten, QUrl::StrictMode);
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
+        return {};
+    return url;
+}

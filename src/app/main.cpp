@@ -1,0 +1,106 @@
+// vistrel: the movie player's entry point. Parses the arguments, hands them to a running
+// player when there is one, otherwise launches the controller.
+#include "app/QXLaunchArguments.h"
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "app/QXSingleInstance.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QUrl>
+
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+static int signalPipe[2] = {-1, -1};
+
+static void onSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] ssize_t n = write(signalPipe[1], &c, 1);
+}
+
+// SIGTERM, SIGINT and SIGHUP quit through the same steps as the Quit command.
+static void installSignalHandlers(QXMPController *controller)
+{
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, controller);
+    QObject::connect(notifier, &QSocketNotifier::activated, controller, [controller, notifier] {
+        char c;
+        [[maybe_unused]] ssize_t n = read(signalPipe[0], &c, 1);
+        notifier->setEnabled(false);
+        controller->terminate();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+}
+
+static void deliver(QXMPController *c, const QXLaunchArguments &a)
+{
+    if (!a.files.isEmpty())
+        c->applicationOpenFiles(a.files);
+    for (const QString &own : a.ownAddresses)
+        QTimer::singleShot(0, c, [c, own] { c->handleURLCommand(own); });
+    for (const QString &web : a.webAddresses)
+        QTimer::singleShot(0, c, [c, web] { c->openURLs({QUrl(web)}); });
+}
+
+int main(int argc, char *argv[])
+{
+    QStringList rawArgs;
+    for (int i = 1; i < argc; ++i)
+        rawArgs.append(QString::fromLocal8Bit(argv[i]));
+    const QXLaunchArguments args = QXParseLaunchArguments(rawArgs, QDir::currentPath());
+    if (args.help) {
+        fputs(qPrintable(QXUsageText()), stdout);
+        return 0;
+    }
+    if (args.version) {
+        printf("%s\n", VISTREL_VERSION);
+        return 0;
+    }
+    if (!args.error.isEmpty()) {
+        fprintf(stderr, "vistrel: unknown option %s\n\n%s", qPrintable(args.error), qPrintable(QXUsageText()));
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vistrel"));
+    QApplication::setApplicationVersion(QStringLiteral(VISTREL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("vistrel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    // QApplication resets the locale; the engine needs C numbers.
+    setlocale(LC_NUMERIC, "C");
+
+    if (QXSingleInstance::handOver(args.toMessage(), 1500))
+        return 0;
+    QXSingleInstance instance;
+    if (!instance.listen() && QXSingleInstance::handOver(args.toMessage(), 1500))
+        return 0;
+
+    QXMPController controller;
+    installSignalHandlers(&controller);
+    QObject::connect(&instance, &QXSingleInstance::messageReceived, &controller, [&controller](const QByteArray &m) {
+        const QXLaunchArguments a = QXLaunchArguments::fromMessage(m);
+        if (a.isEmpty())
+            controller.applicationShouldHandleReopen(true);
+        else
+            deliver(&controller, a);
+    });
+    deliver(&controller, args);
+    controller.applicationDidFinishLaunching();
+    if (!controller.hasLaunched())
+        return 1;
+    return app.exec();
+}

@@ -1,0 +1,235 @@
+#include "QXMovie.h"
+
+#include "QXMovieEngine.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+
+QXTime QXTime::fromSeconds(double seconds, qint32 scale)
+{
+    QXTime t;
+    t.timeScale = scale > 0 ? scale : 1000;
+    t.timeValue = std::isfinite(seconds) ? std::llround(seconds * t.timeScale) : 0;
+    return t;
+}
+
+QXTime QXTime::indefinite()
+{
+    QXTime t;
+    t.flags = IndefiniteFlag;
+    return t;
+}
+
+QXMovie::QXMovie(const QUrl &url, const QXMovieProbe &probe, QObject *parent)
+    : QObject(parent), m_url(url), m_probe(probe)
+{
+    // A local file that probed fine plays at once; a stream is playable once mpv says so.
+    m_loadState = url.isLocalFile() ? QXMovieLoadStateComplete : QXMovieLoadStateLoading;
+}
+
+QXMovie::~QXMovie()
+{
+    if (QXMovieEngine *engine = attachedEngine())
+        engine->attach(nullptr);
+}
+
+QXMovie *QXMovie::movieWithFile(const QString &path, QObject *parent)
+{
+    const QXMovieProbe probe = QXProbeMovieFile(path);
+    if (!probe.canOpen)
+        return nullptr;
+    return new QXMovie(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()), probe, parent);
+}
+
+QXMovie *QXMovie::movieWithURL(const QUrl &url, QObject *parent)
+{
+    if (!url.isValid())
+        return nullptr;
+    if (url.isLocalFile())
+        return movieWithFile(url.toLocalFile(), parent);
+    const QXMovieProbe probe = QXProbeMovieURL(url);
+    if (!probe.canOpen)
+        return nullptr;
+    return new QXMovie(url, probe, parent);
+}
+
+QXMovieEngine *QXMovie::attachedEngine() const
+{
+    QXMovieEngine *engine = QXMovieEngine::existing();
+    return engine && engine->attachedMovie() == this ? engine : nullptr;
+}
+
+bool QXMovie::isAttached() const
+{
+    return attachedEngine() != nullptr;
+}
+
+void QXMovie::changeLoadState(long state)
+{
+    if (state == m_loadState)
+        return;
+    m_loadState = state;
+    emit loadStateDidChange();
+    emit QXMovieCenter::shared()->movieLoadStateDidChange(this);
+}
+
+bool QXMovie::hasVideo() const
+{
+    return m_probe.hasVideo;
+}
+
+QSizeF QXMovie::naturalSize() const
+{
+    return m_probe.naturalSize;
+}
+
+long QXMovie::loadState() const
+{
+    return m_loadState;
+}
+
+void QXMovie::play()
+{
+    m_wantsPlay = true;
+    // Playing a movie that stands at its end starts it again.
+    const bool restart = m_atEnd;
+    if (restart) {
+        m_atEnd = false;
+        m_position = 0;
+    }
+    QXMovieEngine *engine = attachedEngine();
+    if (!engine)
+        return;
+    if (!engine->hasFile() || (restart && !engine->isFileLoaded())) {
+        engine->loadAttached();
+        return;
+    }
+    if (restart)
+        engine->seekAttached(0);
+    engine->setFlag("pause", false);
+}
+
+void QXMovie::stop()
+{
+    m_wantsPlay = false;
+    if (QXMovieEngine *engine = attachedEngine())
+        engine->setFlag("pause", true);
+}
+
+float QXMovie::rate() const
+{
+    const QXMovieEngine *engine = attachedEngine();
+    return engine && engine->hasFile() && m_wantsPlay && !m_atEnd ? 1.0f : 0.0f;
+}
+
+QXTime QXMovie::currentTime() const
+{
+    if (m_atEnd && !m_probe.isIndefinite && m_probe.duration > 0)
+        return QXTime::fromSeconds(m_probe.duration);
+    if (const QXMovieEngine *engine = attachedEngine(); engine && engine->isFileLoaded()) {
+        double t = 0;
+        if (engine->readDouble("time-pos", &t))
+            return QXTime::fromSeconds(qMax(0.0, t));
+    }
+    return QXTime::fromSeconds(m_position);
+}
+
+void QXMovie::setCurrentTime(const QXTime &time)
+{
+    double seconds = time.isIndefinite() ? 0.0 : time.seconds();
+    if (!std::isfinite(seconds) || seconds < 0)
+        seconds = 0;
+    if (!m_probe.isIndefinite && m_probe.duration > 0)
+        seconds = qMin(seconds, m_probe.duration);
+    m_position = seconds;
+    m_atEnd = false;
+    QXMovieEngine *engine = attachedEngine();
+    if (!engine)
+        return;
+    if (engine->isFileLoaded())
+        engine->seekAttached(seconds);
+    else
+        engine->loadAttached();   // not open yet, or ended: open at the new position
+}
+
+QXTime QXMovie::duration() const
+{
+    if (m_probe.isIndefinite || m_probe.duration < 0)
+        return QXTime::indefinite();
+    return QXTime::fromSeconds(m_probe.duration);
+}
+
+void QXMovie::stepForward()
+{
+    QXMovieEngine *engine = attachedEngine();
+    if (!engine || !engine->isFileLoaded() || m_atEnd)
+        return;
+    m_wantsPlay = false;   // mpv pauses after the step
+    engine->command({"frame-step"});
+}
+
+void QXMovie::stepBackward()
+{
+    QXMovieEngine *engine = attachedEngine();
+    if (!engine || !engine->isFileLoaded())
+        return;
+    m_wantsPlay = false;
+    m_atEnd = false;
+    engine->command({"frame-back-step"});
+}
+
+float QXMovie::volume() const
+{
+    return m_volume;
+}
+
+void QXMovie::setVolume(float volume)
+{
+    if (!std::isfinite(volume))
+        volume = 0;
+    m_volume = qBound(0.0f, volume, 1.0f);
+    if (QXMovieEngine *engine = attachedEngine())
+        engine->setDouble("volume", double(m_volume) * 100.0);
+}
+
+double QXMovie::maxLoadedTime() const
+{
+    if (m_url.isLocalFile())
+        return qMax(0.0, m_probe.duration);
+    if (const QXMovieEngine *engine = attachedEngine(); engine && engine->isFileLoaded()) {
+        double loaded = 0;
+        if (engine->readDouble("demuxer-cache-time", &loaded))
+            return loaded;
+    }
+    return m_loadedTime;
+}
+
+void QXMovie::setAngle(int degrees)
+{
+    const int angle = ((degrees % 360) + 360) % 360;
+    if (angle == m_angle)
+        return;
+    m_angle = angle;
+    if (QXMovieEngine *engine = attachedEngine())
+        engine->setInt("video-rotate", angle);
+}
+
+bool QXMovie::armStopCallback(std::function<void()> callback)
+{
+    if (!callback)
+        return false;
+    m_stopCallback = std::move(callback);
+    return true;
+}
+
+void QXMovie::disposeStopCallback()
+{
+    m_stopCallback = nullptr;
+}
+
+QXMovieCenter *QXMovieCenter::shared()
+{
+    static QXMovieCenter *singletonCenter = new QXMovieCenter;
+    return singletonCenter;
+}

@@ -1,0 +1,133 @@
+#pragma once
+// A movie as the rest of the player sees it. Attributes come from a fast synchronous probe
+// (libavformat) when the movie is made; playback runs on the shared mpv player
+// (QXMovieEngine), which only the movie shown in the view is attached to. A movie that is
+// not attached keeps its position, rate wish, volume and angle and hands them to the player
+// when it is attached again, so any number of playlist entries cost no decoder each.
+#include <QObject>
+#include <QSizeF>
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+// A time as count + units per second; flag 1 marks an indefinite time (a live stream).
+struct QXTime
+{
+    qint64 timeValue = 0;
+    qint32 timeScale = 1000;
+    qint32 flags = 0;
+
+    static constexpr qint32 IndefiniteFlag = 1;
+    bool isIndefinite() const { return flags & IndefiniteFlag; }
+    double seconds() const { return timeScale > 0 ? double(timeValue) / timeScale : 0.0; }
+    static QXTime fromSeconds(double seconds, qint32 scale = 1000);
+    static QXTime indefinite();
+};
+
+// What a probe tells before playback.
+struct QXMovieProbe
+{
+    bool canOpen = false;
+    bool hasVideo = false;
+    bool hasAudio = false;
+    QSizeF naturalSize;          // display size, aspect-corrected; empty without video
+    double duration = -1.0;      // seconds; below 0 when unknown or indefinite
+    bool isIndefinite = false;   // a live stream
+};
+
+// Content probe of a local file: opens the container, reads stream headers, never decodes
+// frames. Images, text and unknown data answer canOpen = false.
+QXMovieProbe QXProbeMovieFile(const QString &path);
+// The same for a web address, with a time-out so a dead server cannot hang the caller.
+QXMovieProbe QXProbeMovieURL(const QUrl &url, int timeoutMs = 5000);
+
+// Load states, in the engine's long-integer scale; playable is 10000 and above.
+enum QXMovieLoadState : long {
+    QXMovieLoadStateError = -1,
+    QXMovieLoadStateLoading = 1000,
+    QXMovieLoadStateLoaded = 2000,
+    QXMovieLoadStatePlayable = 10000,
+    QXMovieLoadStatePlaythroughOK = 20000,
+    QXMovieLoadStateComplete = 100000,
+};
+
+class QXMovieEngine;
+
+class QXMovie : public QObject
+{
+    Q_OBJECT
+public:
+    static bool canInitWithFile(const QString &path);
+    static bool canInitWithURL(const QUrl &url);
+    // A new movie, or nullptr when the address cannot be opened (file or web address).
+    static QXMovie *movieWithURL(const QUrl &url, QObject *parent = nullptr);
+    static QXMovie *movieWithFile(const QString &path, QObject *parent = nullptr);
+    ~QXMovie() override;
+
+    QUrl url() const { return m_url; }
+
+    // Attributes.
+    bool hasVideo() const;
+    QSizeF naturalSize() const;      // unrotated display size
+    long loadState() const;
+
+    // Playback; callable attached or not.
+    void play();
+    void stop();                     // rate 0
+    float rate() const;              // non-zero while playing
+    bool isPlaying() const { return rate() != 0.0f; }
+    QXTime currentTime() const;
+    void setCurrentTime(const QXTime &time);
+    QXTime duration() const;         // indefinite for a live stream
+    void stepForward();
+    void stepBackward();
+    float volume() const;            // 0.0 ... 1.0
+    void setVolume(float volume);
+    // How far a stream has loaded, in seconds of movie time; the duration for a local file.
+    double maxLoadedTime() const;
+
+    // Rotation in whole degrees, 0 ... 359 (applied as the picture's rotation).
+    int angle() const { return m_angle; }
+    void setAngle(int degrees);
+
+    // One-shot end-of-movie callback: fires once when playback reaches the end while playing
+    // forward, then is gone until armed again. False (and nothing armed) when it cannot be
+    // armed.
+    bool armStopCallback(std::function<void()> callback);
+    void disposeStopCallback();
+    bool isStopCallbackArmed() const { return bool(m_stopCallback); }
+
+    bool isAttached() const;
+
+signals:
+    // Posted as the movie loads (also via QXMovieCenter for "any movie").
+    void loadStateDidChange();
+
+private:
+    explicit QXMovie(const QUrl &url, const QXMovieProbe &probe, QObject *parent);
+    friend class QXMovieEngine;
+    // The player when this movie is the one attached to it, else nullptr.
+    QXMovieEngine *attachedEngine() const;
+    void changeLoadState(long state);
+
+    QUrl m_url;
+    QXMovieProbe m_probe;
+    long m_loadState = QXMovieLoadStateLoading;
+    double m_position = 0.0;         // kept while detached
+    bool m_wantsPlay = false;
+    float m_volume = 1.0f;
+    int m_angle = 0;
+    bool m_atEnd = false;
+    double m_loadedTime = 0.0;       // a stream's loaded extent, kept while detached
+    std::function<void()> m_stopCallback;
+};
+
+// Posts the load-state change of any movie, for observers that watch them all.
+class QXMovieCenter : public QObject
+{
+    Q_OBJECT
+public:
+    static QXMovieCenter *shared();
+signals:
+    void movieLoadStateDidChange(QXMovie *movie);
+};

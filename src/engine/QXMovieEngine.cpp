@@ -1,0 +1,481 @@
+#include "QXMovieEngine.h"
+
+#include "QXMovie.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QThread>
+#include <QVarLengthArray>
+#include <QtDebug>
+
+#include <mpv/client.h>
+
+#include <clocale>
+
+namespace {
+
+QXMovieEngine *s_engine = nullptr;
+bool s_shutDown = false;
+int s_liveHandles = 0;
+
+enum ObservedProperty : quint64 {
+    PropEofReached = 1,
+    PropDuration,
+    PropCacheTime,
+    PropVoConfigured,
+    PropDWidth,
+    PropDHeight,
+};
+
+void setOption(mpv_handle *mpv, const char *name, const QByteArray &value)
+{
+    mpv_set_option_string(mpv, name, value.constData());
+}
+
+// Seconds with a decimal point whatever the locale (mpv parses numbers the C way).
+QByteArray secondsText(double seconds)
+{
+    return QByteArray::number(seconds, 'f', 3);
+}
+
+} // namespace
+
+QXMovieEngine *QXMovieEngine::shared()
+{
+    if (s_engine)
+        return s_engine->m_mpv ? s_engine : nullptr;
+    QCoreApplication *app = QCoreApplication::instance();
+    if (s_shutDown || !app || QThread::currentThread() != app->thread())
+        return nullptr;
+    auto *engine = new QXMovieEngine;
+    if (!engine->start()) {
+        delete engine;
+        return nullptr;
+    }
+    s_engine = engine;
+    QObject::connect(app, &QCoreApplication::aboutToQuit, engine, &QXMovieEngine::shutdown);
+    // Also when the application object goes away without a running event loop (tests).
+    qAddPostRoutine([] {
+        if (s_engine)
+            s_engine->shutdown();
+    });
+    return engine;
+}
+
+QXMovieEngine *QXMovieEngine::existing()
+{
+    return s_engine && s_engine->m_mpv ? s_engine : nullptr;
+}
+
+int QXMovieEngine::liveHandleCount()
+{
+    return s_liveHandles;
+}
+
+QXMovieEngine::QXMovieEngine() = default;
+
+QXMovieEngine::~QXMovieEngine()
+{
+    shutdown();
+}
+
+bool QXMovieEngine::start()
+{
+    // QApplication sets the locale from the environment; mpv refuses to run unless numbers
+    // are written the C way.
+    std::setlocale(LC_NUMERIC, "C");
+    m_mpv = mpv_create();
+    if (!m_mpv)
+        return false;
+    ++s_liveHandles;
+
+    QByteArray vo = qgetenv("VISTREL_VO");
+    if (vo.isEmpty())
+        vo = "libmpv";
+    m_usesRenderApi = vo == "libmpv";
+    // libmpv's output fails (and ends a file without sound) while no render context exists,
+    // so pictures go to the null output until the view has made one.
+    m_currentVo = m_usesRenderApi ? QByteArray("null") : vo;
+    setOption(m_mpv, "vo", m_currentVo);
+    const QByteArray ao = qgetenv("VISTREL_AO");
+    if (!ao.isEmpty())
+        setOption(m_mpv, "ao", ao);
+
+    setOption(m_mpv, "config", "no");
+    setOption(m_mpv, "terminal", "no");
+    setOption(m_mpv, "idle", "yes");
+    setOption(m_mpv, "keep-open", "yes");           // stay on the last frame at the end
+    setOption(m_mpv, "audio-fallback-to-null", "yes");
+    setOption(m_mpv, "hwdec", "no");
+    setOption(m_mpv, "input-default-bindings", "no");
+    setOption(m_mpv, "input-vo-keyboard", "no");
+    setOption(m_mpv, "osc", "no");
+    setOption(m_mpv, "osd-level", "0");
+    // The built-in scripts cost a Lua start-up per handle and are of no use here.
+    setOption(m_mpv, "load-scripts", "no");
+    setOption(m_mpv, "ytdl", "no");
+    setOption(m_mpv, "load-stats-overlay", "no");
+    setOption(m_mpv, "load-osd-console", "no");
+    setOption(m_mpv, "load-auto-profiles", "no");
+    // Cover art of a sound file is not shown as a picture (the probe says "no video").
+    setOption(m_mpv, "audio-display", "no");
+    setOption(m_mpv, "keepaspect", "no");
+    // Bounded read-ahead for streams; a dead server gives up in reasonable time.
+    setOption(m_mpv, "demuxer-max-bytes", "64MiB");
+    setOption(m_mpv, "demuxer-max-back-bytes", "16MiB");
+    setOption(m_mpv, "network-timeout", "15");
+
+    if (mpv_initialize(m_mpv) < 0) {
+        mpv_terminate_destroy(m_mpv);
+        m_mpv = nullptr;
+        --s_liveHandles;
+        return false;
+    }
+    const QByteArray logLevel = qgetenv("VISTREL_MPV_LOG");
+    if (!logLevel.isEmpty())
+        mpv_request_log_messages(m_mpv, logLevel.constData());
+
+    mpv_observe_property(m_mpv, PropEofReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(m_mpv, PropDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_mpv, PropCacheTime, "demuxer-cache-time", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_mpv, PropVoConfigured, "vo-configured", MPV_FORMAT_FLAG);
+    mpv_observe_property(m_mpv, PropDWidth, "dwidth", MPV_FORMAT_INT64);
+    mpv_observe_property(m_mpv, PropDHeight, "dheight", MPV_FORMAT_INT64);
+
+    // Runs on mpv's threads: only post to the main thread, at most one pending drain.
+    mpv_set_wakeup_callback(
+        m_mpv,
+        [](void *context) {
+            auto *engine = static_cast<QXMovieEngine *>(context);
+            if (!engine->m_wakeupPosted.exchange(true))
+                QMetaObject::invokeMethod(engine, [engine] { engine->drainEvents(); },
+                                          Qt::QueuedConnection);
+        },
+        this);
+    return true;
+}
+
+void QXMovieEngine::shutdown()
+{
+    if (!m_mpv)
+        return;
+    // The render context must go before the handle.
+    emit aboutToShutDown();
+    if (m_attached)
+        saveAttachedState();
+    m_attached = nullptr;
+    resetFileState();
+    mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
+    mpv_terminate_destroy(m_mpv);
+    m_mpv = nullptr;
+    --s_liveHandles;
+    s_shutDown = true;
+}
+
+void QXMovieEngine::drainEvents()
+{
+    m_wakeupPosted = false;
+    while (m_mpv) {
+        const mpv_event *event = mpv_wait_event(m_mpv, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(event);
+    }
+}
+
+void QXMovieEngine::handleEvent(const mpv_event *event)
+{
+    QXMovie *movie = m_attached;
+    switch (event->event_id) {
+    case MPV_EVENT_START_FILE: {
+        const auto *data = static_cast<const mpv_event_start_file *>(event->data);
+        if (m_entryId >= 0 && data->playlist_entry_id == m_entryId)
+            m_fileStarted = true;
+        break;
+    }
+    case MPV_EVENT_FILE_LOADED:
+        if (m_fileStarted && !m_fileLoaded) {
+            m_fileLoaded = true;
+            if (movie && !movie->m_url.isLocalFile()
+                && movie->m_loadState < QXMovieLoadStateLoaded)
+                movie->changeLoadState(QXMovieLoadStateLoaded);
+        }
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        if (m_fileLoaded && !m_playbackRestarted) {
+            m_playbackRestarted = true;
+            if (movie && !movie->m_url.isLocalFile()
+                && movie->m_loadState < QXMovieLoadStatePlayable)
+                movie->changeLoadState(QXMovieLoadStatePlayable);
+        }
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto *data = static_cast<const mpv_event_end_file *>(event->data);
+        if (m_entryId < 0 || data->playlist_entry_id != m_entryId)
+            break;
+        const int reason = data->reason;
+        resetFileState();
+        if (!movie)
+            break;
+        if (reason == MPV_END_FILE_REASON_ERROR)
+            movie->changeLoadState(QXMovieLoadStateError);
+        else if (reason == MPV_END_FILE_REASON_EOF)
+            reachedEnd();
+        break;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE:
+        handlePropertyChange(event);
+        break;
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto *msg = static_cast<const mpv_event_log_message *>(event->data);
+        qDebug().noquote() << "mpv" << msg->prefix << QByteArray(msg->text).trimmed();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void QXMovieEngine::handlePropertyChange(const mpv_event *event)
+{
+    const auto *prop = static_cast<const mpv_event_property *>(event->data);
+    if (event->reply_userdata == PropVoConfigured) {
+        // The state of the output itself, whichever file is loading.
+        const bool configured = prop->format == MPV_FORMAT_FLAG && *static_cast<int *>(prop->data);
+        if (configured != m_videoConfigured) {
+            m_videoConfigured = configured;
+            emit videoConfiguredChanged(configured);
+        }
+        return;
+    }
+    QXMovie *movie = m_attached;
+    // Values seen before our file started belong to the one it replaced.
+    if (!movie || !m_fileStarted)
+        return;
+    const bool isStream = !movie->m_url.isLocalFile();
+    switch (event->reply_userdata) {
+    case PropEofReached: {
+        const bool eof = prop->format == MPV_FORMAT_FLAG && *static_cast<int *>(prop->data);
+        if (eof == m_eofReached)
+            break;
+        m_eofReached = eof;
+        bool now = false;
+        if (eof && readFlag("eof-reached", &now) && now)
+            reachedEnd();
+        break;
+    }
+    case PropDuration:
+        if (isStream && prop->format == MPV_FORMAT_DOUBLE) {
+            const double duration = *static_cast<double *>(prop->data);
+            if (duration > 0) {
+                movie->m_probe.duration = duration;
+                movie->m_probe.isIndefinite = false;
+            }
+        }
+        break;
+    case PropCacheTime:
+        if (isStream && prop->format == MPV_FORMAT_DOUBLE) {
+            const double loaded = *static_cast<double *>(prop->data);
+            movie->m_loadedTime = loaded;
+            const double duration = movie->m_probe.isIndefinite ? -1 : movie->m_probe.duration;
+            if (m_playbackRestarted && duration > 0 && loaded >= duration - 0.25
+                && movie->m_loadState < QXMovieLoadStateComplete)
+                movie->changeLoadState(QXMovieLoadStateComplete);
+        }
+        break;
+    case PropDWidth:
+    case PropDHeight:
+        // A stream whose probe gave no picture size learns it from the player.
+        if (isStream && prop->format == MPV_FORMAT_INT64 && movie->m_probe.naturalSize.isEmpty()) {
+            qint64 w = 0, h = 0;
+            if (mpv_get_property(m_mpv, "dwidth", MPV_FORMAT_INT64, &w) >= 0
+                && mpv_get_property(m_mpv, "dheight", MPV_FORMAT_INT64, &h) >= 0 && w > 0 && h > 0) {
+                movie->m_probe.naturalSize = QSizeF(double(w), double(h));
+                movie->m_probe.hasVideo = true;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void QXMovieEngine::reachedEnd()
+{
+    QXMovie *movie = m_attached;
+    if (!movie)
+        return;
+    movie->m_atEnd = true;
+    if (!movie->m_probe.isIndefinite && movie->m_probe.duration > 0)
+        movie->m_position = movie->m_probe.duration;
+    // An end reached by seeking a paused movie is no end of playback.
+    if (!movie->m_wantsPlay)
+        return;
+    movie->m_wantsPlay = false;
+    if (movie->m_stopCallback) {
+        std::function<void()> callback = std::move(movie->m_stopCallback);
+        movie->m_stopCallback = nullptr;
+        callback();
+    }
+}
+
+void QXMovieEngine::resetFileState()
+{
+    m_entryId = -1;
+    m_fileStarted = false;
+    m_fileLoaded = false;
+    m_playbackRestarted = false;
+    m_eofReached = false;
+}
+
+void QXMovieEngine::saveAttachedState()
+{
+    QXMovie *movie = m_attached;
+    if (!movie || !m_fileLoaded)
+        return;   // still loading: the position asked for stands
+    bool eof = false;
+    if (readFlag("eof-reached", &eof) && eof) {
+        movie->m_atEnd = true;
+        if (!movie->m_probe.isIndefinite && movie->m_probe.duration > 0)
+            movie->m_position = movie->m_probe.duration;
+    } else {
+        double t = 0;
+        if (readDouble("time-pos", &t))
+            movie->m_position = qMax(0.0, t);
+    }
+    double loaded = 0;
+    if (!movie->m_url.isLocalFile() && readDouble("demuxer-cache-time", &loaded))
+        movie->m_loadedTime = loaded;
+}
+
+void QXMovieEngine::attach(QXMovie *movie)
+{
+    if (!m_mpv)
+        return;
+    if (movie && movie == m_attached && m_entryId >= 0)
+        return;
+    if (m_attached != movie)
+        saveAttachedState();
+    m_attached = movie;
+    loadAttached();
+}
+
+void QXMovieEngine::loadAttached()
+{
+    QXMovie *movie = m_attached;
+    resetFileState();
+    if (!m_mpv)
+        return;
+    if (!movie || movie->m_loadState == QXMovieLoadStateError) {
+        command({"stop"});
+        return;
+    }
+    setFlag("pause", !movie->m_wantsPlay);
+    setDouble("volume", double(movie->m_volume) * 100.0);
+    setInt("video-rotate", movie->m_angle);
+
+    const QByteArray address = movie->m_url.isLocalFile()
+        ? QFile::encodeName(movie->m_url.toLocalFile())
+        : movie->m_url.toEncoded();
+    const QByteArray options = movie->m_position > 0
+        ? "start=" + secondsText(movie->m_position) : QByteArray();
+    const char *args[] = {"loadfile", address.constData(), "replace", options.constData(), nullptr};
+    mpv_node result{};
+    if (mpv_command_ret(m_mpv, args, &result) < 0) {
+        movie->changeLoadState(QXMovieLoadStateError);
+        return;
+    }
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        for (int i = 0; i < result.u.list->num; ++i)
+            if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0
+                && result.u.list->values[i].format == MPV_FORMAT_INT64)
+                m_entryId = result.u.list->values[i].u.int64;
+    }
+    mpv_free_node_contents(&result);
+    if (m_entryId < 0) {
+        qint64 id = -1;
+        if (mpv_get_property(m_mpv, "playlist/0/id", MPV_FORMAT_INT64, &id) >= 0)
+            m_entryId = id;
+    }
+}
+
+void QXMovieEngine::seekAttached(double seconds)
+{
+    m_eofReached = false;
+    const QByteArray t = secondsText(seconds);
+    command({"seek", t.constData(), "absolute+exact"});
+}
+
+void QXMovieEngine::renderContextCreated()
+{
+    m_hasRenderContext = true;
+    applyVideoOutput();
+}
+
+void QXMovieEngine::renderContextAboutToBeFreed()
+{
+    // Leave libmpv's output before its render context goes; freeing it under a running
+    // output would end a file that has no sound.
+    m_hasRenderContext = false;
+    applyVideoOutput();
+}
+
+void QXMovieEngine::applyVideoOutput()
+{
+    if (!m_mpv || !m_usesRenderApi)
+        return;
+    const QByteArray wanted = m_hasRenderContext ? "libmpv,null" : "null";
+    if (wanted == m_currentVo)
+        return;
+    m_currentVo = wanted;
+    // Changing the output at run time rebuilds the video chain of a playing file.
+    mpv_set_property_string(m_mpv, "vo", wanted.constData());
+}
+
+void QXMovieEngine::setKeepAspect(bool keep)
+{
+    setFlag("keepaspect", keep);
+}
+
+bool QXMovieEngine::readDouble(const char *name, double *value) const
+{
+    return m_mpv && mpv_get_property(m_mpv, name, MPV_FORMAT_DOUBLE, value) >= 0;
+}
+
+bool QXMovieEngine::readFlag(const char *name, bool *value) const
+{
+    int flag = 0;
+    if (!m_mpv || mpv_get_property(m_mpv, name, MPV_FORMAT_FLAG, &flag) < 0)
+        return false;
+    *value = flag != 0;
+    return true;
+}
+
+void QXMovieEngine::setFlag(const char *name, bool value)
+{
+    int flag = value ? 1 : 0;
+    if (m_mpv)
+        mpv_set_property(m_mpv, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void QXMovieEngine::setDouble(const char *name, double value)
+{
+    if (m_mpv)
+        mpv_set_property(m_mpv, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+void QXMovieEngine::setInt(const char *name, qint64 value)
+{
+    int64_t v = value;
+    if (m_mpv)
+        mpv_set_property(m_mpv, name, MPV_FORMAT_INT64, &v);
+}
+
+void QXMovieEngine::command(std::initializer_list<const char *> args)
+{
+    if (!m_mpv)
+        return;
+    QVarLengthArray<const char *, 8> argv(args.begin(), args.end());
+    argv.append(nullptr);
+    mpv_command(m_mpv, argv.data());
+}

@@ -1,0 +1,97 @@
+#pragma once
+// The one mpv player of the process. Only the movie shown in the view is attached to it;
+// attaching another movie saves the current one's position and loads the new one's file at
+// its own saved position, so a movie that is not on screen costs no decoder.
+//
+// mpv calls back on its own threads; those callbacks only post to the main thread, which
+// drains the event queue and keeps the attached movie's state.
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+
+#include <atomic>
+
+struct mpv_handle;
+struct mpv_event;
+class QXMovie;
+
+class QXMovieEngine : public QObject
+{
+    Q_OBJECT
+public:
+    // The player, made on first use; nullptr without an application object or after the
+    // application has begun to quit.
+    static QXMovieEngine *shared();
+    // The player if it was made and is still alive, without making it.
+    static QXMovieEngine *existing();
+    // mpv handles alive in this process (0 or 1).
+    static int liveHandleCount();
+
+    mpv_handle *handle() const { return m_mpv; }
+    // True when pictures go through the OpenGL render API (vo=libmpv), false for another
+    // video output such as VISTREL_VO=null.
+    bool usesRenderApi() const { return m_usesRenderApi; }
+
+    QXMovie *attachedMovie() const { return m_attached; }
+    // Saves the attached movie's state and loads the given one (nullptr: stops playback).
+    void attach(QXMovie *movie);
+    // The file of the attached movie is open (its duration and time are known to mpv).
+    bool isFileLoaded() const { return m_fileLoaded; }
+    // A file is loading or open for the attached movie (false after its end or an error).
+    bool hasFile() const { return m_entryId >= 0; }
+    // The attached movie's picture reached the video output.
+    bool isVideoConfigured() const { return m_videoConfigured; }
+
+    // Frees the render context (through the view that owns it) and destroys the handle.
+    // Called when the application quits; later calls of shared() answer nullptr.
+    void shutdown();
+
+    // Used by the view that owns the render context.
+    void renderContextCreated();
+    void renderContextAboutToBeFreed();
+    void setKeepAspect(bool keep);
+
+signals:
+    // Emitted before the handle goes away; the owner of a render context frees it now.
+    void aboutToShutDown();
+    // The attached movie's video output was (re)configured or went away.
+    void videoConfiguredChanged(bool configured);
+
+private:
+    friend class QXMovie;
+    QXMovieEngine();
+    ~QXMovieEngine() override;
+    bool start();
+
+    void drainEvents();
+    void handleEvent(const mpv_event *event);
+    void handlePropertyChange(const mpv_event *event);
+    void reachedEnd();
+    void loadAttached();
+    void saveAttachedState();
+    void resetFileState();
+    void applyVideoOutput();
+
+    // For QXMovie, acting on the attached movie.
+    bool readDouble(const char *name, double *value) const;
+    bool readFlag(const char *name, bool *value) const;
+    void setFlag(const char *name, bool value);
+    void setDouble(const char *name, double value);
+    void setInt(const char *name, qint64 value);
+    void command(std::initializer_list<const char *> args);
+    void seekAttached(double seconds);
+
+    mpv_handle *m_mpv = nullptr;
+    bool m_usesRenderApi = false;
+    bool m_hasRenderContext = false;
+    QByteArray m_currentVo;
+    std::atomic<bool> m_wakeupPosted{false};
+    QPointer<QXMovie> m_attached;
+    // Per loaded file. mpv numbers each loadfile; events of an earlier entry are ignored.
+    qint64 m_entryId = -1;
+    bool m_fileStarted = false;
+    bool m_fileLoaded = false;
+    bool m_playbackRestarted = false;
+    bool m_videoConfigured = false;
+    bool m_eofReached = false;
+};

@@ -1,0 +1,267 @@
+// Builds the player window, its control bar, the playlist pane and the menus, and connects
+// them to the controller.
+#include "app/QXMPController.h"
+#include "engine/QXMovieView.h"
+#include "playlist/QXPlaylistModel.h"
+#include "player/QXPlayerWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSlider>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QToolButton *makeButton(QWidget *parent, const QString &text, const QString &tip, bool checkable = false)
+{
+    auto *b = new QToolButton(parent);
+    b->setText(text);
+    b->setToolTip(tip);
+    b->setCheckable(checkable);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setStyleSheet("QToolButton { color: #e8e8e8; font-size: 14px; padding: 2px 6px; }"
+                     "QToolButton:checked { color: #8cc8ff; }"
+                     "QToolButton:disabled { color: #777; }");
+    return b;
+}
+
+QLabel *makeTimeField(QWidget *parent)
+{
+    auto *l = new QLabel(parent);
+    l->setStyleSheet("color: #e8e8e8; font-family: monospace;");
+    l->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return l;
+}
+
+} // namespace
+
+bool QXMPController::loadPlayerInterface(QXMPController *c)
+{
+    auto *w = new QXPlayerWindow;
+    c->playerWindow = w;
+    w->setObjectName("Player");
+
+    auto *root = new QWidget(w);
+    auto *rootLayout = new QHBoxLayout(root);
+    rootLayout->setContentsMargins(0, 0, 0, 0);
+    rootLayout->setSpacing(0);
+    w->setCentralWidget(root);
+
+    // Playlist pane.
+    auto *pane = new QWidget(root);
+    w->playlistPane = pane;
+    pane->setFixedWidth(200);
+    pane->setStyleSheet("background: #2b2b2b; color: #e8e8e8;");
+    auto *paneLayout = new QVBoxLayout(pane);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    paneLayout->setSpacing(0);
+    c->playerHistoryNameField = new QLabel(pane);
+    c->playerHistoryNameField->setContentsMargins(8, 4, 8, 4);
+    c->playerHistoryNameField->setStyleSheet("font-weight: bold; background: #3a3a3a;");
+    paneLayout->addWidget(c->playerHistoryNameField);
+    auto *table = new QTableView(pane);
+    c->playerHistoryList = table;
+    c->playlistModel = new QXPlaylistModel(c, table);
+    table->setModel(c->playlistModel);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->horizontalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(20);
+    table->setShowGrid(false);
+    table->setIconSize(QSize(16, 16));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setStyleSheet("QTableView { background: #232323; border: none; }"
+                         "QTableView::item:selected { background: #3d6ea8; }");
+    paneLayout->addWidget(table, 1);
+    auto *paneBar = new QWidget(pane);
+    auto *paneBarLayout = new QHBoxLayout(paneBar);
+    paneBarLayout->setContentsMargins(4, 2, 4, 2);
+    c->playlistClearButton = makeButton(paneBar, QObject::tr("Clear"), QObject::tr("Clear Playlist"));
+    c->playlistBackwardButton = makeButton(paneBar, QStringLiteral("⏮"), QObject::tr("Previous Movie"));
+    c->playlistForwardButton = makeButton(paneBar, QStringLiteral("⏭"), QObject::tr("Next Movie"));
+    paneBarLayout->addWidget(c->playlistClearButton);
+    paneBarLayout->addStretch(1);
+    paneBarLayout->addWidget(c->playlistBackwardButton);
+    paneBarLayout->addWidget(c->playlistForwardButton);
+    paneLayout->addWidget(paneBar);
+    rootLayout->addWidget(pane);
+    auto *divider = new QWidget(root);
+    w->playlistDivider = divider;
+    divider->setFixedWidth(1);
+    divider->setStyleSheet("background: #111;");
+    rootLayout->addWidget(divider);
+
+    // Player area: movie view over the control bar.
+    auto *area = new QWidget(root);
+    w->playerArea = area;
+    area->setStyleSheet("background: #1e1e1e;");
+    auto *areaLayout = new QVBoxLayout(area);
+    areaLayout->setContentsMargins(0, 0, 0, 0);
+    areaLayout->setSpacing(0);
+    c->playerContainerView = new QWidget(area);
+    auto *containerLayout = new QVBoxLayout(c->playerContainerView);
+    containerLayout->setContentsMargins(0, 0, 0, 0);
+    c->playerView = new QXMovieView(c->playerContainerView);
+    c->playerView->setMinimumSize(1, 1);
+    containerLayout->addWidget(c->playerView);
+    areaLayout->addWidget(c->playerContainerView, 1);
+
+    auto *bar = new QWidget(area);
+    w->controlBar = bar;
+    bar->setFixedHeight(41);
+    bar->setStyleSheet("background: #333;");
+    auto *barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(6, 0, 6, 0);
+    barLayout->setSpacing(4);
+    c->playlistVisibilitySwitch = makeButton(bar, QStringLiteral("☰"), QString());
+    c->playPauseSwitch = makeButton(bar, QStringLiteral("▶"), QObject::tr("Play"), true);
+    c->timeWindBackwardButton = makeButton(bar, QStringLiteral("⏪"), QObject::tr("Wind Backward"));
+    c->timeWindForwardButton = makeButton(bar, QStringLiteral("⏩"), QObject::tr("Wind Forward"));
+    c->timeField = makeTimeField(bar);
+    c->timeRemainderField = makeTimeField(bar);
+    auto *sliderHolder = new QWidget(bar);
+    w->timeSliderHolder = sliderHolder;
+    auto *sliderLayout = new QHBoxLayout(sliderHolder);
+    sliderLayout->setContentsMargins(0, 0, 0, 0);
+    c->timeSlider = new QSlider(Qt::Horizontal, sliderHolder);
+    c->timeSlider->setFocusPolicy(Qt::NoFocus);
+    c->timeSlider->setRange(0, 0);
+    sliderLayout->addWidget(c->timeSlider);
+    auto *volumeHolder = new QWidget(bar);
+    auto *volumeLayout = new QHBoxLayout(volumeHolder);
+    volumeLayout->setContentsMargins(0, 0, 0, 0);
+    c->volumeSlider = new QSlider(Qt::Horizontal, volumeHolder);
+    c->volumeSlider->setFocusPolicy(Qt::NoFocus);
+    c->volumeSlider->setRange(0, 1000);   // value / 1000 is the volume
+    c->volumeSlider->setFixedWidth(70);
+    volumeLayout->addWidget(c->volumeSlider);
+    c->volumeSlider->setToolTip(QObject::tr("Change Volume"));
+    volumeHolder->setToolTip(QObject::tr("Change Volume"));
+    c->aspectRatioLockSwitch = makeButton(bar, QStringLiteral("⊡"), QString(), true);
+    c->statusField = new QLabel(bar);
+    c->statusField->setStyleSheet("color: #bbb;");
+
+    barLayout->addWidget(c->playlistVisibilitySwitch);
+    barLayout->addWidget(c->playPauseSwitch);
+    barLayout->addWidget(c->timeWindBackwardButton);
+    barLayout->addWidget(c->timeField);
+    barLayout->addWidget(sliderHolder, 1);
+    barLayout->addWidget(c->timeRemainderField);
+    barLayout->addWidget(c->timeWindForwardButton);
+    barLayout->addWidget(c->statusField);
+    barLayout->addWidget(volumeHolder);
+    barLayout->addWidget(c->aspectRatioLockSwitch);
+    areaLayout->addWidget(bar);
+    rootLayout->addWidget(area, 1);
+
+    // Controls.
+    QObject::connect(c->playPauseSwitch, &QAbstractButton::clicked, c, [c] { c->playPause(); });
+    QObject::connect(c->playlistVisibilitySwitch, &QAbstractButton::clicked, c, [c] { c->togglePlaylistVisibility(); });
+    QObject::connect(c->playlistClearButton, &QAbstractButton::clicked, c, [c] { c->clearPlaylist(); });
+    QObject::connect(c->playlistForwardButton, &QAbstractButton::clicked, c, [c] { c->forwardPlaylist(); });
+    QObject::connect(c->playlistBackwardButton, &QAbstractButton::clicked, c, [c] { c->backwardPlaylist(); });
+    QObject::connect(c->timeSlider, &QSlider::valueChanged, c, [c](int v) {
+        if (c->timeSlider->isSliderDown())
+            c->timeSlide(v);
+    });
+    QObject::connect(c->volumeSlider, &QSlider::valueChanged, c, [c](int) {
+        if (c->volumeSlider->isSliderDown())
+            c->changeVolume();
+    });
+    QObject::connect(c->volumeSlider, &QSlider::sliderReleased, c, [c] { c->changeVolume(); });
+    QObject::connect(c->aspectRatioLockSwitch, &QAbstractButton::clicked, c, [c] { c->toggleAspectRatioLock(); });
+    QObject::connect(c->timeWindForwardButton, &QAbstractButton::clicked, c, [c] { c->wind(true); });
+    QObject::connect(c->timeWindBackwardButton, &QAbstractButton::clicked, c, [c] { c->wind(false); });
+    QObject::connect(table, &QAbstractItemView::doubleClicked, c, [c](const QModelIndex &index) {
+        c->playlistDoubleClicked(index.row());
+    });
+
+    // Menus. Items that mirror a button click it, so each command has one implementation.
+    QMenuBar *mb = w->menuBar();
+    QMenu *file = mb->addMenu(QObject::tr("&File"));
+    QAction *open = file->addAction(QObject::tr("Open..."));
+    open->setShortcut(QKeySequence::Open);
+    QObject::connect(open, &QAction::triggered, c, [c] { c->openDocument(); });
+    file->addSeparator();
+    QAction *close = file->addAction(QObject::tr("Close"));
+    close->setShortcut(QKeySequence::Close);
+    QObject::connect(close, &QAction::triggered, w, &QWidget::close);
+    QAction *quit = file->addAction(QObject::tr("Quit"));
+    quit->setShortcut(QKeySequence::Quit);
+    QObject::connect(quit, &QAction::triggered, c, [c] { c->terminate(); });
+
+    QMenu *playlist = mb->addMenu(QObject::tr("&Playlist"));
+    c->playlistMenu = new QMenu(QObject::tr("Movies"), playlist);
+    c->playlistMenuItem = playlist->addMenu(c->playlistMenu);
+    QObject::connect(c->playlistMenu, &QMenu::aboutToShow, c, [c] { c->buildPlaylistMenuIfNeeded(); });
+    c->playlistSortMenu = new QMenu(QObject::tr("Sort"), playlist);
+    c->playlistSortMenuItem = playlist->addMenu(c->playlistSortMenu);
+    const struct { const char *title; int tag; } sorts[] = {
+        {QT_TR_NOOP("By Name"), 1}, {QT_TR_NOOP("By Location"), 2}, {QT_TR_NOOP("Shuffle"), 0}};
+    for (const auto &s : sorts) {
+        QAction *a = c->playlistSortMenu->addAction(QObject::tr(s.title));
+        const int tag = s.tag;
+        QObject::connect(a, &QAction::triggered, c, [c, tag] { c->sortPlaylist(tag); });
+    }
+    playlist->addSeparator();
+    c->forwardPlaylistMenuItem = playlist->addAction(QObject::tr("Next Movie"));
+    c->forwardPlaylistMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right));
+    c->backwardPlaylistMenuItem = playlist->addAction(QObject::tr("Previous Movie"));
+    c->backwardPlaylistMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left));
+    c->clearPlaylistMenuItem = playlist->addAction(QObject::tr("Clear Playlist"));
+    c->playlistVisibilityMenuItem = playlist->addAction(QObject::tr("Hide Playlist"));
+    c->playlistVisibilityMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+
+    QMenu *movie = mb->addMenu(QObject::tr("&Movie"));
+    c->playPauseMenuItem = movie->addAction(QObject::tr("Play [Space]"));
+    movie->addSeparator();
+    const struct { const char *title; int tag; int key; } scales[] = {
+        {QT_TR_NOOP("Half Size"), 5, Qt::Key_0}, {QT_TR_NOOP("Actual Size"), 10, Qt::Key_1},
+        {QT_TR_NOOP("Double Size"), 20, Qt::Key_2}};
+    for (const auto &sc : scales) {
+        QAction *a = movie->addAction(QObject::tr(sc.title));
+        a->setData(sc.tag);
+        a->setCheckable(true);
+        a->setShortcut(QKeySequence(Qt::CTRL | sc.key));
+        const int tag = sc.tag;
+        QObject::connect(a, &QAction::triggered, c, [c, tag] { c->setScale(tag); });
+        c->scaleMenuItems.append(a);
+    }
+    QAction *bigger = movie->addAction(QObject::tr("Increase Size"));
+    bigger->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    QObject::connect(bigger, &QAction::triggered, c, [c] { c->increaseScale(); });
+    QAction *smaller = movie->addAction(QObject::tr("Decrease Size"));
+    smaller->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    QObject::connect(smaller, &QAction::triggered, c, [c] { c->decreaseScale(); });
+    QAction *fit = movie->addAction(QObject::tr("Fit to Screen"));
+    QObject::connect(fit, &QAction::triggered, c, [c] { c->fitPlayerWindowToScreen(); });
+    movie->addSeparator();
+    c->aspectRatioLockMenuItem = movie->addAction(QObject::tr("Lock Aspect Ratio"));
+    c->aspectRatioLockMenuItem->setCheckable(true);
+
+    QMenu *sound = mb->addMenu(QObject::tr("&Sound"));
+    QAction *louder = sound->addAction(QObject::tr("Increase Volume"));
+    louder->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
+    QObject::connect(louder, &QAction::triggered, c, [c] { c->increaseVolume(); });
+    QAction *softer = sound->addAction(QObject::tr("Decrease Volume"));
+    softer->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    QObject::connect(softer, &QAction::triggered, c, [c] { c->decreaseVolume(); });
+    c->muteMenuItem = sound->addAction(QObject::tr("Mute"));
+    c->muteMenuItem->setCheckable(true);
+    c->muteMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Down));
+    QObject::connect(c->muteMenuItem, &QAction::triggered, c, [c] { c->mute(); });
+
+    w->setWindowTitle(QStringLiteral("Vistrel"));
+    return true;
+}

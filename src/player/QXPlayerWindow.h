@@ -1,0 +1,21 @@
+#pragma once
+// The player window: playlist pane on the left, the player area (movie view and control
+// bar) on the right. It survives closing: the controller keeps it and shows it again.
+#include <QMainWindow>
+
+class QXPlayerWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit QXPlayerWindow(QWidget *parent = nullptr);
+
+    QWidget *playlistPane = nullptr;   // the view enclosing the playlist header
+    QWidget *playlistDivider = nullptr;
+    QWidget *playerArea = nullptr;     // the view enclosing the player container
+    QWidget *controlBar = nullptr;
+    QWidget *timeSliderHolder = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+};

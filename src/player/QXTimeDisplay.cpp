@@ -1,0 +1,143 @@
+// The time fields, the time slider with seeking, winding, and the volume with mute.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieView.h"
+#include "player/QXTimeFormat.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLabel>
+#include <QSlider>
+
+QString QXFormatTime(qint64 s)
+{
+    return QString::asprintf("%02lld:%02lld:%02lld", s / 3600, (s % 3600) / 60, s % 60);
+}
+
+float QXSteppedVolume(float sliderValue, double step)
+{
+    const float v = float(double(sliderValue) + step);
+    return v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);
+}
+
+void QXMPController::updateTimeField(qint64 time, qint64 duration)
+{
+    timeField->setText(QXFormatTime(time));
+    timeRemainderField->setText(QXFormatTime(duration - time));
+}
+
+bool QXMPController::updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxValue)
+{
+    const QXTime duration = movie->duration();
+    if (duration.isIndefinite()) {
+        timeSlider->setValue(0);
+        updateTimeField(0, 0);
+        return false;
+    }
+    // The slider counts in the movie's own units.
+    if (updateMaxValue)
+        timeSlider->setMaximum(int(qBound<qint64>(0, duration.timeValue, qint64(INT_MAX))));
+    const QXTime current = movie->currentTime();
+    if (!timeSlider->isSliderDown())
+        timeSlider->setValue(int(qBound<qint64>(0, current.timeValue, qint64(INT_MAX))));
+    updateTimeField(current.timeScale > 0 ? current.timeValue / current.timeScale : 0,
+                    duration.timeScale > 0 ? duration.timeValue / duration.timeScale : 0);
+    return true;
+}
+
+void QXMPController::updateTimeDisplay()
+{
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    if (!m)
+        return;
+    updateTimeDisplayForMovie(m, false);
+    if (!playerView->isPlaying() && playPauseSwitch->isChecked())
+        updatePlayPauseControls();
+}
+
+void QXMPController::setTime(qint64 timeValue, QXMovie *movie)
+{
+    const QXTime duration = movie->duration();
+    if (duration.isIndefinite())
+        return;
+    QXTime t = movie->currentTime();
+    t.timeValue = timeValue;
+    movie->setCurrentTime(t);
+    updateTimeField(t.timeScale > 0 ? timeValue / t.timeScale : 0,
+                    duration.timeScale > 0 ? duration.timeValue / duration.timeScale : 0);
+    timeField->repaint();
+    timeRemainderField->repaint();
+    playerView->update();
+}
+
+void QXMPController::timeSlide(int value)
+{
+    if (QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr)
+        setTime(qint64(value), m);
+}
+
+int QXMPController::stepInterval() const
+{
+    return QXStepInterval(QXSettings::standard());
+}
+
+void QXMPController::wind(bool forward)
+{
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    if (!m || m->currentTime().isIndefinite()) {
+        beep();
+        return;
+    }
+    QXTime t = m->currentTime();
+    const qint64 step = qint64(stepInterval()) * t.timeScale;
+    const QXTime duration = m->duration();
+    if (forward) {
+        t.timeValue += step;
+        if (!duration.isIndefinite() && t.timeValue >= duration.timeValue)
+            t.timeValue = duration.timeValue - 1;
+    } else {
+        t.timeValue -= step;
+        if (t.timeValue < 0)
+            t.timeValue = 0;
+    }
+    m->setCurrentTime(t);
+    updateTimeDisplay();
+}
+
+float QXMPController::volume() const
+{
+    return QXVolume(QXSettings::standard());
+}
+
+void QXMPController::setVolume(float v, bool adjustSlider, bool adjustPreference)
+{
+    if (QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr)
+        m->setVolume(v);
+    if (adjustSlider)
+        volumeSlider->setValue(qRound(v * 1000.0f));
+    if (adjustPreference)
+        QXSettings::standard().setFloat(v, QXKeys::Volume);
+    muteMenuItem->setChecked(!(v > 0.0f));
+}
+
+void QXMPController::changeVolume()
+{
+    setVolume(float(volumeSlider->value()) / 1000.0f, false, true);
+}
+
+void QXMPController::increaseVolume()
+{
+    setVolume(QXSteppedVolume(float(volumeSlider->value()) / 1000.0f, 0.1), true, true);
+}
+
+void QXMPController::decreaseVolume()
+{
+    setVolume(QXSteppedVolume(float(volumeSlider->value()) / 1000.0f, -0.1), true, true);
+}
+
+void QXMPController::mute()
+{
+    isMuted = !isMuted;
+    setVolume(isMuted ? 0.0f : volume(), true, false);
+}

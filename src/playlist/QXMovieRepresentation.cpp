@@ -1,0 +1,173 @@
+#include "playlist/QXMovieRepresentation.h"
+
+#include "app/QXSettings.h"
+#include "engine/QXMovie.h"
+#include "util/QXPathInfo.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+QXMovieRepresentationRef QXMovieRepresentation::movieRepresentationWithURL(const QUrl &url)
+{
+    if (url.isEmpty() || !url.isValid())
+        return {};
+    // deleteLater: an entry may be dropped from inside one of its own movie's signals.
+    return QXMovieRepresentationRef(new QXMovieRepresentation(url), &QObject::deleteLater);
+}
+
+QXMovieRepresentationRef QXMovieRepresentation::movieRepresentationWithURLString(const QString &text)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.isRelative())
+        return {};
+    return movieRepresentationWithURL(url);
+}
+
+QXMovieRepresentationRef QXMovieRepresentation::movieRepresentationWithPath(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    return movieRepresentationWithURL(QUrl::fromLocalFile(path));
+}
+
+QXMovieRepresentation::QXMovieRepresentation(const QUrl &url) : m_URL(url) {}
+
+QXMovieRepresentation::~QXMovieRepresentation()
+{
+    delete m_movie;
+}
+
+QString QXMovieRepresentation::URLString() const
+{
+    return m_URL.toString(QUrl::FullyEncoded);
+}
+
+QString QXMovieRepresentation::path() const
+{
+    return m_URL.isLocalFile() ? m_URL.toLocalFile() : QString();
+}
+
+QString QXMovieRepresentation::locationKey() const
+{
+    const QString p = path();
+    return p.isEmpty() ? URLString() : QXPathInfo::stringByAbbreviatingWithTildeInPath(p);
+}
+
+QString QXMovieRepresentation::displayName() const
+{
+    const QString p = path();
+    return p.isEmpty() ? URLString() : QXPathInfo::displayFileName(p);
+}
+
+static const QIcon &singletonGlobe()
+{
+    // Drawn once: a small blue globe with a meridian and the equator.
+    static const QIcon globe = [] {
+        QPixmap pm(32, 32);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        QRadialGradient g(QPointF(12, 11), 18);
+        g.setColorAt(0, QColor(140, 200, 255));
+        g.setColorAt(1, QColor(20, 80, 170));
+        p.setBrush(g);
+        p.setPen(QPen(QColor(10, 50, 120), 1.5));
+        p.drawEllipse(QRectF(2, 2, 28, 28));
+        p.setPen(QPen(QColor(230, 245, 255, 200), 1.2));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(10, 2.5, 12, 27));
+        p.drawLine(QPointF(3, 16), QPointF(29, 16));
+        return QIcon(pm);
+    }();
+    return globe;
+}
+
+QIcon QXMovieRepresentation::icon() const
+{
+    const QString p = path();
+    if (p.isEmpty())
+        return singletonGlobe();
+    // The table asks on every redraw; the image is cached by path, the icon here.
+    if (m_icon.isNull()) {
+        const QImage image = QXPathInfo::cachedIconFromPath(p);
+        if (!image.isNull())
+            m_icon = QIcon(QPixmap::fromImage(image));
+    }
+    return m_icon;
+}
+
+QXMovie *QXMovieRepresentation::movie()
+{
+    if (m_movie)
+        return m_movie;
+    m_movie = QXMovie::movieWithURL(m_URL);
+    adjustMovieRotation();
+    return m_movie;
+}
+
+void QXMovieRepresentation::setLastMovieSize(const QSizeF &size, bool isLocked)
+{
+    m_lastMovieSize = size;
+    m_lastMovieIsLocked = isLocked;
+}
+
+void QXMovieRepresentation::adjustMovieRotation()
+{
+    if (!m_movie || !m_movie->hasVideo())
+        return;
+    QXSettings &s = QXSettings::standard();
+    if (s.boolForKey(QXKeys::ForgetRotation))
+        return;
+    const QJsonValue table = s.objectForKey(QXKeys::RotatedMovies);
+    if (!table.isObject())
+        return;
+    const qint64 angle = QXDictIntegerForKey(table.toObject(), locationKey());
+    if (angle != 0)
+        m_movie->setAngle(int(angle % 360));
+}
+
+static bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+int QXCompareNames(const QString &a, const QString &b)
+{
+    // Letters compare without case; a run of digits compares by its value.
+    qsizetype i = 0, j = 0;
+    const qsizetype n = a.size(), m = b.size();
+    while (i < n && j < m) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            qsizetype si = i, sj = j;
+            while (si < n && a[si] == u'0') ++si;
+            while (sj < m && b[sj] == u'0') ++sj;
+            qsizetype ei = si, ej = sj;
+            while (ei < n && isDigit(a[ei])) ++ei;
+            while (ej < m && isDigit(b[ej])) ++ej;
+            if (ei - si != ej - sj)
+                return ei - si < ej - sj ? -1 : 1;
+            for (qsizetype k = 0; k < ei - si; ++k)
+                if (a[si + k] != b[sj + k])
+                    return a[si + k] < b[sj + k] ? -1 : 1;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const char32_t ca = QChar::toCaseFolded(a[i].unicode());
+        const char32_t cb = QChar::toCaseFolded(b[j].unicode());
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < n) return 1;
+    if (j < m) return -1;
+    return 0;
+}
+
+int QXSortMovieRepresentationsByLocation(const QXMovieRepresentationRef &a, const QXMovieRepresentationRef &b)
+{
+    return QXCompareNames(a->URLString(), b->URLString());
+}
+
+int QXSortMovieRepresentationsByDisplayName(const QXMovieRepresentationRef &a, const QXMovieRepresentationRef &b)
+{
+    return QXCompareNames(a->displayName(), b->displayName());
+}

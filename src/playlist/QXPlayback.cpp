@@ -1,0 +1,247 @@
+// Choosing an entry, enabling its playback once it loads, continuing at the end of a movie,
+// play and pause, and the message the empty view shows.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerWindow.h"
+#include "playlist/QXPlaylistModel.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QSlider>
+#include <QTableView>
+#include <QTimer>
+
+// The engine's end-of-movie callback lands here, on the main thread.
+void QXMovieDidStopCallback()
+{
+    if (QXMPController *c = QXMPController::sharedController())
+        c->movieDidStop();
+}
+
+bool QXMPController::chooseMovie(const QUrl &url, bool changeSelection, bool startPlaying, bool byContinuing)
+{
+    pause();
+    const bool locked = isAspectRatioLocked();
+    int i = playlistIndexForURL(url);
+    QXMovieRepresentationRef e;
+    if (i != NotFound) {
+        e = movieRepresentations.at(i);
+        currentMovieCanRememberState = e->hasMovieState() && e->lastMovieIsLocked() == locked;
+    } else {
+        e = QXMovieRepresentation::movieRepresentationWithURL(url);
+        currentMovieCanRememberState = false;
+    }
+    QXMovie *m = e ? e->movie() : nullptr;
+
+    if (m && e == currentMovieRepresentation) {
+        setTime(0, m);
+        if (startPlaying)
+            play();
+        return true;
+    }
+    if (!m && !(e && e->isDownloadingOnlineFlashMovie())) {
+        if (byContinuing && i != NotFound && i < movieRepresentations.size() - 1)
+            return chooseMovie(movieRepresentations.at(i + 1)->URL(), changeSelection, startPlaying, byContinuing);
+        updateButtons();
+        beep();
+        return false;
+    }
+
+    disposeStopCallback();
+
+    // Hand the size of the movie being left to its entry.
+    if (currentMovieHasVideo && currentMovieRepresentation && currentMovieRepresentation->openedMovie()) {
+        lastMovieSize = naturalSizeForMagnification(currentMovieRepresentation->openedMovie(), 1.0f);
+        lastMovieWasZoomed = playerWindowIsZoomedWithAspectRatioLock(locked);
+        currentMovieRepresentation->setLastMovieSize(QSizeF(playerContainerView->size()), locked);
+    } else {
+        lastMovieSize = QSizeF(0, 0);
+        lastMovieWasZoomed = false;
+    }
+
+    const QXMovieRepresentationRef previous = currentMovieRepresentation;
+    currentMovieRepresentation = e;
+    currentMovieIsPlayable = m && isCurrentMoviePlayable();
+    currentMovieShouldAutoplay = startPlaying;
+    playerView->setMovie(m);
+    playerView->update();
+
+    if (i != NotFound) {
+        playlistModel->redisplay();
+    } else {
+        movieRepresentations.append(e);
+        playlistDidChange();
+        updatePlaylistTableAndMenu();
+        i = int(movieRepresentations.size()) - 1;
+    }
+    m_playlistMenuValid = false;   // the menu's mark follows the current entry
+    if (changeSelection)
+        playerHistoryList->selectionModel()->select(
+            playlistModel->index(i), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    playerHistoryList->scrollTo(playlistModel->index(i));
+
+    playerWindow->setWindowFilePath(url.isLocalFile() ? url.toLocalFile() : QString());
+    playerWindow->setWindowTitle(e->displayName());
+    currentMovieHasVideo = false;
+
+    if (currentMovieIsPlayable)
+        enablePlaybackForCurrentMovie();
+
+    if (!isPresenting && !(playerWindow->isVisible() && byContinuing))
+        showPlayerWindow();
+    updateButtons();
+    emit currentMovieChanged();
+    Q_UNUSED(previous);
+    return true;
+}
+
+void QXMPController::enablePlaybackForCurrentMovie()
+{
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    if (!m)
+        return;
+    playerView->update();
+    const bool hasTimeLine = updateTimeDisplayForMovie(m, true);
+    playerWindow->timeSliderHolder->setVisible(hasTimeLine);
+    currentMovieHasVideo = m->hasVideo();
+    if (currentMovieHasVideo) {
+        const QSizeF n = naturalSizeForMagnification(m, 1.0f);
+        if (lastMovieSize.width() >= 1.0 && lastMovieSize == n) {
+            // Same picture size as the movie before: keep the magnification.
+            currentMovieCanRememberState = false;
+        } else {
+            if (currentMovieCanRememberState) {
+                lastMovieSize = currentMovieRepresentation->lastMovieSize();
+                currentMagnification = float(lastMovieSize.width() / n.width());
+            } else {
+                currentMagnification = 1.0f;
+            }
+            selectCurrentMagnificationMenuItem();
+        }
+        if (lastMovieWasZoomed)
+            fitPlayerWindowToScreen();
+        else if (currentMovieCanRememberState)
+            resizePlayerWindowForSize(lastMovieSize);
+        else
+            resizePlayerWindowForCurrentMagnification();
+    }
+    armStopCallback();
+    m->setVolume(float(volumeSlider->value()) / 1000.0f);
+    if (currentMovieShouldAutoplay)
+        play();
+}
+
+void QXMPController::armStopCallback()
+{
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    isStopCallbackInstalled = m && m->armStopCallback(&QXMovieDidStopCallback);
+}
+
+void QXMPController::disposeStopCallback()
+{
+    if (!isStopCallbackInstalled)
+        return;
+    if (QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr)
+        m->disposeStopCallback();
+    isStopCallbackInstalled = false;
+}
+
+bool QXMPController::isCurrentMoviePlayable() const
+{
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    return m && m->loadState() > 9999;
+}
+
+void QXMPController::movieLoadStateDidChange()
+{
+    if (currentMovieIsPlayable)
+        return;
+    currentMovieIsPlayable = isCurrentMoviePlayable();
+    if (currentMovieIsPlayable) {
+        enablePlaybackForCurrentMovie();
+        updateButtons();
+    }
+    playerView->update();   // the loading message may have become the audio one
+}
+
+void QXMPController::movieDidStop()
+{
+    // The callback fired and is spent.
+    isStopCallbackInstalled = false;
+    const int i = currentMovieRepresentation ? playlistIndexForURL(currentMovieRepresentation->URL()) : NotFound;
+    if (i == NotFound || i == movieRepresentations.size() - 1) {
+        updatePlayPauseControls();
+        armStopCallback();
+        return;
+    }
+    updateTimeDisplay();
+    const QUrl next = movieRepresentations.at(i + 1)->URL();
+    QTimer::singleShot(0, this, [this, next] { continueWithMovie(next); });
+}
+
+void QXMPController::continueWithMovie(const QUrl &url)
+{
+    chooseMovie(url, false, true, true);
+    updatePlayPauseControls();
+}
+
+void QXMPController::chooseNoMovie()
+{
+    disposeStopCallback();
+    pause();
+    playerView->setMovie(nullptr);
+    playerView->update();
+    currentMovieRepresentation.clear();
+    currentMovieHasVideo = false;
+    m_playlistMenuValid = false;
+    if (playlistModel)
+        playlistModel->redisplay();
+    emit currentMovieChanged();
+}
+
+void QXMPController::play()
+{
+    if (!playerView->isPlaying())
+        playerView->play();
+    playPauseSwitch->setChecked(true);
+    playPauseSwitch->setText(QStringLiteral("⏸"));
+    playPauseMenuItem->setText(tr("Pause [Space]"));
+}
+
+void QXMPController::pause()
+{
+    if (playerView->isPlaying())
+        playerView->pause();
+    playPauseSwitch->setChecked(false);
+    playPauseSwitch->setText(QStringLiteral("▶"));
+    playPauseMenuItem->setText(tr("Play [Space]"));
+}
+
+void QXMPController::playPause()
+{
+    if (!playerView->isPlaying()) {
+        play();
+    } else {
+        pause();
+        updateTimeDisplay();
+    }
+}
+
+QString QXMPController::selectionMessage() const
+{
+    if (currentMovieRepresentation) {
+        const QString name = currentMovieRepresentation->displayName();
+        if (!isCurrentMoviePlayable())
+            return tr("\"%1\"\nLoading...").arg(name);
+        return tr("\"%1\"\nAudio Only").arg(name);
+    }
+    if (movieRepresentations.isEmpty() || QXSettings::standard().boolForKey(QXKeys::HidePlaylist))
+        return {};
+    const QModelIndexList rows = playerHistoryList && playerHistoryList->selectionModel()
+                                     ? playerHistoryList->selectionModel()->selectedRows() : QModelIndexList();
+    if (rows.isEmpty() || rows.first().row() >= movieRepresentations.size())
+        return tr("Nothing Selected");
+    return tr("\"%1\"\nDouble-click to open").arg(movieRepresentations.at(rows.first().row())->displayName());
+}

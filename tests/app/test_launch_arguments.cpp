@@ -1,0 +1,58 @@
+// Command-line parsing, the hand-over message, and the own-scheme address rewrite.
+#include "app/QXLaunchArguments.h"
+
+#include <QtTest>
+
+QUrl QXURLHandlerAddress(const QString &text);
+
+class TestLaunchArguments : public QObject
+{
+    Q_OBJECT
+private slots:
+    void parsesFilesAddressesAndOptions()
+    {
+        const QXLaunchArguments a = QXParseLaunchArguments(
+            {"clip.mp4", "../x/y.mov", "/abs/z.mkv", "vistrelx://host/m.mp4", "https://h/s.m3u8",
+             "file:///tmp/f.mp4", "--", "-dash.mp4"},
+            "/home/u/movies");
+        QCOMPARE(a.files, QStringList({"/home/u/movies/clip.mp4", "/home/u/x/y.mov", "/abs/z.mkv",
+                                       "/tmp/f.mp4", "/home/u/movies/-dash.mp4"}));
+        QCOMPARE(a.ownAddresses, QStringList({"vistrelx://host/m.mp4"}));
+        QCOMPARE(a.webAddresses, QStringList({"https://h/s.m3u8"}));
+        QVERIFY(!a.help && !a.version && a.error.isEmpty());
+
+        QVERIFY(QXParseLaunchArguments({"--help"}, "/").help);
+        QVERIFY(QXParseLaunchArguments({"--version"}, "/").version);
+        QCOMPARE(QXParseLaunchArguments({"--frobnicate", "a"}, "/").error, QString("--frobnicate"));
+        // A name with a colon but no scheme is a file.
+        QCOMPARE(QXParseLaunchArguments({"a:b.mp4"}, "/m").files, QStringList({"/m/a:b.mp4"}));
+    }
+
+    void messageRoundTripKeepsAwkwardNames()
+    {
+        QXLaunchArguments a;
+        a.files = {"/tmp/with\nnewline.mp4", "/tmp/tab\there.mov", "/tmp/ünï cödé.mkv"};
+        a.ownAddresses = {"vistrelx://h/a b"};
+        a.webAddresses = {"http://h/x?y=1&z=2"};
+        const QXLaunchArguments b = QXLaunchArguments::fromMessage(a.toMessage());
+        QCOMPARE(b.files, a.files);
+        QCOMPARE(b.ownAddresses, a.ownAddresses);
+        QCOMPARE(b.webAddresses, a.webAddresses);
+        QVERIFY(QXLaunchArguments::fromMessage(QByteArray()).isEmpty());
+        // Garbage and relative paths from a foreign client are ignored.
+        QVERIFY(QXLaunchArguments::fromMessage("junk\nfile\trelative.mp4\n\t\n").isEmpty());
+    }
+
+    void ownSchemeBecomesHttp()
+    {
+        QCOMPARE(QXURLHandlerAddress("vistrelx://host/movie.mp4"), QUrl("http://host/movie.mp4"));
+        QCOMPARE(QXURLHandlerAddress("vistrelxs://host/m.mp4"), QUrl("https://host/m.mp4"));
+        QVERIFY(QXURLHandlerAddress("vistrel").isEmpty());   // shorter than eight characters
+        QVERIFY(QXURLHandlerAddress("").isEmpty());
+        QVERIFY(QXURLHandlerAddress("vistrelx:").isEmpty()); // "http" alone is no address
+        QVERIFY(QXURLHandlerAddress("vistrelx://").isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLaunchArguments)
+#include "test_launch_arguments.moc"
