@@ -162,7 +162,7 @@ int main(int argc, char **argv)
         for (const QUrl &u : urls)
             keyed.append({u.toString(QUrl::FullyEncoded), u});
         std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
-            return QXCompareURLStrings(a.first, b.first) < 0;
+            return QXCompareNames(a.first, b.first) < 0;
         });
         const qint64 total = clock.nsecsElapsed();
         const double cpu = cpuMs() - cpuStart;

@@ -135,6 +135,8 @@ public:
     // --- control state ---
     void updateButtons();
     void updatePlayPauseControls();
+    // The switch, its icon and the menu title for the playing or the paused state.
+    void showPlayPauseState(bool playing);
 
     // State fields.
     QList<QXMovieRepresentationRef> movieRepresentations;

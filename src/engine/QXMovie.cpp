@@ -92,13 +92,17 @@ long QXMovie::loadState() const
 void QXMovie::play()
 {
     m_wantsPlay = true;
-    // Playing a movie that stands at its end starts it again.
-    const bool restart = m_atEnd;
+    QXMovieEngine *engine = attachedEngine();
+    // Playing a movie that stands at its end starts it again (also when it was sought to
+    // the end while paused: mpv would report no new end then).
+    bool restart = m_atEnd;
+    bool eof = false;
+    if (!restart && engine && engine->isFileLoaded() && engine->readFlag("eof-reached", &eof))
+        restart = eof;
     if (restart) {
         m_atEnd = false;
         m_position = 0;
     }
-    QXMovieEngine *engine = attachedEngine();
     if (!engine)
         return;
     if (!engine->hasFile() || (restart && !engine->isFileLoaded())) {

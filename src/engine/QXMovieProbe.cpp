@@ -20,6 +20,7 @@ extern "C" {
 namespace {
 
 constexpr int ContentProbeBytes = 4096;
+constexpr int LongContentProbeBytes = 65536;
 constexpr int LocalOpenTimeoutMs = 10000;   // a stalled network mount, not a normal file
 
 void initLibav()
@@ -120,8 +121,27 @@ qint64 id3v2Length(const QByteArray &head)
     return 10 + size + ((b[5] & 0x10) ? 10 : 0);
 }
 
-// Reads the head of the file and asks libavformat's content probes which container it is.
-// Returns the format only when it is sure enough and it is an audio/video container.
+// Asks libavformat's content probes which container the bytes are; nullptr unless it is
+// sure enough and the container holds audio or video.
+const AVInputFormat *probeBuffer(QByteArray bytes, const QByteArray &fileName, int *score)
+{
+    const int size = int(bytes.size());
+    bytes.append(QByteArray(AVPROBE_PADDING_SIZE, '\0'));
+    // The name lets demuxers that match on their extension break a tie, nothing more:
+    // a text called "fake.mp4" gets no score from the MP4 probe.
+    AVProbeData pd{};
+    pd.filename = fileName.constData();
+    pd.buf = reinterpret_cast<unsigned char *>(bytes.data());
+    pd.buf_size = size;
+    *score = 0;
+    const AVInputFormat *format = av_probe_input_format3(&pd, 1, score);
+    if (!format || *score <= AVPROBE_SCORE_RETRY || isRejectedFormat(format))
+        return nullptr;
+    return format;
+}
+
+// Reads the head of the file (past an ID3v2 tag) and probes it; only when that is
+// inconclusive, as with a few large MP3 frames, a longer stretch.
 const AVInputFormat *probeContent(const QString &path)
 {
     QFile file(path);
@@ -130,27 +150,22 @@ const AVInputFormat *probeContent(const QString &path)
     QByteArray head = file.read(ContentProbeBytes);
     if (head.isEmpty())
         return nullptr;
+    qint64 start = 0;
     if (const qint64 skip = id3v2Length(head); skip > 0 && file.seek(skip)) {
         const QByteArray after = file.read(ContentProbeBytes);
-        if (!after.isEmpty())
+        if (!after.isEmpty()) {
             head = after;
+            start = skip;
+        }
     }
-    const int size = int(head.size());
-    head.append(QByteArray(AVPROBE_PADDING_SIZE, '\0'));
-
     initLibav();
-    // The name lets demuxers that match on their extension break a tie, nothing more:
-    // a text called "fake.mp4" gets no score from the MP4 probe.
     const QByteArray fileName = QFile::encodeName(QFileInfo(path).fileName());
-    AVProbeData pd{};
-    pd.filename = fileName.constData();
-    pd.buf = reinterpret_cast<unsigned char *>(head.data());
-    pd.buf_size = size;
     int score = 0;
-    const AVInputFormat *format = av_probe_input_format3(&pd, 1, &score);
-    if (!format || score <= AVPROBE_SCORE_RETRY || isRejectedFormat(format))
+    if (const AVInputFormat *format = probeBuffer(head, fileName, &score))
+        return format;
+    if (score <= 0 || head.size() < ContentProbeBytes || !file.seek(start))
         return nullptr;
-    return format;
+    return probeBuffer(file.read(LongContentProbeBytes), fileName, &score);
 }
 
 struct Deadline

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QStyle>
 #include <QSlider>
 
 void QXMPController::updateButtons()
@@ -31,8 +32,13 @@ void QXMPController::updateButtons()
 
 void QXMPController::updatePlayPauseControls()
 {
-    const bool playing = playerView && playerView->isPlaying();
+    showPlayPauseState(playerView && playerView->isPlaying());
+}
+
+void QXMPController::showPlayPauseState(bool playing)
+{
     playPauseSwitch->setChecked(playing);
-    playPauseSwitch->setText(playing ? QStringLiteral("⏸") : QStringLiteral("▶"));
+    playPauseSwitch->setIcon(playPauseSwitch->style()->standardIcon(playing ? QStyle::SP_MediaPause
+                                                                             : QStyle::SP_MediaPlay));
     playPauseMenuItem->setText(playing ? tr("Pause [Space]") : tr("Play [Space]"));
 }

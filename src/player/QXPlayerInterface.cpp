@@ -14,16 +14,22 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSlider>
+#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
-QToolButton *makeButton(QWidget *parent, const QString &text, const QString &tip, bool checkable = false)
+QToolButton *makeButton(QWidget *parent, const QString &text, const QString &tip, bool checkable = false,
+                        QStyle::StandardPixmap icon = QStyle::SP_CustomBase)
 {
     auto *b = new QToolButton(parent);
     b->setText(text);
+    if (icon != QStyle::SP_CustomBase) {
+        b->setIcon(parent->style()->standardIcon(icon));
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
     b->setToolTip(tip);
     b->setCheckable(checkable);
     b->setAutoRaise(true);
@@ -88,8 +94,10 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     auto *paneBarLayout = new QHBoxLayout(paneBar);
     paneBarLayout->setContentsMargins(4, 2, 4, 2);
     c->playlistClearButton = makeButton(paneBar, QObject::tr("Clear"), QObject::tr("Clear Playlist"));
-    c->playlistBackwardButton = makeButton(paneBar, QStringLiteral("⏮"), QObject::tr("Previous Movie"));
-    c->playlistForwardButton = makeButton(paneBar, QStringLiteral("⏭"), QObject::tr("Next Movie"));
+    c->playlistBackwardButton = makeButton(paneBar, QObject::tr("Previous"), QObject::tr("Previous Movie"), false,
+                                           QStyle::SP_MediaSkipBackward);
+    c->playlistForwardButton = makeButton(paneBar, QObject::tr("Next"), QObject::tr("Next Movie"), false,
+                                          QStyle::SP_MediaSkipForward);
     paneBarLayout->addWidget(c->playlistClearButton);
     paneBarLayout->addStretch(1);
     paneBarLayout->addWidget(c->playlistBackwardButton);
@@ -125,9 +133,11 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     barLayout->setContentsMargins(6, 0, 6, 0);
     barLayout->setSpacing(4);
     c->playlistVisibilitySwitch = makeButton(bar, QStringLiteral("☰"), QString());
-    c->playPauseSwitch = makeButton(bar, QStringLiteral("▶"), QObject::tr("Play"), true);
-    c->timeWindBackwardButton = makeButton(bar, QStringLiteral("⏪"), QObject::tr("Wind Backward"));
-    c->timeWindForwardButton = makeButton(bar, QStringLiteral("⏩"), QObject::tr("Wind Forward"));
+    c->playPauseSwitch = makeButton(bar, QObject::tr("Play"), QObject::tr("Play"), true, QStyle::SP_MediaPlay);
+    c->timeWindBackwardButton = makeButton(bar, QObject::tr("Back"), QObject::tr("Wind Backward"), false,
+                                           QStyle::SP_MediaSeekBackward);
+    c->timeWindForwardButton = makeButton(bar, QObject::tr("Forward"), QObject::tr("Wind Forward"), false,
+                                          QStyle::SP_MediaSeekForward);
     c->timeField = makeTimeField(bar);
     c->timeRemainderField = makeTimeField(bar);
     auto *sliderHolder = new QWidget(bar);

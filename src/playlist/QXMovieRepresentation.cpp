@@ -2,6 +2,7 @@
 
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
+#include "util/QXMovieCollection.h"
 #include "util/QXPathInfo.h"
 
 #include <QPainter>
@@ -124,42 +125,6 @@ void QXMovieRepresentation::adjustMovieRotation()
     const qint64 angle = QXDictIntegerForKey(table.toObject(), locationKey());
     if (angle != 0)
         m_movie->setAngle(int(angle % 360));
-}
-
-static bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-
-int QXCompareNames(const QString &a, const QString &b)
-{
-    // Letters compare without case; a run of digits compares by its value.
-    qsizetype i = 0, j = 0;
-    const qsizetype n = a.size(), m = b.size();
-    while (i < n && j < m) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            qsizetype si = i, sj = j;
-            while (si < n && a[si] == u'0') ++si;
-            while (sj < m && b[sj] == u'0') ++sj;
-            qsizetype ei = si, ej = sj;
-            while (ei < n && isDigit(a[ei])) ++ei;
-            while (ej < m && isDigit(b[ej])) ++ej;
-            if (ei - si != ej - sj)
-                return ei - si < ej - sj ? -1 : 1;
-            for (qsizetype k = 0; k < ei - si; ++k)
-                if (a[si + k] != b[sj + k])
-                    return a[si + k] < b[sj + k] ? -1 : 1;
-            i = ei;
-            j = ej;
-            continue;
-        }
-        const char32_t ca = QChar::toCaseFolded(a[i].unicode());
-        const char32_t cb = QChar::toCaseFolded(b[j].unicode());
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-        ++i;
-        ++j;
-    }
-    if (i < n) return 1;
-    if (j < m) return -1;
-    return 0;
 }
 
 int QXSortMovieRepresentationsByLocation(const QXMovieRepresentationRef &a, const QXMovieRepresentationRef &b)

@@ -59,7 +59,6 @@ private:
     mutable QIcon m_icon;
 };
 
-// Case-insensitive, numeric order ("movie 2" before "movie 10"); <0, 0, >0.
-int QXCompareNames(const QString &a, const QString &b);
+// Both order by QXCompareNames (util/QXMovieCollection.h); <0, 0, >0.
 int QXSortMovieRepresentationsByLocation(const QXMovieRepresentationRef &a, const QXMovieRepresentationRef &b);
 int QXSortMovieRepresentationsByDisplayName(const QXMovieRepresentationRef &a, const QXMovieRepresentationRef &b);

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QStyle>
 #include <QSlider>
 #include <QTableView>
 #include <QTimer>
@@ -205,18 +206,14 @@ void QXMPController::play()
 {
     if (!playerView->isPlaying())
         playerView->play();
-    playPauseSwitch->setChecked(true);
-    playPauseSwitch->setText(QStringLiteral("⏸"));
-    playPauseMenuItem->setText(tr("Pause [Space]"));
+    showPlayPauseState(true);
 }
 
 void QXMPController::pause()
 {
     if (playerView->isPlaying())
         playerView->pause();
-    playPauseSwitch->setChecked(false);
-    playPauseSwitch->setText(QStringLiteral("▶"));
-    playPauseMenuItem->setText(tr("Play [Space]"));
+    showPlayPauseState(false);
 }
 
 void QXMPController::playPause()

@@ -34,4 +34,4 @@ bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
 
 // The order of names and addresses everywhere in the player: case-insensitive, and a run of
 // digits compares by value ("movie 2" before "movie 10"). <0, 0 or >0.
-int QXCompareURLStrings(const QString &a, const QString &b);
+int QXCompareNames(const QString &a, const QString &b);

@@ -2,6 +2,7 @@
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "playlist/QXMovieRepresentation.h"
+#include "util/QXMovieCollection.h"
 #include "TestSupport.h"
 
 #include <QApplication>

@@ -172,13 +172,13 @@ private slots:
 
     void order()
     {
-        QVERIFY(QXCompareURLStrings("file:///m/movie 2.mov", "file:///m/movie 10.mov") < 0);
-        QVERIFY(QXCompareURLStrings("a.mov", "B2.mov") < 0);
-        QVERIFY(QXCompareURLStrings("B2.mov", "b10.mov") < 0);
-        QCOMPARE(QXCompareURLStrings("ABC", "abc"), 0);
+        QVERIFY(QXCompareNames("file:///m/movie 2.mov", "file:///m/movie 10.mov") < 0);
+        QVERIFY(QXCompareNames("a.mov", "B2.mov") < 0);
+        QVERIFY(QXCompareNames("B2.mov", "b10.mov") < 0);
+        QCOMPARE(QXCompareNames("ABC", "abc"), 0);
         QStringList names{"b10.mov", "B2.mov", "a.mov"};
         std::sort(names.begin(), names.end(),
-                  [](const QString &x, const QString &y) { return QXCompareURLStrings(x, y) < 0; });
+                  [](const QString &x, const QString &y) { return QXCompareNames(x, y) < 0; });
         QCOMPARE(names, (QStringList{"a.mov", "B2.mov", "b10.mov"}));
     }
 };

@@ -1,0 +1,260 @@
+// Playback on the shared player without a picture (VISTREL_VO=null): attaching and
+// detaching, the end-of-movie callback, and the state a detached movie keeps.
+#include "TestSupport.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieEngine.h"
+#include "engine/QXMovieView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include <mpv/client.h>
+
+using namespace testsupport;
+
+namespace {
+
+double mpvDouble(const char *name)
+{
+    double value = -1;
+    QXMovieEngine *engine = QXMovieEngine::existing();
+    if (!engine || mpv_get_property(engine->handle(), name, MPV_FORMAT_DOUBLE, &value) < 0)
+        return -1;
+    return value;
+}
+
+qint64 mpvInt(const char *name)
+{
+    int64_t value = -1;
+    QXMovieEngine *engine = QXMovieEngine::existing();
+    if (!engine || mpv_get_property(engine->handle(), name, MPV_FORMAT_INT64, &value) < 0)
+        return -1;
+    return value;
+}
+
+bool fileLoaded()
+{
+    QXMovieEngine *engine = QXMovieEngine::existing();
+    return engine && engine->isFileLoaded();
+}
+
+} // namespace
+
+class TestMoviePlayback : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_short;   // 1 s
+    QString m_long;    // 2 s
+    QXMovieView *m_view = nullptr;
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("VISTREL_VO", "null");
+        qputenv("VISTREL_AO", "null");
+        QVERIFY(m_dir.isValid());
+        m_short = makeVideo(m_dir.path(), "short.mp4", 160, 120, 1.0);
+        m_long = makeVideo(m_dir.path(), "long.mp4", 160, 120, 2.0);
+        QVERIFY(!m_short.isEmpty() && !m_long.isEmpty());
+    }
+
+    void init() { m_view = new QXMovieView; }
+
+    void cleanup()
+    {
+        delete m_view;
+        m_view = nullptr;
+        // One player for the whole process, whatever the tests attached.
+        QVERIFY(QXMovieEngine::liveHandleCount() <= 1);
+    }
+
+    // The controller's cycle: arm, play to the end, re-arm and play again.
+    void endCallbackFiresOncePerArming()
+    {
+        std::unique_ptr<QXMovie> movie(QXMovie::movieWithFile(m_short));
+        QVERIFY(movie);
+        m_view->setMovie(movie.get());
+        QVERIFY(movie->isAttached());
+        QCOMPARE(QXMovieEngine::liveHandleCount(), 1);
+
+        int fired = 0;
+        bool armedInside = true;
+        QXMovie *m = movie.get();
+        QVERIFY(movie->armStopCallback([&] {
+            ++fired;
+            armedInside = m->isStopCallbackArmed();
+        }));
+        m_view->play();
+        QVERIFY(m_view->isPlaying());
+        QTRY_COMPARE_WITH_TIMEOUT(fired, 1, 5000);
+        QVERIFY(!armedInside);   // cleared before it was called
+        QTest::qWait(400);
+        QCOMPARE(fired, 1);
+        QCOMPARE(movie->rate(), 0.0f);
+        QVERIFY(!m_view->isPlaying());
+        QVERIFY(!movie->isStopCallbackArmed());
+        QVERIFY(qAbs(movie->currentTime().seconds() - movie->duration().seconds()) < 0.05);
+
+        // Playing a movie that stands at its end starts it over.
+        QVERIFY(movie->armStopCallback([&] { ++fired; }));
+        movie->play();
+        QCOMPARE(movie->rate(), 1.0f);
+        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded() && mpvDouble("time-pos") < 0.9, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(fired, 2, 5000);
+        QTest::qWait(300);
+        QCOMPARE(fired, 2);
+    }
+
+    // Only reaching the end while playing counts: not a seek of a paused movie, not a
+    // disposed callback, not the end of some other movie.
+    void endCallbackIgnoresSeeksAndOtherMovies()
+    {
+        std::unique_ptr<QXMovie> movie(QXMovie::movieWithFile(m_short));
+        std::unique_ptr<QXMovie> other(QXMovie::movieWithFile(m_short));
+        QVERIFY(movie && other);
+        int fired = 0, otherFired = 0;
+        QVERIFY(movie->armStopCallback([&] { ++fired; }));
+        QVERIFY(other->armStopCallback([&] { ++otherFired; }));
+        other->play();   // detached: only a wish
+        QCOMPARE(other->rate(), 0.0f);
+
+        m_view->setMovie(movie.get());
+        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded(), 3000);
+        movie->setCurrentTime(movie->duration());
+        QTest::qWait(600);
+        QCOMPARE(fired, 0);
+        QVERIFY(movie->isStopCallbackArmed());
+
+        movie->setCurrentTime(QXTime::fromSeconds(0.6));
+        movie->disposeStopCallback();
+        movie->play();
+        QTRY_VERIFY_WITH_TIMEOUT(!movie->isPlaying(), 3000);
+        QTest::qWait(200);
+        QCOMPARE(fired, 0);
+        QCOMPARE(otherFired, 0);
+        QCOMPARE(other->rate(), 0.0f);
+    }
+
+    // A detached movie keeps its position and play wish and resumes there when attached.
+    void detachedMovieResumesWhereItWas()
+    {
+        std::unique_ptr<QXMovie> a(QXMovie::movieWithFile(m_long));
+        std::unique_ptr<QXMovie> b(QXMovie::movieWithFile(m_short));
+        QVERIFY(a && b);
+        m_view->setMovie(a.get());
+        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded(), 3000);
+        a->setCurrentTime(QXTime::fromSeconds(0.7));
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(mpvDouble("time-pos") - 0.7) < 0.05, 2000);
+
+        m_view->setMovie(b.get());
+        QVERIFY(!a->isAttached());
+        QVERIFY(b->isAttached());
+        QVERIFY(qAbs(a->currentTime().seconds() - 0.7) < 0.05);
+        a->play();                       // remembered for later
+        QCOMPARE(a->rate(), 0.0f);
+        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded(), 3000);
+        QVERIFY(mpvDouble("time-pos") < 0.1);   // b starts at its own position
+
+        m_view->setMovie(a.get());
+        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded(), 3000);
+        const double resumed = mpvDouble("time-pos");
+        QVERIFY2(resumed > 0.6 && resumed < 1.2, qPrintable(QString::number(resumed)));
+        QCOMPARE(a->rate(), 1.0f);
+        QTRY_VERIFY_WITH_TIMEOUT(a->currentTime().seconds() > resumed + 0.2, 2000);
+        QCOMPARE(QXMovieEngine::liveHandleCount(), 1);
+    }
+
+    void volumeMapsToPlayerScale()
+    {
+        std::unique_ptr<QXMovie> movie(QXMovie::movieWithFile(m_short));
+        QVERIFY(movie);
+        movie->setVolume(0.5f);          // detached: applied when attached
+        m_view->setMovie(movie.get());
+        QCOMPARE(mpvDouble("volume"), 50.0);
+        movie->setVolume(0.25f);
+        QCOMPARE(movie->volume(), 0.25f);
+        QCOMPARE(mpvDouble("volume"), 25.0);
+        movie->setVolume(3.0f);
+        QCOMPARE(movie->volume(), 1.0f);
+        QCOMPARE(mpvDouble("volume"), 100.0);
+        movie->setVolume(-1.0f);
+        QCOMPARE(movie->volume(), 0.0f);
+        QCOMPARE(mpvDouble("volume"), 0.0);
+    }
+
+    void angleIsNormalisedAndApplied()
+    {
+        std::unique_ptr<QXMovie> movie(QXMovie::movieWithFile(m_short));
+        QVERIFY(movie);
+        movie->setAngle(-90);
+        QCOMPARE(movie->angle(), 270);
+        movie->setAngle(450);
+        QCOMPARE(movie->angle(), 90);
+        movie->setAngle(360);
+        QCOMPARE(movie->angle(), 0);
+        movie->setAngle(-270);
+        QCOMPARE(movie->angle(), 90);
+        m_view->setMovie(movie.get());
+        QCOMPARE(mpvInt("video-rotate"), qint64(90));
+        movie->setAngle(180);
+        QCOMPARE(mpvInt("video-rotate"), qint64(180));
+        // The natural size stays unrotated; turning is the caller's arithmetic.
+        QCOMPARE(movie->naturalSize(), QSizeF(160, 120));
+    }
+
+    void framesStepBothWays()
+    {
+        std::unique_ptr<QXMovie> movie(QXMovie::movieWithFile(m_long));
+        QVERIFY(movie);
+        movie->setCurrentTime(QXTime::fromSeconds(1.0));
+        m_view->setMovie(movie.get());
+        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded() && mpvDouble("time-pos") >= 0.95, 3000);
+        const double start = mpvDouble("time-pos");
+        movie->stepForward();
+        QTRY_VERIFY_WITH_TIMEOUT(mpvDouble("time-pos") > start + 0.02, 2000);
+        QCOMPARE(movie->rate(), 0.0f);
+        const double forward = mpvDouble("time-pos");
+        QVERIFY(forward < start + 0.1);   // one frame at 25 fps, not playback
+        movie->stepBackward();
+        QTRY_VERIFY_WITH_TIMEOUT(mpvDouble("time-pos") < forward - 0.02, 2000);
+        QCOMPARE(movie->rate(), 0.0f);
+    }
+
+    // A file that vanishes after the probe fails in the player: the movie says so.
+    void playerErrorBecomesLoadState()
+    {
+        const QString path = QDir(m_dir.path()).filePath("vanishing.mp4");
+        QVERIFY(QFile::copy(m_short, path));
+        std::unique_ptr<QXMovie> movie(QXMovie::movieWithFile(path));
+        QVERIFY(movie);
+        QVERIFY(QFile::remove(path));
+        QSignalSpy own(movie.get(), &QXMovie::loadStateDidChange);
+        QSignalSpy any(QXMovieCenter::shared(), &QXMovieCenter::movieLoadStateDidChange);
+        m_view->setMovie(movie.get());
+        movie->play();
+        QTRY_COMPARE_WITH_TIMEOUT(movie->loadState(), long(QXMovieLoadStateError), 3000);
+        QCOMPARE(own.count(), 1);
+        QCOMPARE(any.count(), 1);
+        QCOMPARE(any.first().first().value<QXMovie *>(), movie.get());
+        QCOMPARE(movie->rate(), 0.0f);
+    }
+
+    void deletingTheAttachedMovie()
+    {
+        auto *movie = QXMovie::movieWithFile(m_short);
+        QVERIFY(movie);
+        m_view->setMovie(movie);
+        movie->play();
+        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded(), 3000);
+        delete movie;
+        QVERIFY(!m_view->movie());
+        QVERIFY(!QXMovieEngine::existing()->attachedMovie());
+        QTRY_VERIFY_WITH_TIMEOUT(mpvDouble("time-pos") < 0, 2000);   // nothing plays
+        QVERIFY(!m_view->isPlaying());
+    }
+};
+
+QTEST_MAIN(TestMoviePlayback)
+#include "test_movieplayback.moc"

@@ -1,0 +1,150 @@
+// The movie view under a real X server: mpv's pictures reach the widget (also after the view
+// moves to another window, as for presentation mode) and the message replaces them when
+// there is no picture.
+#include "TestSupport.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieEngine.h"
+#include "engine/QXMovieView.h"
+
+#include <QImage>
+#include <QSet>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+
+struct PictureStats
+{
+    int colours = 0;        // distinct colours (coarsely quantised)
+    double saturated = 0;   // share of clearly coloured pixels
+    double white = 0;       // share of near-white pixels
+    double black = 0;       // share of near-black pixels
+};
+
+PictureStats statsOf(const QImage &image)
+{
+    PictureStats stats;
+    QSet<int> colours;
+    int saturated = 0, white = 0, black = 0;
+    const int total = image.width() * image.height();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            colours.insert((c.red() / 32) << 6 | (c.green() / 32) << 3 | (c.blue() / 32));
+            const int hi = qMax(c.red(), qMax(c.green(), c.blue()));
+            const int lo = qMin(c.red(), qMin(c.green(), c.blue()));
+            saturated += hi - lo > 80;
+            white += lo > 200;
+            black += hi < 30;
+        }
+    }
+    stats.colours = colours.size();
+    stats.saturated = double(saturated) / qMax(1, total);
+    stats.white = double(white) / qMax(1, total);
+    stats.black = double(black) / qMax(1, total);
+    return stats;
+}
+
+QWidget *windowAround(QXMovieView *view)
+{
+    auto *window = new QWidget;
+    auto *layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    window->resize(320, 240);
+    return window;
+}
+
+} // namespace
+
+class TestMovieViewXvfb : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        qunsetenv("VISTREL_VO");   // the real OpenGL path
+        qputenv("VISTREL_AO", "null");
+        QVERIFY(m_dir.isValid());
+    }
+
+    void picturesThenMessage()
+    {
+        // No sound: a movie whose only stream is the picture must survive being attached
+        // before any render context exists.
+        const QString clip = makeVideo(m_dir.path(), "picture.mp4", 320, 240, 8.0, false);
+        QVERIFY(!clip.isEmpty());
+        std::unique_ptr<QXMovie> movie(QXMovie::movieWithFile(clip));
+        QVERIFY(movie);
+
+        auto *view = new QXMovieView;
+        view->setMessageProvider([] { return QStringLiteral("\"picture\"\nAudio Only"); });
+        std::unique_ptr<QWidget> window(windowAround(view));
+        view->setMovie(movie.get());
+        movie->play();
+        QTest::qWait(300);   // the file opens while the view is still hidden
+        QVERIFY(movie->isPlaying());
+
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(view->framesDrawn() >= 5, 8000);
+        QImage picture = view->grabFramebuffer();
+        QVERIFY(!picture.isNull());
+        picture.save("/tmp/engine-view.png");
+        const PictureStats shown = statsOf(picture);
+        QVERIFY2(shown.colours > 20 && shown.saturated > 0.3,
+                 qPrintable(QString("colours %1 saturated %2").arg(shown.colours).arg(shown.saturated)));
+
+        // Moving to another top-level window makes a new GL context; pictures go on.
+        std::unique_ptr<QWidget> second(new QWidget);
+        auto *layout = new QVBoxLayout(second.get());
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(view);   // reparents
+        second->resize(400, 300);
+        second->show();
+        QVERIFY(QTest::qWaitForWindowExposed(second.get()));
+        const quint64 before = view->framesDrawn();
+        QTRY_VERIFY_WITH_TIMEOUT(view->framesDrawn() >= before + 5, 8000);
+        QVERIFY(movie->isPlaying());
+        const PictureStats moved = statsOf(view->grabFramebuffer());
+        QVERIFY2(moved.saturated > 0.3, qPrintable(QString::number(moved.saturated)));
+        QCOMPARE(QXMovieEngine::liveHandleCount(), 1);
+
+        // Without a movie: black ground and the message in white.
+        view->setMovie(nullptr);
+        QVERIFY(!movie->isAttached());
+        const QImage message = view->grabFramebuffer();
+        message.save("/tmp/engine-view-message.png");
+        const PictureStats text = statsOf(message);
+        QVERIFY2(text.saturated < 0.01 && text.black > 0.7 && text.white > 0.005,
+                 qPrintable(QString("saturated %1 black %2 white %3")
+                                .arg(text.saturated).arg(text.black).arg(text.white)));
+
+        // A movie without a picture shows the message as well, and still plays.
+        const QString tone = makeAudio(m_dir.path(), "tone.wav", 3.0);
+        std::unique_ptr<QXMovie> sound(QXMovie::movieWithFile(tone));
+        QVERIFY(sound);
+        view->setMovie(sound.get());
+        sound->play();
+        QTRY_VERIFY_WITH_TIMEOUT(sound->currentTime().seconds() > 0.2, 3000);
+        const PictureStats audioOnly = statsOf(view->grabFramebuffer());
+        QVERIFY(audioOnly.white > 0.005 && audioOnly.saturated < 0.01);
+
+        // And back to the first movie at the position it was left at.
+        const double left = movie->currentTime().seconds();
+        QVERIFY(left > 0.3);
+        view->setMovie(movie.get());
+        const quint64 again = view->framesDrawn();
+        QTRY_VERIFY_WITH_TIMEOUT(view->framesDrawn() >= again + 3, 8000);
+        QVERIFY(movie->currentTime().seconds() >= left - 0.1);
+        delete view;   // frees the render context while its GL context is alive
+        QCOMPARE(QXMovieEngine::liveHandleCount(), 1);
+    }
+};
+
+QTEST_MAIN(TestMovieViewXvfb)
+#include "test_movieview_xvfb.moc"
