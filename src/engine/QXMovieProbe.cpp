@@ -121,8 +121,7 @@ qint64 id3v2Length(const QByteArray &head)
     return 10 + size + ((b[5] & 0x10) ? 10 : 0);
 }
 
-// Asks libavformat's content probes which container the bytes are; nullptr unless it is
-// sure enough and the container holds audio or video.
+// Asks libavformat's content probes which container the bytes are, with their certainty.
 const AVInputFormat *probeBuffer(QByteArray bytes, const QByteArray &fileName, int *score)
 {
     const int size = int(bytes.size());
@@ -134,14 +133,12 @@ const AVInputFormat *probeBuffer(QByteArray bytes, const QByteArray &fileName, i
     pd.buf = reinterpret_cast<unsigned char *>(bytes.data());
     pd.buf_size = size;
     *score = 0;
-    const AVInputFormat *format = av_probe_input_format3(&pd, 1, score);
-    if (!format || *score <= AVPROBE_SCORE_RETRY || isRejectedFormat(format))
-        return nullptr;
-    return format;
+    return av_probe_input_format3(&pd, 1, score);
 }
 
 // Reads the head of the file (past an ID3v2 tag) and probes it; only when that is
-// inconclusive, as with a few large MP3 frames, a longer stretch.
+// inconclusive, as with a few large MP3 frames, a longer stretch. Answers the container
+// when libavformat is sure of it and it holds audio or video.
 const AVInputFormat *probeContent(const QString &path)
 {
     QFile file(path);
@@ -161,11 +158,13 @@ const AVInputFormat *probeContent(const QString &path)
     initLibav();
     const QByteArray fileName = QFile::encodeName(QFileInfo(path).fileName());
     int score = 0;
-    if (const AVInputFormat *format = probeBuffer(head, fileName, &score))
-        return format;
-    if (score <= 0 || head.size() < ContentProbeBytes || !file.seek(start))
+    const AVInputFormat *format = probeBuffer(head, fileName, &score);
+    if (format && score > 0 && score <= AVPROBE_SCORE_RETRY && head.size() == ContentProbeBytes
+        && file.seek(start))
+        format = probeBuffer(file.read(LongContentProbeBytes), fileName, &score);
+    if (!format || score <= AVPROBE_SCORE_RETRY || isRejectedFormat(format))
         return nullptr;
-    return probeBuffer(file.read(LongContentProbeBytes), fileName, &score);
+    return format;
 }
 
 struct Deadline
