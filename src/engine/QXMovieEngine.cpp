@@ -107,6 +107,7 @@ bool QXMovieEngine::start()
     setOption(m_mpv, "keep-open", "yes");           // stay on the last frame at the end
     setOption(m_mpv, "audio-fallback-to-null", "yes");
     setOption(m_mpv, "hwdec", "no");
+    setOption(m_mpv, "gpu-hwdec-interop", "no");   // nor load GPU decoder libraries for it
     setOption(m_mpv, "input-default-bindings", "no");
     setOption(m_mpv, "input-vo-keyboard", "no");
     setOption(m_mpv, "osc", "no");
@@ -205,8 +206,15 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         if (m_fileLoaded && !m_playbackRestarted) {
             m_playbackRestarted = true;
             if (movie && !movie->m_url.isLocalFile()
-                && movie->m_loadState < QXMovieLoadStatePlayable)
+                && movie->m_loadState < QXMovieLoadStatePlayable) {
                 movie->changeLoadState(QXMovieLoadStatePlayable);
+                // A short stream may be in the cache already; no further change would say so.
+                double loaded = 0;
+                if (m_attached == movie && readDouble("demuxer-cache-time", &loaded)) {
+                    movie->m_loadedTime = loaded;
+                    checkStreamComplete();
+                }
+            }
         }
         break;
     case MPV_EVENT_END_FILE: {
@@ -275,12 +283,8 @@ void QXMovieEngine::handlePropertyChange(const mpv_event *event)
         break;
     case PropCacheTime:
         if (isStream && prop->format == MPV_FORMAT_DOUBLE) {
-            const double loaded = *static_cast<double *>(prop->data);
-            movie->m_loadedTime = loaded;
-            const double duration = movie->m_probe.isIndefinite ? -1 : movie->m_probe.duration;
-            if (m_playbackRestarted && duration > 0 && loaded >= duration - 0.25
-                && movie->m_loadState < QXMovieLoadStateComplete)
-                movie->changeLoadState(QXMovieLoadStateComplete);
+            movie->m_loadedTime = *static_cast<double *>(prop->data);
+            checkStreamComplete();
         }
         break;
     case PropDWidth:
@@ -300,11 +304,44 @@ void QXMovieEngine::handlePropertyChange(const mpv_event *event)
     }
 }
 
+// A stream is complete once the cache holds it up to its end.
+void QXMovieEngine::checkStreamComplete()
+{
+    QXMovie *movie = m_attached;
+    if (!movie || movie->m_url.isLocalFile() || !m_playbackRestarted
+        || movie->m_loadState < QXMovieLoadStatePlayable
+        || movie->m_loadState >= QXMovieLoadStateComplete)
+        return;
+    const double duration = movie->m_probe.isIndefinite ? -1 : movie->m_probe.duration;
+    bool cachedToEnd = duration > 0 && movie->m_loadedTime >= duration - 0.25;
+    if (!cachedToEnd && m_mpv) {
+        mpv_node state{};
+        if (mpv_get_property(m_mpv, "demuxer-cache-state", MPV_FORMAT_NODE, &state) >= 0) {
+            if (state.format == MPV_FORMAT_NODE_MAP)
+                for (int i = 0; i < state.u.list->num; ++i)
+                    if (qstrcmp(state.u.list->keys[i], "eof-cached") == 0
+                        && state.u.list->values[i].format == MPV_FORMAT_FLAG)
+                        cachedToEnd = state.u.list->values[i].u.flag;
+            mpv_free_node_contents(&state);
+        }
+    }
+    if (cachedToEnd)
+        movie->changeLoadState(QXMovieLoadStateComplete);
+}
+
 void QXMovieEngine::reachedEnd()
 {
     QXMovie *movie = m_attached;
     if (!movie)
         return;
+    // Played to its end, a stream has been loaded whole.
+    if (!movie->m_url.isLocalFile() && !movie->m_probe.isIndefinite
+        && movie->m_loadState >= QXMovieLoadStatePlayable) {
+        QPointer<QXMovie> guard(movie);
+        movie->changeLoadState(QXMovieLoadStateComplete);
+        if (!guard || guard != m_attached)
+            return;   // an observer let go of it
+    }
     movie->m_atEnd = true;
     if (!movie->m_probe.isIndefinite && movie->m_probe.duration > 0)
         movie->m_position = movie->m_probe.duration;

@@ -67,6 +67,7 @@ private:
     void handleEvent(const mpv_event *event);
     void handlePropertyChange(const mpv_event *event);
     void reachedEnd();
+    void checkStreamComplete();
     void loadAttached();
     void saveAttachedState();
     void resetFileState();

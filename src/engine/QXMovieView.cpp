@@ -45,7 +45,8 @@ QSize QXMovieView::defaultSize()
 
 void QXMovieView::setMovie(QXMovie *movie)
 {
-    QXMovieEngine *engine = QXMovieEngine::shared();
+    // Clearing an empty view makes no player.
+    QXMovieEngine *engine = movie ? QXMovieEngine::shared() : QXMovieEngine::existing();
     if (movie == m_movie && (!movie || movie->isAttached())) {
         update();
         return;
