@@ -2,6 +2,7 @@
 // the own-scheme address command, closing the window and quitting.
 #include "app/QXMPController.h"
 
+#include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSessionWatcher.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
@@ -150,6 +151,7 @@ void QXMPController::applicationDidFinishLaunching()
 
     // 26.
     installObservers();
+    m_screenSaverInhibitor = new QXScreenSaverInhibitor(this);
 
     // 27. The display timer runs for the life of the process.
     auto *timer = new QTimer(this);
@@ -287,6 +289,8 @@ void QXMPController::runQuitSteps()
     if (m_terminated)
         return;
     m_terminated = true;
+    if (m_screenSaverInhibitor)
+        m_screenSaverInhibitor->setInhibited(false);
     applicationShouldTerminate();
 }
 

@@ -216,4 +216,6 @@ private:
     bool m_launched = false;
     int m_beepCount = 0;
     QXSessionWatcher *m_sessionWatcher = nullptr;
+    // Held while a picture plays (taken and released by the time display's tick).
+    QXScreenSaverInhibitor *m_screenSaverInhibitor = nullptr;
 };

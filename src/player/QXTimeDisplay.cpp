@@ -1,5 +1,6 @@
 // The time fields, the time slider with seeking, winding, and the volume with mute.
 #include "app/QXMPController.h"
+#include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -49,10 +50,14 @@ bool QXMPController::updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxVal
 void QXMPController::updateTimeDisplay()
 {
     QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    const bool playing = m && playerView->isPlaying();
+    // A playing picture keeps the screen awake; anything else lets it sleep again.
+    if (m_screenSaverInhibitor)
+        m_screenSaverInhibitor->setInhibited(playing && currentMovieHasVideo && !m_terminated);
     if (!m)
         return;
     updateTimeDisplayForMovie(m, false);
-    if (!playerView->isPlaying() && playPauseSwitch->isChecked())
+    if (!playing && playPauseSwitch->isChecked())
         updatePlayPauseControls();
 }
 

@@ -1,6 +1,7 @@
 // Choosing an entry, enabling its playback once it loads, continuing at the end of a movie,
 // play and pause, and the message the empty view shows.
 #include "app/QXMPController.h"
+#include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -213,6 +214,9 @@ void QXMPController::pause()
 {
     if (playerView->isPlaying())
         playerView->pause();
+    // chooseNoMovie and chooseMovie come through here too.
+    if (m_screenSaverInhibitor)
+        m_screenSaverInhibitor->setInhibited(false);
     showPlayPauseState(false);
 }
 
