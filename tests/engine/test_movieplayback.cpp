@@ -210,15 +210,15 @@ private slots:
         QVERIFY(movie);
         movie->setCurrentTime(QXTime::fromSeconds(1.0));
         m_view->setMovie(movie.get());
-        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded() && mpvDouble("time-pos") >= 0.95, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded() && mpvDouble("time-pos") >= 0.95, 8000);
         const double start = mpvDouble("time-pos");
         movie->stepForward();
-        QTRY_VERIFY_WITH_TIMEOUT(mpvDouble("time-pos") > start + 0.02, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(mpvDouble("time-pos") > start + 0.02, 8000);
         QCOMPARE(movie->rate(), 0.0f);
         const double forward = mpvDouble("time-pos");
         QVERIFY(forward < start + 0.1);   // one frame at 25 fps, not playback
         movie->stepBackward();
-        QTRY_VERIFY_WITH_TIMEOUT(mpvDouble("time-pos") < forward - 0.02, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(mpvDouble("time-pos") < forward - 0.02, 8000);
         QCOMPARE(movie->rate(), 0.0f);
     }
 
