@@ -5,6 +5,7 @@
 #include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSessionWatcher.h"
 #include "app/QXSettings.h"
+#include "controls/QXImages.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
@@ -90,7 +91,9 @@ void QXMPController::applicationDidFinishLaunching()
     setTargetControl(clearPlaylistMenuItem, playlistClearButton);
     setTargetControl(forwardPlaylistMenuItem, playlistForwardButton);
     setTargetControl(backwardPlaylistMenuItem, playlistBackwardButton);
+    setTargetControl(rotateMenuItem, rotateButton);
     setTargetControl(aspectRatioLockMenuItem, aspectRatioLockSwitch);
+    setTargetControl(presentationMenuItem, presentationSwitch);
     setTargetControl(playPauseMenuItem, playPauseSwitch);
     playPauseMenuItem->setText(tr("Play [Space]"));
 
@@ -124,6 +127,11 @@ void QXMPController::applicationDidFinishLaunching()
     aspectRatioLockSwitch->setChecked(locked);
     aspectRatioLockMenuItem->setChecked(locked);
     aspectRatioLockSwitch->setToolTip(locked ? tr("Unlock Aspect Ratio") : tr("Lock Aspect Ratio"));
+
+    // 15.
+    rotateButton->setIcon(QXNamedImage(settings.boolForKey(QXKeys::RotateCounterclockwise)
+                                           ? QStringLiteral("QXRotateCounterclockwise")
+                                           : QStringLiteral("QXRotateClockwise")));
 
     // 16. Hidden wind buttons leave their room to the time slider.
     if (!settings.boolForKey(QXKeys::ShowWindButtons)) {
@@ -223,7 +231,8 @@ void QXMPController::userSessionDidBecomeActive()
 
 void QXMPController::applicationDidChangeScreenParameters()
 {
-    // Presentation follows its screen once it exists; window mode needs nothing.
+    if (isPresenting)
+        updatePresentationWindow();
 }
 
 bool QXMPController::applicationShouldHandleReopen(bool)

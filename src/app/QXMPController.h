@@ -117,6 +117,20 @@ public:
     QSizeF playerAreaSize() const;
     QScreen *playerWindowScreen() const;
 
+    // --- rotation ---
+    void rotateByAngle(int degrees);
+    void rotateClockwise();
+    void rotateCounterclockwise();
+    void rotate();
+
+    // --- presentation ---
+    void togglePresentation();
+    void stopPresentation();
+    void updatePresentationWindow();
+    // Fits the movie view into the presentation window by "Presentation Mode".
+    void placePresentationView();
+    QWidget *presentationWindow() const { return m_presentationWindow; }
+
     // --- time and volume ---
     float volume() const;
     void setVolume(float volume, bool adjustSlider, bool adjustPreference);
@@ -170,6 +184,10 @@ public:
     QSlider *volumeSlider = nullptr;
     QAbstractButton *playPauseSwitch = nullptr;
     QAbstractButton *aspectRatioLockSwitch = nullptr;
+    QAbstractButton *rotateButton = nullptr;
+    QAbstractButton *presentationSwitch = nullptr;
+    QAction *rotateMenuItem = nullptr;
+    QAction *presentationMenuItem = nullptr;
     QAction *aspectRatioLockMenuItem = nullptr;
     QSlider *timeSlider = nullptr;
     QAbstractButton *timeWindBackwardButton = nullptr;
@@ -195,6 +213,9 @@ public:
     // Where the player interface fails to build, launch logs and quits.
     static bool loadPlayerInterface(QXMPController *owner);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     void playlistChanged();
     void currentMovieChanged();
@@ -216,6 +237,8 @@ private:
     bool m_launched = false;
     int m_beepCount = 0;
     QXSessionWatcher *m_sessionWatcher = nullptr;
+    QWidget *m_presentationWindow = nullptr;
+    QPointer<QScreen> m_presentationScreen;
     // Held while a picture plays (taken and released by the time display's tick).
     QXScreenSaverInhibitor *m_screenSaverInhibitor = nullptr;
 };

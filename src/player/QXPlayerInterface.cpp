@@ -132,7 +132,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     auto *barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(6, 0, 6, 0);
     barLayout->setSpacing(4);
-    c->playlistVisibilitySwitch = makeButton(bar, QStringLiteral("☰"), QString());
+    QToolButton *listSwitch = makeButton(bar, QObject::tr("Playlist"), QString(), true);
+    listSwitch->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    c->playlistVisibilitySwitch = listSwitch;
     c->playPauseSwitch = makeButton(bar, QObject::tr("Play"), QObject::tr("Play"), true, QStyle::SP_MediaPlay);
     c->timeWindBackwardButton = makeButton(bar, QObject::tr("Back"), QObject::tr("Wind Backward"), false,
                                            QStyle::SP_MediaSeekBackward);
@@ -159,6 +161,11 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->volumeSlider->setToolTip(QObject::tr("Change Volume"));
     volumeHolder->setToolTip(QObject::tr("Change Volume"));
     c->aspectRatioLockSwitch = makeButton(bar, QStringLiteral("⊡"), QString(), true);
+    QToolButton *rotate = makeButton(bar, QObject::tr("Rotate"), QObject::tr("Rotate"));
+    rotate->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    c->rotateButton = rotate;
+    c->presentationSwitch = makeButton(bar, QObject::tr("Present"), QObject::tr("Presentation Mode"), true,
+                                       QStyle::SP_TitleBarMaxButton);
     c->statusField = new QLabel(bar);
     c->statusField->setStyleSheet("color: #bbb;");
 
@@ -171,7 +178,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     barLayout->addWidget(c->timeWindForwardButton);
     barLayout->addWidget(c->statusField);
     barLayout->addWidget(volumeHolder);
+    barLayout->addWidget(c->rotateButton);
     barLayout->addWidget(c->aspectRatioLockSwitch);
+    barLayout->addWidget(c->presentationSwitch);
     areaLayout->addWidget(bar);
     rootLayout->addWidget(area, 1);
 
@@ -190,6 +199,8 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
             c->changeVolume();
     });
     QObject::connect(c->volumeSlider, &QSlider::sliderReleased, c, [c] { c->changeVolume(); });
+    QObject::connect(c->rotateButton, &QAbstractButton::clicked, c, [c] { c->rotate(); });
+    QObject::connect(c->presentationSwitch, &QAbstractButton::clicked, c, [c] { c->togglePresentation(); });
     QObject::connect(c->aspectRatioLockSwitch, &QAbstractButton::clicked, c, [c] { c->toggleAspectRatioLock(); });
     QObject::connect(c->timeWindForwardButton, &QAbstractButton::clicked, c, [c] { c->wind(true); });
     QObject::connect(c->timeWindBackwardButton, &QAbstractButton::clicked, c, [c] { c->wind(false); });
@@ -256,6 +267,16 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QObject::connect(smaller, &QAction::triggered, c, [c] { c->decreaseScale(); });
     QAction *fit = movie->addAction(QObject::tr("Fit to Screen"));
     QObject::connect(fit, &QAction::triggered, c, [c] { c->fitPlayerWindowToScreen(); });
+    c->presentationMenuItem = movie->addAction(QObject::tr("Presentation Mode"));
+    c->presentationMenuItem->setCheckable(true);
+    c->presentationMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    movie->addSeparator();
+    c->rotateMenuItem = movie->addAction(QObject::tr("Rotate"));
+    c->rotateMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    QAction *clockwise = movie->addAction(QObject::tr("Rotate Clockwise"));
+    QObject::connect(clockwise, &QAction::triggered, c, [c] { c->rotateClockwise(); });
+    QAction *counter = movie->addAction(QObject::tr("Rotate Counterclockwise"));
+    QObject::connect(counter, &QAction::triggered, c, [c] { c->rotateCounterclockwise(); });
     movie->addSeparator();
     c->aspectRatioLockMenuItem = movie->addAction(QObject::tr("Lock Aspect Ratio"));
     c->aspectRatioLockMenuItem->setCheckable(true);

@@ -121,8 +121,9 @@ void QXMPController::setVolume(float v, bool adjustSlider, bool adjustPreference
         m->setVolume(v);
     if (adjustSlider)
         volumeSlider->setValue(qRound(v * 1000.0f));
+    // Stored at float precision, so the file reads 0.6 rather than 0.6000000238.
     if (adjustPreference)
-        QXSettings::standard().setFloat(v, QXKeys::Volume);
+        QXSettings::standard().setFloat(QString::number(v, 'g', 7).toDouble(), QXKeys::Volume);
     muteMenuItem->setChecked(!(v > 0.0f));
 }
 

@@ -99,3 +99,23 @@ QRectF frameToQt(const QRectF &f, double primaryHeight)
 }
 
 } // namespace QXGeometry
+
+namespace QXGeometry {
+
+QRectF presentationFrame(const QSizeF &S, const QSizeF &area, bool fill)
+{
+    if (area.height() <= 0 || area.width() <= 0 || S.height() <= 0)
+        return QRectF(QPointF(0, 0), S);
+    const float a = float(area.width()) / float(area.height());
+    bool wide = S.width() / S.height() > a;
+    if (fill)
+        wide = !wide;
+    if (wide) {
+        const double w = a * S.height();
+        return QRectF(std::round((S.width() - w) * 0.5), 0, std::round(float(w)), S.height());
+    }
+    const double h = S.width() / a;
+    return QRectF(0, std::round((S.height() - h) * 0.5), S.width(), std::round(float(h)));
+}
+
+} // namespace QXGeometry

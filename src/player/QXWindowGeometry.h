@@ -41,3 +41,10 @@ QRectF frameFromQt(const QRectF &qtRect, double primaryHeight);
 QRectF frameToQt(const QRectF &frame, double primaryHeight);
 
 } // namespace QXGeometry
+
+namespace QXGeometry {
+// Where the movie view goes in a presentation window of the screen's size, for a player
+// area of the given proportions: fitted inside (bars) or, with fill, covering the screen
+// with the excess cropped equally. Bottom-left coordinates of the window's content.
+QRectF presentationFrame(const QSizeF &screen, const QSizeF &playerArea, bool fill);
+} // namespace QXGeometry

@@ -1,11 +1,11 @@
 #include "playlist/QXMovieRepresentation.h"
 
 #include "app/QXSettings.h"
+#include "controls/QXImages.h"
 #include "engine/QXMovie.h"
 #include "util/QXMovieCollection.h"
 #include "util/QXPathInfo.h"
 
-#include <QPainter>
 #include <QPixmap>
 
 QXMovieRepresentationRef QXMovieRepresentation::movieRepresentationWithURL(const QUrl &url)
@@ -60,34 +60,11 @@ QString QXMovieRepresentation::displayName() const
     return p.isEmpty() ? URLString() : QXPathInfo::displayFileName(p);
 }
 
-static const QIcon &singletonGlobe()
-{
-    // Drawn once: a small blue globe with a meridian and the equator.
-    static const QIcon globe = [] {
-        QPixmap pm(32, 32);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        QRadialGradient g(QPointF(12, 11), 18);
-        g.setColorAt(0, QColor(140, 200, 255));
-        g.setColorAt(1, QColor(20, 80, 170));
-        p.setBrush(g);
-        p.setPen(QPen(QColor(10, 50, 120), 1.5));
-        p.drawEllipse(QRectF(2, 2, 28, 28));
-        p.setPen(QPen(QColor(230, 245, 255, 200), 1.2));
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QRectF(10, 2.5, 12, 27));
-        p.drawLine(QPointF(3, 16), QPointF(29, 16));
-        return QIcon(pm);
-    }();
-    return globe;
-}
-
 QIcon QXMovieRepresentation::icon() const
 {
     const QString p = path();
     if (p.isEmpty())
-        return singletonGlobe();
+        return QXNamedImage(QStringLiteral("QXMiniGlobe"));
     // The table asks on every redraw; the image is cached by path, the icon here.
     if (m_icon.isNull()) {
         const QImage image = QXPathInfo::cachedIconFromPath(p);
@@ -135,4 +112,26 @@ int QXSortMovieRepresentationsByLocation(const QXMovieRepresentationRef &a, cons
 int QXSortMovieRepresentationsByDisplayName(const QXMovieRepresentationRef &a, const QXMovieRepresentationRef &b)
 {
     return QXCompareNames(a->displayName(), b->displayName());
+}
+
+void QXMovieRepresentation::rotateByAngle(int degrees)
+{
+    QXMovie *m = movie();
+    if (!m)
+        return;
+    m->setAngle(m->angle() + degrees);
+    QXSettings &s = QXSettings::standard();
+    if (s.boolForKey(QXKeys::ForgetRotation))
+        return;
+    const int a = m->angle();
+    const QJsonValue stored = s.objectForKey(QXKeys::RotatedMovies);
+    if (!stored.isObject() && a == 0)
+        return;
+    // The table is written back whole, even when it is now empty.
+    QJsonObject table = stored.toObject();
+    if (a != 0)
+        QXDictSetInteger(table, a, locationKey());
+    else
+        QXDictTryToRemoveObjectForKey(table, locationKey());
+    s.setObject(table, QXKeys::RotatedMovies);
 }

@@ -46,6 +46,8 @@ public:
 
     // Turns the open movie to the angle remembered for this location (when it has a picture).
     void adjustMovieRotation();
+    // Turns the movie by the angle and remembers the new angle for this location.
+    void rotateByAngle(int degrees);
 
 private:
     explicit QXMovieRepresentation(const QUrl &url);

@@ -108,6 +108,8 @@ void QXMPController::enablePlaybackForCurrentMovie()
     const bool hasTimeLine = updateTimeDisplayForMovie(m, true);
     playerWindow->timeSliderHolder->setVisible(hasTimeLine);
     currentMovieHasVideo = m->hasVideo();
+    if (!currentMovieHasVideo && isPresenting)
+        togglePresentation();
     if (currentMovieHasVideo) {
         const QSizeF n = naturalSizeForMagnification(m, 1.0f);
         if (lastMovieSize.width() >= 1.0 && lastMovieSize == n) {
@@ -128,6 +130,8 @@ void QXMPController::enablePlaybackForCurrentMovie()
             resizePlayerWindowForSize(lastMovieSize);
         else
             resizePlayerWindowForCurrentMagnification();
+        if (isPresenting)
+            updatePresentationWindow();
     }
     armStopCallback();
     m->setVolume(float(volumeSlider->value()) / 1000.0f);

@@ -2,6 +2,7 @@
 // clearing, deleting, the table and menu refresh, and showing or hiding the pane.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
+#include "controls/QXImages.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "playlist/QXPlaylistModel.h"
@@ -201,6 +202,8 @@ void QXMPController::clearPlaylist()
     updatePlaylistTableAndMenu();
     playerWindow->setWindowFilePath(QString());
     playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
+    if (isPresenting)
+        togglePresentation();
     updateTimeField(0, 0);
     updateButtons();
     playerView->update();
@@ -312,6 +315,7 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
         playlistVisibilityMenuItem->setText(tr("Hide Playlist"));
         playlistVisibilitySwitch->setToolTip(tr("Hide Playlist"));
         playlistVisibilitySwitch->setChecked(true);
+        playlistVisibilitySwitch->setIcon(QXNamedImage(QStringLiteral("QXListVisible")));
         if (isInitialSetup)
             return;
         newWidth = frame.width() + paneWidth;
@@ -321,6 +325,7 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
         playlistVisibilityMenuItem->setText(tr("Show Playlist"));
         playlistVisibilitySwitch->setToolTip(tr("Show Playlist"));
         playlistVisibilitySwitch->setChecked(false);
+        playlistVisibilitySwitch->setIcon(QXNamedImage(QStringLiteral("QXListHidden")));
         newWidth = frame.width() - paneWidth;
         w->playlistPane->hide();
         w->playlistDivider->hide();

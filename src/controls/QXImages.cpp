@@ -1,0 +1,100 @@
+#include "controls/QXImages.h"
+
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+const QColor kInk(232, 232, 232);
+
+QPixmap canvas()
+{
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    return pm;
+}
+
+QPixmap rotateArrow(bool clockwise)
+{
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kInk, 3, Qt::SolidLine, Qt::RoundCap));
+    // Three quarters of a circle, open at the top, with the arrow head at its end.
+    const QRectF r(6, 6, 20, 20);
+    p.drawArc(r, 120 * 16, clockwise ? -300 * 16 : 300 * 16);
+    QPainterPath head;
+    if (clockwise) {
+        head.moveTo(25, 4); head.lineTo(26, 13); head.lineTo(17, 11);
+    } else {
+        head.moveTo(7, 4); head.lineTo(6, 13); head.lineTo(15, 11);
+    }
+    head.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    p.drawPath(head);
+    return pm;
+}
+
+QPixmap list(bool visible)
+{
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kInk, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(4, 6, 24, 20), 2, 2);
+    p.setBrush(kInk);
+    if (visible)
+        p.drawRect(QRectF(4, 6, 9, 20));   // the pane, filled in
+    else
+        p.drawLine(QPointF(13, 6), QPointF(13, 26));
+    return pm;
+}
+
+QPixmap globe()
+{
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient g(QPointF(12, 11), 18);
+    g.setColorAt(0, QColor(140, 200, 255));
+    g.setColorAt(1, QColor(20, 80, 170));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(10, 50, 120), 1.5));
+    p.drawEllipse(QRectF(2, 2, 28, 28));
+    p.setPen(QPen(QColor(230, 245, 255, 200), 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(10, 2.5, 12, 27));
+    p.drawLine(QPointF(3, 16), QPointF(29, 16));
+    return pm;
+}
+
+} // namespace
+
+QIcon QXNamedImage(const QString &name)
+{
+    // Made on first use and kept, so every caller shares one image per name.
+    static QHash<QString, QIcon> singletonImages;
+    const auto it = singletonImages.constFind(name);
+    if (it != singletonImages.constEnd())
+        return it.value();
+    QPixmap pm;
+    if (name == QLatin1String("QXRotateClockwise"))
+        pm = rotateArrow(true);
+    else if (name == QLatin1String("QXRotateCounterclockwise"))
+        pm = rotateArrow(false);
+    else if (name == QLatin1String("QXListVisible"))
+        pm = list(true);
+    else if (name == QLatin1String("QXListHidden"))
+        pm = list(false);
+    else if (name == QLatin1String("QXMiniGlobe"))
+        pm = globe();
+    else
+        return {};
+    const QIcon icon(pm);
+    singletonImages.insert(name, icon);
+    return icon;
+}

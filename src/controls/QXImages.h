@@ -1,0 +1,8 @@
+#pragma once
+// The player's named images, drawn once in code so they scale and need no files.
+#include <QIcon>
+#include <QString>
+
+// "QXRotateClockwise", "QXRotateCounterclockwise", "QXListVisible", "QXListHidden",
+// "QXMiniGlobe"; a null icon for any other name.
+QIcon QXNamedImage(const QString &name);

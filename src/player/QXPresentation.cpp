@@ -1,0 +1,140 @@
+// Presentation mode: the movie view moves into a black full-screen window on the player
+// window's screen, fitted or filling it, and comes back to the player window on leaving.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerWindow.h"
+#include "player/QXWindowGeometry.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QPointer>
+#include <QScreen>
+
+namespace {
+
+// The black window; Escape or a click on the picture leaves presentation.
+class QXPresentationWindow : public QWidget
+{
+public:
+    explicit QXPresentationWindow(QXMPController *c) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_c(c)
+    {
+        setObjectName(QStringLiteral("Presentation"));
+        setAttribute(Qt::WA_DeleteOnClose, false);
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, Qt::black);
+        setPalette(pal);
+        setAutoFillBackground(true);
+        setMouseTracking(true);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (e->key() == Qt::Key_Escape) {
+            m_c->stopPresentation();
+            return;
+        }
+        if (e->key() == Qt::Key_Space) {
+            m_c->playPause();
+            return;
+        }
+        QWidget::keyPressEvent(e);
+    }
+    void resizeEvent(QResizeEvent *e) override
+    {
+        QWidget::resizeEvent(e);
+        if (m_c->isPresenting)
+            m_c->placePresentationView();
+    }
+
+private:
+    QXMPController *m_c;
+};
+
+} // namespace
+
+bool QXMPController::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click on the picture while presenting leaves the mode.
+    if (watched == playerView && isPresenting && event->type() == QEvent::MouseButtonPress) {
+        QMetaObject::invokeMethod(this, &QXMPController::stopPresentation, Qt::QueuedConnection);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void QXMPController::togglePresentation()
+{
+    if (!currentMovieHasVideo && !isPresenting) {
+        beep();
+        presentationSwitch->setChecked(false);
+        return;
+    }
+    isPresenting = !isPresenting;
+    aspectRatioLockSwitch->setEnabled(!isPresenting);
+    aspectRatioLockMenuItem->setEnabled(!isPresenting);
+    QXSettings &settings = QXSettings::standard();
+    if (isPresenting) {
+        m_presentationScreen = playerWindowScreen();
+        // Hidden, not closed: closing runs the window-close rules (pause, forget).
+        playerWindow->hide();
+        m_presentationWindow = new QXPresentationWindow(this);
+        playerView->setParent(m_presentationWindow);
+        playerView->installEventFilter(this);
+        updatePresentationWindow();
+        playerView->show();
+        m_presentationWindow->showFullScreen();
+        m_presentationWindow->raise();
+        m_presentationWindow->activateWindow();
+        if (!settings.boolForKey(QXKeys::DoNotPlayOnPresent) && !playerView->isPlaying())
+            play();
+    } else {
+        if (settings.boolForKey(QXKeys::PauseOnWindow) && playerView->isPlaying())
+            pause();
+        m_presentationWindow->hide();
+        playerView->removeEventFilter(this);
+        playerView->setParent(playerContainerView);
+        playerContainerView->layout()->addWidget(playerView);
+        playerView->show();
+        m_presentationWindow->deleteLater();
+        m_presentationWindow = nullptr;
+        playerView->update();
+        showPlayerWindow();
+    }
+    if (presentationSwitch->isChecked() != isPresenting)
+        presentationSwitch->setChecked(isPresenting);
+    presentationMenuItem->setChecked(isPresenting);
+    selectCurrentMagnificationMenuItem();
+}
+
+void QXMPController::stopPresentation()
+{
+    if (isPresenting)
+        togglePresentation();
+}
+
+void QXMPController::updatePresentationWindow()
+{
+    if (!m_presentationWindow)
+        return;
+    QScreen *screen = m_presentationScreen ? m_presentationScreen.data() : playerWindowScreen();
+    const QRect S = screen->geometry();
+    if (m_presentationWindow->geometry() != S)
+        m_presentationWindow->setGeometry(S);
+    placePresentationView();
+}
+
+void QXMPController::placePresentationView()
+{
+    if (!m_presentationWindow)
+        return;
+    const QSizeF S(m_presentationWindow->size());
+    const bool fill = QXSettings::standard().integerForKey(QXKeys::PresentationMode) == 1;
+    const QRectF f = QXGeometry::presentationFrame(S, playerAreaSize(), fill);
+    playerView->setGeometry(QXGeometry::frameToQt(f, S.height()).toRect());
+    playerView->update();
+}

@@ -1,0 +1,23 @@
+// Quarter turns of the current movie; the window follows the turned picture.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+
+void QXMPController::rotateByAngle(int degrees)
+{
+    if (!currentMovieHasVideo || !currentMovieRepresentation) {
+        beep();
+        return;
+    }
+    currentMovieRepresentation->rotateByAngle(degrees);
+    resizePlayerWindowForCurrentMagnification();
+    if (isPresenting)
+        updatePresentationWindow();
+}
+
+void QXMPController::rotateClockwise() { rotateByAngle(90); }
+void QXMPController::rotateCounterclockwise() { rotateByAngle(-90); }
+
+void QXMPController::rotate()
+{
+    rotateByAngle(QXSettings::standard().boolForKey(QXKeys::RotateCounterclockwise) ? -90 : 90);
+}
