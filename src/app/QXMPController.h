@@ -107,6 +107,9 @@ public:
     bool playerWindowIsZoomedWithAspectRatioLock(bool locked);
     void fitPlayerWindowToScreen();
     void selectCurrentMagnificationMenuItem();
+    // Follows a resize by the user: tracks the magnification and, with the lock on, makes the
+    // height follow the width so the picture keeps its proportions.
+    void windowDidResizeByUser(const QSize &clientSize);
     void showPlayerWindow();
     void showPlayerWindowIfNotVisible();
     QRectF playerWindowZoomFrame(bool locked, bool changeMagnification);
@@ -149,6 +152,8 @@ public:
     // --- control state ---
     void updateButtons();
     void updatePlayPauseControls();
+    // A narrow control bar drops the remaining time, then the time, then the volume slider.
+    void updateToolbarVisibility();
     // The switch, its icon and the menu title for the playing or the paused state.
     void showPlayPauseState(bool playing);
 
@@ -165,6 +170,8 @@ public:
     float currentMagnificationQuantum = 1.0f;
     bool isPresenting = false;
     bool isMuted = false;
+    bool isToolbarTimeHidden = false;
+    bool isToolbarRemainingTimeHidden = false;
     bool openWindowAfterDelay = false;
     bool wasPlayingBeforeFastUserSwitch = false;
     bool isStopCallbackInstalled = false;

@@ -54,6 +54,35 @@ QPixmap list(bool visible)
     return pm;
 }
 
+QPixmap present()
+{
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kInk, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    // Four corners pointing outward: full screen.
+    const QPointF corners[4][3] = {{{5, 12}, {5, 5}, {12, 5}}, {{20, 5}, {27, 5}, {27, 12}},
+                                   {{27, 20}, {27, 27}, {20, 27}}, {{12, 27}, {5, 27}, {5, 20}}};
+    for (const auto &c : corners)
+        p.drawPolyline(c, 3);
+    return pm;
+}
+
+QPixmap lock()
+{
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kInk, 2.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(10, 4, 12, 14), 0, 180 * 16);
+    p.drawLine(QPointF(10, 11), QPointF(10, 15));
+    p.drawLine(QPointF(22, 11), QPointF(22, 15));
+    p.setBrush(kInk);
+    p.drawRoundedRect(QRectF(7, 15, 18, 13), 2, 2);
+    return pm;
+}
+
 QPixmap globe()
 {
     QPixmap pm = canvas();
@@ -90,6 +119,10 @@ QIcon QXNamedImage(const QString &name)
         pm = list(true);
     else if (name == QLatin1String("QXListHidden"))
         pm = list(false);
+    else if (name == QLatin1String("QXPresent"))
+        pm = present();
+    else if (name == QLatin1String("QXLock"))
+        pm = lock();
     else if (name == QLatin1String("QXMiniGlobe"))
         pm = globe();
     else

@@ -4,5 +4,5 @@
 #include <QString>
 
 // "QXRotateClockwise", "QXRotateCounterclockwise", "QXListVisible", "QXListHidden",
-// "QXMiniGlobe"; a null icon for any other name.
+// "QXPresent", "QXLock", "QXMiniGlobe"; a null icon for any other name.
 QIcon QXNamedImage(const QString &name);

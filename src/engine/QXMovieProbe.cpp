@@ -1,14 +1,24 @@
 // Synchronous probes through libavformat. Nothing here decodes a frame: a folder walk asks
-// canInitWithFile of thousands of files, so the cheap tests (file kind, name, 4 KB of
-// content) settle most answers before a container is ever opened.
+// canInitWithFile of thousands of files, so the cheap tests settle most answers first: the
+// name (cached per suffix), one stat, and the signature in the first 4 KB. libavformat's
+// content probe, which runs every demuxer's probe over the bytes, is left for the rest.
 #include "QXMovie.h"
+#include "QXMovieProbe_p.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMimeDatabase>
 #include <QSet>
+#include <QStandardPaths>
 
+#include <cstring>
 #include <mutex>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -16,6 +26,8 @@ extern "C" {
 #include <libavutil/log.h>
 #include <libavutil/time.h>
 }
+
+using QXMovieProbeInternal::HeadVerdict;
 
 namespace {
 
@@ -31,6 +43,8 @@ void initLibav()
         avformat_network_init();
     });
 }
+
+// ---- The name --------------------------------------------------------------------------
 
 // Application types that hold audio or video without saying so in their name.
 bool isContainerMime(const QString &name)
@@ -59,8 +73,8 @@ bool mimeMayBeMovie(const QMimeType &type)
 
 // True when the file name alone says this is something other than a movie (an image, a
 // text, a document, an archive...). Names that say nothing, or that could be a movie
-// (".ts" is both a Qt translation and MPEG-TS), are left to the content probe.
-bool nameSaysNoMovie(const QString &fileName)
+// (".ts" is both a Qt translation and MPEG-TS), are left to the content.
+bool nameSaysNoMovieUncached(const QString &fileName)
 {
     static QMimeDatabase db;
     const QList<QMimeType> candidates = db.mimeTypesForFileName(fileName);
@@ -71,6 +85,509 @@ bool nameSaysNoMovie(const QString &fileName)
             return false;
     return true;
 }
+
+// One element of a glob at p[i] ('?', a [class] or a character) against c, without case,
+// so that it matches at least whatever the database's own matching does. *next is where
+// the following element starts.
+bool globElementMatches(QStringView p, qsizetype i, QChar c, qsizetype *next)
+{
+    if (p[i] == u'?') {
+        *next = i + 1;
+        return true;
+    }
+    if (p[i] == u'[') {
+        qsizetype j = i + 1;
+        const bool negated = j < p.size() && (p[j] == u'!' || p[j] == u'^');
+        if (negated)
+            ++j;
+        const qsizetype first = j;
+        bool inClass = false;
+        const QChar lower = c.toLower(), upper = c.toUpper();
+        for (; j < p.size() && (p[j] != u']' || j == first); ++j) {
+            if (j + 2 < p.size() && p[j + 1] == u'-' && p[j + 2] != u']') {
+                for (const QChar x : {lower, upper})
+                    if (x >= p[j] && x <= p[j + 2])
+                        inClass = true;
+                j += 2;
+            } else if (p[j] == lower || p[j] == upper) {
+                inClass = true;
+            }
+        }
+        if (j < p.size()) {
+            *next = j + 1;
+            return inClass != negated;
+        }
+        // No closing bracket: the '[' is a plain character.
+    }
+    *next = i + 1;
+    return p[i].toCaseFolded() == c.toCaseFolded();
+}
+
+bool globMatches(QStringView p, QStringView s)
+{
+    qsizetype pi = 0, si = 0, starP = -1, starS = 0;
+    while (si < s.size()) {
+        if (pi < p.size()) {
+            if (p[pi] == u'*') {
+                starP = ++pi;
+                starS = si;
+                continue;
+            }
+            qsizetype next = 0;
+            if (globElementMatches(p, pi, s[si], &next)) {
+                pi = next;
+                ++si;
+                continue;
+            }
+        }
+        if (starP < 0)
+            return false;
+        pi = starP;
+        si = ++starS;
+    }
+    while (pi < p.size() && p[pi] == u'*')
+        ++pi;
+    return pi == p.size();
+}
+
+// Start of a glob's last element, or -1 when it ends in '*'.
+qsizetype lastGlobElement(QStringView p)
+{
+    if (p.isEmpty() || p.back() == u'*')
+        return -1;
+    if (p.back() == u']') {
+        const qsizetype open = p.lastIndexOf(u'[');
+        if (open >= 0 && open + 1 < p.size() - 1)
+            return open;
+    }
+    return p.size() - 1;
+}
+
+// The by-name verdict of a plain "*.ext" glob depends on the suffix alone, so it is asked of
+// the database once per suffix (as written: some globs, "*.C" or "*.Z", are case-sensitive).
+// Names that the other globs could match (whole names like "Makefile" or "README*", longer
+// suffixes like "*.tar.gz" or "*.so.[0-9]*") are always asked in full. Those globs come
+// from the same globs2 files the database is compiled from; where a mime folder has none,
+// nothing is cached.
+class NameVerdicts
+{
+public:
+    static NameVerdicts &instance()
+    {
+        static NameVerdicts verdicts;
+        return verdicts;
+    }
+
+    bool saysNoMovie(const QString &fileName)
+    {
+        if (!m_usable || mayMatchOtherGlob(fileName))
+            return nameSaysNoMovieUncached(fileName);
+        const qsizetype dot = fileName.lastIndexOf(u'.');
+        if (dot < 0)
+            return false;   // only a plain "*.ext" glob could have matched
+        const QString suffix = fileName.mid(dot + 1);
+        {
+            std::lock_guard lock(m_mutex);
+            const auto it = m_bySuffix.constFind(suffix);
+            if (it != m_bySuffix.constEnd())
+                return it.value();
+        }
+        const bool verdict = nameSaysNoMovieUncached(fileName);
+        std::lock_guard lock(m_mutex);
+        if (m_bySuffix.size() >= 4096)   // a folder of numbered suffixes must not grow this
+            m_bySuffix.clear();
+        m_bySuffix.insert(suffix, verdict);
+        return verdict;
+    }
+
+private:
+    struct Glob
+    {
+        QString pattern;
+        qsizetype last;   // see lastGlobElement
+    };
+
+    NameVerdicts()
+    {
+        const QStringList dirs = QStandardPaths::locateAll(
+            QStandardPaths::GenericDataLocation, QStringLiteral("mime"),
+            QStandardPaths::LocateDirectory);
+        bool withMainDatabase = false;
+        QSet<QString> seen;
+        for (const QString &dir : dirs) {
+            withMainDatabase = withMainDatabase
+                || QFileInfo::exists(dir + QStringLiteral("/packages/freedesktop.org.xml"));
+            QFile globs(dir + QStringLiteral("/globs2"));
+            if (!globs.open(QIODevice::ReadOnly))
+                return;
+            // weight:type:glob[:flags]
+            while (!globs.atEnd()) {
+                const QByteArray line = globs.readLine().trimmed();
+                if (line.isEmpty() || line.startsWith('#'))
+                    continue;
+                const QList<QByteArray> fields = line.split(':');
+                if (fields.size() < 3)
+                    continue;
+                const QString pattern = QString::fromUtf8(fields[2]);
+                if (pattern == QLatin1String("__NOGLOBS__") || isPlainSuffixGlob(pattern)
+                    || seen.contains(pattern))
+                    continue;
+                seen.insert(pattern);
+                m_others.append({pattern, lastGlobElement(pattern)});
+            }
+        }
+        // Without the main database in a folder the database falls back to its own copy.
+        m_usable = withMainDatabase;
+    }
+
+    static bool isPlainSuffixGlob(QStringView pattern)
+    {
+        if (pattern.size() < 3 || !pattern.startsWith(u"*."))
+            return false;
+        for (const QChar c : pattern.mid(2))
+            if (c == u'.' || c == u'*' || c == u'?' || c == u'[')
+                return false;
+        return true;
+    }
+
+    bool mayMatchOtherGlob(QStringView name) const
+    {
+        if (name.isEmpty())
+            return true;
+        for (const Glob &glob : m_others) {
+            qsizetype next = 0;
+            // The last character rules out nearly every glob before the full match is tried.
+            if (glob.last >= 0 && !globElementMatches(glob.pattern, glob.last, name.back(), &next))
+                continue;
+            if (globMatches(glob.pattern, name))
+                return true;
+        }
+        return false;
+    }
+
+    bool m_usable = false;
+    QList<Glob> m_others;
+    std::mutex m_mutex;
+    QHash<QString, bool> m_bySuffix;
+};
+
+bool nameSaysNoMovie(const QString &fileName)
+{
+    return NameVerdicts::instance().saysNoMovie(fileName);
+}
+
+QString fileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+// ---- The first bytes -------------------------------------------------------------------
+
+quint32 be32(const uchar *b)
+{
+    return (quint32(b[0]) << 24) | (quint32(b[1]) << 16) | (quint32(b[2]) << 8) | b[3];
+}
+
+bool startsWith(const uchar *b, size_t size, const char *magic, size_t length)
+{
+    return size >= length && std::memcmp(b, magic, length) == 0;
+}
+
+// An ID3v2 tag (often with cover art) can fill many kilobytes before the first audio frame;
+// the content is what follows it. 0 when there is no valid tag header.
+qint64 id3v2Length(const uchar *b, size_t size)
+{
+    if (size < 10 || std::memcmp(b, "ID3", 3) != 0 || b[3] == 0xff || b[4] == 0xff)
+        return 0;
+    if ((b[6] | b[7] | b[8] | b[9]) & 0x80)
+        return 0;
+    const qint64 length = (qint64(b[6]) << 21) | (qint64(b[7]) << 14) | (qint64(b[8]) << 7) | b[9];
+    return 10 + length + ((b[5] & 0x10) ? 10 : 0);
+}
+
+// Length of the MPEG audio frame whose header is at b, 0 when it is none (or a free-format
+// one, which says no length). *shape is what stays the same from frame to frame.
+int mpegAudioFrameLength(const uchar *b, quint32 *shape)
+{
+    const quint32 h = be32(b);
+    const int version = (h >> 19) & 3;   // 0: MPEG-2.5, 1: reserved, 2: MPEG-2, 3: MPEG-1
+    const int layer = 3 - ((h >> 17) & 3);   // 0: I, 1: II, 2: III, 3: reserved
+    const int bitrateIndex = (h >> 12) & 15;
+    const int rateIndex = (h >> 10) & 3;
+    if ((h & 0xffe00000) != 0xffe00000 || version == 1 || layer == 3 || bitrateIndex == 0
+        || bitrateIndex == 15 || rateIndex == 3)
+        return 0;
+    static const short kbps[2][3][15] = {
+        {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+         {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+         {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+        {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
+    static const int rates[3] = {44100, 48000, 32000};
+    const bool mpeg1 = version == 3;
+    const int bitrate = kbps[mpeg1 ? 0 : 1][layer][bitrateIndex] * 1000;
+    const int rate = rates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
+    const int padding = (h >> 9) & 1;
+    *shape = h & 0xfffe0c00;
+    if (layer == 0)
+        return (12 * bitrate / rate + padding) * 4;
+    return (layer == 2 && !mpeg1 ? 72 : 144) * bitrate / rate + padding;
+}
+
+// Four frames in a row, as libavformat's MP3 probe wants before it is sure.
+bool startsWithMpegAudioFrames(const uchar *b, size_t size)
+{
+    size_t at = 0;
+    quint32 first = 0;
+    for (int frame = 0; frame < 4; ++frame) {
+        quint32 shape = 0;
+        const int length = at + 4 <= size ? mpegAudioFrameLength(b + at, &shape) : 0;
+        if (length == 0 || (frame > 0 && shape != first))
+            return false;
+        first = shape;
+        at += size_t(length);
+    }
+    return true;
+}
+
+// Every whole packet in the head has the sync byte, no error flag and a payload or
+// adaptation field; and there are enough of them that a stray 'G' does not count.
+bool isTransportStream(const uchar *b, size_t size, size_t first, size_t stride)
+{
+    const size_t packets = size > first ? (size - first) / stride : 0;
+    if (packets < 12)
+        return false;
+    for (size_t i = 0; i < packets; ++i) {
+        const uchar *p = b + first + i * stride;
+        if (p[0] != 0x47 || (p[1] & 0x80) || !(p[3] & 0x30))
+            return false;
+    }
+    return true;
+}
+
+// A pack header with its marker bits, followed by another system start code.
+bool isProgramStream(const uchar *b, size_t size)
+{
+    if (size < 16 || be32(b) != 0x000001ba)
+        return false;
+    size_t next = 0;
+    if ((b[4] & 0xc4) == 0x44) {   // MPEG-2
+        if (!(b[6] & 0x04) || !(b[8] & 0x04) || !(b[9] & 0x01) || (b[12] & 0x03) != 0x03)
+            return false;
+        next = 14 + (b[13] & 0x07);
+    } else if ((b[4] & 0xf1) == 0x21) {   // MPEG-1
+        if (!(b[6] & 0x01) || !(b[8] & 0x01) || !(b[9] & 0x80) || !(b[11] & 0x01))
+            return false;
+        next = 12;
+    } else {
+        return false;
+    }
+    if (next + 4 > size)
+        return false;
+    const uchar *s = b + next;
+    return s[0] == 0 && s[1] == 0 && s[2] == 1 && (s[3] == 0xba || s[3] == 0xbb || s[3] >= 0xbd);
+}
+
+bool isMovieBrand(const uchar *brand)
+{
+    static const char *const prefixes[] = {"iso", "mp4", "avc1", "M4", "qt  ", "3g", "dash",
+                                           "msnv", "MSNV", "f4", "mmp4", "XAVC", "mjp2", "mj2s"};
+    for (const char *prefix : prefixes)
+        if (std::memcmp(brand, prefix, std::strlen(prefix)) == 0)
+            return true;
+    return false;
+}
+
+// The signatures of the common containers and of the common files that are none. A
+// container whose header is all the file holds is no movie. Anything unclear is Undecided
+// and goes to libavformat. `rest` counts the file's bytes from b on; size is how many of
+// them are in b.
+HeadVerdict sniffHead(const uchar *b, size_t size, qint64 rest)
+{
+    auto header = [rest](qint64 end, bool complete) {
+        if (rest <= end)
+            return HeadVerdict::NotMovie;
+        return complete ? HeadVerdict::Movie : HeadVerdict::Undecided;
+    };
+
+    // Pictures, documents, archives, programs.
+    if (startsWith(b, size, "\xff\xd8\xff", 3) || startsWith(b, size, "\x89PNG\r\n\x1a\n", 8)
+        || startsWith(b, size, "GIF87a", 6) || startsWith(b, size, "GIF89a", 6)
+        || startsWith(b, size, "%PDF-", 5) || startsWith(b, size, "PK\x03\x04", 4)
+        || startsWith(b, size, "\x7f" "ELF", 4))
+        return HeadVerdict::NotMovie;
+
+    // MP4, QuickTime, 3GP, M4A: an ftyp box first, with a major brand of a movie.
+    if (size >= 8 && std::memcmp(b + 4, "ftyp", 4) == 0) {
+        const quint32 box = be32(b);
+        if (box == 0 || box == 1)   // to the end of the file, or a 64-bit size
+            return HeadVerdict::Undecided;
+        const bool plain = box >= 16 && box <= quint32(ContentProbeBytes);
+        return header(qMax<qint64>(box, 16), plain && isMovieBrand(b + 8));
+    }
+
+    // Matroska and WebM: the EBML header names its document type.
+    if (startsWith(b, size, "\x1a\x45\xdf\xa3", 4)) {
+        if (size < 5 || b[4] == 0)
+            return header(4, false);
+        int lengthBytes = 1;
+        while (!(b[4] & (0x80 >> (lengthBytes - 1))))
+            ++lengthBytes;
+        if (size < size_t(4 + lengthBytes))
+            return header(4 + lengthBytes, false);
+        quint64 length = b[4] & (0xff >> lengthBytes);
+        for (int i = 1; i < lengthBytes; ++i)
+            length = (length << 8) | b[4 + i];
+        if (length + 1 == quint64(1) << (7 * lengthBytes))   // unknown size
+            return HeadVerdict::Undecided;
+        const quint64 end = 4 + lengthBytes + length;
+        if (end > size)
+            return header(qint64(end), false);
+        const QByteArrayView fields(reinterpret_cast<const char *>(b + 4 + lengthBytes),
+                                    qsizetype(length));
+        return header(qint64(end), fields.contains("matroska") || fields.contains("webm"));
+    }
+
+    // AVI and WAV.
+    if (startsWith(b, size, "RIFF", 4)) {
+        if (size < 12)
+            return header(12, false);
+        if (std::memcmp(b + 8, "WEBP", 4) == 0)
+            return HeadVerdict::NotMovie;
+        if (std::memcmp(b + 8, "AVI ", 4) == 0)
+            return header(24, size >= 24 && std::memcmp(b + 12, "LIST", 4) == 0
+                                  && std::memcmp(b + 20, "hdrl", 4) == 0);
+        if (std::memcmp(b + 8, "WAVE", 4) == 0) {
+            if (size < 20 || std::memcmp(b + 12, "fmt ", 4) != 0)
+                return header(20, false);
+            const quint32 fmt = b[16] | (b[17] << 8) | (b[18] << 16) | (quint32(b[19]) << 24);
+            return header(20 + qint64(fmt), fmt >= 16);
+        }
+        return HeadVerdict::Undecided;
+    }
+
+    // Ogg: a page header (version 0) and its segment table, then a packet.
+    if (startsWith(b, size, "OggS", 4)) {
+        if (size < 27)
+            return header(27, false);
+        return header(27 + b[26], b[4] == 0 && b[5] <= 7);
+    }
+
+    // FLV: a version, a header length, and (as libavformat wants) the first tag in view.
+    if (startsWith(b, size, "FLV", 3) && size >= 9) {
+        const quint32 offset = be32(b + 5);
+        const bool plain = b[3] < 5 && b[5] == 0 && offset > 8 && offset < 1024;
+        if (!plain)
+            return HeadVerdict::Undecided;
+        if (rest <= offset + 4)
+            return HeadVerdict::NotMovie;
+        return size > offset + 100 ? HeadVerdict::Movie : HeadVerdict::Undecided;
+    }
+
+    // FLAC: the stream information block comes first.
+    if (startsWith(b, size, "fLaC", 4)) {
+        if (size < 42)
+            return header(42, false);
+        const int minBlock = (b[8] << 8) | b[9], maxBlock = (b[10] << 8) | b[11];
+        const quint32 rate = (quint32(b[18]) << 12) | (b[19] << 4) | (b[20] >> 4);
+        return header(42, (b[4] & 0x7f) == 0 && (be32(b + 4) & 0xffffff) == 34 && minBlock >= 16
+                              && maxBlock >= minBlock && rate > 0 && rate <= 655350);
+    }
+
+    // An ID3v2 tag still in front means the tag runs to the end of the file.
+    if (const qint64 tag = id3v2Length(b, size); tag > 0)
+        return header(tag, false);
+
+    if (startsWithMpegAudioFrames(b, size))
+        return HeadVerdict::Movie;
+    if (isTransportStream(b, size, 0, 188) || isTransportStream(b, size, 4, 192))   // TS, M2TS
+        return HeadVerdict::Movie;
+    if (isProgramStream(b, size))
+        return HeadVerdict::Movie;
+    return HeadVerdict::Undecided;
+}
+
+// The head of a regular, non-empty file, past an ID3v2 tag (unless the tag is all there
+// is), zero-padded as libavformat's probes need. One stat, one open, one or two reads.
+class FileHead
+{
+public:
+    FileHead() = default;
+    FileHead(const FileHead &) = delete;
+    FileHead &operator=(const FileHead &) = delete;
+    ~FileHead()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    bool read(const QString &path)
+    {
+        if (path.isEmpty())
+            return false;
+        const QByteArray native = QFile::encodeName(path);
+        struct stat st;
+        if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
+            return false;
+        // Non-blocking in case a FIFO took the file's place since the stat.
+        m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (m_fd < 0)
+            return false;
+        m_fileSize = st.st_size;
+        if (!fill(0))
+            return false;
+        if (const qint64 tag = id3v2Length(m_bytes, m_size); tag > 0 && tag < m_fileSize)
+            return fill(tag);
+        return true;
+    }
+
+    const uchar *bytes() const { return m_bytes; }
+    size_t size() const { return m_size; }
+    qint64 rest() const { return m_fileSize - m_start; }
+    HeadVerdict verdict() const { return sniffHead(m_bytes, m_size, rest()); }
+
+    // A longer stretch from the same start, padded.
+    std::vector<uchar> readLonger(int length) const
+    {
+        std::vector<uchar> bytes(size_t(length) + AVPROBE_PADDING_SIZE, 0);
+        const ssize_t got = readAt(bytes.data(), size_t(length), m_start);
+        bytes.resize(size_t(qMax<ssize_t>(got, 0)));
+        bytes.resize(bytes.size() + AVPROBE_PADDING_SIZE, 0);
+        return bytes;
+    }
+
+private:
+    ssize_t readAt(uchar *into, size_t length, qint64 offset) const
+    {
+        size_t done = 0;
+        while (done < length) {
+            const ssize_t n = ::pread(m_fd, into + done, length - done, off_t(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += size_t(n);
+        }
+        return ssize_t(done);
+    }
+
+    bool fill(qint64 offset)
+    {
+        m_start = offset;
+        m_size = size_t(readAt(m_bytes, ContentProbeBytes, offset));
+        std::memset(m_bytes + m_size, 0, AVPROBE_PADDING_SIZE);
+        return m_size > 0;
+    }
+
+    int m_fd = -1;
+    qint64 m_fileSize = 0;
+    qint64 m_start = 0;
+    size_t m_size = 0;
+    uchar m_bytes[ContentProbeBytes + AVPROBE_PADDING_SIZE];
+};
+
+// ---- libavformat's content probe -------------------------------------------------------
 
 // Demuxers that open things which are no movie to play: still images, text art,
 // subtitles, playlists and metadata files, and virtual devices.
@@ -98,70 +615,36 @@ bool isRejectedFormat(const AVInputFormat *format)
     return rejected.contains(name);
 }
 
-bool isRegularReadableFile(const QString &path, QFileInfo *infoOut = nullptr)
+// Asks libavformat's content probes which container the padded bytes are, with their
+// certainty.
+const AVInputFormat *probeBuffer(const uchar *bytes, size_t size, const QByteArray &fileName,
+                                 int *score)
 {
-    QFileInfo info(path);
-    if (!info.exists() || !info.isFile() || info.size() <= 0)
-        return false;
-    if (infoOut)
-        *infoOut = info;
-    return true;
-}
-
-// An ID3v2 tag (often with cover art) can fill many kilobytes before the first audio frame;
-// the content is what follows it.
-qint64 id3v2Length(const QByteArray &head)
-{
-    if (head.size() < 10 || !head.startsWith("ID3"))
-        return 0;
-    const auto b = reinterpret_cast<const uchar *>(head.constData());
-    if ((b[6] | b[7] | b[8] | b[9]) & 0x80)
-        return 0;
-    const qint64 size = (qint64(b[6]) << 21) | (qint64(b[7]) << 14) | (qint64(b[8]) << 7) | b[9];
-    return 10 + size + ((b[5] & 0x10) ? 10 : 0);
-}
-
-// Asks libavformat's content probes which container the bytes are, with their certainty.
-const AVInputFormat *probeBuffer(QByteArray bytes, const QByteArray &fileName, int *score)
-{
-    const int size = int(bytes.size());
-    bytes.append(QByteArray(AVPROBE_PADDING_SIZE, '\0'));
     // The name lets demuxers that match on their extension break a tie, nothing more:
     // a text called "fake.mp4" gets no score from the MP4 probe.
     AVProbeData pd{};
     pd.filename = fileName.constData();
-    pd.buf = reinterpret_cast<unsigned char *>(bytes.data());
-    pd.buf_size = size;
+    pd.buf = const_cast<uchar *>(bytes);
+    pd.buf_size = int(size);
     *score = 0;
     return av_probe_input_format3(&pd, 1, score);
 }
 
-// Reads the head of the file (past an ID3v2 tag) and probes it; only when that is
-// inconclusive, as with a few large MP3 frames, a longer stretch. Answers the container
-// when libavformat is sure of it and it holds audio or video.
-const AVInputFormat *probeContent(const QString &path)
+// Probes the head; only when that is inconclusive, as with a few large MP3 frames, a
+// longer stretch. Answers the container when libavformat is sure of it and it holds audio
+// or video.
+const AVInputFormat *probeContent(const FileHead &head, const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return nullptr;
-    QByteArray head = file.read(ContentProbeBytes);
-    if (head.isEmpty())
-        return nullptr;
-    qint64 start = 0;
-    if (const qint64 skip = id3v2Length(head); skip > 0 && file.seek(skip)) {
-        const QByteArray after = file.read(ContentProbeBytes);
-        if (!after.isEmpty()) {
-            head = after;
-            start = skip;
-        }
-    }
     initLibav();
-    const QByteArray fileName = QFile::encodeName(QFileInfo(path).fileName());
+    const QByteArray fileName = QFile::encodeName(fileNameOf(path));
     int score = 0;
-    const AVInputFormat *format = probeBuffer(head, fileName, &score);
-    if (format && score > 0 && score <= AVPROBE_SCORE_RETRY && head.size() == ContentProbeBytes
-        && file.seek(start))
-        format = probeBuffer(file.read(LongContentProbeBytes), fileName, &score);
+    const AVInputFormat *format = probeBuffer(head.bytes(), head.size(), fileName, &score);
+    if (format && score > 0 && score <= AVPROBE_SCORE_RETRY
+        && head.size() == size_t(ContentProbeBytes)) {
+        const std::vector<uchar> longer = head.readLonger(LongContentProbeBytes);
+        format = probeBuffer(longer.data(), longer.size() - AVPROBE_PADDING_SIZE,
+                             fileName, &score);
+    }
     if (!format || score <= AVPROBE_SCORE_RETRY || isRejectedFormat(format))
         return nullptr;
     return format;
@@ -281,12 +764,17 @@ bool isStreamingScheme(const QString &scheme)
 
 bool QXMovie::canInitWithFile(const QString &path)
 {
-    QFileInfo info;
-    if (path.isEmpty() || !isRegularReadableFile(path, &info))
+    if (path.isEmpty() || nameSaysNoMovie(fileNameOf(path)))
         return false;
-    if (nameSaysNoMovie(info.fileName()))
+    FileHead head;
+    if (!head.read(path))
         return false;
-    return probeContent(path) != nullptr;
+    switch (head.verdict()) {
+    case HeadVerdict::Movie: return true;
+    case HeadVerdict::NotMovie: return false;
+    case HeadVerdict::Undecided: break;
+    }
+    return probeContent(head, path) != nullptr;
 }
 
 // No network here: a web address is judged by its form and by the type its name says. The
@@ -305,14 +793,17 @@ bool QXMovie::canInitWithURL(const QUrl &url)
 
 QXMovieProbe QXProbeMovieFile(const QString &path)
 {
-    QFileInfo info;
-    if (path.isEmpty() || !isRegularReadableFile(path, &info) || nameSaysNoMovie(info.fileName()))
+    if (path.isEmpty() || nameSaysNoMovie(fileNameOf(path)))
         return {};
-    const AVInputFormat *format = probeContent(path);
+    FileHead head;
+    if (!head.read(path) || head.verdict() == HeadVerdict::NotMovie)
+        return {};
+    // The demuxer to open with is libavformat's choice, even where the signature was clear.
+    const AVInputFormat *format = probeContent(head, path);
     if (!format)
         return {};
     // "file:" keeps a colon in the path from being read as a protocol.
-    const QByteArray address = "file:" + QFile::encodeName(info.absoluteFilePath());
+    const QByteArray address = "file:" + QFile::encodeName(QFileInfo(path).absoluteFilePath());
     return openAndDescribe(address, format, false, LocalOpenTimeoutMs);
 }
 
@@ -326,3 +817,29 @@ QXMovieProbe QXProbeMovieURL(const QUrl &url, int timeoutMs)
         return {};
     return openAndDescribe(url.toEncoded(), nullptr, true, qMax(timeoutMs, 1));
 }
+
+namespace QXMovieProbeInternal {
+
+HeadVerdict sniffFile(const QString &path)
+{
+    FileHead head;
+    return head.read(path) ? head.verdict() : HeadVerdict::NotMovie;
+}
+
+bool contentProbeSaysMovie(const QString &path)
+{
+    FileHead head;
+    return head.read(path) && probeContent(head, path) != nullptr;
+}
+
+bool nameSaysNoMovie(const QString &fileName)
+{
+    return ::nameSaysNoMovie(fileName);
+}
+
+bool nameSaysNoMovieUncached(const QString &fileName)
+{
+    return ::nameSaysNoMovieUncached(fileName);
+}
+
+} // namespace QXMovieProbeInternal

@@ -6,7 +6,11 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QStyle>
+#include <QLabel>
+#include <QLayout>
 #include <QSlider>
+
+#include "player/QXPlayerWindow.h"
 
 void QXMPController::updateButtons()
 {
@@ -41,4 +45,33 @@ void QXMPController::showPlayPauseState(bool playing)
     playPauseSwitch->setIcon(playPauseSwitch->style()->standardIcon(playing ? QStyle::SP_MediaPause
                                                                              : QStyle::SP_MediaPlay));
     playPauseMenuItem->setText(playing ? tr("Pause [Space]") : tr("Play [Space]"));
+}
+
+void QXMPController::updateToolbarVisibility()
+{
+    QXPlayerWindow *w = playerWindow;
+    if (!w || !w->controlBar)
+        return;
+    QLayout *bar = w->controlBar->layout();
+    const int spacing = bar->spacing();
+    const QMargins margins = bar->contentsMargins();
+    // What the bar needs with the optional parts shown, against what it has.
+    int fixed = margins.left() + margins.right() + 60;   // the slider's least useful width
+    for (QWidget *child : w->controlBar->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child == timeField || child == timeRemainderField || child == w->volumeHolder
+            || child == w->timeSliderHolder || child->isHidden())
+            continue;
+        fixed += child->sizeHint().width() + spacing;
+    }
+    int room = w->controlBar->width() - fixed;
+    const int timeWidth = timeField->minimumWidth() + spacing;
+    const int volumeWidth = w->volumeHolder->sizeHint().width() + spacing;
+    const bool showVolume = room >= volumeWidth;
+    room -= showVolume ? volumeWidth : 0;
+    isToolbarTimeHidden = room < timeWidth;
+    room -= isToolbarTimeHidden ? 0 : timeWidth;
+    isToolbarRemainingTimeHidden = room < timeWidth;
+    timeField->setVisible(!isToolbarTimeHidden);
+    timeRemainderField->setVisible(!isToolbarRemainingTimeHidden);
+    w->volumeHolder->setVisible(showVolume);
 }

@@ -1,6 +1,7 @@
 // Builds the player window, its control bar, the playlist pane and the menus, and connects
 // them to the controller.
 #include "app/QXMPController.h"
+#include "controls/QXImages.h"
 #include "engine/QXMovieView.h"
 #include "playlist/QXPlaylistModel.h"
 #include "player/QXPlayerWindow.h"
@@ -45,6 +46,9 @@ QLabel *makeTimeField(QWidget *parent)
     auto *l = new QLabel(parent);
     l->setStyleSheet("color: #e8e8e8; font-family: monospace;");
     l->setAttribute(Qt::WA_TransparentForMouseEvents);
+    l->setText(QStringLiteral("00:00:00"));
+    l->setMinimumWidth(l->sizeHint().width());
+    l->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     return l;
 }
 
@@ -151,6 +155,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->timeSlider->setRange(0, 0);
     sliderLayout->addWidget(c->timeSlider);
     auto *volumeHolder = new QWidget(bar);
+    w->volumeHolder = volumeHolder;
     auto *volumeLayout = new QHBoxLayout(volumeHolder);
     volumeLayout->setContentsMargins(0, 0, 0, 0);
     c->volumeSlider = new QSlider(Qt::Horizontal, volumeHolder);
@@ -160,12 +165,17 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     volumeLayout->addWidget(c->volumeSlider);
     c->volumeSlider->setToolTip(QObject::tr("Change Volume"));
     volumeHolder->setToolTip(QObject::tr("Change Volume"));
-    c->aspectRatioLockSwitch = makeButton(bar, QStringLiteral("⊡"), QString(), true);
+    QToolButton *lockSwitch = makeButton(bar, QObject::tr("Lock"), QString(), true);
+    lockSwitch->setIcon(QXNamedImage(QStringLiteral("QXLock")));
+    lockSwitch->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    c->aspectRatioLockSwitch = lockSwitch;
     QToolButton *rotate = makeButton(bar, QObject::tr("Rotate"), QObject::tr("Rotate"));
     rotate->setToolButtonStyle(Qt::ToolButtonIconOnly);
     c->rotateButton = rotate;
-    c->presentationSwitch = makeButton(bar, QObject::tr("Present"), QObject::tr("Presentation Mode"), true,
-                                       QStyle::SP_TitleBarMaxButton);
+    QToolButton *presentSwitch = makeButton(bar, QObject::tr("Present"), QObject::tr("Presentation Mode"), true);
+    presentSwitch->setIcon(QXNamedImage(QStringLiteral("QXPresent")));
+    presentSwitch->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    c->presentationSwitch = presentSwitch;
     c->statusField = new QLabel(bar);
     c->statusField->setStyleSheet("color: #bbb;");
 

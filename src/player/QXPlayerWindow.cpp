@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QResizeEvent>
 
 QXPlayerWindow::QXPlayerWindow(QWidget *parent) : QMainWindow(parent)
 {
@@ -28,4 +29,15 @@ void QXPlayerWindow::keyPressEvent(QKeyEvent *event)
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void QXPlayerWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (QXMPController *c = QXMPController::sharedController(); c && c->playerWindow == this)
+        c->updateToolbarVisibility();
+    // Only the user's (or the window manager's) resizes; the player's own are already sized.
+    QXMPController *c = QXMPController::sharedController();
+    if (c && event->spontaneous())
+        c->windowDidResizeByUser(event->size());
 }

@@ -14,8 +14,10 @@ public:
     QWidget *playerArea = nullptr;     // the view enclosing the player container
     QWidget *controlBar = nullptr;
     QWidget *timeSliderHolder = nullptr;
+    QWidget *volumeHolder = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 };

@@ -220,3 +220,21 @@ void QXMPController::decreaseScale()
         currentMagnificationQuantum = currentMagnification = q;
     selectCurrentMagnificationMenuItem();
 }
+
+void QXMPController::windowDidResizeByUser(const QSize &clientSize)
+{
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    if (!currentMovieHasVideo || !m || isPresenting)
+        return;
+    const QSizeF n = naturalSizeForMagnification(m, 1.0f);
+    // Window minus view is the chrome, the same before and after the resize.
+    const QSizeF window(clientSize);
+    const QSizeF view(playerView->size());
+    float mag = currentMagnification;
+    const double h = QXGeometry::lockedHeightForWidth(window.width(), window, view, n, isAspectRatioLocked(),
+                                                     window.height(), &mag);
+    currentMagnification = mag;
+    selectCurrentMagnificationMenuItem();
+    if (qRound(h) != clientSize.height())
+        playerWindow->resize(clientSize.width(), qRound(h));
+}

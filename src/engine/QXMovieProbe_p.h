@@ -1,0 +1,20 @@
+#pragma once
+// Internals of QXMovieProbe.cpp, open to its tests: the signature check that settles the
+// common containers without libavformat, libavformat's content probe on its own, and the
+// cached by-name verdict next to the uncached one it must always agree with.
+#include <QString>
+
+namespace QXMovieProbeInternal {
+
+enum class HeadVerdict { Movie, NotMovie, Undecided };
+
+// What the first bytes of the file (past an ID3v2 tag) say by their signature alone.
+// NotMovie also for anything that is no regular, readable, non-empty file.
+HeadVerdict sniffFile(const QString &path);
+// libavformat's content probe of the file, without the signature check.
+bool contentProbeSaysMovie(const QString &path);
+
+bool nameSaysNoMovie(const QString &fileName);
+bool nameSaysNoMovieUncached(const QString &fileName);
+
+} // namespace QXMovieProbeInternal

@@ -1,0 +1,179 @@
+// The player window under a real X server: sizes by magnification, quarter turns with their
+// remembered table, presentation mode in fit and fill, and the way back. Screenshots of each
+// state go to $VISTREL_SHOTS (default /tmp/vistrel-shots) for a person to look at.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerWindow.h"
+#include "TestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QScreen>
+#include <QtTest>
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString clip;
+    std::unique_ptr<QXMPController> c;
+
+    void shoot(QWidget *w, const QString &name)
+    {
+        QString folder = qEnvironmentVariable("VISTREL_SHOTS", "/tmp/vistrel-shots");
+        QDir().mkpath(folder);
+        QTest::qWait(300);
+        QVERIFY(w->grab().save(QDir(folder).filePath(name + ".png")));
+    }
+
+    // Share of the view's pixels that are not near black: the test picture is colourful.
+    static double colourful(const QImage &image)
+    {
+        int lit = 0, total = 0;
+        for (int y = 0; y < image.height(); y += 4)
+            for (int x = 0; x < image.width(); x += 4, ++total)
+                lit += qGray(image.pixel(x, y)) > 40 ? 1 : 0;
+        return total ? double(lit) / total : 0;
+    }
+
+    void launch()
+    {
+        c.reset();
+        QXSettings::resetStandard();
+        c = std::make_unique<QXMPController>();
+        c->applicationDidFinishLaunching();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        qputenv("HOME", QFile::encodeName(dir.path()));
+        qputenv("VISTREL_VO", "");   // real drawing here
+        clip = testsupport::makeVideo(dir.path(), "clip.mp4", 320, 240, 30.0, false);
+        QVERIFY(!clip.isEmpty());
+        testsupport::isolateSettings(dir.filePath("config"));
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1280, 800));
+    }
+
+    void cleanupTestCase() { c.reset(); }
+
+    void sizesFollowTheMagnification()
+    {
+        launch();
+        QCOMPARE(c->playerAreaSize(), QSizeF(480, 260));
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
+        QCOMPARE(c->playerAreaSize(), QSizeF(320, 240));
+        QTRY_VERIFY(c->playerView->framesDrawn() > 5);
+        shoot(c->playerWindow, "window-1x");
+        c->setScale(20);
+        QCOMPARE(c->currentMagnification, 2.0f);
+        QCOMPARE(c->playerAreaSize(), QSizeF(640, 480));
+        QVERIFY(c->scaleMenuItems.at(2)->isChecked() && !c->scaleMenuItems.at(1)->isChecked());
+        shoot(c->playerWindow, "window-2x");
+        QVERIFY(colourful(c->playerView->grabFramebuffer()) > 0.8);
+        c->decreaseScale();
+        QCOMPARE(c->currentMagnification, 1.5f);
+        QCOMPARE(c->playerAreaSize(), QSizeF(480, 360));
+        // A free resize to a width that matches no item turns them all off; the lock keeps
+        // the proportions.
+        const QSize chrome = c->playerWindow->size() - c->playerView->size();
+        c->playerWindow->resize(chrome.width() + 411, c->playerWindow->height());
+        c->windowDidResizeByUser(c->playerWindow->size());   // as the window manager's resize reports it
+        QTRY_COMPARE(c->playerView->size(), QSize(411, qRound(240 * (411.0 / 320))));
+        QCOMPARE(c->currentMagnification, float(411.0 / 320));
+        for (QAction *item : c->scaleMenuItems)
+            QVERIFY(!item->isChecked());
+        c->setScale(10);
+    }
+
+    void quarterTurnsAreRemembered()
+    {
+        QCOMPARE(c->playerAreaSize(), QSizeF(320, 240));
+        c->rotateClockwise();
+        QXMovie *m = c->currentMovieRepresentation->openedMovie();
+        QCOMPARE(m->angle(), 90);
+        QCOMPARE(c->playerAreaSize(), QSizeF(240, 320));
+        QTest::qWait(500);
+        shoot(c->playerWindow, "window-turned");
+        QCOMPARE(QXSettings::standard().objectForKey(QXKeys::RotatedMovies).toObject().value("~/clip.mp4").toInt(), 90);
+        c->rotateClockwise();
+        c->rotateClockwise();
+        QCOMPARE(m->angle(), 270);
+        c->rotateClockwise();
+        QCOMPARE(m->angle(), 0);
+        // The last removal leaves an empty table stored.
+        QVERIFY(QXSettings::standard().hasKey(QXKeys::RotatedMovies));
+        QVERIFY(QXSettings::standard().objectForKey(QXKeys::RotatedMovies).toObject().isEmpty());
+        c->rotateCounterclockwise();
+        QCOMPARE(m->angle(), 270);
+
+        // The angle comes back at the next launch, unless rotation is forgotten.
+        launch();
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
+        QCOMPARE(c->currentMovieRepresentation->openedMovie()->angle(), 270);
+        QCOMPARE(c->playerAreaSize(), QSizeF(240, 320));
+        QXSettings::standard().setBool(true, QXKeys::ForgetRotation);
+        c->runQuitSteps();
+        launch();
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
+        QCOMPARE(c->currentMovieRepresentation->openedMovie()->angle(), 0);
+        c->rotateClockwise();   // turns, but nothing is stored
+        QVERIFY(!QXSettings::standard().hasKey(QXKeys::RotatedMovies));
+        QXSettings::standard().setBool(false, QXKeys::ForgetRotation);
+    }
+
+    void presentationFitsFillsAndReturns()
+    {
+        launch();
+        const QString sound = testsupport::makeAudio(dir.path(), "tune.m4a", 2.0);
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(sound)}, false));
+        c->togglePresentation();
+        QCOMPARE(c->beepCount(), 1);   // no picture, no presentation
+        QVERIFY(!c->isPresenting);
+
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
+        c->setScale(20);
+        QTRY_VERIFY(c->playerView->isPlaying());
+        const QSize areaBefore = c->playerContainerView->size();
+        c->pause();
+        c->togglePresentation();
+        QVERIFY(c->isPresenting);
+        QVERIFY(!c->playerWindow->isVisible());
+        QTRY_VERIFY(c->playerView->isPlaying());   // presenting starts a paused movie
+        QWidget *w = c->presentationWindow();
+        QTRY_COMPARE(w->geometry(), QRect(0, 0, 1280, 800));
+        QCOMPARE(c->playerView->geometry(), QRect(107, 0, 1067, 800));   // 4:3 fitted, bars at the sides
+        QTRY_VERIFY(c->playerView->framesDrawn() > 5);
+        shoot(w, "present-fit");
+        c->setScale(10);
+        QCOMPARE(c->beepCount(), 2);   // scale commands beep while presenting
+
+        QXSettings::standard().setInteger(1, QXKeys::PresentationMode);
+        c->updatePresentationWindow();
+        QCOMPARE(c->playerView->geometry(), QRect(0, -80, 1280, 960));   // fill crops top and bottom
+        shoot(w, "present-fill");
+
+        const double before = c->currentMovieRepresentation->openedMovie()->currentTime().seconds();
+        c->stopPresentation();
+        QVERIFY(!c->isPresenting);
+        QVERIFY(c->playerWindow->isVisible());
+        QCOMPARE(c->playerView->parentWidget(), c->playerContainerView);
+        QTRY_COMPARE(c->playerView->size(), areaBefore);
+        QVERIFY(c->playerView->isPlaying());   // "Pause On Window" is off
+        QTRY_VERIFY(c->currentMovieRepresentation->openedMovie()->currentTime().seconds() > before);
+        const quint64 frames = c->playerView->framesDrawn();
+        QTRY_VERIFY(c->playerView->framesDrawn() > frames + 5);   // still drawing in the window
+        shoot(c->playerWindow, "window-after-present");
+
+        QXSettings::standard().setBool(true, QXKeys::PauseOnWindow);
+        c->togglePresentation();
+        c->togglePresentation();
+        QVERIFY(!c->playerView->isPlaying());
+    }
+};
+
+VISTREL_TEST_MAIN(TestWindow)
+#include "test_window_xvfb.moc"
