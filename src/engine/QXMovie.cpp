@@ -131,7 +131,8 @@ QXTime QXMovie::currentTime() const
 {
     if (m_atEnd && !m_probe.isIndefinite && m_probe.duration > 0)
         return QXTime::fromSeconds(m_probe.duration);
-    if (const QXMovieEngine *engine = attachedEngine(); engine && engine->isFileLoaded()) {
+    // Until a seek lands the player still reports the old time; the target is the answer.
+    if (const QXMovieEngine *engine = attachedEngine(); engine && engine->isFileLoaded() && !m_seekPending) {
         double t = 0;
         if (engine->readDouble("time-pos", &t))
             return QXTime::fromSeconds(qMax(0.0, t));
@@ -151,8 +152,10 @@ void QXMovie::setCurrentTime(const QXTime &time)
     QXMovieEngine *engine = attachedEngine();
     if (!engine)
         return;
-    if (engine->isFileLoaded())
+    if (engine->isFileLoaded()) {
+        m_seekPending = true;
         engine->seekAttached(seconds);
+    }
     else
         engine->loadAttached();   // not open yet, or ended: open at the new position
 }

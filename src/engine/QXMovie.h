@@ -118,6 +118,7 @@ private:
     float m_volume = 1.0f;
     int m_angle = 0;
     bool m_atEnd = false;
+    bool m_seekPending = false;      // the player has not reached m_position yet
     double m_loadedTime = 0.0;       // a stream's loaded extent, kept while detached
     std::function<void()> m_stopCallback;
 };

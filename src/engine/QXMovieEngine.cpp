@@ -203,6 +203,8 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         }
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
+        if (movie)
+            movie->m_seekPending = false;
         if (m_fileLoaded && !m_playbackRestarted) {
             m_playbackRestarted = true;
             if (movie && !movie->m_url.isLocalFile()
@@ -222,6 +224,8 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         if (m_entryId < 0 || data->playlist_entry_id != m_entryId)
             break;
         const int reason = data->reason;
+        if (movie)
+            movie->m_seekPending = false;
         resetFileState();
         if (!movie)
             break;
