@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -164,7 +165,8 @@ qsizetype lastGlobElement(QStringView p)
 }
 
 // The by-name verdict of a plain "*.ext" glob depends on the suffix alone, so it is asked of
-// the database once per suffix (as written: some globs, "*.C" or "*.Z", are case-sensitive).
+// the database once per suffix, as written ("*.C" is C++ and "*.c" is C: some globs are
+// case-sensitive).
 // Names that the other globs could match (whole names like "Makefile" or "README*", longer
 // suffixes like "*.tar.gz" or "*.so.[0-9]*") are always asked in full. Those globs come
 // from the same globs2 files the database is compiled from; where a mime folder has none,
@@ -204,7 +206,8 @@ private:
     struct Glob
     {
         QString pattern;
-        qsizetype last;   // see lastGlobElement
+        qsizetype last;        // see lastGlobElement
+        char16_t lastFolded;   // the last element when it is a plain character, or 0
     };
 
     NameVerdicts()
@@ -233,7 +236,10 @@ private:
                     || seen.contains(pattern))
                     continue;
                 seen.insert(pattern);
-                m_others.append({pattern, lastGlobElement(pattern)});
+                const qsizetype last = lastGlobElement(pattern);
+                const QChar end = last >= 0 ? pattern[last] : QChar();
+                const bool plainEnd = last == pattern.size() - 1 && end != u'?';
+                m_others.append({pattern, last, plainEnd ? end.toCaseFolded().unicode() : u'\0'});
             }
         }
         // Without the main database in a folder the database falls back to its own copy.
@@ -254,10 +260,13 @@ private:
     {
         if (name.isEmpty())
             return true;
+        // The last character rules out nearly every glob before the full match is tried.
+        const char16_t end = name.back().toCaseFolded().unicode();
         for (const Glob &glob : m_others) {
             qsizetype next = 0;
-            // The last character rules out nearly every glob before the full match is tried.
-            if (glob.last >= 0 && !globElementMatches(glob.pattern, glob.last, name.back(), &next))
+            if (glob.lastFolded ? glob.lastFolded != end
+                                : glob.last >= 0
+                                      && !globElementMatches(glob.pattern, glob.last, name.back(), &next))
                 continue;
             if (globMatches(glob.pattern, name))
                 return true;

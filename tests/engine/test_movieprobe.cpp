@@ -2,15 +2,38 @@
 // their probe reports.
 #include "TestSupport.h"
 #include "engine/QXMovie.h"
+#include "engine/QXMovieProbe_p.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 using namespace testsupport;
+using QXMovieProbeInternal::HeadVerdict;
+
+Q_DECLARE_METATYPE(HeadVerdict)
+
+namespace {
+
+QString copyAs(const QString &from, const QString &name)
+{
+    const QString to = QDir(QFileInfo(from).path()).filePath(name);
+    QFile::remove(to);
+    return QFile::copy(from, to) ? to : QString();
+}
+
+QByteArray headOf(const QString &path, int bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.read(bytes) : QByteArray();
+}
+
+} // namespace
 
 class TestMovieProbe : public QObject
 {
@@ -161,6 +184,165 @@ private slots:
         QVERIFY(!transport.isEmpty());
         QVERIFY(QXMovie::canInitWithFile(transport));   // ".ts" also names Qt translations
         QVERIFY(qAbs(QXProbeMovieFile(transport).duration - 2.0) < 0.2);
+    }
+
+    // Each container the signature check settles: it must say "movie" by itself, agree
+    // with libavformat's own probe, and hold when the name says nothing.
+    void signatures_data()
+    {
+        QTest::addColumn<QString>("path");
+        struct Output
+        {
+            const char *tag, *name;
+            QStringList options;
+        };
+        // One ffmpeg run writes them all.
+        const QList<Output> outputs{
+            {"mov (ftyp qt)", "clip.mov", {"-c:v", "mpeg4", "-c:a", "aac"}},
+            {"m4a (ftyp M4A)", "tone.m4a", {"-vn", "-c:a", "aac"}},
+            {"mkv", "clip.mkv", {"-c:v", "mpeg4", "-c:a", "flac"}},
+            {"webm", "clip.webm", {"-an", "-c:v", "libvpx", "-deadline", "realtime"}},
+            {"avi", "clip.avi", {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}},
+            {"wav", "tone.wav", {"-vn"}},
+            {"ogg", "tone.ogg", {"-vn", "-c:a", "libvorbis"}},
+            {"flv", "clip.flv", {"-c:v", "flv", "-c:a", "libmp3lame"}},
+            {"flac", "tone.flac", {"-vn"}},
+            {"mp3 after ID3v2", "tagged-tone.mp3", {"-vn", "-c:a", "libmp3lame"}},
+            {"mp3 without tag", "bare.mp3", {"-vn", "-c:a", "libmp3lame", "-id3v2_version", "0"}},
+            {"mp3 MPEG-2 rate", "low.mp3",
+             {"-vn", "-c:a", "libmp3lame", "-ar", "16000", "-id3v2_version", "0"}},
+            {"mp2 layer II", "tone.mp2", {"-vn", "-c:a", "mp2"}},
+            {"ts", "clip.ts", {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "mpegts"}},
+            {"m2ts", "clip.m2ts",
+             {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "mpegts", "-mpegts_m2ts_mode", "1"}},
+            {"mpg (MPEG-1 pack)", "clip.mpg", {"-c:v", "mpeg1video", "-c:a", "mp2", "-f", "mpeg"}},
+            {"vob (MPEG-2 pack)", "clip.vob", {"-c:v", "mpeg2video", "-c:a", "ac3", "-f", "vob"}}};
+        const QDir dir(m_dir.path());
+        QStringList args{"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=25:duration=0.4",
+                         "-f", "lavfi", "-i", "sine=frequency=440:duration=0.4"};
+        for (qsizetype i = 0; i < outputs.size(); ++i) {
+            args += outputs[i].options;
+            if (i + 1 < outputs.size())
+                args << dir.filePath(outputs[i].name);
+        }
+        QVERIFY(!ffmpeg(dir.filePath(outputs.last().name), args).isEmpty());
+        QTest::newRow("mp4 (ftyp isom)") << m_clip;
+        for (const Output &o : outputs)
+            QTest::newRow(o.tag) << dir.filePath(o.name);
+    }
+
+    void signatures()
+    {
+        QFETCH(QString, path);
+        QCOMPARE(QXMovieProbeInternal::sniffFile(path), HeadVerdict::Movie);
+        QVERIFY(QXMovieProbeInternal::contentProbeSaysMovie(path));
+        QVERIFY(QXMovie::canInitWithFile(path));
+        const QString renamed = copyAs(path, QFileInfo(path).fileName() + ".dat");
+        QVERIFY(QXMovie::canInitWithFile(renamed));
+        QVERIFY(QXProbeMovieFile(renamed).canOpen);
+    }
+
+    // Signatures of files that are no movie, under names that say nothing.
+    void notMovieSignatures_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<HeadVerdict>("verdict");
+        const QDir dir(m_dir.path());
+        const QStringList kinds{"jpg", "png", "gif", "webp"};
+        QStringList args{"-f", "lavfi", "-i", "testsrc2=size=64x48", "-frames:v", "1"};
+        for (const QString &kind : kinds.mid(0, kinds.size() - 1))
+            args << dir.filePath("still." + kind) << "-frames:v" << "1";
+        QVERIFY(!ffmpeg(dir.filePath("still." + kinds.last()), args).isEmpty());
+        for (const QString &kind : kinds)
+            QTest::newRow(qPrintable(kind))
+                << copyAs(dir.filePath("still." + kind), "still-" + kind + ".bin") << HeadVerdict::NotMovie;
+        const QString path = m_dir.path();
+        QTest::newRow("pdf") << makeFile(path, "doc.bin", "%PDF-1.4\n1 0 obj\n<<>>\nendobj\n%%EOF\n")
+                             << HeadVerdict::NotMovie;
+        QTest::newRow("zip") << makeFile(path, "archive.bin", QByteArray("PK\x03\x04\x14\0\0\0\0\0", 10)
+                                                                + QByteArray(40, '\0'))
+                             << HeadVerdict::NotMovie;
+        QTest::newRow("elf") << makeFile(path, "program.bin", headOf(QCoreApplication::applicationFilePath(), 4096))
+                             << HeadVerdict::NotMovie;
+        // Sync bytes every 188 bytes, but not a packet header among them.
+        QTest::newRow("Gs named .ts") << makeFile(path, "letters.ts", QByteArray(8192, 'G'))
+                                      << HeadVerdict::Undecided;
+        // An ftyp box with a picture's brand is left to libavformat.
+        const QByteArray heif("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24);
+        QTest::newRow("heif brand") << makeFile(path, "photo.bin", heif + QByteArray(64, '\0'))
+                                    << HeadVerdict::Undecided;
+    }
+
+    void notMovieSignatures()
+    {
+        QFETCH(QString, path);
+        QFETCH(HeadVerdict, verdict);
+        QVERIFY(!path.isEmpty());
+        QCOMPARE(QXMovieProbeInternal::sniffFile(path), verdict);
+        const bool libavSaysMovie = QXMovieProbeInternal::contentProbeSaysMovie(path);
+        if (verdict == HeadVerdict::NotMovie)
+            QVERIFY(!libavSaysMovie);   // the shortcut says no more than the probe would
+        QCOMPARE(QXMovie::canInitWithFile(path), libavSaysMovie);
+        QVERIFY(!QXProbeMovieFile(path).canOpen);
+    }
+
+    // A container's header and nothing (or not even all of it) after: no movie, and no
+    // reading past the end. libavformat alone would take some of these for movies.
+    void truncatedHeaders_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("ftyp, box cut short") << QByteArray("\0\0\0\x18" "ftyp", 8);
+        QTest::newRow("ftyp box alone") << QByteArray("\0\0\0\x18" "ftypisom\0\0\x02\0isomiso2", 24);
+        QTest::newRow("ftyp box too small") << QByteArray("\0\0\0\x08" "ftyp", 8);
+        QTest::newRow("EBML magic") << QByteArray("\x1a\x45\xdf\xa3", 4);
+        QTest::newRow("EBML header cut") << QByteArray("\x1a\x45\xdf\xa3\xa3\x42\x86\x81\x01", 9);
+        QTest::newRow("RIFF alone") << QByteArray("RIFF\x24\0\0", 7);
+        QTest::newRow("AVI header") << QByteArray("RIFF\x24\0\0\0AVI LIST\x10\0\0\0hdrl", 24);
+        QTest::newRow("WAVE fmt") << QByteArray("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0", 20)
+                                         + QByteArray("\x01\0\x01\0\x44\xac\0\0\x88\x58\x01\0\x02\0\x10\0", 16);
+        QTest::newRow("OggS") << QByteArray("OggS\0\x02", 6);
+        QTest::newRow("FLV header") << QByteArray("FLV\x01\x05\0\0\0\x09\0\0\0\0", 13);
+        QTest::newRow("fLaC") << QByteArray("fLaC");
+        QTest::newRow("ID3 tag alone") << QByteArray("ID3\x04\0\0\0\0\x07\x68", 10);
+    }
+
+    void truncatedHeaders()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString path = makeFile(m_dir.path(), "cut.mp4", bytes);
+        QCOMPARE(QXMovieProbeInternal::sniffFile(path), HeadVerdict::NotMovie);
+        QVERIFY(!QXMovie::canInitWithFile(path));
+        QVERIFY(!QXProbeMovieFile(path).canOpen);
+        QVERIFY(!QXMovie::movieWithFile(path));
+    }
+
+    // The by-name verdict is cached per suffix; names that other globs match (whole names,
+    // longer suffixes, patterns) must still get the database's own answer, whichever came
+    // first with the same suffix.
+    void nameVerdictCache()
+    {
+        const QStringList names{
+            "lib.so.10", "take.10", "take.11", "lib.so.11",
+            "a.7z.001", "part.001", "part.002", "a.7z.002",
+            "notes.abw.CRASHED", "x.CRASHED",
+            "clip.mp4", "Makefile.mp4", "README.mp4", "x.MP4", "clip.Mp4",
+            "x.c", "x.C", "x.gs", "x.GS", "x.Z", "x.z", "a.tar.gz", "b.gz", "c.GZ",
+            "001.vdr", "x.vdr", "film.anim1", "film.animj", "film.anim",
+            "Makefile", "makefile", "Makefile.am", "README", "README.md", "core", "Core",
+            "CMakeLists.txt", "meson.build", "winmail.dat", "movie.dat", "page.1", "x~",
+            "clip.mp4~", ".mp4", ".hidden", "noext", "trailing.", "x.ts", "X.TS", "x.ogg",
+            "x.m3u", "x.srt", QString::fromUtf8("Ünïcødé.MKV"), ""};
+        QHash<QString, QSet<bool>> verdictsBySuffix;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const QString &name : names) {
+                const bool expected = QXMovieProbeInternal::nameSaysNoMovieUncached(name);
+                QVERIFY2(QXMovieProbeInternal::nameSaysNoMovie(name) == expected, qPrintable(name));
+                verdictsBySuffix[name.section(u'.', -1)].insert(expected);
+            }
+        }
+        // The list only tests the cache if one suffix has names with both verdicts here.
+        QVERIFY(std::any_of(verdictsBySuffix.cbegin(), verdictsBySuffix.cend(),
+                            [](const QSet<bool> &v) { return v.size() == 2; }));
     }
 
     // A web address is judged without the network.

@@ -6,7 +6,7 @@
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXTimeFormat.h"
-#include "TestSupport.h"
+#include "ControllerFixture.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -33,14 +33,7 @@ class TestPlayback : public QObject
 private slots:
     void initTestCase() { QVERIFY(dir.isValid()); }
 
-    void init()
-    {
-        static int n = 0;
-        testsupport::isolateSettings(dir.filePath(QString("config%1").arg(++n)));
-        QXSettings::resetStandard();
-        c = std::make_unique<QXMPController>();
-        c->applicationDidFinishLaunching();
-    }
+    void init() { c = testsupport::launchFreshController(dir.path()); }
 
     void cleanup() { c.reset(); }
 

@@ -5,7 +5,7 @@
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
-#include "TestSupport.h"
+#include "ControllerFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,14 +42,7 @@ class TestPlaylist : public QObject
 private slots:
     void initTestCase() { QVERIFY(dir.isValid()); }
 
-    void init()
-    {
-        static int n = 0;
-        testsupport::isolateSettings(dir.filePath(QString("config%1").arg(++n)));
-        QXSettings::resetStandard();
-        c = std::make_unique<QXMPController>();
-        c->applicationDidFinishLaunching();
-    }
+    void init() { c = testsupport::launchFreshController(dir.path()); }
 
     void cleanup() { c.reset(); }
 
