@@ -15,6 +15,7 @@
 
 class QAction;
 class QScreen;
+class QTimer;
 class QLabel;
 class QMenu;
 class QAbstractButton;
@@ -132,6 +133,10 @@ public:
     void updatePresentationWindow();
     // Fits the movie view into the presentation window by "Presentation Mode".
     void placePresentationView();
+    // The floating control bar while presenting: shown on mouse movement, faded after
+    // "Control Interval" seconds without it.
+    void showPresentationOverlay();
+    void vanishPresentationOverlay();
     QWidget *presentationWindow() const { return m_presentationWindow; }
 
     // --- time and volume ---
@@ -246,6 +251,8 @@ private:
     QXSessionWatcher *m_sessionWatcher = nullptr;
     QWidget *m_presentationWindow = nullptr;
     QPointer<QScreen> m_presentationScreen;
+    QTimer *m_overlayVanishTimer = nullptr;
+    QWidget *m_controlBarStandIn = nullptr;
     // Held while a picture plays (taken and released by the time display's tick).
     QXScreenSaverInhibitor *m_screenSaverInhibitor = nullptr;
 };

@@ -7,6 +7,9 @@
 #include "player/QXWindowGeometry.h"
 
 #include <QAbstractButton>
+#include <QGraphicsOpacityEffect>
+#include <QPropertyAnimation>
+#include <QTimer>
 #include <QAction>
 #include <QEvent>
 #include <QKeyEvent>
@@ -44,6 +47,11 @@ protected:
         }
         QWidget::keyPressEvent(e);
     }
+    void mouseMoveEvent(QMouseEvent *e) override
+    {
+        m_c->showPresentationOverlay();
+        QWidget::mouseMoveEvent(e);
+    }
     void resizeEvent(QResizeEvent *e) override
     {
         QWidget::resizeEvent(e);
@@ -64,6 +72,8 @@ bool QXMPController::eventFilter(QObject *watched, QEvent *event)
         QMetaObject::invokeMethod(this, &QXMPController::stopPresentation, Qt::QueuedConnection);
         return true;
     }
+    if (isPresenting && event->type() == QEvent::MouseMove)
+        showPresentationOverlay();
     return QObject::eventFilter(watched, event);
 }
 
@@ -87,6 +97,19 @@ void QXMPController::togglePresentation()
         playerView->installEventFilter(this);
         updatePresentationWindow();
         playerView->show();
+        // The control bar floats over the picture and fades after "Control Interval" seconds.
+        QWidget *bar = playerWindow->controlBar;
+        // A stand-in keeps the player area's size, which the picture's proportions come from.
+        if (!m_controlBarStandIn) {
+            m_controlBarStandIn = new QWidget(playerWindow->playerArea);
+            m_controlBarStandIn->setFixedHeight(bar->height());
+        }
+        playerWindow->playerArea->layout()->replaceWidget(bar, m_controlBarStandIn);
+        m_controlBarStandIn->show();
+        bar->setParent(m_presentationWindow);
+        bar->installEventFilter(this);
+        bar->setMouseTracking(true);
+        playerView->setMouseTracking(true);
         m_presentationWindow->showFullScreen();
         m_presentationWindow->raise();
         m_presentationWindow->activateWindow();
@@ -96,6 +119,17 @@ void QXMPController::togglePresentation()
         if (settings.boolForKey(QXKeys::PauseOnWindow) && playerView->isPlaying())
             pause();
         m_presentationWindow->hide();
+        m_overlayVanishTimer->stop();
+        QWidget *bar = playerWindow->controlBar;
+        bar->removeEventFilter(this);
+        bar->setGraphicsEffect(nullptr);
+        bar->setMinimumWidth(0);
+        bar->setMaximumWidth(QWIDGETSIZE_MAX);
+        bar->setParent(playerWindow->playerArea);
+        playerWindow->playerArea->layout()->replaceWidget(m_controlBarStandIn, bar);
+        m_controlBarStandIn->hide();
+        bar->show();
+        m_presentationWindow->unsetCursor();
         playerView->removeEventFilter(this);
         playerView->setParent(playerContainerView);
         playerContainerView->layout()->addWidget(playerView);
@@ -109,6 +143,59 @@ void QXMPController::togglePresentation()
         presentationSwitch->setChecked(isPresenting);
     presentationMenuItem->setChecked(isPresenting);
     selectCurrentMagnificationMenuItem();
+    if (isPresenting)
+        showPresentationOverlay();
+}
+
+void QXMPController::showPresentationOverlay()
+{
+    if (!m_presentationWindow)
+        return;
+    QWidget *bar = playerWindow->controlBar;
+    if (!m_overlayVanishTimer) {
+        m_overlayVanishTimer = new QTimer(this);
+        m_overlayVanishTimer->setSingleShot(true);
+        connect(m_overlayVanishTimer, &QTimer::timeout, this, &QXMPController::vanishPresentationOverlay);
+    }
+    auto *effect = new QGraphicsOpacityEffect(bar);
+    effect->setOpacity(1.0);
+    bar->setGraphicsEffect(effect);
+    const QSize S = m_presentationWindow->size();
+    const int width = qMin(640, S.width() - 40);
+    bar->setFixedWidth(width);
+    bar->move((S.width() - width) / 2, S.height() - bar->height() - 40);
+    bar->show();
+    bar->raise();
+    m_presentationWindow->unsetCursor();
+    m_overlayVanishTimer->start(int(QXControlInterval(QXSettings::standard()) * 1000));
+}
+
+void QXMPController::vanishPresentationOverlay()
+{
+    if (!m_presentationWindow)
+        return;
+    QWidget *bar = playerWindow->controlBar;
+    // The pointer over the bar keeps it up.
+    if (bar->underMouse()) {
+        m_overlayVanishTimer->start();
+        return;
+    }
+    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(bar->graphicsEffect());
+    if (!effect) {
+        bar->hide();
+        return;
+    }
+    auto *fade = new QPropertyAnimation(effect, "opacity", effect);
+    fade->setDuration(400);
+    fade->setEndValue(0.0);
+    connect(fade, &QPropertyAnimation::finished, bar, [this, bar] {
+        if (isPresenting && !m_overlayVanishTimer->isActive()) {
+            bar->hide();
+            if (m_presentationWindow)
+                m_presentationWindow->setCursor(Qt::BlankCursor);
+        }
+    });
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void QXMPController::stopPresentation()

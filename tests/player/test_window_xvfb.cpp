@@ -147,7 +147,18 @@ private slots:
         QTRY_COMPARE(w->geometry(), QRect(0, 0, 1280, 800));
         QCOMPARE(c->playerView->geometry(), QRect(107, 0, 1067, 800));   // 4:3 fitted, bars at the sides
         QTRY_VERIFY(c->playerView->framesDrawn() > 5);
+        // The control bar floats over the picture, fades after "Control Interval" seconds and
+        // comes back with the mouse.
+        QWidget *bar = c->playerWindow->controlBar;
+        QCOMPARE(bar->parentWidget(), w);
+        QVERIFY(bar->isVisible());
+        QCOMPARE(bar->geometry().bottom(), 800 - 40 - 1);
         shoot(w, "present-fit");
+        QXSettings::standard().setInteger(1, QXKeys::ControlInterval);
+        c->showPresentationOverlay();
+        QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), 4000);
+        QTest::mouseMove(c->playerView, QPoint(300, 300));
+        QTRY_VERIFY(bar->isVisible());
         c->setScale(10);
         QCOMPARE(c->beepCount(), 2);   // scale commands beep while presenting
 
@@ -161,6 +172,7 @@ private slots:
         QVERIFY(!c->isPresenting);
         QVERIFY(c->playerWindow->isVisible());
         QCOMPARE(c->playerView->parentWidget(), c->playerContainerView);
+        QCOMPARE(c->playerWindow->controlBar->parentWidget(), c->playerWindow->playerArea);
         QTRY_COMPARE(c->playerView->size(), areaBefore);
         QVERIFY(c->playerView->isPlaying());   // "Pause On Window" is off
         QTRY_VERIFY(c->currentMovieRepresentation->openedMovie()->currentTime().seconds() > before);
