@@ -277,11 +277,12 @@ void QXMovieEngine::handlePropertyChange(const mpv_event *event)
         break;
     }
     case PropDuration:
-        if (isStream && prop->format == MPV_FORMAT_DOUBLE) {
+        // For a live stream the player reports how much it has received as a "duration";
+        // a stream the probe found without an end stays without one.
+        if (isStream && !movie->m_probe.isIndefinite && prop->format == MPV_FORMAT_DOUBLE) {
             const double duration = *static_cast<double *>(prop->data);
             if (duration > 0) {
                 movie->m_probe.duration = duration;
-                movie->m_probe.isIndefinite = false;
             }
         }
         break;

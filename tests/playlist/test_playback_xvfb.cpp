@@ -145,6 +145,33 @@ private slots:
         server.waitForFinished();
     }
 
+    void liveStreamHasNoTimeLine()
+    {
+        const QString file = testsupport::ffmpeg(dir.filePath("live.ts"),
+            {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=25:duration=2", "-c:v", "libx264",
+             "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-f", "mpegts"});
+        QVERIFY(!file.isEmpty());
+        QProcess server;
+        server.start("python3", {QFINDTESTDATA("../support/slow_http_server.py"), file, "--live"});
+        QVERIFY(server.waitForReadyRead(5000));
+        const int port = server.readLine().trimmed().toInt();
+        QVERIFY(c->openURLs({QUrl(QString("http://127.0.0.1:%1/live.ts").arg(port))}));
+        QXMovie *m = currentMovie();
+        QVERIFY(m);
+        QVERIFY(m->duration().isIndefinite());
+        QTRY_VERIFY_WITH_TIMEOUT(c->currentMovieIsPlayable, 15000);
+        QTRY_VERIFY(c->playerView->isPlaying());
+        QVERIFY(c->playerWindow->timeSliderHolder->isHidden());
+        QTest::qWait(1200);   // timer ticks
+        QCOMPARE(c->timeField->text(), QString("00:00:00"));
+        QCOMPARE(c->timeRemainderField->text(), QString("00:00:00"));
+        c->setTime(5000, m);   // seeking is ignored
+        QCOMPARE(c->timeField->text(), QString("00:00:00"));
+        c->chooseNoMovie();
+        server.kill();
+        server.waitForFinished();
+    }
+
     void volumeMuteAndSteps()
     {
         QVERIFY(c->openMovies({clip("v.mp4", 2.0)}, false));
