@@ -176,6 +176,9 @@ private slots:
         QVERIFY(QXCompareNames("a.mov", "B2.mov") < 0);
         QVERIFY(QXCompareNames("B2.mov", "b10.mov") < 0);
         QCOMPARE(QXCompareNames("ABC", "abc"), 0);
+        QVERIFY(QXCompareNames("x", "x1") < 0);
+        QCOMPARE(QXCompareNames("m007", "m7"), 0);   // leading zeros do not count
+        QVERIFY(QXCompareNames("m99999999999999999999", "m100000000000000000000") < 0);   // no overflow
         QStringList names{"b10.mov", "B2.mov", "a.mov"};
         std::sort(names.begin(), names.end(),
                   [](const QString &x, const QString &y) { return QXCompareNames(x, y) < 0; });
