@@ -253,6 +253,7 @@ private:
     QPointer<QScreen> m_presentationScreen;
     QTimer *m_overlayVanishTimer = nullptr;
     QWidget *m_controlBarStandIn = nullptr;
+    QWidget *m_overlayWindow = nullptr;   // carries the control bar while presenting
     // Held while a picture plays (taken and released by the time display's tick).
     QXScreenSaverInhibitor *m_screenSaverInhibitor = nullptr;
 };

@@ -5,8 +5,13 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLWindow>
 #include <QPainter>
+#include <QVBoxLayout>
 
 #include <mpv/render_gl.h>
 
@@ -23,15 +28,68 @@ void *glProcAddress(void *, const char *name)
 
 } // namespace
 
-QXMovieView::QXMovieView(QWidget *parent) : QOpenGLWidget(parent)
+// The native GL window the picture is drawn in; input goes on to the view, so the widgets
+// around it see clicks, mouse moves and keys as if the view had them.
+class QXMovieSurface : public QOpenGLWindow
 {
+public:
+    explicit QXMovieSurface(QXMovieView *view) : QOpenGLWindow(NoPartialUpdate), m_view(view) {}
+
+protected:
+    void initializeGL() override { m_view->initializeGL(); }
+    void paintGL() override { m_view->paintGL(); }
+    void resizeGL(int, int) override { update(); }
+    bool event(QEvent *e) override
+    {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            QCoreApplication::sendEvent(m_view, e);
+            return true;
+        default:
+            return QOpenGLWindow::event(e);
+        }
+    }
+
+private:
+    QXMovieView *m_view;
+};
+
+QXMovieView::QXMovieView(QWidget *parent) : QWidget(parent)
+{
+    m_surface = new QXMovieSurface(this);
+    m_container = QWidget::createWindowContainer(m_surface, this);
+    m_container->setFocusPolicy(Qt::NoFocus);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_container);
+}
+
+QImage QXMovieView::grabFramebuffer()
+{
+    // Draw what the view shows now, then read it back: a pending redraw may not have run.
+    if (!m_surface->isExposed() || !m_surface->context())
+        return {};
+    m_surface->makeCurrent();
+    paintGL();
+    return m_surface->grabFramebuffer();
+}
+
+void QXMovieView::updatePicture()
+{
+    m_surface->update();
 }
 
 QXMovieView::~QXMovieView()
 {
     freeRenderContextWithCurrentContext();
-    // The base class destroys the GL context after this body; nothing of ours may run then.
-    if (QOpenGLContext *glContext = context())
+    // The surface destroys the GL context after this body; nothing of ours may run then.
+    if (QOpenGLContext *glContext = m_surface->context())
         disconnect(glContext, nullptr, this, nullptr);
     if (m_movie && m_movie->isAttached())
         if (QXMovieEngine *engine = QXMovieEngine::existing())
@@ -48,7 +106,7 @@ void QXMovieView::setMovie(QXMovie *movie)
     // Clearing an empty view makes no player.
     QXMovieEngine *engine = movie ? QXMovieEngine::shared() : QXMovieEngine::existing();
     if (movie == m_movie && (!movie || movie->isAttached())) {
-        update();
+        updatePicture();
         return;
     }
     m_movie = movie;
@@ -57,7 +115,7 @@ void QXMovieView::setMovie(QXMovie *movie)
         engine->setKeepAspect(m_preservesAspectRatio);
         engine->attach(movie);
     }
-    update();
+    updatePicture();
 }
 
 QXMovie *QXMovieView::movie() const
@@ -87,14 +145,14 @@ void QXMovieView::setPreservesAspectRatio(bool preserves)
     m_preservesAspectRatio = preserves;
     if (QXMovieEngine *engine = QXMovieEngine::existing(); engine && m_movie && m_movie->isAttached())
         engine->setKeepAspect(preserves);
-    update();
+    updatePicture();
 }
 
 void QXMovieView::initializeGL()
 {
     // Runs again with a new GL context whenever the view moves to another top-level window
     // (presentation mode); the old context's render context was freed as it went away.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
+    connect(m_surface->context(), &QOpenGLContext::aboutToBeDestroyed, this,
             &QXMovieView::freeRenderContextWithCurrentContext, Qt::DirectConnection);
     QXMovieEngine *engine = QXMovieEngine::shared();
     if (!engine || !engine->usesRenderApi() || m_renderContext
@@ -132,7 +190,7 @@ void QXMovieView::renderUpdate()
     const uint64_t flags = mpv_render_context_update(static_cast<mpv_render_context *>(m_renderContext));
     if (flags & MPV_RENDER_UPDATE_FRAME) {
         m_frameReady = true;
-        update();
+        updatePicture();
     }
 }
 
@@ -140,9 +198,9 @@ void QXMovieView::paintGL()
 {
     const bool showPicture = m_renderContext && m_movie && m_movie->isAttached() && m_movie->hasVideo();
     if (showPicture) {
-        const qreal ratio = devicePixelRatioF();
-        mpv_opengl_fbo fbo{int(defaultFramebufferObject()), qRound(width() * ratio),
-                           qRound(height() * ratio), 0};
+        const qreal ratio = m_surface->devicePixelRatio();
+        mpv_opengl_fbo fbo{int(m_surface->defaultFramebufferObject()), qRound(m_surface->width() * ratio),
+                           qRound(m_surface->height() * ratio), 0};
         int flipY = 1;
         mpv_render_param params[] = {
             {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
@@ -157,16 +215,12 @@ void QXMovieView::paintGL()
         }
         return;
     }
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    QPainter painter(m_surface);
+    const QRect area(QPoint(0, 0), m_surface->size());
+    painter.fillRect(area, Qt::black);
     const QString text = m_messageProvider ? m_messageProvider() : QString();
     if (!text.isEmpty())
-        drawMessage(painter, text, rect());
-}
-
-void QXMovieView::resizeGL(int, int)
-{
-    update();
+        drawMessage(painter, text, area);
 }
 
 void QXMovieView::drawMessage(QPainter &painter, const QString &text, const QRect &rect)
@@ -196,9 +250,9 @@ void QXMovieView::freeRenderContextWithCurrentContext()
 {
     if (!m_renderContext)
         return;
-    makeCurrent();
+    m_surface->makeCurrent();
     freeRenderContext();
-    doneCurrent();
+    m_surface->doneCurrent();
 }
 
 void QXMovieView::freeRenderContext()
@@ -214,4 +268,10 @@ void QXMovieView::freeRenderContext()
         engine->renderContextAboutToBeFreed();
     mpv_render_context_set_update_callback(renderContext, nullptr, nullptr);
     mpv_render_context_free(renderContext);
+}
+
+void QXMovieView::paintEvent(QPaintEvent *)
+{
+    // Whoever asks the view to redraw means the picture or the message.
+    m_surface->update();
 }

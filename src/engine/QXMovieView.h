@@ -1,15 +1,19 @@
 #pragma once
 // Shows the attached movie's picture through mpv's OpenGL render API, or, with no movie or
-// a movie without a picture, the message its provider gives.
-#include <QOpenGLWidget>
+// a movie without a picture, the message its provider gives. The picture is drawn in a native
+// OpenGL window inside this widget: a QOpenGLWidget would have Qt draw every frame a second
+// time when composing the top-level window.
+#include <QImage>
+#include <QWidget>
 #include <QPointer>
 #include <functional>
 
 class QPainter;
 
 class QXMovie;
+class QXMovieSurface;
 
-class QXMovieView : public QOpenGLWidget
+class QXMovieView : public QWidget
 {
     Q_OBJECT
 public:
@@ -40,14 +44,19 @@ public:
 
     // Frames drawn so far (for benchmarks and tests).
     quint64 framesDrawn() const { return m_framesDrawn; }
+    // The picture as drawn last (for tests and screenshots).
+    QImage grabFramebuffer();
+    // Redraws the picture or the message.
+    void updatePicture();
 
 signals:
     void frameDrawn();
 
 protected:
-    void initializeGL() override;
-    void paintGL() override;
-    void resizeGL(int w, int h) override;
+    friend class QXMovieSurface;
+    void initializeGL();
+    void paintGL();
+    void paintEvent(QPaintEvent *event) override;
     // Draws the message in white, centred in rect, over the black ground already painted.
     virtual void drawMessage(QPainter &painter, const QString &text, const QRect &rect);
 
@@ -61,6 +70,8 @@ private:
     bool m_preservesAspectRatio = false;
     std::function<QString()> m_messageProvider;
     void *m_renderContext = nullptr;   // mpv_render_context
+    QXMovieSurface *m_surface = nullptr;
+    QWidget *m_container = nullptr;
     quint64 m_framesDrawn = 0;
     bool m_frameReady = false;         // mpv has a new frame for the next paintGL
 };

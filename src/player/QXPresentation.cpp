@@ -7,7 +7,6 @@
 #include "player/QXWindowGeometry.h"
 
 #include <QAbstractButton>
-#include <QGraphicsOpacityEffect>
 #include <QPropertyAnimation>
 #include <QTimer>
 #include <QAction>
@@ -106,7 +105,12 @@ void QXMPController::togglePresentation()
         }
         playerWindow->playerArea->layout()->replaceWidget(bar, m_controlBarStandIn);
         m_controlBarStandIn->show();
-        bar->setParent(m_presentationWindow);
+        // Its own window over the picture: the picture is a native window that would cover
+        // any widget of the presentation window.
+        m_overlayWindow = new QWidget(m_presentationWindow, Qt::Tool | Qt::FramelessWindowHint);
+        m_overlayWindow->setAttribute(Qt::WA_ShowWithoutActivating);
+        bar->setParent(m_overlayWindow);
+        bar->move(0, 0);
         bar->installEventFilter(this);
         bar->setMouseTracking(true);
         playerView->setMouseTracking(true);
@@ -122,13 +126,14 @@ void QXMPController::togglePresentation()
         m_overlayVanishTimer->stop();
         QWidget *bar = playerWindow->controlBar;
         bar->removeEventFilter(this);
-        bar->setGraphicsEffect(nullptr);
         bar->setMinimumWidth(0);
         bar->setMaximumWidth(QWIDGETSIZE_MAX);
         bar->setParent(playerWindow->playerArea);
         playerWindow->playerArea->layout()->replaceWidget(m_controlBarStandIn, bar);
         m_controlBarStandIn->hide();
         bar->show();
+        m_overlayWindow->deleteLater();
+        m_overlayWindow = nullptr;
         m_presentationWindow->unsetCursor();
         playerView->removeEventFilter(this);
         playerView->setParent(playerContainerView);
@@ -157,15 +162,16 @@ void QXMPController::showPresentationOverlay()
         m_overlayVanishTimer->setSingleShot(true);
         connect(m_overlayVanishTimer, &QTimer::timeout, this, &QXMPController::vanishPresentationOverlay);
     }
-    auto *effect = new QGraphicsOpacityEffect(bar);
-    effect->setOpacity(1.0);
-    bar->setGraphicsEffect(effect);
     const QSize S = m_presentationWindow->size();
     const int width = qMin(640, S.width() - 40);
     bar->setFixedWidth(width);
-    bar->move((S.width() - width) / 2, S.height() - bar->height() - 40);
     bar->show();
-    bar->raise();
+    m_overlayWindow->setFixedSize(width, bar->height());
+    m_overlayWindow->move(m_presentationWindow->mapToGlobal(
+        QPoint((S.width() - width) / 2, S.height() - bar->height() - 40)));
+    m_overlayWindow->setWindowOpacity(1.0);
+    m_overlayWindow->show();
+    m_overlayWindow->raise();
     m_presentationWindow->unsetCursor();
     m_overlayVanishTimer->start(int(QXControlInterval(QXSettings::standard()) * 1000));
 }
@@ -180,17 +186,13 @@ void QXMPController::vanishPresentationOverlay()
         m_overlayVanishTimer->start();
         return;
     }
-    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(bar->graphicsEffect());
-    if (!effect) {
-        bar->hide();
-        return;
-    }
-    auto *fade = new QPropertyAnimation(effect, "opacity", effect);
+    // Fades where the window system can show opacity; hidden at the end either way.
+    auto *fade = new QPropertyAnimation(m_overlayWindow, "windowOpacity", m_overlayWindow);
     fade->setDuration(400);
     fade->setEndValue(0.0);
-    connect(fade, &QPropertyAnimation::finished, bar, [this, bar] {
-        if (isPresenting && !m_overlayVanishTimer->isActive()) {
-            bar->hide();
+    connect(fade, &QPropertyAnimation::finished, m_overlayWindow, [this] {
+        if (isPresenting && m_overlayWindow && !m_overlayVanishTimer->isActive()) {
+            m_overlayWindow->hide();
             if (m_presentationWindow)
                 m_presentationWindow->setCursor(Qt::BlankCursor);
         }
