@@ -63,6 +63,7 @@ bool QXMPController::chooseMovie(const QUrl &url, bool changeSelection, bool sta
         lastMovieWasZoomed = false;
     }
 
+    // Held to the end: the view still shows the previous entry's movie until setMovie below.
     const QXMovieRepresentationRef previous = currentMovieRepresentation;
     currentMovieRepresentation = e;
     currentMovieIsPlayable = m && isCurrentMoviePlayable();
@@ -95,7 +96,6 @@ bool QXMPController::chooseMovie(const QUrl &url, bool changeSelection, bool sta
         showPlayerWindow();
     updateButtons();
     emit currentMovieChanged();
-    Q_UNUSED(previous);
     return true;
 }
 

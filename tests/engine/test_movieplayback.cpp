@@ -15,23 +15,19 @@ using namespace testsupport;
 
 namespace {
 
-double mpvDouble(const char *name)
+// A property of the shared player, or -1 when there is none.
+template <typename T, mpv_format Format>
+T mpvProperty(const char *name)
 {
-    double value = -1;
+    T value = -1;
     QXMovieEngine *engine = QXMovieEngine::existing();
-    if (!engine || mpv_get_property(engine->handle(), name, MPV_FORMAT_DOUBLE, &value) < 0)
+    if (!engine || mpv_get_property(engine->handle(), name, Format, &value) < 0)
         return -1;
     return value;
 }
 
-qint64 mpvInt(const char *name)
-{
-    int64_t value = -1;
-    QXMovieEngine *engine = QXMovieEngine::existing();
-    if (!engine || mpv_get_property(engine->handle(), name, MPV_FORMAT_INT64, &value) < 0)
-        return -1;
-    return value;
-}
+double mpvDouble(const char *name) { return mpvProperty<double, MPV_FORMAT_DOUBLE>(name); }
+qint64 mpvInt(const char *name) { return mpvProperty<int64_t, MPV_FORMAT_INT64>(name); }
 
 bool fileLoaded()
 {
