@@ -4,9 +4,9 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libxcb1-dev
   libmpv-dev libavformat-dev libavcodec-dev libavutil-dev libplist-dev
-  ffmpeg xvfb xauth xdotool imagemagick
+  ffmpeg xvfb xauth xdotool imagemagick openbox picom x11-utils
   dbus-x11 mesa-utils libgl1-mesa-dri
 )
 missing=()

@@ -20,7 +20,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
+#include <QMenu>
 #include <QSlider>
+#include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTimer>
 
@@ -139,7 +141,8 @@ void QXMPController::applicationDidFinishLaunching()
         timeWindForwardButton->hide();
     }
 
-    // 18. Size the window for the empty view.
+    // 18. Size the window for the empty view, where the user left it last time.
+    restorePlayerWindowPosition();
     resizePlayerWindowForSize(QXMovieView::defaultSize());
 
     // 21.
@@ -267,8 +270,13 @@ QUrl QXURLHandlerAddress(const QString &text);
 void QXMPController::handleURLCommand(const QString &text)
 {
     const QUrl url = QXURLHandlerAddress(text);
-    if (url.isValid() && !url.isEmpty())
+    if (url.isValid() && !url.isEmpty()) {
         openURLs({url});
+        return;
+    }
+    // An address that makes no address cannot open, like any other.
+    beep();
+    showPlayerWindowIfNotVisible();
 }
 
 void QXMPController::applicationShouldTerminate()
@@ -300,6 +308,8 @@ void QXMPController::runQuitSteps()
     m_terminated = true;
     if (m_screenSaverInhibitor)
         m_screenSaverInhibitor->setInhibited(false);
+    if (playerWindow)
+        savePlayerWindowPosition();
     applicationShouldTerminate();
 }
 
@@ -322,7 +332,26 @@ bool QXMPController::windowShouldClose(QWidget *window)
     } else if (quitOnClose || !settings.boolForKey(QXKeys::DoNotPauseOnClose)) {
         pause();
     }
-    if (quitOnClose)
+    if (quitOnClose) {
         QTimer::singleShot(0, this, &QXMPController::terminate);
+    } else if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Nothing on this desktop brings a closed window back but a tray icon.
+        if (!m_trayIcon) {
+            m_trayIcon = new QSystemTrayIcon(playerWindow->windowIcon(), this);
+            m_trayIcon->setToolTip(QStringLiteral("Vistrel"));
+            auto *menu = new QMenu(playerWindow);
+            menu->addAction(tr("Show Player"), this, &QXMPController::showPlayerWindow);
+            menu->addAction(tr("Quit"), this, &QXMPController::terminate);
+            m_trayIcon->setContextMenu(menu);
+            connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
+                    showPlayerWindow();
+            });
+        }
+        m_trayIcon->show();
+    } else {
+        // No tray: a closed window would leave a player no one can reach.
+        QTimer::singleShot(0, this, &QXMPController::terminate);
+    }
     return true;
 }

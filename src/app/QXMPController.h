@@ -16,6 +16,8 @@
 class QAction;
 class QScreen;
 class QTimer;
+class QSystemTrayIcon;
+class QAbstractAnimation;
 class QLabel;
 class QMenu;
 class QAbstractButton;
@@ -87,6 +89,7 @@ public:
     void enablePlaybackForCurrentMovie();
     bool isCurrentMoviePlayable() const;
     void movieLoadStateDidChange();
+    void currentMovieDidFail();
     void movieDidStop();
     void continueWithMovie(const QUrl &url);
     void play();
@@ -113,6 +116,12 @@ public:
     void windowDidResizeByUser(const QSize &clientSize);
     void showPlayerWindow();
     void showPlayerWindowIfNotVisible();
+    // The window manager's maximize button: the zoom frame, and back.
+    void zoomPlayerWindow();
+    // Fits or moves the window onto its screen's usable area once its frame is known.
+    void keepPlayerWindowOnScreen();
+    void restorePlayerWindowPosition();
+    void savePlayerWindowPosition();
     QRectF playerWindowZoomFrame(bool locked, bool changeMagnification);
     // The window's outer frame (decorations included) in bottom-left screen coordinates.
     QRectF playerWindowFrame() const;
@@ -159,6 +168,7 @@ public:
     void updatePlayPauseControls();
     // A narrow control bar drops the remaining time, then the time, then the volume slider.
     void updateToolbarVisibility();
+    int controlBarRequiredWidth() const;
     // The switch, its icon and the menu title for the playing or the paused state.
     void showPlayPauseState(bool playing);
 
@@ -234,6 +244,10 @@ signals:
 
 private:
     void restorePlaylist();
+    QRectF usableScreenFrame() const;
+    // The least player area the window's content allows (the control bar's buttons).
+    QSizeF playerAreaContentMinimum() const;
+    void applyAspectHints();
     void rebuildPlaylistIndex();
     void armStopCallback();
     void disposeStopCallback();
@@ -254,6 +268,16 @@ private:
     QTimer *m_overlayVanishTimer = nullptr;
     QWidget *m_controlBarStandIn = nullptr;
     QWidget *m_overlayWindow = nullptr;   // carries the control bar while presenting
+    QPointer<QAbstractAnimation> m_overlayFade;   // the fade-out under way
     // Held while a picture plays (taken and released by the time display's tick).
     QXScreenSaverInhibitor *m_screenSaverInhibitor = nullptr;
+    // How the current movie was chosen, and the failed movie already reported.
+    bool m_currentMovieChosenByContinuing = false;
+    // The window was fitted to the screen because the movie was too large for it, not zoomed.
+    bool m_fittedToScreenBySize = false;
+    bool m_windowPlaced = false;
+    QRectF m_frameBeforeZoom;
+    QTimer *m_lockedHeightTimer = nullptr;
+    QSystemTrayIcon *m_trayIcon = nullptr;
+    const QXMovie *m_failureShownFor = nullptr;
 };

@@ -22,6 +22,8 @@ inline const QString QuitOnClose = QStringLiteral("Quit On Close");
 inline const QString DoNotPauseOnUserSwitch = QStringLiteral("Do Not Pause On User Switch");
 inline const QString DoNotShowWindowOnStartup = QStringLiteral("Do Not Show Window On Startup");
 inline const QString PlayerHasBeenCentered = QStringLiteral("Player Has Been Centered");
+// Where the user left the player window ({"x", "y"} of its client area), kept across launches.
+inline const QString PlayerWindowPosition = QStringLiteral("Player Window Position");
 inline const QString HidePlaylist = QStringLiteral("Hide Playlist");
 inline const QString VariableAspectRatio = QStringLiteral("Variable Aspect Ratio");
 inline const QString OverlayControlsInWindowMode = QStringLiteral("Overlay Controls In Window Mode");

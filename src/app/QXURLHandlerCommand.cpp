@@ -6,7 +6,8 @@
 // Text shorter than eight characters, or that makes no address, gives an empty address.
 QUrl QXURLHandlerAddress(const QString &text)
 {
-    if (text.size() < 8)
+    // Far longer than any address a page or a desktop hands over.
+    if (text.size() < 8 || text.size() > 8192)
         return {};
     QString rewritten = text;
     rewritten.replace(0, 8, QStringLiteral("http"));

@@ -1,5 +1,6 @@
 #include "QXMovie.h"
 
+#include "QXFileNames.h"
 #include "QXMovieEngine.h"
 
 #include <QFileInfo>
@@ -22,14 +23,17 @@ QXTime QXTime::indefinite()
 }
 
 QXMovie::QXMovie(const QUrl &url, const QXMovieProbe &probe, QObject *parent)
-    : QObject(parent), m_url(url), m_probe(probe)
+    : QObject(parent), m_url(url), m_probe(probe), m_probed(url.isLocalFile())
 {
-    // A local file that probed fine plays at once; a stream is playable once mpv says so.
+    // A local file that probed fine plays at once; a stream once its probe has answered and
+    // the player has it open.
     m_loadState = url.isLocalFile() ? QXMovieLoadStateComplete : QXMovieLoadStateLoading;
 }
 
 QXMovie::~QXMovie()
 {
+    if (m_cancelProbe)
+        *m_cancelProbe = true;
     if (QXMovieEngine *engine = attachedEngine())
         engine->attach(nullptr);
 }
@@ -47,11 +51,71 @@ QXMovie *QXMovie::movieWithURL(const QUrl &url, QObject *parent)
     if (!url.isValid())
         return nullptr;
     if (url.isLocalFile())
-        return movieWithFile(url.toLocalFile(), parent);
-    const QXMovieProbe probe = QXProbeMovieURL(url);
-    if (!probe.canOpen)
+        return movieWithFile(QXFileNames::localPath(url), parent);
+    if (!canInitWithURL(url))
         return nullptr;
-    return new QXMovie(url, probe, parent);
+    auto *movie = new QXMovie(url, QXMovieProbe{}, parent);
+    movie->m_cancelProbe = std::make_shared<std::atomic<bool>>(false);
+    QXProbeMovieURLAsync(url, movie->m_cancelProbe, movie,
+                         [movie](const QXMovieProbe &probe) { movie->probeFinished(probe); });
+    return movie;
+}
+
+void QXMovie::probeFinished(const QXMovieProbe &probe)
+{
+    m_cancelProbe.reset();
+    if (m_loadState == QXMovieLoadStateError)
+        return;
+    if (!probe.canOpen) {
+        fail(probe.failure.isEmpty() ? tr("not a movie") : probe.failure);
+        return;
+    }
+    if (!m_playerFailure.isEmpty()) {
+        fail(m_playerFailure);
+        return;
+    }
+    // What the player learnt meanwhile (a size, a duration) stays where the probe knows none.
+    const QXMovieProbe learnt = m_probe;
+    m_probe = probe;
+    if (m_probe.naturalSize.isEmpty() && !learnt.naturalSize.isEmpty()) {
+        m_probe.naturalSize = learnt.naturalSize;
+        m_probe.hasVideo = true;
+    }
+    m_probed = true;
+    updateStreamState();
+}
+
+void QXMovie::updateStreamState()
+{
+    if (m_url.isLocalFile() || !m_probed || m_loadState == QXMovieLoadStateError)
+        return;
+    const QXMovieEngine *engine = attachedEngine();
+    if (engine && engine->isFileLoaded()) {
+        if (m_loadState < QXMovieLoadStatePlayable)
+            changeLoadState(QXMovieLoadStatePlayable);
+    } else if (m_loadState < QXMovieLoadStateLoaded) {
+        changeLoadState(QXMovieLoadStateLoaded);
+    }
+}
+
+void QXMovie::playerFailed(const QString &reason)
+{
+    if (!m_probed && m_cancelProbe) {
+        m_playerFailure = reason;
+        return;
+    }
+    fail(reason);
+}
+
+void QXMovie::fail(const QString &reason)
+{
+    if (m_loadState == QXMovieLoadStateError)
+        return;
+    m_failure = reason;
+    m_wantsPlay = false;
+    if (QXMovieEngine *engine = attachedEngine())
+        engine->stopAttached();
+    changeLoadState(QXMovieLoadStateError);
 }
 
 QXMovieEngine *QXMovie::attachedEngine() const
@@ -129,6 +193,8 @@ float QXMovie::rate() const
 
 QXTime QXMovie::currentTime() const
 {
+    if (m_probe.isIndefinite)
+        return QXTime::indefinite();
     if (m_atEnd && !m_probe.isIndefinite && m_probe.duration > 0)
         return QXTime::fromSeconds(m_probe.duration);
     // Until a seek lands the player still reports the old time; the target is the answer.

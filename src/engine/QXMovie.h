@@ -8,7 +8,9 @@
 #include <QSizeF>
 #include <QString>
 #include <QUrl>
+#include <atomic>
 #include <functional>
+#include <memory>
 
 // A time as count + units per second; flag 1 marks an indefinite time (a live stream).
 struct QXTime
@@ -33,13 +35,22 @@ struct QXMovieProbe
     QSizeF naturalSize;          // display size, aspect-corrected; empty without video
     double duration = -1.0;      // seconds; below 0 when unknown or indefinite
     bool isIndefinite = false;   // a live stream
+    int rotation = 0;            // the file's own clockwise turn, applied by the player
+    QString failure;             // why it cannot be opened, when canOpen is false
 };
 
 // Content probe of a local file: opens the container, reads stream headers, never decodes
 // frames. Images, text and unknown data answer canOpen = false.
 QXMovieProbe QXProbeMovieFile(const QString &path);
-// The same for a web address, with a time-out so a dead server cannot hang the caller.
-QXMovieProbe QXProbeMovieURL(const QUrl &url, int timeoutMs = 5000);
+// The same for a web address, with a time-out so a dead server cannot hang the caller; gives
+// up early once *cancel turns true.
+QXMovieProbe QXProbeMovieURL(const QUrl &url, int timeoutMs = 5000, const std::atomic<bool> *cancel = nullptr);
+// The same on a probe thread of its own (dead servers do not queue behind each other); done
+// runs on receiver's thread, and not at all once receiver is gone.
+void QXProbeMovieURLAsync(const QUrl &url, std::shared_ptr<std::atomic<bool>> cancel, QObject *receiver,
+                          std::function<void(const QXMovieProbe &)> done);
+// Ends every web probe still running (at quit) and waits briefly for their threads.
+void QXCancelMovieProbes();
 
 // Load states, in the engine's long-integer scale; playable is 10000 and above.
 enum QXMovieLoadState : long {
@@ -59,7 +70,9 @@ class QXMovie : public QObject
 public:
     static bool canInitWithFile(const QString &path);
     static bool canInitWithURL(const QUrl &url);
-    // A new movie, or nullptr when the address cannot be opened (file or web address).
+    // A new movie, or nullptr when the address cannot be opened. A web address gives a movie at
+    // once, in the loading state: it is probed on a thread of its own and goes to the loaded
+    // or the error state when the answer comes (the main thread never waits on the network).
     static QXMovie *movieWithURL(const QUrl &url, QObject *parent = nullptr);
     static QXMovie *movieWithFile(const QString &path, QObject *parent = nullptr);
     ~QXMovie() override;
@@ -70,13 +83,16 @@ public:
     bool hasVideo() const;
     QSizeF naturalSize() const;      // unrotated display size
     long loadState() const;
+    // Why the movie cannot be played, once its load state is the error state.
+    QString failureReason() const { return m_failure; }
 
     // Playback; callable attached or not.
     void play();
     void stop();                     // rate 0
     float rate() const;              // non-zero while playing
     bool isPlaying() const { return rate() != 0.0f; }
-    QXTime currentTime() const;
+    QXTime currentTime() const;      // indefinite for a live stream
+    // Seeks; a stream that cannot seek there keeps its place (see QXMovieCenter::seekRefused).
     void setCurrentTime(const QXTime &time);
     QXTime duration() const;         // indefinite for a live stream
     void stepForward();
@@ -109,6 +125,12 @@ private:
     // The player when this movie is the one attached to it, else nullptr.
     QXMovieEngine *attachedEngine() const;
     void changeLoadState(long state);
+    void fail(const QString &reason);
+    // The player could not open it; a probe still under way gives the better reason.
+    void playerFailed(const QString &reason);
+    void probeFinished(const QXMovieProbe &probe);
+    // Playable once the probe answered and the player has the file open.
+    void updateStreamState();
 
     QUrl m_url;
     QXMovieProbe m_probe;
@@ -120,6 +142,10 @@ private:
     bool m_atEnd = false;
     bool m_seekPending = false;      // the player has not reached m_position yet
     double m_loadedTime = 0.0;       // a stream's loaded extent, kept while detached
+    bool m_probed = false;           // the probe has answered (at once for a local file)
+    QString m_failure;
+    QString m_playerFailure;
+    std::shared_ptr<std::atomic<bool>> m_cancelProbe;
     std::function<void()> m_stopCallback;
 };
 
@@ -131,4 +157,7 @@ public:
     static QXMovieCenter *shared();
 signals:
     void movieLoadStateDidChange(QXMovie *movie);
+    // A seek the player could not carry out (a stream without byte ranges); the movie stays
+    // where the player is.
+    void seekRefused(QXMovie *movie);
 };

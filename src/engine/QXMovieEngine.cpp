@@ -1,10 +1,13 @@
 #include "QXMovieEngine.h"
 
+#include "QXFileNames.h"
 #include "QXMovie.h"
+#include "QXVideoRenderer.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QThread>
+#include <QTimer>
 #include <QVarLengthArray>
 #include <QtDebug>
 
@@ -92,11 +95,7 @@ bool QXMovieEngine::start()
     QByteArray vo = qgetenv("VISTREL_VO");
     if (vo.isEmpty())
         vo = "libmpv";
-    m_usesRenderApi = vo == "libmpv";
-    // libmpv's output fails (and ends a file without sound) while no render context exists,
-    // so pictures go to the null output until the view has made one.
-    m_currentVo = m_usesRenderApi ? QByteArray("null") : vo;
-    setOption(m_mpv, "vo", m_currentVo);
+    setOption(m_mpv, "vo", vo);
     const QByteArray ao = qgetenv("VISTREL_AO");
     if (!ao.isEmpty())
         setOption(m_mpv, "ao", ao);
@@ -132,6 +131,19 @@ bool QXMovieEngine::start()
         --s_liveHandles;
         return false;
     }
+    // The render context exists before any file is loaded: the output never changes under one.
+    if (vo == "libmpv") {
+        m_renderer = QXVideoRenderer::create(m_mpv, this);
+        if (!m_renderer)
+            mpv_set_property_string(m_mpv, "vo", "null");
+    }
+    m_seekWatch = new QTimer(this);
+    m_seekWatch->setSingleShot(true);
+    m_seekWatch->setInterval(1000);
+    connect(m_seekWatch, &QTimer::timeout, this, [this] {
+        if (!m_seekSeen && m_attached && m_attached->m_seekPending)
+            refuseSeek();
+    });
     const QByteArray logLevel = qgetenv("VISTREL_MPV_LOG");
     if (!logLevel.isEmpty())
         mpv_request_log_messages(m_mpv, logLevel.constData());
@@ -160,12 +172,17 @@ void QXMovieEngine::shutdown()
 {
     if (!m_mpv)
         return;
-    // The render context must go before the handle.
     emit aboutToShutDown();
     if (m_attached)
         saveAttachedState();
     m_attached = nullptr;
     resetFileState();
+    // The render context must go before the handle.
+    if (m_renderer) {
+        m_renderer->release();
+        delete m_renderer;
+        m_renderer = nullptr;
+    }
     mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
     mpv_terminate_destroy(m_mpv);
     m_mpv = nullptr;
@@ -195,27 +212,28 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         break;
     }
     case MPV_EVENT_FILE_LOADED:
+        // Open and its tracks known: a stream can start now. Waiting for its first frame would
+        // wait forever on a paused stream, which decodes none.
         if (m_fileStarted && !m_fileLoaded) {
             m_fileLoaded = true;
-            if (movie && !movie->m_url.isLocalFile()
-                && movie->m_loadState < QXMovieLoadStateLoaded)
-                movie->changeLoadState(QXMovieLoadStateLoaded);
+            if (movie)
+                movie->updateStreamState();
         }
+        break;
+    case MPV_EVENT_SEEK:
+        m_seekSeen = true;
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         if (movie)
             movie->m_seekPending = false;
+        m_seekWatch->stop();
         if (m_fileLoaded && !m_playbackRestarted) {
             m_playbackRestarted = true;
-            if (movie && !movie->m_url.isLocalFile()
-                && movie->m_loadState < QXMovieLoadStatePlayable) {
-                movie->changeLoadState(QXMovieLoadStatePlayable);
-                // A short stream may be in the cache already; no further change would say so.
-                double loaded = 0;
-                if (m_attached == movie && readDouble("demuxer-cache-time", &loaded)) {
-                    movie->m_loadedTime = loaded;
-                    checkStreamComplete();
-                }
+            // A short stream may be in the cache already; no further change would say so.
+            double loaded = 0;
+            if (movie && !movie->m_url.isLocalFile() && readDouble("demuxer-cache-time", &loaded)) {
+                movie->m_loadedTime = loaded;
+                checkStreamComplete();
             }
         }
         break;
@@ -223,16 +241,7 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         const auto *data = static_cast<const mpv_event_end_file *>(event->data);
         if (m_entryId < 0 || data->playlist_entry_id != m_entryId)
             break;
-        const int reason = data->reason;
-        if (movie)
-            movie->m_seekPending = false;
-        resetFileState();
-        if (!movie)
-            break;
-        if (reason == MPV_END_FILE_REASON_ERROR)
-            movie->changeLoadState(QXMovieLoadStateError);
-        else if (reason == MPV_END_FILE_REASON_EOF)
-            reachedEnd();
+        fileDidEnd(data->reason, data->error);
         break;
     }
     case MPV_EVENT_PROPERTY_CHANGE:
@@ -272,7 +281,16 @@ void QXMovieEngine::handlePropertyChange(const mpv_event *event)
             break;
         m_eofReached = eof;
         bool now = false;
-        if (eof && readFlag("eof-reached", &now) && now)
+        if (!eof || !readFlag("eof-reached", &now) || !now)
+            break;
+        // The end with nothing ever shown (no position at all): the file or stream holds
+        // nothing the player can use from here, such as an MP4 with its index at the end
+        // served without byte ranges.
+        double t = 0;
+        if (!readDouble("time-pos", &t))
+            movie->playerFailed(movie->m_url.isLocalFile() ? tr("nothing in it can be played")
+                                                   : tr("the stream ended before anything could be played"));
+        else
             reachedEnd();
         break;
     }
@@ -332,6 +350,37 @@ void QXMovieEngine::checkStreamComplete()
     }
     if (cachedToEnd)
         movie->changeLoadState(QXMovieLoadStateComplete);
+}
+
+void QXMovieEngine::fileDidEnd(int reason, int error)
+{
+    QXMovie *movie = m_attached;
+    const bool wasLoaded = m_fileLoaded;
+    if (movie)
+        movie->m_seekPending = false;
+    m_seekWatch->stop();
+    resetFileState();
+    if (!movie)
+        return;
+    if (reason == MPV_END_FILE_REASON_ERROR) {
+        QString why;
+        switch (error) {
+        case MPV_ERROR_UNKNOWN_FORMAT: why = tr("not a movie"); break;
+        case MPV_ERROR_NOTHING_TO_PLAY: why = tr("nothing in it can be played"); break;
+        case MPV_ERROR_LOADING_FAILED:
+            why = movie->m_url.isLocalFile() ? tr("the file cannot be read") : tr("the stream cannot be loaded");
+            break;
+        default: why = QString::fromUtf8(mpv_error_string(error)); break;
+        }
+        movie->playerFailed(why);
+    } else if (reason == MPV_END_FILE_REASON_EOF) {
+        // An end before the file ever opened is a failure: a server that closed at once.
+        if (!wasLoaded)
+            movie->playerFailed(movie->m_url.isLocalFile() ? tr("the file cannot be read")
+                                                   : tr("the server closed the connection"));
+        else
+            reachedEnd();
+    }
 }
 
 void QXMovieEngine::reachedEnd()
@@ -402,6 +451,13 @@ void QXMovieEngine::attach(QXMovie *movie)
     loadAttached();
 }
 
+void QXMovieEngine::stopAttached()
+{
+    m_seekWatch->stop();
+    resetFileState();
+    command({"stop"});
+}
+
 void QXMovieEngine::loadAttached()
 {
     QXMovie *movie = m_attached;
@@ -409,7 +465,7 @@ void QXMovieEngine::loadAttached()
     if (!m_mpv)
         return;
     if (!movie || movie->m_loadState == QXMovieLoadStateError) {
-        command({"stop"});
+        stopAttached();
         return;
     }
     setFlag("pause", !movie->m_wantsPlay);
@@ -417,7 +473,7 @@ void QXMovieEngine::loadAttached()
     setInt("video-rotate", movie->m_angle);
 
     const QByteArray address = movie->m_url.isLocalFile()
-        ? QFile::encodeName(movie->m_url.toLocalFile())
+        ? QXFileNames::encode(QXFileNames::localPath(movie->m_url))
         : movie->m_url.toEncoded();
     const QByteArray options = movie->m_position > 0
         ? "start=" + secondsText(movie->m_position) : QByteArray();
@@ -444,34 +500,36 @@ void QXMovieEngine::loadAttached()
 void QXMovieEngine::seekAttached(double seconds)
 {
     m_eofReached = false;
+    if (!canSeekAttached()) {
+        refuseSeek();
+        return;
+    }
     const QByteArray t = secondsText(seconds);
+    m_seekSeen = false;
     command({"seek", t.constData(), "absolute+exact"});
+    m_seekWatch->start();
 }
 
-void QXMovieEngine::renderContextCreated()
+bool QXMovieEngine::canSeekAttached() const
 {
-    m_hasRenderContext = true;
-    applyVideoOutput();
+    bool seekable = true, partly = false;
+    if (!readFlag("seekable", &seekable))
+        return true;   // not known yet: let the player decide
+    return seekable || (readFlag("partially-seekable", &partly) && partly);
 }
 
-void QXMovieEngine::renderContextAboutToBeFreed()
+void QXMovieEngine::refuseSeek()
 {
-    // Leave libmpv's output before its render context goes; freeing it under a running
-    // output would end a file that has no sound.
-    m_hasRenderContext = false;
-    applyVideoOutput();
-}
-
-void QXMovieEngine::applyVideoOutput()
-{
-    if (!m_mpv || !m_usesRenderApi)
+    m_seekWatch->stop();
+    QXMovie *movie = m_attached;
+    if (!movie)
         return;
-    const QByteArray wanted = m_hasRenderContext ? "libmpv,null" : "null";
-    if (wanted == m_currentVo)
-        return;
-    m_currentVo = wanted;
-    // Changing the output at run time rebuilds the video chain of a playing file.
-    mpv_set_property_string(m_mpv, "vo", wanted.constData());
+    // The movie stays where the player is, not at the target it was asked for.
+    movie->m_seekPending = false;
+    double t = 0;
+    if (readDouble("time-pos", &t))
+        movie->m_position = qMax(0.0, t);
+    emit QXMovieCenter::shared()->seekRefused(movie);
 }
 
 void QXMovieEngine::setKeepAspect(bool keep)

@@ -13,7 +13,11 @@
 
 struct mpv_handle;
 struct mpv_event;
+class QTimer;
 class QXMovie;
+class QXVideoRenderer;
+class QXVideoRenderer;
+class QTimer;
 
 class QXMovieEngine : public QObject
 {
@@ -28,9 +32,9 @@ public:
     static int liveHandleCount();
 
     mpv_handle *handle() const { return m_mpv; }
-    // True when pictures go through the OpenGL render API (vo=libmpv), false for another
-    // video output such as VISTREL_VO=null.
-    bool usesRenderApi() const { return m_usesRenderApi; }
+    // What draws the pictures through mpv's render API; nullptr for another video output
+    // such as VISTREL_VO=null.
+    QXVideoRenderer *renderer() const { return m_renderer; }
 
     QXMovie *attachedMovie() const { return m_attached; }
     // Saves the attached movie's state and loads the given one (nullptr: stops playback).
@@ -42,13 +46,10 @@ public:
     // The attached movie's picture reached the video output.
     bool isVideoConfigured() const { return m_videoConfigured; }
 
-    // Frees the render context (through the view that owns it) and destroys the handle.
-    // Called when the application quits; later calls of shared() answer nullptr.
+    // Frees the render context and destroys the handle. Called when the application quits;
+    // later calls of shared() answer nullptr.
     void shutdown();
 
-    // Used by the view that owns the render context.
-    void renderContextCreated();
-    void renderContextAboutToBeFreed();
     void setKeepAspect(bool keep);
 
 signals:
@@ -69,9 +70,10 @@ private:
     void reachedEnd();
     void checkStreamComplete();
     void loadAttached();
+    void stopAttached();
     void saveAttachedState();
     void resetFileState();
-    void applyVideoOutput();
+    void fileDidEnd(int reason, int error);
 
     // For QXMovie, acting on the attached movie.
     bool readDouble(const char *name, double *value) const;
@@ -81,11 +83,15 @@ private:
     void setInt(const char *name, qint64 value);
     void command(std::initializer_list<const char *> args);
     void seekAttached(double seconds);
+    bool canSeekAttached() const;
+    void refuseSeek();
 
     mpv_handle *m_mpv = nullptr;
-    bool m_usesRenderApi = false;
-    bool m_hasRenderContext = false;
-    QByteArray m_currentVo;
+    QXVideoRenderer *m_renderer = nullptr;
+    // A seek shows as a seek event at once when the player carries it out; one that does not
+    // was refused (a stream without byte ranges).
+    QTimer *m_seekWatch = nullptr;
+    bool m_seekSeen = false;
     std::atomic<bool> m_wakeupPosted{false};
     QPointer<QXMovie> m_attached;
     // Per loaded file. mpv numbers each loadfile; events of an earlier entry are ignored.

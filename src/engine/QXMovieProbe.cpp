@@ -5,14 +5,18 @@
 #include "QXMovie.h"
 #include "QXMovieProbe_p.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
+#include <QThreadPool>
 #include <QHash>
 #include <QMimeDatabase>
 #include <QSet>
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -24,6 +28,7 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
+#include <libavutil/display.h>
 #include <libavutil/log.h>
 #include <libavutil/time.h>
 }
@@ -659,14 +664,70 @@ const AVInputFormat *probeContent(const FileHead &head, const QString &path)
     return format;
 }
 
+// Set at quit: every web probe gives up at its next chance.
+std::atomic<bool> s_cancelAllProbes{false};
+
 struct Deadline
 {
     int64_t until = 0;   // av_gettime_relative() microseconds
+    const std::atomic<bool> *cancel = nullptr;
+    bool network = false;
 };
 
 int interruptAtDeadline(void *opaque)
 {
-    return av_gettime_relative() > static_cast<Deadline *>(opaque)->until ? 1 : 0;
+    const auto *d = static_cast<Deadline *>(opaque);
+    if ((d->cancel && d->cancel->load()) || (d->network && s_cancelAllProbes.load()))
+        return 1;
+    return av_gettime_relative() > d->until ? 1 : 0;
+}
+
+// What a user can make of a failed opening.
+QString failureFromError(int error, bool network, bool timedOut)
+{
+    auto tr = [](const char *text) { return QCoreApplication::translate("QXMovie", text); };
+    if (timedOut || error == AVERROR_EXIT || error == AVERROR(ETIMEDOUT))
+        return network ? tr("no answer within 5 seconds") : tr("the file did not open in time");
+    switch (error) {
+    case AVERROR_HTTP_BAD_REQUEST: return tr("server answered 400");
+    case AVERROR_HTTP_UNAUTHORIZED: return tr("server answered 401");
+    case AVERROR_HTTP_FORBIDDEN: return tr("server answered 403");
+    case AVERROR_HTTP_NOT_FOUND: return tr("server answered 404");
+    case AVERROR_HTTP_OTHER_4XX: return tr("server answered with an error (4xx)");
+    case AVERROR_HTTP_SERVER_ERROR: return tr("server answered with an error (5xx)");
+    case AVERROR(ECONNREFUSED): return tr("connection refused");
+    case AVERROR(EHOSTUNREACH):
+    case AVERROR(ENETUNREACH): return tr("the server cannot be reached");
+    case AVERROR(ECONNRESET):
+    case AVERROR(EPIPE):
+    case AVERROR_EOF: return tr("the server closed the connection");
+    case AVERROR_INVALIDDATA:
+    case AVERROR_DEMUXER_NOT_FOUND:
+    case AVERROR_STREAM_NOT_FOUND: return tr("not a movie");
+    case AVERROR(ENOENT): return network ? tr("the server cannot be found") : tr("the file is missing");
+    case AVERROR(EACCES): return tr("permission denied");
+    default: break;
+    }
+    if (network && error == AVERROR(EIO))
+        return tr("the server cannot be found");
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+
+// The clockwise quarter turns a player applies to the stream (its display matrix).
+int streamRotation(AVStream *st)
+{
+    double degrees = 0;
+    if (const uint8_t *matrix = av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
+        degrees = -av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix));
+    } else if (const AVDictionaryEntry *tag = av_dict_get(st->metadata, "rotate", nullptr, 0)) {
+        degrees = QByteArray(tag->value).toDouble();
+    }
+    if (!std::isfinite(degrees))
+        return 0;
+    const int quarter = int(std::lround(degrees / 90.0));
+    return ((quarter % 4) + 4) % 4 * 90;
 }
 
 bool needsStreamInfo(const AVFormatContext *ic)
@@ -702,14 +763,14 @@ QSizeF displaySize(AVFormatContext *ic, AVStream *st)
 }
 
 QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *format,
-                             bool network, int timeoutMs)
+                             bool network, int timeoutMs, const std::atomic<bool> *cancel = nullptr)
 {
     initLibav();
     QXMovieProbe result;
     AVFormatContext *ic = avformat_alloc_context();
     if (!ic)
         return result;
-    Deadline deadline{av_gettime_relative() + int64_t(timeoutMs) * 1000};
+    Deadline deadline{av_gettime_relative() + int64_t(timeoutMs) * 1000, cancel, network};
     ic->interrupt_callback.callback = interruptAtDeadline;
     ic->interrupt_callback.opaque = &deadline;
 
@@ -724,8 +785,11 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
     }
     const int opened = avformat_open_input(&ic, address.constData(), format, &options);
     av_dict_free(&options);
-    if (opened < 0)
-        return result;   // avformat_open_input freed the context
+    if (opened < 0) {
+        // avformat_open_input freed the context
+        result.failure = failureFromError(opened, network, interruptAtDeadline(&deadline) != 0);
+        return result;
+    }
 
     if (!isRejectedFormat(ic->iformat)) {
         if (needsStreamInfo(ic)) {
@@ -750,15 +814,23 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
         if (video) {
             result.hasVideo = true;
             result.naturalSize = displaySize(ic, video);
+            // A phone video turned a quarter by its file shows with its sides swapped.
+            result.rotation = streamRotation(video);
+            if (result.rotation % 180 != 0)
+                result.naturalSize.transpose();
         }
         if (ic->duration != AV_NOPTS_VALUE && ic->duration > 0)
             result.duration = double(ic->duration) / AV_TIME_BASE;
         result.isIndefinite = network && result.duration < 0;
         result.canOpen = (result.hasVideo || result.hasAudio) && !interruptAtDeadline(&deadline);
     }
+    const bool timedOut = interruptAtDeadline(&deadline) != 0;
     avformat_close_input(&ic);
-    if (!result.canOpen)
-        return QXMovieProbe{};
+    if (!result.canOpen) {
+        QXMovieProbe failed;
+        failed.failure = failureFromError(timedOut ? AVERROR_EXIT : AVERROR_INVALIDDATA, network, timedOut);
+        return failed;
+    }
     return result;
 }
 
@@ -816,15 +888,59 @@ QXMovieProbe QXProbeMovieFile(const QString &path)
     return openAndDescribe(address, format, false, LocalOpenTimeoutMs);
 }
 
-QXMovieProbe QXProbeMovieURL(const QUrl &url, int timeoutMs)
+QXMovieProbe QXProbeMovieURL(const QUrl &url, int timeoutMs, const std::atomic<bool> *cancel)
 {
+    QXMovieProbe refused;
+    refused.failure = QCoreApplication::translate("QXMovie", "not an address to play");
     if (!url.isValid())
-        return {};
+        return refused;
     if (url.isLocalFile())
         return QXProbeMovieFile(url.toLocalFile());
     if (!isStreamingScheme(url.scheme()) || url.host().isEmpty())
-        return {};
-    return openAndDescribe(url.toEncoded(), nullptr, true, qMax(timeoutMs, 1));
+        return refused;
+    return openAndDescribe(url.toEncoded(), nullptr, true, qMax(timeoutMs, 1), cancel);
+}
+
+namespace {
+
+// Probes wait on the network, not the processor: enough threads that dead servers never
+// queue live ones behind them.
+QThreadPool *probePool()
+{
+    static QThreadPool *pool = [] {
+        auto *p = new QThreadPool;
+        p->setMaxThreadCount(32);
+        p->setExpiryTimeout(10000);
+        qAddPostRoutine(QXCancelMovieProbes);
+        return p;
+    }();
+    return pool;
+}
+
+} // namespace
+
+void QXProbeMovieURLAsync(const QUrl &url, std::shared_ptr<std::atomic<bool>> cancel, QObject *receiver,
+                          std::function<void(const QXMovieProbe &)> done)
+{
+    QPointer<QObject> target(receiver);
+    QCoreApplication *app = QCoreApplication::instance();
+    probePool()->start([url, cancel, target, app, done = std::move(done)] {
+        const QXMovieProbe probe = QXProbeMovieURL(url, 5000, cancel.get());
+        if ((cancel && cancel->load()) || s_cancelAllProbes.load())
+            return;
+        // Through the application object, which outlives the receiver: whether the receiver
+        // is still there is asked on its own thread.
+        QMetaObject::invokeMethod(app, [target, done, probe] {
+            if (target)
+                done(probe);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void QXCancelMovieProbes()
+{
+    s_cancelAllProbes = true;
+    probePool()->waitForDone(2000);
 }
 
 namespace QXMovieProbeInternal {

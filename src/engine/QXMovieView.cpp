@@ -2,46 +2,41 @@
 
 #include "QXMovie.h"
 #include "QXMovieEngine.h"
+#include "QXVideoRenderer.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QCoreApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QOpenGLContext>
-#include <QOpenGLWindow>
+#include <QOpenGLPaintDevice>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QWindow>
 
-#include <mpv/render_gl.h>
-
-namespace {
-
-// mpv allows one render context per handle; the first view to make one owns it.
-QXMovieView *s_renderOwner = nullptr;
-
-void *glProcAddress(void *, const char *name)
-{
-    QOpenGLContext *context = QOpenGLContext::currentContext();
-    return context ? reinterpret_cast<void *>(context->getProcAddress(name)) : nullptr;
-}
-
-} // namespace
-
-// The native GL window the picture is drawn in; input goes on to the view, so the widgets
+// The native window the picture is drawn in; input goes on to the view, so the widgets
 // around it see clicks, mouse moves and keys as if the view had them.
-class QXMovieSurface : public QOpenGLWindow
+class QXMovieSurface : public QWindow
 {
 public:
-    explicit QXMovieSurface(QXMovieView *view) : QOpenGLWindow(NoPartialUpdate), m_view(view) {}
+    explicit QXMovieSurface(QXMovieView *view) : m_view(view)
+    {
+        setSurfaceType(QSurface::OpenGLSurface);
+        if (QOpenGLContext *gl = QXVideoRenderer::sharedGLContext())
+            setFormat(gl->format());
+    }
 
 protected:
-    void initializeGL() override { m_view->initializeGL(); }
-    void paintGL() override { m_view->paintGL(); }
-    void resizeGL(int, int) override { update(); }
+    void exposeEvent(QExposeEvent *) override
+    {
+        if (isExposed())
+            m_view->renderSurface();
+    }
     bool event(QEvent *e) override
     {
         switch (e->type()) {
+        case QEvent::UpdateRequest:
+            m_view->renderSurface();
+            return true;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
@@ -52,7 +47,7 @@ protected:
             QCoreApplication::sendEvent(m_view, e);
             return true;
         default:
-            return QOpenGLWindow::event(e);
+            return QWindow::event(e);
         }
     }
 
@@ -60,37 +55,42 @@ private:
     QXMovieView *m_view;
 };
 
-QXMovieView::QXMovieView(QWidget *parent) : QWidget(parent)
+class QXMovieView::Presenter : public QXVideoRenderer::Presenter
 {
-    m_surface = new QXMovieSurface(this);
-    m_container = QWidget::createWindowContainer(m_surface, this);
-    m_container->setFocusPolicy(Qt::NoFocus);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_container);
+public:
+    explicit Presenter(QXMovieView *view) : m_view(view) {}
+    bool canPresent() const override { return m_view->canPresent(); }
+    void presentSoon() override { m_view->updatePicture(); }
+
+private:
+    QXMovieView *m_view;
+};
+
+static QXVideoRenderer *currentRenderer()
+{
+    QXMovieEngine *engine = QXMovieEngine::existing();
+    return engine ? engine->renderer() : nullptr;
 }
 
-QImage QXMovieView::grabFramebuffer()
+QXMovieView::QXMovieView(QWidget *parent) : QWidget(parent), m_presenter(new Presenter(this))
 {
-    // Draw what the view shows now, then read it back: a pending redraw may not have run.
-    if (!m_surface->isExposed() || !m_surface->context())
-        return {};
-    m_surface->makeCurrent();
-    paintGL();
-    return m_surface->grabFramebuffer();
-}
-
-void QXMovieView::updatePicture()
-{
-    m_surface->update();
+    if (QXVideoRenderer::openGLAvailable()) {
+        m_surface = new QXMovieSurface(this);
+        m_container = QWidget::createWindowContainer(m_surface, this);
+        m_container->setFocusPolicy(Qt::NoFocus);
+        auto *layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(m_container);
+    } else {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
 }
 
 QXMovieView::~QXMovieView()
 {
-    freeRenderContextWithCurrentContext();
-    // The surface destroys the GL context after this body; nothing of ours may run then.
-    if (QOpenGLContext *glContext = m_surface->context())
-        disconnect(glContext, nullptr, this, nullptr);
+    if (QXVideoRenderer *r = currentRenderer(); r && r->presenter() == m_presenter)
+        r->setPresenter(nullptr);
+    delete m_presenter;
     if (m_movie && m_movie->isAttached())
         if (QXMovieEngine *engine = QXMovieEngine::existing())
             engine->attach(nullptr);
@@ -101,16 +101,22 @@ QSize QXMovieView::defaultSize()
     return QSize(480, 260);
 }
 
+void QXMovieView::connectRenderer()
+{
+    if (QXVideoRenderer *r = currentRenderer())
+        r->setPresenter(m_presenter);
+}
+
 void QXMovieView::setMovie(QXMovie *movie)
 {
     // Clearing an empty view makes no player.
     QXMovieEngine *engine = movie ? QXMovieEngine::shared() : QXMovieEngine::existing();
+    connectRenderer();
     if (movie == m_movie && (!movie || movie->isAttached())) {
         updatePicture();
         return;
     }
     m_movie = movie;
-    m_frameReady = false;
     if (engine) {
         engine->setKeepAspect(m_preservesAspectRatio);
         engine->attach(movie);
@@ -148,79 +154,121 @@ void QXMovieView::setPreservesAspectRatio(bool preserves)
     updatePicture();
 }
 
-void QXMovieView::initializeGL()
+bool QXMovieView::showsPicture() const
 {
-    // Runs again with a new GL context whenever the view moves to another top-level window
-    // (presentation mode); the old context's render context was freed as it went away.
-    connect(m_surface->context(), &QOpenGLContext::aboutToBeDestroyed, this,
-            &QXMovieView::freeRenderContextWithCurrentContext, Qt::DirectConnection);
-    QXMovieEngine *engine = QXMovieEngine::shared();
-    if (!engine || !engine->usesRenderApi() || m_renderContext
-        || (s_renderOwner && s_renderOwner != this))
-        return;
-
-    mpv_opengl_init_params glInit{glProcAddress, nullptr};
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_OPENGL)},
-        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context *renderContext = nullptr;
-    if (mpv_render_context_create(&renderContext, engine->handle(), params) < 0)
-        return;
-    m_renderContext = renderContext;
-    s_renderOwner = this;
-    connect(engine, &QXMovieEngine::aboutToShutDown, this,
-            &QXMovieView::freeRenderContextWithCurrentContext, Qt::UniqueConnection);
-    // Runs on mpv's threads: post to the main thread only.
-    mpv_render_context_set_update_callback(
-        renderContext,
-        [](void *view) {
-            auto *self = static_cast<QXMovieView *>(view);
-            QMetaObject::invokeMethod(self, [self] { self->renderUpdate(); }, Qt::QueuedConnection);
-        },
-        this);
-    engine->renderContextCreated();
+    // Until it can play, a movie has no picture to show: the loading message stands instead.
+    return m_movie && m_movie->isAttached() && m_movie->hasVideo()
+        && m_movie->loadState() >= QXMovieLoadStatePlayable && currentRenderer();
 }
 
-void QXMovieView::renderUpdate()
+bool QXMovieView::canPresent() const
 {
-    if (!m_renderContext)
-        return;
-    const uint64_t flags = mpv_render_context_update(static_cast<mpv_render_context *>(m_renderContext));
-    if (flags & MPV_RENDER_UPDATE_FRAME) {
-        m_frameReady = true;
-        updatePicture();
-    }
+    if (!showsPicture())
+        return false;
+    if (m_surface)
+        return m_surface->isExposed();
+    const QWindow *w = window()->windowHandle();
+    return isVisible() && w && w->isExposed();
 }
 
-void QXMovieView::paintGL()
+void QXMovieView::updatePicture()
 {
-    const bool showPicture = m_renderContext && m_movie && m_movie->isAttached() && m_movie->hasVideo();
-    if (showPicture) {
-        const qreal ratio = m_surface->devicePixelRatio();
-        mpv_opengl_fbo fbo{int(m_surface->defaultFramebufferObject()), qRound(m_surface->width() * ratio),
-                           qRound(m_surface->height() * ratio), 0};
-        int flipY = 1;
-        mpv_render_param params[] = {
-            {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-            {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-            {MPV_RENDER_PARAM_INVALID, nullptr},
-        };
-        mpv_render_context_render(static_cast<mpv_render_context *>(m_renderContext), params);
-        if (m_frameReady) {
-            m_frameReady = false;
+    if (m_surface)
+        m_surface->requestUpdate();
+    else
+        update();
+}
+
+void QXMovieView::renderSurface()
+{
+    if (!m_surface || !m_surface->isExposed())
+        return;
+    const qreal ratio = m_surface->devicePixelRatio();
+    const QSize pixels = m_surface->size() * ratio;
+    QXVideoRenderer *r = currentRenderer();
+    if (showsPicture() && r->mode() == QXVideoRenderer::Mode::OpenGL) {
+        const bool fresh = r->hasNewFrame();
+        if (!r->renderToWindow(m_surface, pixels))
+            return;
+        r->finishWindowFrame(m_surface);
+        if (fresh) {
             ++m_framesDrawn;
             emit frameDrawn();
         }
         return;
     }
-    QPainter painter(m_surface);
-    const QRect area(QPoint(0, 0), m_surface->size());
+    QOpenGLContext *gl = QXVideoRenderer::sharedGLContext();
+    if (!gl || !gl->makeCurrent(m_surface))
+        return;
+    {
+        QOpenGLPaintDevice device(pixels);
+        device.setDevicePixelRatio(ratio);
+        QPainter painter(&device);
+        if (showsPicture()) {
+            // mpv draws in software although this machine has OpenGL.
+            const bool fresh = r->hasNewFrame();
+            if (r->renderToImage(&m_softwareFrame, pixels)) {
+                painter.drawImage(QRect(QPoint(0, 0), m_surface->size()), m_softwareFrame);
+                if (fresh) {
+                    ++m_framesDrawn;
+                    emit frameDrawn();
+                }
+            }
+        } else {
+            paintMessage(painter, m_surface->size());
+        }
+    }
+    gl->swapBuffers(m_surface);
+}
+
+void QXMovieView::paintEvent(QPaintEvent *)
+{
+    if (m_surface) {
+        // Whoever asks the view to redraw means the picture or the message.
+        m_surface->requestUpdate();
+        return;
+    }
+    QPainter painter(this);
+    QXVideoRenderer *r = currentRenderer();
+    if (showsPicture()) {
+        const bool fresh = r->hasNewFrame();
+        if (r->renderToImage(&m_softwareFrame, size() * devicePixelRatioF())) {
+            painter.drawImage(rect(), m_softwareFrame);
+            if (fresh) {
+                ++m_framesDrawn;
+                emit frameDrawn();
+            }
+            return;
+        }
+    }
+    paintMessage(painter, size());
+}
+
+void QXMovieView::paintMessage(QPainter &painter, const QSize &size)
+{
+    const QRect area(QPoint(0, 0), size);
     painter.fillRect(area, Qt::black);
     const QString text = m_messageProvider ? m_messageProvider() : QString();
     if (!text.isEmpty())
         drawMessage(painter, text, area);
+}
+
+QImage QXMovieView::grabFramebuffer()
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    if (pixels.isEmpty())
+        return {};
+    if (showsPicture()) {
+        QImage picture = currentRenderer()->grab(pixels);
+        picture.setDevicePixelRatio(ratio);
+        return picture;
+    }
+    QImage image(pixels, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    QPainter painter(&image);
+    paintMessage(painter, size());
+    return image;
 }
 
 void QXMovieView::drawMessage(QPainter &painter, const QString &text, const QRect &rect)
@@ -244,34 +292,4 @@ void QXMovieView::drawMessage(QPainter &painter, const QString &text, const QRec
     painter.setPen(Qt::white);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.drawText(area, flags, text);
-}
-
-void QXMovieView::freeRenderContextWithCurrentContext()
-{
-    if (!m_renderContext)
-        return;
-    m_surface->makeCurrent();
-    freeRenderContext();
-    m_surface->doneCurrent();
-}
-
-void QXMovieView::freeRenderContext()
-{
-    if (!m_renderContext)
-        return;
-    auto *renderContext = static_cast<mpv_render_context *>(m_renderContext);
-    m_renderContext = nullptr;
-    m_frameReady = false;
-    if (s_renderOwner == this)
-        s_renderOwner = nullptr;
-    if (QXMovieEngine *engine = QXMovieEngine::existing())
-        engine->renderContextAboutToBeFreed();
-    mpv_render_context_set_update_callback(renderContext, nullptr, nullptr);
-    mpv_render_context_free(renderContext);
-}
-
-void QXMovieView::paintEvent(QPaintEvent *)
-{
-    // Whoever asks the view to redraw means the picture or the message.
-    m_surface->update();
 }

@@ -1,15 +1,16 @@
 #pragma once
-// Shows the attached movie's picture through mpv's OpenGL render API, or, with no movie or
-// a movie without a picture, the message its provider gives. The picture is drawn in a native
-// OpenGL window inside this widget: a QOpenGLWidget would have Qt draw every frame a second
-// time when composing the top-level window.
+// Shows the attached movie's picture, or, with no movie, a movie that has not loaded far enough
+// to play, or one without a picture, the message its provider gives.
+//
+// With OpenGL the picture is drawn in a native window inside this widget: a QOpenGLWidget would
+// have Qt draw every frame a second time when composing the top-level window. Without OpenGL
+// the widget paints mpv's software rendering itself.
 #include <QImage>
-#include <QWidget>
 #include <QPointer>
+#include <QWidget>
 #include <functional>
 
 class QPainter;
-
 class QXMovie;
 class QXMovieSurface;
 
@@ -42,9 +43,11 @@ public:
     // Text drawn when there is no picture to show; empty text draws nothing.
     void setMessageProvider(std::function<QString()> provider) { m_messageProvider = std::move(provider); }
 
-    // Frames drawn so far (for benchmarks and tests).
+    // Whether the movie's picture is what the view shows now (rather than the message).
+    bool showsPicture() const;
+    // Frames drawn on screen so far (for benchmarks and tests).
     quint64 framesDrawn() const { return m_framesDrawn; }
-    // The picture as drawn last (for tests and screenshots).
+    // What the view shows, drawn now at its size (for tests and screenshots).
     QImage grabFramebuffer();
     // Redraws the picture or the message.
     void updatePicture();
@@ -54,24 +57,25 @@ signals:
 
 protected:
     friend class QXMovieSurface;
-    void initializeGL();
-    void paintGL();
     void paintEvent(QPaintEvent *event) override;
     // Draws the message in white, centred in rect, over the black ground already painted.
     virtual void drawMessage(QPainter &painter, const QString &text, const QRect &rect);
 
 private:
-    void freeRenderContext();
-    void freeRenderContextWithCurrentContext();
-    void renderUpdate();
+    class Presenter;
+    bool canPresent() const;
+    // OpenGL: draws into the native window now.
+    void renderSurface();
+    void paintMessage(QPainter &painter, const QSize &size);
+    void connectRenderer();
 
     QPointer<QXMovie> m_movie;
     bool m_controllerVisible = false;
     bool m_preservesAspectRatio = false;
     std::function<QString()> m_messageProvider;
-    void *m_renderContext = nullptr;   // mpv_render_context
-    QXMovieSurface *m_surface = nullptr;
+    QXMovieSurface *m_surface = nullptr;   // OpenGL only
     QWidget *m_container = nullptr;
+    Presenter *m_presenter = nullptr;
+    QImage m_softwareFrame;                // software only
     quint64 m_framesDrawn = 0;
-    bool m_frameReady = false;         // mpv has a new frame for the next paintGL
 };

@@ -47,15 +47,15 @@ void QXMPController::showPlayPauseState(bool playing)
     playPauseMenuItem->setText(playing ? tr("Pause [Space]") : tr("Play [Space]"));
 }
 
-void QXMPController::updateToolbarVisibility()
+// The width the control bar needs with its optional parts (time fields, volume) hidden.
+int QXMPController::controlBarRequiredWidth() const
 {
     QXPlayerWindow *w = playerWindow;
     if (!w || !w->controlBar)
-        return;
+        return 0;
     QLayout *bar = w->controlBar->layout();
     const int spacing = bar->spacing();
     const QMargins margins = bar->contentsMargins();
-    // What the bar needs with the optional parts shown, against what it has.
     int fixed = margins.left() + margins.right() + 60;   // the slider's least useful width
     for (QWidget *child : w->controlBar->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (child == timeField || child == timeRemainderField || child == w->volumeHolder
@@ -63,7 +63,17 @@ void QXMPController::updateToolbarVisibility()
             continue;
         fixed += child->sizeHint().width() + spacing;
     }
-    int room = w->controlBar->width() - fixed;
+    return fixed;
+}
+
+void QXMPController::updateToolbarVisibility()
+{
+    QXPlayerWindow *w = playerWindow;
+    if (!w || !w->controlBar)
+        return;
+    const int spacing = w->controlBar->layout()->spacing();
+    // What the bar needs with the optional parts shown, against what it has.
+    int room = w->controlBar->width() - controlBarRequiredWidth();
     const int timeWidth = timeField->minimumWidth() + spacing;
     const int volumeWidth = w->volumeHolder->sizeHint().width() + spacing;
     const bool showVolume = room >= volumeWidth;

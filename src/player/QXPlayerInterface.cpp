@@ -2,6 +2,7 @@
 // them to the controller.
 #include "app/QXMPController.h"
 #include "controls/QXImages.h"
+#include "controls/QXSlider.h"
 #include "engine/QXMovieView.h"
 #include "playlist/QXPlaylistModel.h"
 #include "player/QXPlayerWindow.h"
@@ -150,17 +151,17 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     w->timeSliderHolder = sliderHolder;
     auto *sliderLayout = new QHBoxLayout(sliderHolder);
     sliderLayout->setContentsMargins(0, 0, 0, 0);
-    c->timeSlider = new QSlider(Qt::Horizontal, sliderHolder);
-    c->timeSlider->setFocusPolicy(Qt::NoFocus);
+    c->timeSlider = new QXSlider(sliderHolder);
     c->timeSlider->setRange(0, 0);
     sliderLayout->addWidget(c->timeSlider);
     auto *volumeHolder = new QWidget(bar);
     w->volumeHolder = volumeHolder;
     auto *volumeLayout = new QHBoxLayout(volumeHolder);
     volumeLayout->setContentsMargins(0, 0, 0, 0);
-    c->volumeSlider = new QSlider(Qt::Horizontal, volumeHolder);
-    c->volumeSlider->setFocusPolicy(Qt::NoFocus);
+    auto *volumeSlider = new QXSlider(volumeHolder);
+    c->volumeSlider = volumeSlider;
     c->volumeSlider->setRange(0, 1000);   // value / 1000 is the volume
+    volumeSlider->setWheelStep(100);      // a notch is a tenth, as the volume commands step
     c->volumeSlider->setFixedWidth(70);
     volumeLayout->addWidget(c->volumeSlider);
     c->volumeSlider->setToolTip(QObject::tr("Change Volume"));
@@ -200,15 +201,14 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QObject::connect(c->playlistClearButton, &QAbstractButton::clicked, c, [c] { c->clearPlaylist(); });
     QObject::connect(c->playlistForwardButton, &QAbstractButton::clicked, c, [c] { c->forwardPlaylist(); });
     QObject::connect(c->playlistBackwardButton, &QAbstractButton::clicked, c, [c] { c->backwardPlaylist(); });
-    QObject::connect(c->timeSlider, &QSlider::valueChanged, c, [c](int v) {
-        if (c->timeSlider->isSliderDown())
-            c->timeSlide(v);
+    // The user's clicks, drags and wheel turns; the time display's own updates are not actions.
+    QObject::connect(c->timeSlider, &QAbstractSlider::actionTriggered, c, [c] {
+        c->timeSlide(c->timeSlider->sliderPosition());
     });
-    QObject::connect(c->volumeSlider, &QSlider::valueChanged, c, [c](int) {
-        if (c->volumeSlider->isSliderDown())
-            c->changeVolume();
+    QObject::connect(c->volumeSlider, &QAbstractSlider::actionTriggered, c, [c] {
+        c->volumeSlider->setValue(c->volumeSlider->sliderPosition());
+        c->changeVolume();
     });
-    QObject::connect(c->volumeSlider, &QSlider::sliderReleased, c, [c] { c->changeVolume(); });
     QObject::connect(c->rotateButton, &QAbstractButton::clicked, c, [c] { c->rotate(); });
     QObject::connect(c->presentationSwitch, &QAbstractButton::clicked, c, [c] { c->togglePresentation(); });
     QObject::connect(c->aspectRatioLockSwitch, &QAbstractButton::clicked, c, [c] { c->toggleAspectRatioLock(); });

@@ -3,6 +3,8 @@
 // bar) on the right. It survives closing: the controller keeps it and shows it again.
 #include <QMainWindow>
 
+class QTimer;
+
 class QXPlayerWindow : public QMainWindow
 {
     Q_OBJECT
@@ -20,4 +22,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    QTimer *m_savePosition = nullptr;
 };

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QAction>
 #include <QEvent>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QPointer>
@@ -57,6 +58,13 @@ protected:
         if (m_c->isPresenting)
             m_c->placePresentationView();
     }
+    // Closed by the window manager: presentation ends as with Escape, and the window stays
+    // with the controller, which hides and deletes it.
+    void closeEvent(QCloseEvent *e) override
+    {
+        e->ignore();
+        QMetaObject::invokeMethod(m_c, &QXMPController::stopPresentation, Qt::QueuedConnection);
+    }
 
 private:
     QXMPController *m_c;
@@ -80,7 +88,9 @@ void QXMPController::togglePresentation()
 {
     if (!currentMovieHasVideo && !isPresenting) {
         beep();
+        // The switch and its menu item toggled themselves on the way here.
         presentationSwitch->setChecked(false);
+        presentationMenuItem->setChecked(false);
         return;
     }
     isPresenting = !isPresenting;
@@ -169,6 +179,9 @@ void QXMPController::showPresentationOverlay()
     m_overlayWindow->setFixedSize(width, bar->height());
     m_overlayWindow->move(m_presentationWindow->mapToGlobal(
         QPoint((S.width() - width) / 2, S.height() - bar->height() - 40)));
+    // A fade-out under way gives way to the bar.
+    if (m_overlayFade)
+        m_overlayFade->stop();
     m_overlayWindow->setWindowOpacity(1.0);
     m_overlayWindow->show();
     m_overlayWindow->raise();
@@ -187,7 +200,10 @@ void QXMPController::vanishPresentationOverlay()
         return;
     }
     // Fades where the window system can show opacity; hidden at the end either way.
+    if (m_overlayFade)
+        m_overlayFade->stop();
     auto *fade = new QPropertyAnimation(m_overlayWindow, "windowOpacity", m_overlayWindow);
+    m_overlayFade = fade;
     fade->setDuration(400);
     fade->setEndValue(0.0);
     connect(fade, &QPropertyAnimation::finished, m_overlayWindow, [this] {

@@ -1,5 +1,6 @@
 #include "player/QXWindowGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace QXGeometry {
@@ -70,6 +71,34 @@ double lockedHeightForWidth(double proposedWidth, const QSizeF &W, const QSizeF 
     if (!locked)
         return proposedHeight;
     return std::round(n.height() * m) + W.height() - v.height();
+}
+
+bool fitsInside(const QSizeF &frame, const QRectF &S)
+{
+    return frame.width() <= S.width() && frame.height() <= S.height();
+}
+
+QRectF keptOnScreen(const QRectF &f, const QRectF &S)
+{
+    // Bottom-left coordinates: the top edge is y + height.
+    double x = f.x(), y = f.y();
+    if (x + f.width() > S.x() + S.width())
+        x = S.x() + S.width() - f.width();
+    if (x < S.x())
+        x = S.x();
+    if (y < S.y())
+        y = S.y();
+    if (y + f.height() > S.y() + S.height())
+        y = S.y() + S.height() - f.height();
+    return QRectF(x, y, f.width(), f.height());
+}
+
+QSizeF proportionallyAtLeast(const QSizeF &s, double minWidth, double minHeight)
+{
+    if (s.width() <= 0 || s.height() <= 0)
+        return s;
+    const double scale = std::max({1.0, minWidth / s.width(), minHeight / s.height()});
+    return scale > 1.0 ? QSizeF(std::ceil(s.width() * scale), std::ceil(s.height() * scale)) : s;
 }
 
 float increasedScale(float m)

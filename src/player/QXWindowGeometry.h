@@ -30,6 +30,14 @@ QRectF zoomFrame(const QRectF &screen, const QSizeF &windowSize, const QSizeF &v
 double lockedHeightForWidth(double proposedWidth, const QSizeF &windowSize, const QSizeF &viewSize,
                             const QSizeF &natural, bool locked, double proposedHeight, float *magnification);
 
+// Whether a frame fits the screen's usable area by its size alone.
+bool fitsInside(const QSizeF &frame, const QRectF &screen);
+// The frame moved (not resized) the least distance that puts it inside the usable area; one
+// larger than the area keeps its top-left corner in the area so the title bar stays reachable.
+QRectF keptOnScreen(const QRectF &frame, const QRectF &screen);
+// The size scaled up, proportions kept, until it is at least minWidth wide and minHeight high.
+QSizeF proportionallyAtLeast(const QSizeF &size, double minWidth, double minHeight);
+
 float increasedScale(float magnification);
 float decreasedScale(float magnification);
 // Tag of the magnification menu item that is on: the integer part of 10 × magnification.

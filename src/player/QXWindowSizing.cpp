@@ -6,12 +6,19 @@
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXWindowGeometry.h"
+#include "player/QXWindowHints.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QGuiApplication>
+#include <QJsonObject>
 #include <QLayout>
 #include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QtMath>
+
+#include <cmath>
 
 static double primaryHeight()
 {
@@ -57,6 +64,17 @@ void QXMPController::setPlayerWindowClientRect(const QRect &client)
 {
     playerWindow->setGeometry(client);
     layOutNow(playerWindow);
+    applyAspectHints();
+}
+
+void QXMPController::applyAspectHints()
+{
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QSize aspect;
+    if (m && currentMovieHasVideo && isAspectRatioLocked() && !isPresenting)
+        aspect = naturalSizeForMagnification(m, 1.0f).toSize();
+    const QSize base = playerWindow->size() - playerAreaSize().toSize();
+    QXWindowHints::setAspect(playerWindow, aspect, base);
 }
 
 QSizeF QXMPController::playerAreaSize() const
@@ -84,13 +102,44 @@ QSizeF QXMPController::viewSizeForMagnification(float magnification) const
     return QXGeometry::viewSizeForMovieSize(s, playerView->isControllerVisible(), playerView->controllerBarHeight());
 }
 
-void QXMPController::resizePlayerWindowForSize(const QSizeF &size)
+QRectF QXMPController::usableScreenFrame() const
 {
-    const QSizeF area = playerAreaSize();
-    const QRect g = playerWindow->geometry();
-    // Top-left stays; the window grows downward and to the right.
-    const QSizeF grow(size.width() - area.width(), size.height() - area.height());
-    setPlayerWindowClientRect(QRect(g.topLeft(), QSize(qRound(g.width() + grow.width()), qRound(g.height() + grow.height()))));
+    return QXGeometry::frameFromQt(QRectF(playerWindowScreen()->availableGeometry()), primaryHeight());
+}
+
+QSizeF QXMPController::playerAreaContentMinimum() const
+{
+    // The bar's buttons and the least useful slider; the window cannot be narrower, so the
+    // picture must not be either.
+    const double width = qMax(QXGeometry::minimumSize.width(), double(controlBarRequiredWidth()));
+    // The window's own least height, less what is not the player area.
+    const double chrome = playerWindow->height() - playerAreaSize().height();
+    return QSizeF(width, qMax(1.0, QXGeometry::minimumSize.height() - chrome));
+}
+
+void QXMPController::resizePlayerWindowForSize(const QSizeF &requested)
+{
+    // A picture narrower than the window can be grows with it, its proportions kept.
+    const QSizeF least = playerAreaContentMinimum();
+    const QSizeF size = QXGeometry::proportionallyAtLeast(requested, least.width(), least.height());
+    const QRectF frame = playerWindowFrame();
+    QRectF target = QXGeometry::frameForPlayerAreaSize(frame, playerAreaSize(), size);
+    const QRectF S = usableScreenFrame();
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    if (currentMovieHasVideo && m && !QXGeometry::fitsInside(target.size(), S)) {
+        // Larger than the screen: fitted to it as zoom with the lock on fits, the magnification
+        // following, so the title bar and the controls stay within reach.
+        float mag = currentMagnification;
+        target = QXGeometry::zoomFrame(S, frame.size(), QSizeF(playerView->size()),
+                                       naturalSizeForMagnification(m, 1.0f), true, true, &mag);
+        currentMagnification = mag;
+        selectCurrentMagnificationMenuItem();
+        m_fittedToScreenBySize = true;
+    } else {
+        target = QXGeometry::keptOnScreen(target, S);
+        m_fittedToScreenBySize = false;
+    }
+    setPlayerWindowFrame(target);
 }
 
 void QXMPController::resizePlayerWindowForCurrentMagnification()
@@ -101,8 +150,17 @@ void QXMPController::resizePlayerWindowForCurrentMagnification()
 void QXMPController::updatePlayerWindowMinimumSize()
 {
     const QSizeF area = playerAreaSize();
-    const QSizeF min = QXGeometry::minimumFrameSize(playerWindow->width(), area.width());
-    playerWindow->setMinimumSize(min.toSize());
+    const QSizeF spec = QXGeometry::minimumFrameSize(playerWindow->width(), area.width());
+    QSizeF least = playerAreaContentMinimum();
+    // With the lock on, the least player area has the picture's proportions too.
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    if (currentMovieHasVideo && m && isAspectRatioLocked())
+        least = QXGeometry::proportionallyAtLeast(naturalSizeForMagnification(m, 0.01f), least.width(), least.height());
+    const QSizeF content(least.width() + playerWindow->width() - area.width(),
+                         least.height() + playerWindow->height() - area.height());
+    playerWindow->setMinimumSize(qCeil(qMax(spec.width(), content.width())),
+                                 qCeil(qMax(spec.height(), content.height())));
+    applyAspectHints();
 }
 
 QScreen *QXMPController::playerWindowScreen() const
@@ -134,7 +192,22 @@ bool QXMPController::playerWindowIsZoomedWithAspectRatioLock(bool locked)
 
 void QXMPController::fitPlayerWindowToScreen()
 {
+    m_fittedToScreenBySize = false;
     setPlayerWindowFrame(playerWindowZoomFrame(isAspectRatioLocked(), true));
+}
+
+void QXMPController::zoomPlayerWindow()
+{
+    // As a zoom button: to the zoom frame, and from there back to where the user had it.
+    const QRectF zoom = playerWindowZoomFrame(isAspectRatioLocked(), false);
+    if (playerWindowFrame() == zoom && m_frameBeforeZoom.isValid()) {
+        setPlayerWindowFrame(m_frameBeforeZoom);
+        m_frameBeforeZoom = QRectF();
+        windowDidResizeByUser(playerWindow->size());
+        return;
+    }
+    m_frameBeforeZoom = playerWindowFrame();
+    fitPlayerWindowToScreen();
 }
 
 void QXMPController::selectCurrentMagnificationMenuItem()
@@ -147,6 +220,7 @@ void QXMPController::selectCurrentMagnificationMenuItem()
 void QXMPController::toggleAspectRatioLock()
 {
     const bool locked = isAspectRatioLocked();
+    updatePlayerWindowMinimumSize();
     QXSettings::standard().setBool(!locked, QXKeys::VariableAspectRatio);
     aspectRatioLockSwitch->setToolTip(locked ? tr("Unlock Aspect Ratio") : tr("Lock Aspect Ratio"));
     aspectRatioLockMenuItem->setChecked(locked);
@@ -161,16 +235,72 @@ void QXMPController::toggleAspectRatioLock()
 void QXMPController::showPlayerWindow()
 {
     QXSettings &settings = QXSettings::standard();
-    if (!settings.boolForKey(QXKeys::PlayerHasBeenCentered)) {
+    // The first time ever, and whenever no position was kept, the window is centred.
+    if (!settings.boolForKey(QXKeys::PlayerHasBeenCentered) || !m_windowPlaced) {
         const QRect avail = playerWindowScreen()->availableGeometry();
-        QRect g = playerWindow->geometry();
+        QRect g = playerWindow->frameGeometry();
         g.moveCenter(avail.center());
-        playerWindow->move(g.topLeft());
+        const QRect client = playerWindow->geometry();
+        playerWindow->move(g.topLeft() + (client.topLeft() - playerWindow->frameGeometry().topLeft()));
         settings.setBool(true, QXKeys::PlayerHasBeenCentered);
+        m_windowPlaced = true;
     }
+    if (m_trayIcon)
+        m_trayIcon->hide();
     playerWindow->show();
     playerWindow->raise();
     playerWindow->activateWindow();
+    applyAspectHints();
+    // The decorations are known once the window manager has framed the window.
+    QTimer::singleShot(300, this, &QXMPController::keepPlayerWindowOnScreen);
+}
+
+void QXMPController::keepPlayerWindowOnScreen()
+{
+    if (!playerWindow->isVisible() || isPresenting || playerWindow->isMaximized() || playerWindow->isFullScreen())
+        return;
+    const QRectF frame = playerWindowFrame();
+    const QRectF S = usableScreenFrame();
+    if (!QXGeometry::fitsInside(frame.size(), S) && currentMovieHasVideo) {
+        fitPlayerWindowToScreen();
+        m_fittedToScreenBySize = true;
+    } else if (QXGeometry::keptOnScreen(frame, S) != frame) {
+        setPlayerWindowFrame(QXGeometry::keptOnScreen(frame, S));
+    }
+}
+
+void QXMPController::restorePlayerWindowPosition()
+{
+    // Where the user left the window, when that is still on a screen.
+    const QJsonValue stored = QXSettings::standard().objectForKey(QXKeys::PlayerWindowPosition);
+    if (!stored.isObject())
+        return;
+    const QJsonObject o = stored.toObject();
+    const QJsonValue x = o.value(QStringLiteral("x")), y = o.value(QStringLiteral("y"));
+    if (!x.isDouble() || !y.isDouble() || !std::isfinite(x.toDouble()) || !std::isfinite(y.toDouble())
+        || std::abs(x.toDouble()) > 1e6 || std::abs(y.toDouble()) > 1e6)
+        return;
+    const QPoint topLeft(qRound(x.toDouble()), qRound(y.toDouble()));
+    // The title bar must be reachable: the top-left area of the window on some screen.
+    const QRect grip(topLeft + QPoint(0, -8), QSize(64, 24));
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().intersects(grip)) {
+            playerWindow->move(topLeft);
+            m_windowPlaced = true;
+            return;
+        }
+    }
+}
+
+void QXMPController::savePlayerWindowPosition()
+{
+    if (!m_windowPlaced || !playerWindow->isVisible() || playerWindow->isMaximized() || playerWindow->isFullScreen())
+        return;
+    const QPoint p = playerWindow->geometry().topLeft();
+    QJsonObject o;
+    o.insert(QStringLiteral("x"), p.x());
+    o.insert(QStringLiteral("y"), p.y());
+    QXSettings::standard().setObject(o, QXKeys::PlayerWindowPosition);
 }
 
 void QXMPController::showPlayerWindowIfNotVisible()
@@ -224,7 +354,7 @@ void QXMPController::decreaseScale()
 void QXMPController::windowDidResizeByUser(const QSize &clientSize)
 {
     QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
-    if (!currentMovieHasVideo || !m || isPresenting)
+    if (!currentMovieHasVideo || !m || isPresenting || playerWindow->isMaximized() || playerWindow->isFullScreen())
         return;
     const QSizeF n = naturalSizeForMagnification(m, 1.0f);
     // Window minus view is the chrome, the same before and after the resize.
@@ -234,7 +364,30 @@ void QXMPController::windowDidResizeByUser(const QSize &clientSize)
     const double h = QXGeometry::lockedHeightForWidth(window.width(), window, view, n, isAspectRatioLocked(),
                                                      window.height(), &mag);
     currentMagnification = mag;
+    m_fittedToScreenBySize = false;
     selectCurrentMagnificationMenuItem();
-    if (qRound(h) != clientSize.height())
-        playerWindow->resize(clientSize.width(), qRound(h));
+    // The window manager keeps the proportions during a drag where it honours the hint; one
+    // that does not is corrected once the drag has come to rest, never fought step by step.
+    if (std::abs(qRound(h) - clientSize.height()) > 1) {
+        if (!m_lockedHeightTimer) {
+            m_lockedHeightTimer = new QTimer(this);
+            m_lockedHeightTimer->setSingleShot(true);
+            m_lockedHeightTimer->setInterval(250);
+            connect(m_lockedHeightTimer, &QTimer::timeout, this, [this] {
+                QXMovie *movie = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+                if (!movie || !currentMovieHasVideo || !isAspectRatioLocked() || isPresenting
+                    || playerWindow->isMaximized() || playerWindow->isFullScreen())
+                    return;
+                const QSizeF size(playerWindow->size());
+                float unused = currentMagnification;
+                const double height = QXGeometry::lockedHeightForWidth(
+                    size.width(), size, QSizeF(playerView->size()), naturalSizeForMagnification(movie, 1.0f), true,
+                    size.height(), &unused);
+                if (std::abs(qRound(height) - playerWindow->height()) > 1)
+                    setPlayerWindowClientRect(QRect(playerWindow->geometry().topLeft(),
+                                                    QSize(playerWindow->width(), qRound(height))));
+            });
+        }
+        m_lockedHeightTimer->start();
+    }
 }

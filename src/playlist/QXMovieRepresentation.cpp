@@ -76,6 +76,11 @@ QIcon QXMovieRepresentation::icon() const
 
 QXMovie *QXMovieRepresentation::movie()
 {
+    // A movie that failed to open is given up: asking again opens the address anew.
+    if (m_movie && m_movie->loadState() == QXMovieLoadStateError) {
+        delete m_movie;
+        m_movie = nullptr;
+    }
     if (m_movie)
         return m_movie;
     m_movie = QXMovie::movieWithURL(m_URL);

@@ -22,30 +22,38 @@ void QXMovieDidStopCallback()
         c->movieDidStop();
 }
 
-bool QXMPController::chooseMovie(const QUrl &url, bool changeSelection, bool startPlaying, bool byContinuing)
+bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool startPlaying, bool byContinuing)
 {
     pause();
     const bool locked = isAspectRatioLocked();
-    int i = playlistIndexForURL(url);
+    QUrl url = address;
+    int i = NotFound;
     QXMovieRepresentationRef e;
-    if (i != NotFound) {
-        e = movieRepresentations.at(i);
-        currentMovieCanRememberState = e->hasMovieState() && e->lastMovieIsLocked() == locked;
-    } else {
-        e = QXMovieRepresentation::movieRepresentationWithURL(url);
-        currentMovieCanRememberState = false;
-    }
-    QXMovie *m = e ? e->movie() : nullptr;
-
-    if (m && e == currentMovieRepresentation) {
-        setTime(0, m);
-        if (startPlaying)
-            play();
-        return true;
-    }
-    if (!m && !(e && e->isDownloadingOnlineFlashMovie())) {
-        if (byContinuing && i != NotFound && i < movieRepresentations.size() - 1)
-            return chooseMovie(movieRepresentations.at(i + 1)->URL(), changeSelection, startPlaying, byContinuing);
+    QXMovie *m = nullptr;
+    // Continuing skips, one after another, every following entry that does not open.
+    for (;;) {
+        i = playlistIndexForURL(url);
+        if (i != NotFound) {
+            e = movieRepresentations.at(i);
+            currentMovieCanRememberState = e->hasMovieState() && e->lastMovieIsLocked() == locked;
+        } else {
+            e = QXMovieRepresentation::movieRepresentationWithURL(url);
+            currentMovieCanRememberState = false;
+        }
+        // A movie that failed to open is opened anew: choosing it again tries again.
+        m = e ? e->movie() : nullptr;
+        if (m && e == currentMovieRepresentation && playerView->movie() == m) {
+            setTime(0, m);
+            if (startPlaying)
+                play();
+            return true;
+        }
+        if (m || (e && e->isDownloadingOnlineFlashMovie()))
+            break;
+        if (byContinuing && i != NotFound && i < movieRepresentations.size() - 1) {
+            url = movieRepresentations.at(i + 1)->URL();
+            continue;
+        }
         updateButtons();
         beep();
         return false;
@@ -56,7 +64,8 @@ bool QXMPController::chooseMovie(const QUrl &url, bool changeSelection, bool sta
     // Hand the size of the movie being left to its entry.
     if (currentMovieHasVideo && currentMovieRepresentation && currentMovieRepresentation->openedMovie()) {
         lastMovieSize = naturalSizeForMagnification(currentMovieRepresentation->openedMovie(), 1.0f);
-        lastMovieWasZoomed = playerWindowIsZoomedWithAspectRatioLock(locked);
+        // A window fitted to the screen only because the movie was too large is not zoomed.
+        lastMovieWasZoomed = playerWindowIsZoomedWithAspectRatioLock(locked) && !m_fittedToScreenBySize;
         currentMovieRepresentation->setLastMovieSize(QSizeF(playerContainerView->size()), locked);
     } else {
         lastMovieSize = QSizeF(0, 0);
@@ -68,6 +77,8 @@ bool QXMPController::chooseMovie(const QUrl &url, bool changeSelection, bool sta
     currentMovieRepresentation = e;
     currentMovieIsPlayable = m && isCurrentMoviePlayable();
     currentMovieShouldAutoplay = startPlaying;
+    m_currentMovieChosenByContinuing = byContinuing;
+    m_failureShownFor = nullptr;
     playerView->setMovie(m);
     playerView->update();
 
@@ -133,6 +144,7 @@ void QXMPController::enablePlaybackForCurrentMovie()
         if (isPresenting)
             updatePresentationWindow();
     }
+    updatePlayerWindowMinimumSize();
     armStopCallback();
     m->setVolume(float(volumeSlider->value()) / 1000.0f);
     if (currentMovieShouldAutoplay)
@@ -162,6 +174,11 @@ bool QXMPController::isCurrentMoviePlayable() const
 
 void QXMPController::movieLoadStateDidChange()
 {
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    if (m && m->loadState() == QXMovieLoadStateError) {
+        currentMovieDidFail();
+        return;
+    }
     if (currentMovieIsPlayable)
         return;
     currentMovieIsPlayable = isCurrentMoviePlayable();
@@ -170,6 +187,30 @@ void QXMPController::movieLoadStateDidChange()
         updateButtons();
     }
     playerView->update();   // the loading message may have become the audio one
+}
+
+// A movie that could not be opened after all (a dead server, a 404, a file that is no movie
+// once the player reads it): the same reaction as a command that cannot act, the reason in
+// the view, and a playlist that was continuing goes on with the next entry.
+void QXMPController::currentMovieDidFail()
+{
+    QXMovie *m = currentMovieRepresentation->openedMovie();
+    if (m_failureShownFor == m)
+        return;
+    m_failureShownFor = m;
+    disposeStopCallback();
+    currentMovieIsPlayable = false;
+    currentMovieHasVideo = false;
+    beep();
+    updateButtons();
+    playerView->update();
+    if (!m_currentMovieChosenByContinuing)
+        return;
+    const int i = playlistIndexForURL(currentMovieRepresentation->URL());
+    if (i != NotFound && i < movieRepresentations.size() - 1) {
+        const QUrl next = movieRepresentations.at(i + 1)->URL();
+        QTimer::singleShot(0, this, [this, next] { continueWithMovie(next); });
+    }
 }
 
 void QXMPController::movieDidStop()
@@ -201,6 +242,7 @@ void QXMPController::chooseNoMovie()
     playerView->update();
     currentMovieRepresentation.clear();
     currentMovieHasVideo = false;
+    applyAspectHints();
     m_playlistMenuValid = false;
     if (playlistModel)
         playlistModel->redisplay();
@@ -238,6 +280,9 @@ QString QXMPController::selectionMessage() const
 {
     if (currentMovieRepresentation) {
         const QString name = currentMovieRepresentation->displayName();
+        const QXMovie *m = currentMovieRepresentation->openedMovie();
+        if (m && m->loadState() == QXMovieLoadStateError)
+            return tr("\"%1\"\nCannot open: %2").arg(name, m->failureReason());
         if (!isCurrentMoviePlayable())
             return tr("\"%1\"\nLoading...").arg(name);
         return tr("\"%1\"\nAudio Only").arg(name);

@@ -9,6 +9,7 @@ void QXMPController::rotateByAngle(int degrees)
         return;
     }
     currentMovieRepresentation->rotateByAngle(degrees);
+    updatePlayerWindowMinimumSize();
     resizePlayerWindowForCurrentMagnification();
     if (isPresenting)
         updatePresentationWindow();

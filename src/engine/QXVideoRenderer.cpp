@@ -1,0 +1,258 @@
+#include "QXVideoRenderer.h"
+
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
+#include <QWindow>
+#include <QtDebug>
+
+#include <mpv/render.h>
+#include <mpv/render_gl.h>
+
+#include <cstdlib>
+
+namespace {
+
+struct SharedGL
+{
+    QOpenGLContext *context = nullptr;
+    QOffscreenSurface *surface = nullptr;
+    bool tried = false;
+};
+
+SharedGL &sharedGL()
+{
+    static SharedGL gl;
+    return gl;
+}
+
+void *glProcAddress(void *, const char *name)
+{
+    QOpenGLContext *context = QOpenGLContext::currentContext();
+    return context ? reinterpret_cast<void *>(context->getProcAddress(name)) : nullptr;
+}
+
+mpv_render_context *rc(void *p)
+{
+    return static_cast<mpv_render_context *>(p);
+}
+
+// mpv renders fastest into rows aligned to 64 bytes.
+QImage alignedImage(const QSize &size)
+{
+    const qsizetype stride = (qsizetype(size.width()) * 4 + 63) / 64 * 64;
+    void *data = std::aligned_alloc(64, size_t(stride * size.height()));
+    if (!data)
+        return {};
+    return QImage(static_cast<uchar *>(data), size.width(), size.height(), stride, QImage::Format_RGB32,
+                  [](void *d) { std::free(d); }, data);
+}
+
+} // namespace
+
+QOpenGLContext *QXVideoRenderer::sharedGLContext()
+{
+    SharedGL &gl = sharedGL();
+    if (gl.tried)
+        return gl.context;
+    gl.tried = true;
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return nullptr;
+    if (qgetenv("VISTREL_RENDER") == "software")
+        return nullptr;
+    auto *context = new QOpenGLContext;
+    context->setFormat(QSurfaceFormat::defaultFormat());
+    auto *surface = new QOffscreenSurface;
+    surface->setFormat(QSurfaceFormat::defaultFormat());
+    surface->create();
+    if (!context->create() || !surface->isValid() || !context->makeCurrent(surface)) {
+        // Said once: the picture is drawn in software from here on.
+        qWarning("Vistrel: no OpenGL here; drawing movies in software (slower)");
+        delete context;
+        delete surface;
+        return nullptr;
+    }
+    gl.context = context;
+    gl.surface = surface;
+    // Both go with the application, after every view and the player.
+    qAddPostRoutine([] {
+        SharedGL &g = sharedGL();
+        delete g.context;
+        delete g.surface;
+        g.context = nullptr;
+        g.surface = nullptr;
+    });
+    return context;
+}
+
+bool QXVideoRenderer::makeOffscreenCurrent()
+{
+    SharedGL &gl = sharedGL();
+    return gl.context && gl.context->makeCurrent(gl.surface);
+}
+
+QXVideoRenderer *QXVideoRenderer::create(mpv_handle *mpv, QObject *parent)
+{
+    mpv_render_context *context = nullptr;
+    if (sharedGLContext() && makeOffscreenCurrent()) {
+        mpv_opengl_init_params glInit{glProcAddress, nullptr};
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_OPENGL)},
+            {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        if (mpv_render_context_create(&context, mpv, params) >= 0)
+            return new QXVideoRenderer(Mode::OpenGL, context, parent);
+        qWarning("Vistrel: mpv cannot draw with this OpenGL; drawing movies in software");
+    }
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_SW)},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (mpv_render_context_create(&context, mpv, params) >= 0)
+        return new QXVideoRenderer(Mode::Software, context, parent);
+    return nullptr;
+}
+
+QXVideoRenderer::QXVideoRenderer(Mode mode, void *renderContext, QObject *parent)
+    : QObject(parent), m_mode(mode), m_context(renderContext)
+{
+    // Runs on mpv's threads: post to the main thread only, at most one pending update.
+    mpv_render_context_set_update_callback(
+        rc(m_context),
+        [](void *self) {
+            auto *r = static_cast<QXVideoRenderer *>(self);
+            if (!r->m_updatePosted.exchange(true))
+                QMetaObject::invokeMethod(r, [r] { r->update(); }, Qt::QueuedConnection);
+        },
+        this);
+}
+
+QXVideoRenderer::~QXVideoRenderer()
+{
+    release();
+}
+
+void QXVideoRenderer::release()
+{
+    if (!m_context)
+        return;
+    if (m_mode == Mode::OpenGL)
+        makeOffscreenCurrent();
+    mpv_render_context_set_update_callback(rc(m_context), nullptr, nullptr);
+    mpv_render_context_free(rc(m_context));
+    m_context = nullptr;
+    m_presenter = nullptr;
+}
+
+void QXVideoRenderer::setPresenter(Presenter *presenter)
+{
+    m_presenter = presenter;
+}
+
+void QXVideoRenderer::update()
+{
+    m_updatePosted = false;
+    if (!m_context)
+        return;
+    if (m_mode == Mode::OpenGL)
+        makeOffscreenCurrent();
+    const uint64_t flags = mpv_render_context_update(rc(m_context));
+    if (!(flags & MPV_RENDER_UPDATE_FRAME))
+        return;
+    m_newFrame = true;
+    if (m_presenter && m_presenter->canPresent()) {
+        m_presenter->presentSoon();
+        emit frameReady();
+    } else {
+        skipFrame();
+    }
+}
+
+void QXVideoRenderer::skipFrame()
+{
+    if (m_mode == Mode::OpenGL && !makeOffscreenCurrent())
+        return;
+    int skip = 1;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(rc(m_context), params);
+    m_newFrame = false;
+}
+
+bool QXVideoRenderer::renderToWindow(QWindow *window, const QSize &pixelSize)
+{
+    QOpenGLContext *gl = sharedGL().context;
+    if (!m_context || m_mode != Mode::OpenGL || !gl || !gl->makeCurrent(window))
+        return false;
+    mpv_opengl_fbo fbo{int(gl->defaultFramebufferObject()), pixelSize.width(), pixelSize.height(), 0};
+    int flipY = 1;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(rc(m_context), params);
+    m_newFrame = false;
+    return true;
+}
+
+void QXVideoRenderer::finishWindowFrame(QWindow *window)
+{
+    if (QOpenGLContext *gl = sharedGL().context) {
+        gl->swapBuffers(window);
+        if (m_context)
+            mpv_render_context_report_swap(rc(m_context));
+    }
+}
+
+bool QXVideoRenderer::renderToImage(QImage *image, const QSize &pixelSize)
+{
+    if (!m_context || m_mode != Mode::Software || pixelSize.isEmpty())
+        return false;
+    if (image->size() != pixelSize || image->format() != QImage::Format_RGB32)
+        *image = alignedImage(pixelSize);
+    if (image->isNull())
+        return false;
+    int size[2] = {pixelSize.width(), pixelSize.height()};
+    // Format_RGB32 is 0xffRRGGBB per pixel: blue first in memory on little-endian machines.
+    const char *format = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "bgr0" : "0rgb";
+    size_t stride = size_t(image->bytesPerLine());
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SW_SIZE, size},
+        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char *>(format)},
+        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+        {MPV_RENDER_PARAM_SW_POINTER, image->bits()},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    const bool ok = mpv_render_context_render(rc(m_context), params) >= 0;
+    m_newFrame = false;
+    return ok;
+}
+
+QImage QXVideoRenderer::grab(const QSize &pixelSize)
+{
+    if (!m_context || pixelSize.isEmpty())
+        return {};
+    if (m_mode == Mode::Software) {
+        QImage image;
+        return renderToImage(&image, pixelSize) ? image.copy() : QImage();
+    }
+    if (!makeOffscreenCurrent())
+        return {};
+    QOpenGLFramebufferObject target(pixelSize);
+    mpv_opengl_fbo fbo{int(target.handle()), pixelSize.width(), pixelSize.height(), 0};
+    int flipY = 1;   // read back as a window would show it
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(rc(m_context), params);
+    m_newFrame = false;
+    return target.toImage();
+}
