@@ -1,5 +1,6 @@
 #include "QXMovie.h"
 
+#include "QXFileNames.h"
 #include "QXMovieEngine.h"
 
 #include <QFileInfo>
@@ -39,7 +40,7 @@ QXMovie *QXMovie::movieWithFile(const QString &path, QObject *parent)
     const QXMovieProbe probe = QXProbeMovieFile(path);
     if (!probe.canOpen)
         return nullptr;
-    return new QXMovie(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()), probe, parent);
+    return new QXMovie(QXFileNames::fileURL(QXFileNames::absolutePath(path)), probe, parent);
 }
 
 QXMovie *QXMovie::movieWithURL(const QUrl &url, QObject *parent)
@@ -47,7 +48,7 @@ QXMovie *QXMovie::movieWithURL(const QUrl &url, QObject *parent)
     if (!url.isValid())
         return nullptr;
     if (url.isLocalFile())
-        return movieWithFile(url.toLocalFile(), parent);
+        return movieWithFile(QXFileNames::localPath(url), parent);
     const QXMovieProbe probe = QXProbeMovieURL(url);
     if (!probe.canOpen)
         return nullptr;

@@ -1,5 +1,6 @@
 #include "QXMovieEngine.h"
 
+#include "QXFileNames.h"
 #include "QXMovie.h"
 
 #include <QCoreApplication>
@@ -417,7 +418,7 @@ void QXMovieEngine::loadAttached()
     setInt("video-rotate", movie->m_angle);
 
     const QByteArray address = movie->m_url.isLocalFile()
-        ? QFile::encodeName(movie->m_url.toLocalFile())
+        ? QXFileNames::encode(QXFileNames::localPath(movie->m_url))
         : movie->m_url.toEncoded();
     const QByteArray options = movie->m_position > 0
         ? "start=" + secondsText(movie->m_position) : QByteArray();
