@@ -1,5 +1,7 @@
 #include "app/QXLaunchArguments.h"
 
+#include "engine/QXFileNames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QUrl>
@@ -39,7 +41,7 @@ QXLaunchArguments QXParseLaunchArguments(const QStringList &arguments, const QSt
         if (colon > 1 && !arg.startsWith(QLatin1Char('/')) && url.isValid() && !url.scheme().isEmpty()
             && arg.mid(colon, 3) == QLatin1String("://")) {
             if (url.isLocalFile())
-                a.files.append(QDir::cleanPath(url.toLocalFile()));
+                a.files.append(QDir::cleanPath(QXFileNames::localPath(url)));
             else
                 a.webAddresses.append(arg);
             continue;
@@ -54,10 +56,11 @@ QByteArray QXLaunchArguments::toMessage() const
     QByteArray out;
     const auto add = [&out](const char *kind, const QStringList &items) {
         for (const QString &s : items) {
-            // Newlines in a name would split the record; percent-encode the text.
+            // Newlines in a name would split the record; percent-encode the bytes (a name
+            // that is not UTF-8 keeps them).
             out += kind;
             out += '\t';
-            out += QUrl::toPercentEncoding(s, "/:~");
+            out += QXFileNames::encode(s).toPercentEncoding("/:~");
             out += '\n';
         }
     };
@@ -75,7 +78,7 @@ QXLaunchArguments QXLaunchArguments::fromMessage(const QByteArray &message)
         if (tab < 0)
             continue;
         const QByteArray kind = line.left(tab);
-        const QString text = QUrl::fromPercentEncoding(line.mid(tab + 1));
+        const QString text = QXFileNames::decode(QByteArray::fromPercentEncoding(line.mid(tab + 1)));
         if (text.isEmpty())
             continue;
         if (kind == "file" && text.startsWith(QLatin1Char('/')))

@@ -6,6 +6,7 @@
 #include "app/QXSessionWatcher.h"
 #include "app/QXSettings.h"
 #include "controls/QXImages.h"
+#include "engine/QXFileNames.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
@@ -16,7 +17,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QScreen>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
@@ -251,7 +251,7 @@ bool QXMPController::applicationShouldHandleReopen(bool)
 bool QXMPController::applicationOpenFile(const QString &path)
 {
     openWindowAfterDelay = true;
-    const QList<QUrl> urls{QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())};
+    const QList<QUrl> urls{QXFileNames::fileURL(QXFileNames::absolutePath(path))};
     QTimer::singleShot(0, this, [this, urls] { openMovies(urls); });
     return true;
 }
@@ -261,7 +261,7 @@ void QXMPController::applicationOpenFiles(const QStringList &paths)
     openWindowAfterDelay = true;
     QList<QUrl> urls;
     for (const QString &p : paths)
-        urls.append(QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath()));
+        urls.append(QXFileNames::fileURL(QXFileNames::absolutePath(p)));
     QTimer::singleShot(0, this, [this, urls] { openMovies(urls); });
 }
 
@@ -286,8 +286,10 @@ void QXMPController::applicationShouldTerminate()
         QJsonArray stored;
         for (const QXMovieRepresentationRef &r : std::as_const(movieRepresentations)) {
             QJsonObject o;
+            // A name that is not UTF-8 cannot be stored as text without loss: such an entry
+            // keeps its address, where the bytes stay percent-encoded.
             const QString p = r->path();
-            if (!p.isEmpty())
+            if (!p.isEmpty() && !QXFileNames::hasRawBytes(p))
                 o.insert(QXKeys::EntryPath, QXPathInfo::stringByAbbreviatingWithTildeInPath(p));
             else
                 o.insert(QXKeys::EntryURL, r->URLString());

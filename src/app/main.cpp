@@ -4,6 +4,8 @@
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "app/QXSingleInstance.h"
+#include "engine/QXFileNames.h"
+#include "util/QXMovieCollection.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +23,8 @@ static int signalPipe[2] = {-1, -1};
 
 static void onSignal(int)
 {
+    // A folder walk holds the event loop; it sees this flag on its next entry and stops.
+    QXRequestWalkCancel();
     const char c = 1;
     [[maybe_unused]] ssize_t n = write(signalPipe[1], &c, 1);
 }
@@ -58,10 +62,12 @@ static void deliver(QXMPController *c, const QXLaunchArguments &a)
 
 int main(int argc, char *argv[])
 {
+    // Names are bytes: those that are not UTF-8 are kept as they are, not replaced.
     QStringList rawArgs;
     for (int i = 1; i < argc; ++i)
-        rawArgs.append(QString::fromLocal8Bit(argv[i]));
-    const QXLaunchArguments args = QXParseLaunchArguments(rawArgs, QDir::currentPath());
+        rawArgs.append(QXFileNames::decode(QByteArray(argv[i])));
+    const QXLaunchArguments args =
+        QXParseLaunchArguments(rawArgs, QDir::cleanPath(QXFileNames::absolutePath(QStringLiteral("."))));
     if (args.help) {
         fputs(qPrintable(QXUsageText()), stdout);
         return 0;

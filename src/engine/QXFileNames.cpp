@@ -1,5 +1,10 @@
 #include "QXFileNames.h"
 
+#include <QDir>
+
+#include <climits>
+#include <unistd.h>
+
 namespace QXFileNames {
 
 namespace {
@@ -87,6 +92,16 @@ bool hasRawBytes(const QString &path)
             return true;
     }
     return false;
+}
+
+QString absolutePath(const QString &path)
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return path;
+    char buffer[PATH_MAX];
+    if (!::getcwd(buffer, sizeof buffer))
+        return QDir::current().absoluteFilePath(path);
+    return QDir(decode(QByteArray(buffer))).absoluteFilePath(path);
 }
 
 QUrl fileURL(const QString &path)

@@ -16,6 +16,8 @@ QByteArray encode(const QString &path);
 // True when the path holds bytes that are not UTF-8 (it cannot be shown or stored as text
 // without loss).
 bool hasRawBytes(const QString &path);
+// The path made absolute against the working folder, raw bytes kept (QFileInfo loses them).
+QString absolutePath(const QString &path);
 
 // A file address for an absolute path, and back; the address keeps raw bytes percent-encoded.
 QUrl fileURL(const QString &path);

@@ -43,7 +43,7 @@ QXMovie *QXMovie::movieWithFile(const QString &path, QObject *parent)
     const QXMovieProbe probe = QXProbeMovieFile(path);
     if (!probe.canOpen)
         return nullptr;
-    return new QXMovie(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()), probe, parent);
+    return new QXMovie(QXFileNames::fileURL(QXFileNames::absolutePath(path)), probe, parent);
 }
 
 QXMovie *QXMovie::movieWithURL(const QUrl &url, QObject *parent)

@@ -3,6 +3,7 @@
 // name (cached per suffix), one stat, and the signature in the first 4 KB. libavformat's
 // content probe, which runs every demuxer's probe over the bytes, is left for the rest.
 #include "QXMovie.h"
+#include "QXFileNames.h"
 #include "QXMovieProbe_p.h"
 
 #include <QCoreApplication>
@@ -540,7 +541,7 @@ public:
     {
         if (path.isEmpty())
             return false;
-        const QByteArray native = QFile::encodeName(path);
+        const QByteArray native = QXFileNames::encode(path);
         struct stat st;
         if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
             return false;
@@ -650,7 +651,7 @@ const AVInputFormat *probeBuffer(const uchar *bytes, size_t size, const QByteArr
 const AVInputFormat *probeContent(const FileHead &head, const QString &path)
 {
     initLibav();
-    const QByteArray fileName = QFile::encodeName(fileNameOf(path));
+    const QByteArray fileName = QXFileNames::encode(fileNameOf(path));
     int score = 0;
     const AVInputFormat *format = probeBuffer(head.bytes(), head.size(), fileName, &score);
     if (format && score > 0 && score <= AVPROBE_SCORE_RETRY
@@ -865,7 +866,7 @@ bool QXMovie::canInitWithURL(const QUrl &url)
     if (!url.isValid())
         return false;
     if (url.isLocalFile())
-        return canInitWithFile(url.toLocalFile());
+        return canInitWithFile(QXFileNames::localPath(url));
     if (!isStreamingScheme(url.scheme()) || url.host().isEmpty())
         return false;
     const QString name = url.fileName();
@@ -884,7 +885,7 @@ QXMovieProbe QXProbeMovieFile(const QString &path)
     if (!format)
         return {};
     // "file:" keeps a colon in the path from being read as a protocol.
-    const QByteArray address = "file:" + QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    const QByteArray address = "file:" + QXFileNames::encode(QXFileNames::absolutePath(path));
     return openAndDescribe(address, format, false, LocalOpenTimeoutMs);
 }
 
@@ -895,7 +896,7 @@ QXMovieProbe QXProbeMovieURL(const QUrl &url, int timeoutMs, const std::atomic<b
     if (!url.isValid())
         return refused;
     if (url.isLocalFile())
-        return QXProbeMovieFile(url.toLocalFile());
+        return QXProbeMovieFile(QXFileNames::localPath(url));
     if (!isStreamingScheme(url.scheme()) || url.host().isEmpty())
         return refused;
     return openAndDescribe(url.toEncoded(), nullptr, true, qMax(timeoutMs, 1), cancel);

@@ -2,6 +2,7 @@
 
 #include "app/QXSettings.h"
 #include "controls/QXImages.h"
+#include "engine/QXFileNames.h"
 #include "engine/QXMovie.h"
 #include "util/QXMovieCollection.h"
 #include "util/QXPathInfo.h"
@@ -28,7 +29,7 @@ QXMovieRepresentationRef QXMovieRepresentation::movieRepresentationWithPath(cons
 {
     if (path.isEmpty())
         return {};
-    return movieRepresentationWithURL(QUrl::fromLocalFile(path));
+    return movieRepresentationWithURL(QXFileNames::fileURL(path));
 }
 
 QXMovieRepresentation::QXMovieRepresentation(const QUrl &url) : m_URL(url) {}
@@ -45,19 +46,25 @@ QString QXMovieRepresentation::URLString() const
 
 QString QXMovieRepresentation::path() const
 {
-    return m_URL.isLocalFile() ? m_URL.toLocalFile() : QString();
+    return m_URL.isLocalFile() ? QXFileNames::localPath(m_URL) : QString();
 }
 
 QString QXMovieRepresentation::locationKey() const
 {
+    // A name that is not UTF-8 cannot be a settings key without loss; its address text can.
     const QString p = path();
-    return p.isEmpty() ? URLString() : QXPathInfo::stringByAbbreviatingWithTildeInPath(p);
+    return p.isEmpty() || QXFileNames::hasRawBytes(p)
+        ? URLString() : QXPathInfo::stringByAbbreviatingWithTildeInPath(p);
 }
 
 QString QXMovieRepresentation::displayName() const
 {
     const QString p = path();
-    return p.isEmpty() ? URLString() : QXPathInfo::displayFileName(p);
+    if (p.isEmpty())
+        return URLString();
+    // Bytes that are not UTF-8 show as replacement characters.
+    const QString name = QXPathInfo::displayFileName(p);
+    return QXFileNames::hasRawBytes(name) ? QString::fromUtf8(QXFileNames::encode(name)) : name;
 }
 
 QIcon QXMovieRepresentation::icon() const

@@ -1,15 +1,22 @@
 #include "util/QXMovieCollection.h"
 
+#include "engine/QXFileNames.h"
 #include "util/QXNetwork.h"
 #include "util/QXPathInfo.h"
 
-#include <QFile>
 #include <QSet>
 
+#include <atomic>
+#include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
 
 namespace {
+
+// Set from a signal handler: must be lock-free to be async-signal-safe.
+std::atomic<bool> walkCancelled{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 struct FolderId
 {
@@ -25,78 +32,117 @@ size_t qHash(const FolderId &id, size_t seed = 0)
 
 struct Walk
 {
-    QSet<FolderId> beingWalked;
+    QSet<FolderId> visited;
     const QXFolderVisitor *enterFolder = nullptr;
+    QList<QUrl> *into = nullptr;
+    bool added = false;
+
+    bool cancelled() const { return walkCancelled.load(std::memory_order_relaxed); }
 };
+
+struct Entry
+{
+    QString name;
+    bool isFolder; // a folder itself, not a link to one
+};
+
+QString realPath(const QString &path)
+{
+    char buffer[PATH_MAX];
+    return ::realpath(QXFileNames::encode(path).constData(), buffer)
+        ? QXFileNames::decode(QByteArray(buffer)) : QString();
+}
 
 // Every name in the folder except "." and "..", hidden ones included, in the order the file
 // system gives them; empty when the folder cannot be read. readdir rather than QDir, which
-// would stat every entry once more.
-QStringList folderEntries(const QString &path)
+// would stat every entry once more and loses names that are not UTF-8.
+QList<Entry> folderEntries(const Walk &walk, const QString &path)
 {
-    QStringList names;
-    DIR *dir = ::opendir(QFile::encodeName(path).constData());
+    QList<Entry> entries;
+    DIR *dir = ::opendir(QXFileNames::encode(path).constData());
     if (!dir)
-        return names;
+        return entries;
     while (const dirent *entry = ::readdir(dir)) {
+        if (walk.cancelled())
+            break;
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        names.append(QFile::decodeName(name));
+        entries.append({QXFileNames::decode(QByteArray(name)), entry->d_type == DT_DIR});
     }
     ::closedir(dir);
-    return names;
+    return entries;
 }
 
-bool collectPaths(Walk &walk, QList<QUrl> &into, const QStringList &paths,
-                  const QString &basePath, bool revealPackageContents)
+// resolved: the path without links when the caller knows it (a plain folder inside a folder
+// whose resolved path is known), else null and worked out here for folders.
+void visit(Walk &walk, const QString &path, QString resolved)
 {
     using namespace QXPathInfo;
-    bool added = false;
-    for (const QString &entry : paths) {
-        if (entry.isEmpty())
-            continue;
-        const QString path =
-            basePath.isEmpty() ? entry : stringByAppendingPathComponent(basePath, entry);
-        if (isNetworkPath(path) || isTabooSystemPath(path))
-            continue;
+    if (isNetworkPath(path) || isTabooSystemPath(path))
+        return;
 
-        // One stat (links followed) answers both the folder test and the folder's identity.
-        struct stat st;
-        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-            continue; // missing, a dangling link, or unreadable: nothing to collect
-        if (S_ISDIR(st.st_mode)) {
-            const FolderId id{st.st_dev, st.st_ino};
-            if (walk.beingWalked.contains(id))
-                continue;
-            if (walk.enterFolder && *walk.enterFolder && !(*walk.enterFolder)(path))
-                continue;
-            const QStringList names = folderEntries(path);
-            walk.beingWalked.insert(id);
-            if (collectPaths(walk, into, names, path, revealPackageContents))
-                added = true;
-            walk.beingWalked.remove(id);
-        } else if (S_ISREG(st.st_mode) && isMoviePath(path)) {
-            into.append(QUrl::fromLocalFile(path));
-            added = true;
+    // One stat (links followed) answers both the folder test and the folder's identity.
+    struct stat st;
+    if (::stat(QXFileNames::encode(path).constData(), &st) != 0)
+        return; // missing, a dangling link, or unreadable: nothing to collect
+    if (S_ISREG(st.st_mode)) {
+        if (isMoviePath(path)) {
+            walk.into->append(QXFileNames::fileURL(path));
+            walk.added = true;
         }
+        return;
     }
-    return added;
+    if (!S_ISDIR(st.st_mode))
+        return;
+    const FolderId id{st.st_dev, st.st_ino};
+    if (walk.visited.contains(id))
+        return;
+    walk.visited.insert(id);
+    if (resolved.isNull())
+        resolved = realPath(path);
+    if (resolved.isEmpty() || isKernelTreePath(resolved))
+        return;
+    if (walk.enterFolder && *walk.enterFolder && !(*walk.enterFolder)(path))
+        return;
+    // Listed whole before going down, so a deep tree holds one open folder at a time.
+    const QList<Entry> entries = folderEntries(walk, path);
+    for (const Entry &e : entries) {
+        if (walk.cancelled())
+            return;
+        visit(walk, stringByAppendingPathComponent(path, e.name),
+              e.isFolder ? stringByAppendingPathComponent(resolved, e.name) : QString());
+    }
 }
 
 } // namespace
 
+void QXRequestWalkCancel(bool cancel)
+{
+    walkCancelled.store(cancel, std::memory_order_relaxed);
+}
+
+bool QXWalkCancelled()
+{
+    return walkCancelled.load(std::memory_order_relaxed);
+}
+
 bool QXAddMovieURLs(QList<QUrl> &into, const QList<QUrl> &urls, bool revealPackageContents)
 {
+    const qsizetype before = into.size();
     bool added = false;
     for (const QUrl &url : urls) {
         if (url.isLocalFile()) {
-            if (QXAddMovieURLsFromPaths(into, {url.toLocalFile()}, QString(),
+            if (QXAddMovieURLsFromPaths(into, {QXFileNames::localPath(url)}, QString(),
                                         revealPackageContents))
                 added = true;
         } else if (QXNetwork::isMovieURL(url)) {
             into.append(url);
             added = true;
+        }
+        if (QXWalkCancelled()) {
+            into.resize(before);
+            return false;
         }
     }
     return added;
@@ -109,12 +155,27 @@ bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
 }
 
 bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
-                             const QString &basePath, bool revealPackageContents,
+                             const QString &basePath, bool /*revealPackageContents*/,
                              const QXFolderVisitor &enterFolder)
 {
+    const qsizetype before = into.size();
     Walk walk;
     walk.enterFolder = &enterFolder;
-    return collectPaths(walk, into, paths, basePath, revealPackageContents);
+    walk.into = &into;
+    for (const QString &entry : paths) {
+        if (walk.cancelled())
+            break;
+        if (!entry.isEmpty())
+            visit(walk, basePath.isEmpty()
+                            ? entry : QXPathInfo::stringByAppendingPathComponent(basePath, entry),
+                  QString());
+    }
+    if (walk.cancelled()) {
+        // The player is quitting: a half-collected folder is opened nowhere.
+        into.resize(before);
+        return false;
+    }
+    return walk.added;
 }
 
 // Compared by hand rather than with QCollator: the same order in every locale, and fast

@@ -1,6 +1,7 @@
 #include "util/QXPathInfo.h"
 
 #include "app/QXSettings.h"
+#include "engine/QXFileNames.h"
 #include "engine/QXMovie.h"
 #include "util/QXImage.h"
 
@@ -29,7 +30,7 @@ bool statPath(const QString &path, struct stat *st, bool followLinks)
 {
     if (path.isEmpty())
         return false;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = QXFileNames::encode(path);
     return (followLinks ? ::stat(native.constData(), st) : ::lstat(native.constData(), st)) == 0;
 }
 
@@ -45,14 +46,14 @@ bool fileExists(const QString &path, bool *isDirectory)
 
 QString readLinkText(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = QXFileNames::encode(path);
     QByteArray buffer(256, Qt::Uninitialized);
     for (;;) {
         const ssize_t n = ::readlink(native.constData(), buffer.data(), size_t(buffer.size()));
         if (n < 0)
             return {};
         if (n < buffer.size())
-            return QFile::decodeName(buffer.left(n));
+            return QXFileNames::decode(buffer.left(n));
         buffer.resize(buffer.size() * 2);
     }
 }
@@ -117,6 +118,18 @@ bool isTabooSystemPath(const QString &path)
     return false;
 }
 
+bool isKernelTreePath(const QString &resolvedPath)
+{
+    // Walking these never ends (/proc/self/root leads back to "/") or hangs on device files.
+    // /tmp, /var, /opt and /run are matched whole only: movies are opened from /tmp, and
+    // removable drives mount under /run/media.
+    for (const QLatin1String root : {QLatin1String("/proc"), QLatin1String("/sys"), QLatin1String("/dev")})
+        if (resolvedPath.startsWith(root)
+            && (resolvedPath.size() == root.size() || resolvedPath.at(root.size()) == QLatin1Char('/')))
+            return true;
+    return false;
+}
+
 bool isNetworkPath(const QString &path)
 {
     return path == QLatin1String("Network") || path == QLatin1String("Network/")
@@ -141,7 +154,7 @@ bool checkFolderPathAndCreateIfNecessary(const QString &path)
         return true;
     if (expanded.isEmpty())
         return false;
-    return ::mkdir(QFile::encodeName(expanded).constData(), 0777) == 0;
+    return ::mkdir(QXFileNames::encode(expanded).constData(), 0777) == 0;
 }
 
 QString resolvedAliasPath(const QString &)
@@ -272,10 +285,10 @@ QString stringByExpandingTildeInPath(const QString &path)
     if (user.isEmpty()) {
         home = QDir::homePath();
     } else {
-        const struct passwd *pw = ::getpwnam(user.toLocal8Bit().constData());
+        const struct passwd *pw = ::getpwnam(QXFileNames::encode(user).constData());
         if (!pw || !pw->pw_dir)
             return path;
-        home = QFile::decodeName(pw->pw_dir);
+        home = QXFileNames::decode(pw->pw_dir);
     }
     if (home.isEmpty())
         return path;

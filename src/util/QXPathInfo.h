@@ -11,6 +11,9 @@ namespace QXPathInfo {
 // File-system tests.
 // Whole-string, case-sensitive match against the system folders a walk must never enter.
 bool isTabooSystemPath(const QString &path);
+// The kernel and device trees, /proc, /sys and /dev, or anything inside them. Meant for a
+// resolved path (realpath), so that a link into them is caught as well.
+bool isKernelTreePath(const QString &resolvedPath);
 // "Network", "Network/", "/Network" or "/Network/".
 bool isNetworkPath(const QString &path);
 // Exists and is a directory, symbolic links followed.

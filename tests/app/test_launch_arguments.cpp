@@ -1,5 +1,6 @@
 // Command-line parsing, the hand-over message, and the own-scheme address rewrite.
 #include "app/QXLaunchArguments.h"
+#include "engine/QXFileNames.h"
 
 #include <QtTest>
 
@@ -26,12 +27,17 @@ private slots:
         QCOMPARE(QXParseLaunchArguments({"--frobnicate", "a"}, "/").error, QString("--frobnicate"));
         // A name with a colon but no scheme is a file.
         QCOMPARE(QXParseLaunchArguments({"a:b.mp4"}, "/m").files, QStringList({"/m/a:b.mp4"}));
+        // Bytes that are not UTF-8, named or in a file address, are kept.
+        const QString dir = QXFileNames::decode("/m\xfe"), raw = QXFileNames::decode("r\xff.mp4");
+        QCOMPARE(QXParseLaunchArguments({raw, "file:///m%FE/r%FF.mp4"}, dir).files,
+                 QStringList({dir + "/" + raw, dir + "/" + raw}));
     }
 
     void messageRoundTripKeepsAwkwardNames()
     {
         QXLaunchArguments a;
-        a.files = {"/tmp/with\nnewline.mp4", "/tmp/tab\there.mov", "/tmp/ünï cödé.mkv"};
+        a.files = {"/tmp/with\nnewline.mp4", "/tmp/tab\there.mov", "/tmp/ünï cödé.mkv",
+                   QXFileNames::decode("/tmp/not utf-8 \xff\xc3(.mp4")};
         a.ownAddresses = {"vistrelx://h/a b"};
         a.webAddresses = {"http://h/x?y=1&z=2"};
         const QXLaunchArguments b = QXLaunchArguments::fromMessage(a.toMessage());

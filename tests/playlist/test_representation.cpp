@@ -1,5 +1,6 @@
 // Playlist entries: keys, names, icons, ordering, and opening on demand.
 #include "app/QXSettings.h"
+#include "engine/QXFileNames.h"
 #include "engine/QXMovie.h"
 #include "playlist/QXMovieRepresentation.h"
 #include "TestSupport.h"
@@ -37,6 +38,22 @@ private slots:
         QVERIFY(!r->hasMovieState());
         QVERIFY(!r->movie());
         QVERIFY(!r->hasMovieState());
+    }
+
+    void nameThatIsNotUtf8()
+    {
+        // Kept by its bytes; keyed by its address text, shown as far as it can be.
+        const QString clip = testsupport::makeVideo(home.path(), "made.mp4", 64, 48, 1.0);
+        const QByteArray bytes = QFile::encodeName(home.path()) + "/r\xff.mp4";
+        QVERIFY(::rename(QFile::encodeName(clip).constData(), bytes.constData()) == 0);
+        const QString path = QXFileNames::decode(bytes);
+        auto r = QXMovieRepresentation::movieRepresentationWithPath(path);
+        QCOMPARE(r->path(), path);
+        QVERIFY(r->URLString().endsWith("/r%FF.mp4"));
+        QCOMPARE(r->locationKey(), r->URLString());
+        QCOMPARE(r->displayName(), QString("r\uFFFD.mp4"));
+        QVERIFY(r->movie());
+        QVERIFY(r->movie()->hasVideo());
     }
 
     void webEntry()

@@ -1,5 +1,7 @@
 // Collecting movies from addresses, files and folders: nesting, loops, roots, odd files.
 #include "TestSupport.h"
+#include "engine/QXFileNames.h"
+#include "engine/QXMovie.h"
 #include "util/QXMovieCollection.h"
 
 #include <QDir>
@@ -94,8 +96,8 @@ private slots:
 
     void linkLoopsEnd()
     {
-        // loop/a/b/up -> ../.. (loop itself) and loop/self -> . lead back into folders that
-        // are still being walked: those links are cut, every movie comes once.
+        // loop/a/b/up -> ../.. (loop itself) and loop/self -> . lead back into folders already
+        // entered: those links are cut, every movie comes once.
         const QString m0 = put("loop/m0.mp4");
         const QString m1 = put("loop/a/m1.mp4");
         const QString m2 = put("loop/a/b/m2.mp4");
@@ -110,14 +112,73 @@ private slots:
         QVERIFY(QXAddMovieURLsFromPaths(inside, {root("loop/a/b")}, QString(), false));
         QCOMPARE(sorted(paths(inside)),
                  sorted({m2, root("loop/a/b/up/m0.mp4"), root("loop/a/b/up/a/m1.mp4")}));
+    }
 
-        // A folder reached along two separate branches is no loop: walked on each.
-        const QString shared = put("twice/shared/s.mp4");
-        QVERIFY(QDir().mkpath(root("twice/x")));
-        QVERIFY(QFile::link("../shared", root("twice/x/link")));
-        QList<QUrl> twice;
-        QVERIFY(QXAddMovieURLsFromPaths(twice, {root("twice")}, QString(), false));
-        QCOMPARE(sorted(paths(twice)), sorted({shared, root("twice/x/link/s.mp4")}));
+    void doublyLinkedChainIsLinear()
+    {
+        // c0 -> c1 -> ... -> c39, each by two links: 2^40 ways down, 40 folders, each entered
+        // once (by whichever link comes first).
+        constexpr int Length = 40;
+        for (int i = 0; i < Length; ++i) {
+            const QString folder = root(QString("chain/c%1").arg(i));
+            QVERIFY(QDir().mkpath(folder));
+            if (i + 1 < Length)
+                for (const char *name : {"a", "b"})
+                    QVERIFY(QFile::link(QString("../c%1").arg(i + 1), folder + "/" + name));
+        }
+        put(QString("chain/c%1/end.mp4").arg(Length - 1));
+        QElapsedTimer clock;
+        clock.start();
+        QStringList entered;
+        QList<QUrl> into;
+        QVERIFY(QXAddMovieURLsFromPaths(into, {root("chain/c0")}, QString(), false,
+                                        [&](const QString &folder) { entered << folder; return true; }));
+        QVERIFY2(clock.elapsed() < 20000, "the walk did not end in time");
+        QCOMPARE(entered.size(), Length);
+        QCOMPARE(into.size(), 1);
+        QCOMPARE(into.first().fileName(), QString("end.mp4"));
+    }
+
+    void cancelledWalkStopsAndCollectsNothing()
+    {
+        put("cancel/one/a.mp4");
+        put("cancel/two/b.mp4");
+        put("cancel/three/c.mp4");
+        const QList<QUrl> kept{QUrl("http://kept.example/first")};
+        QList<QUrl> into = kept;
+        QStringList entered;
+        // Cancelled while entering the second folder: nothing past it, nothing appended.
+        QVERIFY(!QXAddMovieURLsFromPaths(into, {root("cancel")}, QString(), false, [&](const QString &f) {
+            entered << f;
+            if (entered.size() == 2)
+                QXRequestWalkCancel();
+            return true;
+        }));
+        QVERIFY(QXWalkCancelled());
+        QCOMPARE(entered.size(), 2);
+        QCOMPARE(into, kept);
+        // Every later walk, and the address form, collect nothing until the cancel is lifted.
+        QVERIFY(!QXAddMovieURLs(into, {QUrl::fromLocalFile(root("cancel")), QUrl("http://h/x.mp4")}, false));
+        QCOMPARE(into, kept);
+        QXRequestWalkCancel(false);
+        QVERIFY(QXAddMovieURLs(into, {QUrl::fromLocalFile(root("cancel"))}, false));
+        QCOMPARE(into.size(), 4);
+    }
+
+    void namesThatAreNotUtf8()
+    {
+        // Listed by their bytes and opened by them, not dropped or mangled.
+        put("raw/plain.mp4");
+        const QByteArray rawName = QFile::encodeName(root("raw")) + "/clip\xff\xfe.mp4";
+        QVERIFY(::rename(QFile::encodeName(root("raw/plain.mp4")).constData(), rawName.constData()) == 0);
+        QList<QUrl> into;
+        QVERIFY(QXAddMovieURLsFromPaths(into, {root("raw")}, QString(), false));
+        QCOMPARE(into.size(), 1);
+        QCOMPARE(into.first(), QXFileNames::fileURL(QXFileNames::decode(rawName)));
+        QVERIFY(into.first().toEncoded().endsWith("/clip%FF%FE.mp4"));
+        std::unique_ptr<QXMovie> movie(QXMovie::movieWithURL(into.first()));
+        QVERIFY(movie);
+        QCOMPARE(movie->naturalSize(), QSizeF(64, 48));
     }
 
     void oddEntries()
@@ -155,13 +216,22 @@ private slots:
         QVERIFY(entered.contains("/usr")); // the walk does reach ordinary folders
         for (const char *p : {"/dev", "/var", "/proc", "/sys", "/etc", "/tmp", "/run", "/opt"})
             QVERIFY2(!entered.contains(p), p);
-        // The same paths named directly below a root are not refused.
+        // Named directly below a root, or reached through a link, the kernel and device trees
+        // are still refused; folders under /tmp are walked.
+        QTemporaryDir underTmp("/tmp/vistrel-walk-XXXXXX");
+        QVERIFY(underTmp.isValid());
+        const QString tmpMovie = underTmp.filePath("inner/t.mp4");
+        QVERIFY(QDir().mkpath(underTmp.filePath("inner")) && QFile::copy(m_movie, tmpMovie));
+        QVERIFY(QDir().mkpath(root("sys")));
+        QVERIFY(QFile::link("/proc/self", root("sys/proc-self")));
+        QVERIFY(QFile::link("/dev", root("sys/dev")));
+        QVERIFY(QFile::link(underTmp.path(), root("sys/tmp")));
         QStringList below;
-        QXAddMovieURLsFromPaths(into, {"/dev/"}, QString(), false, [&](const QString &folder) {
-            below << folder;
-            return false;
-        });
-        QCOMPARE(below, QStringList{"/dev/"});
+        QList<QUrl> found;
+        QXAddMovieURLsFromPaths(found, {"/dev/", "/proc/self", "/sys/kernel", root("sys")}, QString(),
+                                false, [&](const QString &folder) { below << folder; return true; });
+        QCOMPARE(below, (QStringList{root("sys"), root("sys/tmp"), root("sys/tmp/inner")}));
+        QCOMPARE(paths(found), QStringList{root("sys/tmp/inner/t.mp4")});
         QStringList network;
         QXAddMovieURLsFromPaths(into, {"Network", "dev"}, "/", false, [&](const QString &folder) {
             network << folder;

@@ -1,6 +1,7 @@
 // Path tests, link resolution, path strings, names and icons.
 #include "TestSupport.h"
 #include "app/QXSettings.h"
+#include "engine/QXFileNames.h"
 #include "util/QXPathInfo.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace QXPathInfo;
 
@@ -64,6 +66,12 @@ private slots:
         for (const char *p : {"/dev/", "/dev/null", "/var/log", "/Dev", "dev", "/proc/1", "/sys/",
                               "//dev", "/tmp/x", "/", ""})
             QVERIFY2(!isTabooSystemPath(p), p);
+        // Kernel and device trees by prefix; /tmp, /var, /opt and /run only as a whole.
+        for (const char *p : {"/proc", "/proc/self", "/sys/", "/dev", "/dev/shm/x"})
+            QVERIFY2(isKernelTreePath(p), p);
+        for (const char *p : {"/procx", "/device", "/tmp/x", "/run/media/u", "/var/x", "/opt/x",
+                              "proc", "/home/proc", "/"})
+            QVERIFY2(!isKernelTreePath(p), p);
         for (const char *p : {"Network", "Network/", "/Network", "/Network/"})
             QVERIFY2(isNetworkPath(p), p);
         for (const char *p : {"/Network/Servers", "network", "//Network", "Network//"})
@@ -173,6 +181,15 @@ private slots:
         QVERIFY(resolvedPathIsDirectory("/dev", &isDir).isNull());
         QCOMPARE(resolvedPathIsDirectory("/dev/null", &isDir), QString("/dev/null"));
         QVERIFY(resolvedAliasPath(target).isNull());
+
+        // Names that are not UTF-8 are found by their bytes, and links to them keep them.
+        const QString raw = QXFileNames::decode(QFile::encodeName(at("res")) + "/f\xff");
+        QVERIFY(::mkdir(QXFileNames::encode(raw).constData(), 0700) == 0);
+        QVERIFY(isFolderPath(raw));
+        QVERIFY(::symlink("f\xff", QFile::encodeName(at("res/rawlink")).constData()) == 0);
+        QCOMPARE(resolvedPathIsDirectory(at("res/rawlink"), &isDir), raw);
+        QVERIFY(isDir);
+        QVERIFY(checkFolderPathAndCreateIfNecessary(raw + "/made"));
     }
 
     void names()

@@ -1,0 +1,197 @@
+// The real vistrel binary with names that are not UTF-8 (from its command line, a folder and
+// the hand-over) and with a signal in the middle of a long folder walk.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "app/QXSingleInstance.h"
+#include "engine/QXFileNames.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QSet>
+#include <QtTest>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// Runs the player with arguments given as shell words, so that they can hold any byte
+// (QProcess would pass them through the locale's text encoding).
+void startWithRawArguments(QProcess &p, const QString &cwd, const QString &shellWords)
+{
+    p.setWorkingDirectory(cwd);
+    p.start("sh", {"-c", "exec \"$0\" " + shellWords, testsupport::playerBinary()});
+}
+
+QString xdotool(const QStringList &arguments)
+{
+    QProcess p;
+    p.start("xdotool", arguments);
+    p.waitForFinished(5000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// Share of pixels with a strong colour: the test picture has them, the window's controls not.
+double saturatedShare(const QImage &image)
+{
+    int hits = 0, total = 0;
+    for (int y = 0; y < image.height(); y += 4)
+        for (int x = 0; x < image.width(); x += 4, ++total)
+            hits += QColor(image.pixel(x, y)).hsvSaturation() > 120 ? 1 : 0;
+    return total ? double(hits) / total : 0;
+}
+
+} // namespace
+
+class TestLaunchBinary : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir home;
+
+    QString at(const QString &name) const { return home.filePath(name); }
+
+    // A fresh settings folder with the playlist kept over a quit, shared with the child.
+    void keepPlaylist(const QString &config)
+    {
+        testsupport::isolateSettings(at(config));
+        QXSettings::resetStandard();
+        QXSettings::standard().setBool(true, QXKeys::DoNotForgetPlaylistOnQuit);
+    }
+
+    // The window's title shows what it can of the movie's name, and its picture moves.
+    static bool playsInWindowNamed(const QString &stem)
+    {
+        const QString title = stem + QChar(QChar::ReplacementCharacter) + ".mp4";
+        QString window;
+        if (!QTest::qWaitFor([&] { return !(window = xdotool({"search", "--name", "^" + stem})).isEmpty()
+                                      && xdotool({"getwindowname", window.section('\n', 0, 0)}) == title; },
+                             15000))
+            return false;
+        const WId id = window.section('\n', 0, 0).toULongLong();
+        const auto grab = [id] { return QGuiApplication::primaryScreen()->grabWindow(id).toImage(); };
+        if (!QTest::qWaitFor([&] { return saturatedShare(grab()) > 0.2; }, 15000))
+            return false;
+        const QImage before = grab();
+        return QTest::qWaitFor([&] { return grab() != before; }, 5000);
+    }
+
+    QJsonArray savedPlaylist()
+    {
+        QXSettings::resetStandard();
+        return QXSettings::standard().objectForKey(QXKeys::PlaylistMovies).toArray();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(home.isValid());
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+        qputenv("VISTREL_VO", "");   // the child draws for real
+        QVERIFY(QFileInfo(testsupport::playerBinary()).isExecutable());
+    }
+
+    void namesThatAreNotUtf8PlayAndArePlaylisted()
+    {
+        keepPlaylist("config-raw");
+        QDir().mkpath(at("folder"));
+        const QString made = testsupport::makeVideo(home.path(), "made.mp4", 320, 240, 30.0, false);
+        QVERIFY(!made.isEmpty());
+        const QStringList names{"cmd", "folder/inside", "handed"};
+        QSet<QUrl> expected;
+        for (const QString &name : names) {
+            QVERIFY(QFile::copy(made, at(name + ".mp4")));
+            // The byte 0xFF is no UTF-8 anywhere.
+            QProcess rename;
+            rename.start("python3", {"-c", "import os,sys; os.rename(sys.argv[1].encode(), "
+                                           "sys.argv[1].encode()[:-4] + b'\\xff.mp4')",
+                                     at(name + ".mp4")});
+            QVERIFY(rename.waitForFinished(10000) && rename.exitCode() == 0);
+            expected.insert(QXFileNames::fileURL(QXFileNames::decode(
+                QFile::encodeName(at(name)) + "\xff.mp4")));
+        }
+
+        // From the command line (relative to its folder) and a folder walk ...
+        QProcess player;
+        startWithRawArguments(player, home.path(), "\"$(printf 'cmd\\377.mp4')\" folder");
+        QVERIFY(player.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QXSingleInstance::handOver(QByteArray(), 500), 15000);
+        QVERIFY(playsInWindowNamed("cmd"));   // first of the two by name
+        // ... and through the hand-over of a second launch.
+        QProcess second;
+        startWithRawArguments(second, home.path(), "\"$(printf 'handed\\377.mp4')\"");
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+
+        QVERIFY(playsInWindowNamed("handed"));
+        ::kill(pid_t(player.processId()), SIGTERM);
+        QVERIFY(player.waitForFinished(10000));
+        QCOMPARE(player.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(player.exitCode(), 0);
+
+        // Saved under their addresses, and restored to the same addresses and paths.
+        const QJsonArray stored = savedPlaylist();
+        QCOMPARE(stored.size(), 3);
+        QSet<QUrl> saved;
+        for (const QJsonValue &v : stored) {
+            QVERIFY(!v.toObject().contains("Path"));
+            QVERIFY(v.toObject().value("URL").toString().endsWith("%FF.mp4"));
+            saved.insert(QUrl(v.toObject().value("URL").toString()));
+        }
+        QCOMPARE(saved, expected);
+        QXMPController restored;
+        restored.applicationDidFinishLaunching();
+        QCOMPARE(restored.movieRepresentations.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            const QXMovieRepresentationRef &r = restored.movieRepresentations.at(i);
+            QCOMPARE(r->URLString(), stored.at(i).toObject().value("URL").toString());
+            QVERIFY(::access(QXFileNames::encode(r->path()).constData(), R_OK) == 0);
+            QVERIFY(expected.contains(r->URL()));
+        }
+    }
+
+    void signalEndsALongFolderWalk()
+    {
+        keepPlaylist("config-walk");
+        // 20,000 names of one file that every probe has to look at closely: a walk of many
+        // seconds, made in a fraction of one.
+        QDir().mkpath(at("huge"));
+        QByteArray noise(64 * 1024, Qt::Uninitialized);
+        QRandomGenerator random(7);
+        random.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+        const QString seed = testsupport::makeFile(home.path(), "noise.mp4", noise);
+        for (int i = 0; i < 20000; ++i)
+            QVERIFY(::link(QFile::encodeName(seed).constData(),
+                           QFile::encodeName(at(QString("huge/n%1.mp4").arg(i))).constData()) == 0);
+
+        QProcess player;
+        player.start(testsupport::playerBinary(), {at("huge")});
+        QVERIFY(player.waitForStarted());
+        // Signalled while the walk is inside the folder (the probe holds one of its files).
+        const QString fds = QString("/proc/%1/fd").arg(player.processId());
+        const auto walking = [&] {
+            for (const QFileInfo &fd : QDir(fds).entryInfoList(QDir::Files | QDir::System))
+                if (fd.symLinkTarget().startsWith(at("huge/")))
+                    return true;
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(walking(), 20000);
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(pid_t(player.processId()), SIGTERM);
+        QVERIFY(player.waitForFinished(20000));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString("quit after %1 ms").arg(clock.elapsed())));
+        QCOMPARE(player.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(player.exitCode(), 0);
+        // The quit steps ran (the playlist was written); the cancelled walk added nothing.
+        QXSettings::resetStandard();
+        const QJsonValue stored = QXSettings::standard().objectForKey(QXKeys::PlaylistMovies);
+        QVERIFY(stored.isArray() && stored.toArray().isEmpty());
+    }
+};
+
+VISTREL_TEST_MAIN(TestLaunchBinary)
+#include "test_launch_binary_xvfb.moc"
