@@ -209,6 +209,13 @@ void QXMPController::installObservers()
             &QXMPController::userSessionDidBecomeActive);
     connect(QXMovieCenter::shared(), &QXMovieCenter::movieLoadStateDidChange, this,
             [this](QXMovie *) { movieLoadStateDidChange(); });
+    // A seek the stream could not make is a command that could not act.
+    connect(QXMovieCenter::shared(), &QXMovieCenter::seekRefused, this, [this](QXMovie *m) {
+        if (currentMovieRepresentation && currentMovieRepresentation->openedMovie() == m) {
+            beep();
+            updateTimeDisplay();
+        }
+    });
     for (QScreen *screen : QGuiApplication::screens())
         connect(screen, &QScreen::availableGeometryChanged, this, &QXMPController::applicationDidChangeScreenParameters);
     connect(qApp, &QGuiApplication::screenAdded, this, &QXMPController::applicationDidChangeScreenParameters);

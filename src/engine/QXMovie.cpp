@@ -161,8 +161,9 @@ void QXMovie::play()
     // the end while paused: mpv would report no new end then).
     bool restart = m_atEnd;
     bool eof = false;
-    if (!restart && engine && engine->isFileLoaded() && engine->readFlag("eof-reached", &eof))
-        restart = eof;
+    double at = 0;
+    if (!restart && engine && engine->isFileLoaded() && engine->readFlag("eof-reached", &eof) && eof)
+        restart = engine->readDouble("time-pos", &at) && at > 0.05;   // an end at the start is no end
     if (restart) {
         m_atEnd = false;
         m_position = 0;

@@ -283,11 +283,10 @@ void QXMovieEngine::handlePropertyChange(const mpv_event *event)
         bool now = false;
         if (!eof || !readFlag("eof-reached", &now) || !now)
             break;
-        // The end with nothing ever shown (no position at all): the file or stream holds
-        // nothing the player can use from here, such as an MP4 with its index at the end
-        // served without byte ranges.
+        // The end at the very start of a movie that is longer: nothing could be played, as
+        // with an MP4 whose index is at its end served without byte ranges.
         double t = 0;
-        if (!readDouble("time-pos", &t))
+        if (!readDouble("time-pos", &t) || (t < 0.05 && movie->m_probe.duration > 0.5))
             movie->playerFailed(movie->m_url.isLocalFile() ? tr("nothing in it can be played")
                                                    : tr("the stream ended before anything could be played"));
         else

@@ -338,7 +338,7 @@ int main(int argc, char **argv)
     }
     int rc;
     {
-        testsupport::useNullEngineOutput();
+        testsupport::useQuietEngineOutput();
         QApplication app(argc, argv);
         setlocale(LC_NUMERIC, "C");
         TestScreenSaver tc;

@@ -1,4 +1,4 @@
-// Playback on the shared player without a picture (VISTREL_VO=null): attaching and
+// Playback on the shared player (no window shows the picture here): attaching and
 // detaching, the end-of-movie callback, and the state a detached movie keeps.
 #include "TestSupport.h"
 #include "engine/QXMovie.h"
@@ -48,7 +48,6 @@ class TestMoviePlayback : public QObject
 private slots:
     void initTestCase()
     {
-        qputenv("VISTREL_VO", "null");
         qputenv("VISTREL_AO", "null");
         QVERIFY(m_dir.isValid());
         m_short = makeVideo(m_dir.path(), "short.mp4", 160, 120, 1.0);

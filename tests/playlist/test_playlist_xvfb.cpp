@@ -42,7 +42,7 @@ class TestPlaylist : public QObject
 private slots:
     void initTestCase() { QVERIFY(dir.isValid()); }
 
-    void init() { c = testsupport::launchFreshController(dir.path()); }
+    void init() { testsupport::launchFreshController(c, dir.path()); }
 
     void cleanup() { c.reset(); }
 

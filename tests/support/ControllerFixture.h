@@ -5,19 +5,24 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QJsonObject>
 #include <memory>
 
 namespace testsupport {
 
-// Each call starts from a new, empty settings folder under root.
-inline std::unique_ptr<QXMPController> launchFreshController(const QString &root)
+// Replaces c (the old controller goes first: the first controller alive is the shared one)
+// with one launched on a new settings folder under root, holding the given values.
+inline void launchFreshController(std::unique_ptr<QXMPController> &c, const QString &root,
+                                  const QJsonObject &stored = {})
 {
+    c.reset();
     static int n = 0;
     isolateSettings(QDir(root).filePath(QStringLiteral("config%1").arg(++n)));
     QXSettings::resetStandard();
-    auto c = std::make_unique<QXMPController>();
+    for (auto it = stored.begin(); it != stored.end(); ++it)
+        QXSettings::standard().setObject(it.value(), it.key());
+    c = std::make_unique<QXMPController>();
     c->applicationDidFinishLaunching();
-    return c;
 }
 
 } // namespace testsupport

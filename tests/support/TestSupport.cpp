@@ -64,9 +64,9 @@ void isolateSettings(const QString &configDir)
 
 namespace testsupport {
 
-void useNullEngineOutput()
+void useQuietEngineOutput()
 {
-    qputenv("VISTREL_VO", "null");
+    qunsetenv("VISTREL_VO");
     qputenv("VISTREL_AO", "null");
 }
 

@@ -27,17 +27,18 @@ void isolateSettings(const QString &configDir);
 } // namespace testsupport
 
 namespace testsupport {
-// Engine without picture or sound output, for tests that need no drawing.
-void useNullEngineOutput();
+// The real picture output (OpenGL under a display, software on the offscreen platform) and
+// no sound device.
+void useQuietEngineOutput();
 // The built player binary (for tests that launch it).
 QString playerBinary();
 } // namespace testsupport
 
-// A QtTest main for widget tests with the real engine: null outputs, C numbers for mpv.
+// A QtTest main for widget tests with the real engine and no sound, C numbers for mpv.
 #define VISTREL_TEST_MAIN(TestClass)                                                               \
     int main(int argc, char **argv)                                                                \
     {                                                                                              \
-        testsupport::useNullEngineOutput();                                                        \
+        testsupport::useQuietEngineOutput();                                                       \
         QApplication app(argc, argv);                                                              \
         setlocale(LC_NUMERIC, "C");                                                                \
         TestClass tc;                                                                              \

@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 static const bool engineEnvironment = [] {
-    qputenv("VISTREL_VO", "null");
     qputenv("VISTREL_AO", "null");
     return true;
 }();

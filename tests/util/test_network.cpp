@@ -16,7 +16,6 @@
 using namespace QXNetwork;
 
 static const bool engineEnvironment = [] {
-    qputenv("VISTREL_VO", "null");
     qputenv("VISTREL_AO", "null");
     return true;
 }();

@@ -17,7 +17,6 @@
 using namespace QXPathInfo;
 
 static const bool engineEnvironment = [] {
-    qputenv("VISTREL_VO", "null");
     qputenv("VISTREL_AO", "null");
     return true;
 }();

@@ -1,0 +1,171 @@
+// Web addresses as a user opens them, against a real server without byte ranges: they open at
+// once and load while the window answers; a stream that cannot open says why, beeps and lets
+// a continuing playlist go on; one that opens plays from its start and draws its picture.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerWindow.h"
+#include "ControllerFixture.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QLabel>
+#include <QProcess>
+#include <QTcpServer>
+#include <QtTest>
+
+class TestStreams : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    QProcess server;
+    int port = 0;
+    std::unique_ptr<QXMPController> c;
+
+    QUrl at(const QString &path) const { return QUrl(QString("http://127.0.0.1:%1/%2").arg(port).arg(path)); }
+    QXMovie *currentMovie() const { return c->currentMovieRepresentation->openedMovie(); }
+    QString faststart(const QString &name, double seconds, int width = 160, int height = 120)
+    {
+        return testsupport::ffmpeg(dir.filePath(name),
+            {"-f", "lavfi", "-i", QString("testsrc2=size=%1x%2:rate=25:duration=%3").arg(width).arg(height).arg(seconds),
+             "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
+    }
+    // Share of clearly coloured pixels: the test picture has many, a black view none.
+    static double colourful(const QImage &image)
+    {
+        int hits = 0, total = 0;
+        for (int y = 0; y < image.height(); y += 4)
+            for (int x = 0; x < image.width(); x += 4, ++total)
+                hits += QColor(image.pixel(x, y)).hsvSaturation() > 120 ? 1 : 0;
+        return total ? double(hits) / total : 0;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QVERIFY(!faststart("clip.mp4", 6.0).isEmpty());
+        // An MP4 whose index is at its end cannot start over a connection that cannot seek.
+        QVERIFY(!testsupport::makeVideo(dir.path(), "tail.mp4", 320, 240, 8.0, false).isEmpty());
+        QVERIFY(!testsupport::makeFile(dir.path(), "notes.mp4", QByteArray(20000, 'x')).isEmpty());
+        server.start("python3", {QFINDTESTDATA("../support/test_http_server.py"), dir.path()});
+        QVERIFY(server.waitForReadyRead(5000));
+        port = server.readLine().trimmed().toInt();
+        QVERIFY(port > 0);
+    }
+    void cleanupTestCase()
+    {
+        c.reset();
+        server.kill();
+        server.waitForFinished();
+    }
+    void init() { testsupport::launchFreshController(c, dir.path()); }
+    void cleanup() { c.reset(); }
+
+    void failuresSayWhy_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 freePort = closed.serverPort();
+        closed.close();
+        QTest::newRow("refused") << QString("http://127.0.0.1:%1/x.mp4").arg(freePort) << "connection refused";
+        QTest::newRow("404") << "plain/missing.mp4" << "server answered 404";
+        QTest::newRow("closed at once") << "close/x.mp4" << "closed the connection";
+        QTest::newRow("no movie") << "plain/notes.mp4" << "not a movie";
+        QTest::newRow("index at the end") << "plain/tail.mp4" << "before anything could be played";
+        QTest::newRow("silent") << "silent/x.mp4" << "no answer within 5 seconds";
+    }
+    void failuresSayWhy()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        const QUrl url = path.startsWith("http") ? QUrl(path) : at(path);
+        QElapsedTimer opening;
+        opening.start();
+        QVERIFY(c->openURLs({url}));
+        // Listed and loading at once: the window never waits on the network.
+        QVERIFY2(opening.elapsed() < 500, qPrintable(QString::number(opening.elapsed())));
+        QCOMPARE(c->selectionMessage(), QString("\"%1\"\nLoading...").arg(url.toString()));
+        QTRY_VERIFY_WITH_TIMEOUT(c->selectionMessage().contains("Cannot open: "), 9000);
+        QVERIFY2(c->selectionMessage().endsWith(reason), qPrintable(c->selectionMessage()));
+        QCOMPARE(c->beepCount(), 1);
+        QVERIFY(!c->playPauseMenuItem->isEnabled());
+        QCOMPARE(c->movieRepresentations.size(), 1);
+    }
+
+    void continuingGoesPastFailedStreamsAndRetriesOnChoice()
+    {
+        const QString first = testsupport::makeVideo(dir.path(), "first.mp4", 64, 48, 0.6);
+        const QString last = testsupport::makeVideo(dir.path(), "last.mp4", 64, 48, 3.0);
+        testsupport::launchFreshController(c, dir.path(), {{"Do Not Forget Playlist On Quit", true},
+            {"Playlist Movies", QJsonArray{QJsonObject{{"Path", first}}, QJsonObject{{"URL", at("plain/late.mp4").toString()}},
+                                           QJsonObject{{"URL", at("close/y.mp4").toString()}}, QJsonObject{{"Path", last}}}}});
+        QVERIFY(c->chooseMovie(QUrl::fromLocalFile(first), true, true, false));
+        QTRY_COMPARE_WITH_TIMEOUT(c->currentMovieRepresentation->URL(), QUrl::fromLocalFile(last), 10000);
+        QTRY_VERIFY(c->playerView->isPlaying());
+        QCOMPARE(c->beepCount(), 2);
+
+        // The missing one is there now: choosing it again tries again, and it plays.
+        QVERIFY(QFile::copy(dir.filePath("clip.mp4"), dir.filePath("late.mp4")));
+        QVERIFY(c->chooseMovie(at("plain/late.mp4"), true, true, false));
+        QTRY_VERIFY_WITH_TIMEOUT(c->currentMovieIsPlayable, 8000);
+        QTRY_VERIFY(c->playerView->isPlaying());
+        QCOMPARE(c->beepCount(), 2);
+    }
+
+    void noRangeStreamPlaysFromItsStartAndDraws()
+    {
+        // Held back at launch, shown when the movie is chosen; five times, as a user would.
+        for (int round = 0; round < 5; ++round) {
+            testsupport::launchFreshController(c, dir.path(), {{"Do Not Show Window On Startup", true}});
+            QVERIFY(!c->playerWindow->isVisible());
+            QVERIFY(c->openURLs({at("plain/clip.mp4")}));
+            QVERIFY(c->playerWindow->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(c->playerView->isPlaying(), 8000);
+            QVERIFY2(currentMovie()->currentTime().seconds() < 1.5,
+                     qPrintable(QString::number(currentMovie()->currentTime().seconds())));
+            QTRY_VERIFY_WITH_TIMEOUT(c->playerView->framesDrawn() > 10, 8000);
+            QVERIFY(colourful(c->playerView->grabFramebuffer()) > 0.3);
+            QTRY_COMPARE_WITH_TIMEOUT(c->timeField->text(), QString("00:00:02"), 5000);
+        }
+    }
+
+    void refusedSeekKeepsTheRealPlace()
+    {
+        // Slowly served and without ranges: the end is not loaded, and cannot be reached.
+        QVERIFY(!faststart("long.mp4", 30.0, 320, 240).isEmpty());
+        QVERIFY(c->openURLs({at("slow/long.mp4")}));
+        QTRY_VERIFY_WITH_TIMEOUT(c->playerView->isPlaying(), 10000);
+        c->setTime(qint64(currentMovie()->duration().timeValue * 0.9), currentMovie());
+        QTRY_COMPARE_WITH_TIMEOUT(c->beepCount(), 1, 4000);
+        QTest::qWait(600);
+        QVERIFY2(currentMovie()->currentTime().seconds() < 10,
+                 qPrintable(QString::number(currentMovie()->currentTime().seconds())));
+        QVERIFY(c->timeField->text() < QString("00:00:10"));
+    }
+
+    void liveStreamHasNoTimeLineAndDoesNotWind()
+    {
+        QVERIFY(!testsupport::ffmpeg(dir.filePath("live.ts"),
+            {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=25:duration=2", "-c:v", "libx264",
+             "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-f", "mpegts"}).isEmpty());
+        QVERIFY(c->openURLs({at("live/live.ts")}));
+        QTRY_VERIFY_WITH_TIMEOUT(c->playerView->isPlaying(), 10000);
+        QVERIFY(currentMovie()->duration().isIndefinite());
+        QVERIFY(c->playerWindow->timeSliderHolder->isHidden());
+        QTest::qWait(1200);   // timer ticks
+        QCOMPARE(c->timeField->text(), QString("00:00:00"));
+        QCOMPARE(c->timeRemainderField->text(), QString("00:00:00"));
+        c->wind(true);
+        QCOMPARE(c->beepCount(), 1);
+        c->setTime(5000, currentMovie());   // ignored
+        QCOMPARE(c->timeField->text(), QString("00:00:00"));
+    }
+};
+
+VISTREL_TEST_MAIN(TestStreams)
+#include "test_streams_xvfb.moc"
