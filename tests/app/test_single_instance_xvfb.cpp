@@ -1,5 +1,5 @@
 // Launches hand their files to the one running player. A lock decides who serves, so racing
-// launches, a stopped player and a killed one all leave exactly one player holding every file.
+// launches, a stopped player and a killed one all leave one player holding every file.
 // These run the real vistrel binary.
 #include "app/QXLaunchArguments.h"
 #include "app/QXSettings.h"
@@ -27,19 +27,12 @@ static QStringList storedPlaylist()
     return paths;
 }
 
-static mode_t fileType(const QString &path, uid_t *owner = nullptr, mode_t *permissions = nullptr)
+static struct stat info(const QString &path)
 {
-    struct stat st;
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return 0;
-    if (owner)
-        *owner = st.st_uid;
-    if (permissions)
-        *permissions = st.st_mode & 07777;
-    return st.st_mode & S_IFMT;
+    struct stat st = {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
 }
-
-static bool isSocket(const QString &path) { return fileType(path) == S_IFSOCK; }
 
 class TestSingleInstance : public QObject
 {
@@ -52,7 +45,6 @@ class TestSingleInstance : public QObject
     QProcess *launch(const QStringList &args)
     {
         launched.push_back(std::make_unique<QProcess>());
-        launched.back()->setProcessChannelMode(QProcess::ForwardedChannels);
         launched.back()->start(testsupport::playerBinary(), args);
         return launched.back().get();
     }
@@ -72,39 +64,32 @@ private slots:
         qputenv("HOME", QFile::encodeName(home.path()));
         qunsetenv("XDG_CACHE_HOME");
         runtime = home.filePath("run");
-        const QString longRuntime = runtime + '/' + QString(90, 'x');
-        QVERIFY(QDir().mkpath(longRuntime) && QDir().mkpath(home.filePath("shared")));
-        QVERIFY(::chmod(QFile::encodeName(runtime), 0700) == 0 && ::chmod(QFile::encodeName(longRuntime), 0700) == 0);
-        QVERIFY(::chmod(QFile::encodeName(home.filePath("shared")), 0770) == 0);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        for (const auto &[dir, mode] : {std::pair(runtime + '/' + QString(90, 'x'), 0700), {runtime, 0700},
+                                        {home.filePath("shared"), 0770}})
+            QVERIFY(QDir().mkpath(dir) && ::chmod(QFile::encodeName(dir), mode_t(mode)) == 0);
         clip = testsupport::makeVideo(home.path(), "clip.mp4", 160, 120, 2.0);
-        QVERIFY(!clip.isEmpty());
         for (int i = 0; i < 30; ++i) {
             movies << home.filePath(QString("movie%1.mp4").arg(i, 2, 10, QChar('0')));
             QVERIFY(QFile::copy(clip, movies.last()));
         }
-        QVERIFY(QFileInfo(testsupport::playerBinary()).isExecutable());
     }
-
     void init()
     {
         static int n = 0;
         const QString config = home.filePath(QString("config%1").arg(++n));
         testsupport::isolateSettings(config);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
         QVERIFY(QDir().mkpath(config + "/Vistrel"));
         QVERIFY(!testsupport::makeFile(config + "/Vistrel", "settings.json",
                                        R"({"Do Not Forget Playlist On Quit": true})").isEmpty());
     }
-
     void cleanup()
     {
         for (QProcess *p : running()) {
-            ::kill(pid_t(p->processId()), SIGCONT);
             p->kill();
             p->waitForFinished();
         }
         launched.clear();
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     }
 
     void launchesAtOnceLeaveOnePlayer_data()
@@ -120,76 +105,62 @@ private slots:
     {
         QFETCH(QString, before);
         QFETCH(int, launches);
-        QProcess *first = nullptr;
-        if (!before.isEmpty()) {
-            first = launch({});
-            QTRY_VERIFY_WITH_TIMEOUT(isSocket(QXSingleInstance::socketPath()), 20000);
-        }
-        const pid_t firstPid = first ? pid_t(first->processId()) : 0;
+        QProcess *first = before.isEmpty() ? nullptr : launch({});
+        if (first)
+            QTRY_VERIFY_WITH_TIMEOUT(S_ISSOCK(info(QXSingleInstance::socketPath()).st_mode), 20000);
         if (before == "stopped") {
-            ::kill(firstPid, SIGSTOP);
-            QTimer::singleShot(3000, this, [firstPid] { ::kill(firstPid, SIGCONT); });
+            const pid_t pid = pid_t(first->processId());
+            ::kill(pid, SIGSTOP);
+            QTimer::singleShot(3000, this, [pid] { ::kill(pid, SIGCONT); });
         } else if (before == "killed") {
-            ::kill(firstPid, SIGKILL);
+            first->kill();
             QVERIFY(first->waitForFinished(5000));
-            QVERIFY(isSocket(QXSingleInstance::socketPath()));
+            QVERIFY(S_ISSOCK(info(QXSingleInstance::socketPath()).st_mode));
             first = nullptr;
         }
-        const qsizetype clients = qsizetype(launched.size());
+        const size_t clients = launched.size();
         for (int i = 0; i < launches; ++i)
             launch({movies.at(i)});
 
-        // Every launch but the player ends, handing its file over; none becomes a second player.
+        // Every launch but the player ends, having handed its file over.
         QTRY_COMPARE_WITH_TIMEOUT(running().size(), 1, 20000);
-        for (qsizetype i = clients; i < qsizetype(launched.size()); ++i) {
-            if (launched.at(i)->state() == QProcess::NotRunning) {
-                QCOMPARE(launched.at(i)->exitStatus(), QProcess::NormalExit);
-                QCOMPARE(launched.at(i)->exitCode(), 0);
-            }
-        }
+        for (size_t i = clients; i < launched.size(); ++i)
+            if (launched[i]->state() == QProcess::NotRunning)
+                QVERIFY(launched[i]->exitStatus() == QProcess::NormalExit && launched[i]->exitCode() == 0);
         QProcess *player = running().first();
-        if (first)
-            QCOMPARE(player, first);
+        QVERIFY(!first || player == first);
         ::kill(pid_t(player->processId()), SIGTERM);
         QVERIFY(player->waitForFinished(20000));
         QCOMPARE(player->exitCode(), 0);
         QCOMPARE(storedPlaylist(), movies.mid(0, launches));
     }
 
-    // This process serves; its main thread stays blocked until the launch has ended, so only
-    // the server thread can answer. The rows choose where the socket goes.
+    // This process serves, its main thread blocked until the launch has ended: only the server
+    // thread can answer. The rows choose where the socket goes.
     void busyPlayerStillAnswers_data()
     {
-        QTest::addColumn<QString>("runtimeDir"); // empty: unset
+        QTest::addColumn<QByteArray>("runtimeDir"); // empty: unset
         QTest::addColumn<QString>("socketFolder");
         const QString cache = home.filePath(".cache/vistrel");
-        QTest::newRow("runtime folder") << runtime << runtime;
-        QTest::newRow("runtime folder unset") << QString() << cache;
-        QTest::newRow("runtime folder open to its group") << home.filePath("shared") << cache;
-        QTest::newRow("socket path too long") << runtime + '/' + QString(90, 'x') << "/tmp/vistrel-";
+        QTest::newRow("runtime folder") << QFile::encodeName(runtime) << runtime;
+        QTest::newRow("runtime folder unset") << QByteArray() << cache;
+        QTest::newRow("runtime folder open to its group") << QFile::encodeName(home.filePath("shared")) << cache;
+        QTest::newRow("socket path too long") << QFile::encodeName(runtime + '/' + QString(90, 'x')) << "/tmp/vistrel-";
     }
     void busyPlayerStillAnswers()
     {
-        QFETCH(QString, runtimeDir);
+        QFETCH(QByteArray, runtimeDir);
         QFETCH(QString, socketFolder);
-        if (runtimeDir.isEmpty())
-            qunsetenv("XDG_RUNTIME_DIR");
-        else
-            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir));
+        runtimeDir.isEmpty() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtimeDir);
         QString socket;
         {
             QXSingleInstance player;
             QCOMPARE(player.claim({}), QXSingleInstance::Role::Serve);
             QVERIFY(player.serve());
             socket = QXSingleInstance::socketPath();
-            QVERIFY2(isSocket(socket) && socket.startsWith(socketFolder), qPrintable(socket));
-            uid_t owner = 0;
-            mode_t permissions = 0;
-            const QString folder = QFileInfo(socket).path();
-            QCOMPARE(fileType(folder, &owner, &permissions), mode_t(S_IFDIR));
-            QCOMPARE(owner, getuid());
-            QCOMPARE(permissions, mode_t(0700));
-            QVERIFY(folder != "/tmp");
+            QVERIFY2(S_ISSOCK(info(socket).st_mode) && socket.startsWith(socketFolder), qPrintable(socket));
+            const struct stat folder = info(QFileInfo(socket).path());
+            QVERIFY(S_ISDIR(folder.st_mode) && folder.st_uid == getuid() && (folder.st_mode & 07777) == 0700);
 
             QSignalSpy received(&player, &QXSingleInstance::messageReceived);
             QProcess second;
@@ -202,8 +173,7 @@ private slots:
         }
         // The player that quits takes its socket along, and the folder when it made one.
         QVERIFY(!QFileInfo::exists(socket));
-        if (socketFolder.startsWith("/tmp/vistrel-"))
-            QVERIFY(!QFileInfo::exists(QFileInfo(socket).path()));
+        QVERIFY(!socketFolder.startsWith("/tmp/vistrel-") || !QFileInfo::exists(QFileInfo(socket).path()));
     }
 
     void helpAndVersionNeedNoDisplay()
@@ -212,16 +182,13 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
         p.setProcessEnvironment(env);
-        p.start(testsupport::playerBinary(), {"--version"});
-        QVERIFY(p.waitForFinished(5000));
-        QCOMPARE(p.exitCode(), 0);
-        QCOMPARE(p.readAllStandardOutput().trimmed(), QByteArray(VISTREL_VERSION));
-        p.start(testsupport::playerBinary(), {"--help"});
-        QVERIFY(p.waitForFinished(5000));
-        QVERIFY(p.readAllStandardOutput().contains("vistrelx://"));
-        p.start(testsupport::playerBinary(), {"--bogus"});
-        QVERIFY(p.waitForFinished(5000));
-        QCOMPARE(p.exitCode(), 2);
+        for (const auto &[arg, code, output] : {std::tuple("--version", 0, VISTREL_VERSION),
+                                                {"--help", 0, "vistrelx://"}, {"--bogus", 2, ""}}) {
+            p.start(testsupport::playerBinary(), {arg});
+            QVERIFY(p.waitForFinished(5000));
+            QCOMPARE(p.exitCode(), code);
+            QVERIFY(p.readAllStandardOutput().contains(output));
+        }
     }
 };
 
