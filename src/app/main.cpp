@@ -30,16 +30,19 @@ static void onSignal(int)
 }
 
 // SIGTERM, SIGINT and SIGHUP quit through the same steps as the Quit command.
-static void installSignalHandlers(QXMPController *controller)
+static void installSignalHandlers(QXMPController *controller, QXSingleInstance *instance)
 {
     if (socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return;
     auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, controller);
-    QObject::connect(notifier, &QSocketNotifier::activated, controller, [controller, notifier] {
+    QObject::connect(notifier, &QSocketNotifier::activated, controller, [controller, notifier, instance] {
         char c;
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &c, 1);
         notifier->setEnabled(false);
-        controller->terminate();
+        // Launches already acknowledged reach the playlist before it is stored (the quit is
+        // queued behind the files they open); later ones wait and become the next player.
+        instance->stopServing();
+        QMetaObject::invokeMethod(controller, [controller] { controller->terminate(); }, Qt::QueuedConnection);
     });
     struct sigaction sa = {};
     sa.sa_handler = onSignal;
@@ -81,6 +84,19 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    // Before any window: a launch that finds a player running only hands its message over.
+    QXSingleInstance instance;
+    QString problem;
+    const QXSingleInstance::Role role = instance.claim(args.toMessage(), &problem);
+    if (role == QXSingleInstance::Role::HandedOver)
+        return 0;
+    if (role == QXSingleInstance::Role::Refused) {
+        fprintf(stderr, "vistrel: %s\n", qPrintable(problem));
+        return 1;
+    }
+    if (role == QXSingleInstance::Role::Alone)
+        fprintf(stderr, "vistrel: %s; later launches start players of their own\n", qPrintable(problem));
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistrel"));
     QApplication::setApplicationVersion(QStringLiteral(VISTREL_VERSION));
@@ -89,14 +105,8 @@ int main(int argc, char *argv[])
     // QApplication resets the locale; the engine needs C numbers.
     setlocale(LC_NUMERIC, "C");
 
-    if (QXSingleInstance::handOver(args.toMessage(), 1500))
-        return 0;
-    QXSingleInstance instance;
-    if (!instance.listen() && QXSingleInstance::handOver(args.toMessage(), 1500))
-        return 0;
-
     QXMPController controller;
-    installSignalHandlers(&controller);
+    installSignalHandlers(&controller, &instance);
     QObject::connect(&instance, &QXSingleInstance::messageReceived, &controller, [&controller](const QByteArray &m) {
         const QXLaunchArguments a = QXLaunchArguments::fromMessage(m);
         if (a.isEmpty())
@@ -104,9 +114,16 @@ int main(int argc, char *argv[])
         else
             deliver(&controller, a);
     });
+    // Serving starts before the launch steps, which may take a while; what arrives meanwhile
+    // is acknowledged at once and opened when the event loop runs.
+    if (role == QXSingleInstance::Role::Serve && !instance.serve(&problem))
+        fprintf(stderr, "vistrel: %s; later launches start players of their own\n", qPrintable(problem));
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &QXSingleInstance::stopServing);
     deliver(&controller, args);
     controller.applicationDidFinishLaunching();
-    if (!controller.hasLaunched())
+    if (!controller.hasLaunched()) {
+        instance.stopServing();
         return 1;
+    }
     return app.exec();
 }

@@ -1,114 +1,179 @@
-// A second launch hands its files to the running player and exits; a signal quits through
-// the same steps as the Quit command. These run the real vistrel binary.
+// Launches hand their files to the one running player. A lock decides who serves, so racing
+// launches, a stopped player and a killed one all leave one player holding every file.
+// These run the real vistrel binary.
 #include "app/QXLaunchArguments.h"
-#include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "app/QXSingleInstance.h"
-#include "engine/QXMovieView.h"
-#include "player/QXPlayerWindow.h"
+#include "util/QXPathInfo.h"
 #include "TestSupport.h"
 
 #include <QApplication>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QtTest>
 
 #include <csignal>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The playlist the player stored at quit, as sorted paths.
+static QStringList storedPlaylist()
+{
+    QXSettings::resetStandard();
+    QStringList paths;
+    for (const QJsonValue &v : QXSettings::standard().objectForKey(QXKeys::PlaylistMovies).toArray())
+        paths << QXPathInfo::stringByExpandingTildeInPath(v.toObject().value(QXKeys::EntryPath).toString());
+    paths.sort();
+    return paths;
+}
+
+static struct stat info(const QString &path)
+{
+    struct stat st = {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
 
 class TestSingleInstance : public QObject
 {
     Q_OBJECT
     QTemporaryDir home;
-    QString clip;
+    QString clip, runtime;
+    QStringList movies;
+    std::vector<std::unique_ptr<QProcess>> launched;
+
+    QProcess *launch(const QStringList &args)
+    {
+        launched.push_back(std::make_unique<QProcess>());
+        launched.back()->start(testsupport::playerBinary(), args);
+        return launched.back().get();
+    }
+    QList<QProcess *> running() const
+    {
+        QList<QProcess *> r;
+        for (const auto &p : launched)
+            if (p->state() != QProcess::NotRunning)
+                r << p.get();
+        return r;
+    }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(home.isValid());
         qputenv("HOME", QFile::encodeName(home.path()));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
-        clip = testsupport::makeVideo(home.path(), "clip.mp4", 160, 120, 3.0);
-        QVERIFY(!clip.isEmpty());
-        QVERIFY(QFileInfo(testsupport::playerBinary()).isExecutable());
+        qunsetenv("XDG_CACHE_HOME");
+        runtime = home.filePath("run");
+        for (const auto &[dir, mode] : {std::pair(runtime + '/' + QString(90, 'x'), 0700), {runtime, 0700},
+                                        {home.filePath("shared"), 0770}})
+            QVERIFY(QDir().mkpath(dir) && ::chmod(QFile::encodeName(dir), mode_t(mode)) == 0);
+        clip = testsupport::makeVideo(home.path(), "clip.mp4", 160, 120, 2.0);
+        for (int i = 0; i < 30; ++i) {
+            movies << home.filePath(QString("movie%1.mp4").arg(i, 2, 10, QChar('0')));
+            QVERIFY(QFile::copy(clip, movies.last()));
+        }
     }
-
     void init()
     {
         static int n = 0;
-        testsupport::isolateSettings(home.filePath(QString("config%1").arg(++n)));
-        QXSettings::resetStandard();
+        const QString config = home.filePath(QString("config%1").arg(++n));
+        testsupport::isolateSettings(config);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        QVERIFY(QDir().mkpath(config + "/Vistrel"));
+        QVERIFY(!testsupport::makeFile(config + "/Vistrel", "settings.json",
+                                       R"({"Do Not Forget Playlist On Quit": true})").isEmpty());
+    }
+    void cleanup()
+    {
+        for (QProcess *p : running()) {
+            p->kill();
+            p->waitForFinished();
+        }
+        launched.clear();
     }
 
-    void secondLaunchHandsOverItsFile()
+    void launchesAtOnceLeaveOnePlayer_data()
     {
-        QXMPController c;
-        QXSingleInstance instance;
-        QVERIFY(instance.listen());
-        QObject::connect(&instance, &QXSingleInstance::messageReceived, &c, [&c](const QByteArray &m) {
-            c.applicationOpenFiles(QXLaunchArguments::fromMessage(m).files);
-        });
-        c.applicationDidFinishLaunching();
-        QVERIFY(c.movieRepresentations.isEmpty());
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("launches");
+        QTest::newRow("no player") << "" << 30;
+        QTest::newRow("player running") << "running" << 30;
+        QTest::newRow("player stopped for 3 s") << "stopped" << 5;
+        QTest::newRow("player killed, its socket and lock left") << "killed" << 5;
+    }
+    void launchesAtOnceLeaveOnePlayer()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, launches);
+        QProcess *first = before.isEmpty() ? nullptr : launch({});
+        if (first)
+            QTRY_VERIFY_WITH_TIMEOUT(S_ISSOCK(info(QXSingleInstance::socketPath()).st_mode), 20000);
+        if (before == "stopped") {
+            const pid_t pid = pid_t(first->processId());
+            ::kill(pid, SIGSTOP);
+            QTimer::singleShot(3000, this, [pid] { ::kill(pid, SIGCONT); });
+        } else if (before == "killed") {
+            first->kill();
+            QVERIFY(first->waitForFinished(5000));
+            QVERIFY(S_ISSOCK(info(QXSingleInstance::socketPath()).st_mode));
+            first = nullptr;
+        }
+        const size_t clients = launched.size();
+        for (int i = 0; i < launches; ++i)
+            launch({movies.at(i)});
 
-        QProcess second;
-        second.setWorkingDirectory(home.path());
-        second.start(testsupport::playerBinary(), {"clip.mp4"});   // relative to its own folder
-        // This process answers the hand-over from its event loop, so wait without blocking it.
-        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
-
-        QTRY_VERIFY(c.currentMovieRepresentation);
-        QCOMPARE(c.currentMovieRepresentation->path(), clip);
-        QCOMPARE(c.movieRepresentations.size(), 1);
-        QTRY_VERIFY(c.playerView->isPlaying());
-        // Only the one player window exists in this process; the second launch made none.
-        int windows = 0;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            windows += qobject_cast<QXPlayerWindow *>(w) ? 1 : 0;
-        QCOMPARE(windows, 1);
+        // Every launch but the player ends, having handed its file over.
+        QTRY_COMPARE_WITH_TIMEOUT(running().size(), 1, 20000);
+        for (size_t i = clients; i < launched.size(); ++i)
+            if (launched[i]->state() == QProcess::NotRunning)
+                QVERIFY(launched[i]->exitStatus() == QProcess::NormalExit && launched[i]->exitCode() == 0);
+        QProcess *player = running().first();
+        QVERIFY(!first || player == first);
+        ::kill(pid_t(player->processId()), SIGTERM);
+        QVERIFY(player->waitForFinished(20000));
+        QCOMPARE(player->exitCode(), 0);
+        QCOMPARE(storedPlaylist(), movies.mid(0, launches));
     }
 
-    void nobodyListening()
+    // This process serves, its main thread blocked until the launch has ended: only the server
+    // thread can answer. The rows choose where the socket goes.
+    void busyPlayerStillAnswers_data()
     {
-        QElapsedTimer t;
-        t.start();
-        QVERIFY(!QXSingleInstance::handOver("file\t/x\n", 1000));
-        QVERIFY(t.elapsed() < 3000);
-        // A socket file left behind by a player that died is taken over.
-        QLocalServer stale;
-        stale.setSocketOptions(QLocalServer::UserAccessOption);
-        QVERIFY(stale.listen(QXSingleInstance::serverName()));
-        stale.close();   // on close Qt removes the file; leave a dead one in its place
-        QFile dead(QXSingleInstance::serverName());
-        QVERIFY(dead.open(QIODevice::WriteOnly));
-        dead.close();
-        QXSingleInstance instance;
-        QVERIFY(instance.listen());
-        QLocalSocket client;
-        client.connectToServer(QXSingleInstance::serverName());
-        QVERIFY(client.waitForConnected(1000));
+        QTest::addColumn<QByteArray>("runtimeDir"); // empty: unset
+        QTest::addColumn<QString>("socketFolder");
+        const QString cache = home.filePath(".cache/vistrel");
+        QTest::newRow("runtime folder") << QFile::encodeName(runtime) << runtime;
+        QTest::newRow("runtime folder unset") << QByteArray() << cache;
+        QTest::newRow("runtime folder open to its group") << QFile::encodeName(home.filePath("shared")) << cache;
+        QTest::newRow("socket path too long") << QFile::encodeName(runtime + '/' + QString(90, 'x')) << "/tmp/vistrel-";
     }
-
-    void signalQuitsThroughTheQuitSteps()
+    void busyPlayerStillAnswers()
     {
-        QXSettings::standard().setBool(true, QXKeys::DoNotForgetPlaylistOnQuit);
-        QProcess player;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        player.setProcessEnvironment(env);
-        player.start(testsupport::playerBinary(), {clip});
-        QVERIFY(player.waitForStarted());
-        // Wait until it listens, i.e. has launched.
-        QTRY_VERIFY_WITH_TIMEOUT(QXSingleInstance::handOver(QByteArray(), 500), 10000);
-        QTest::qWait(500);
-        ::kill(pid_t(player.processId()), SIGTERM);
-        QVERIFY(player.waitForFinished(10000));
-        QCOMPARE(player.exitCode(), 0);
-        QXSettings::resetStandard();
-        const QJsonArray stored = QXSettings::standard().objectForKey(QXKeys::PlaylistMovies).toArray();
-        QCOMPARE(stored.size(), 1);
-        QCOMPARE(stored.at(0).toObject().value("Path").toString(), QString("~/clip.mp4"));
+        QFETCH(QByteArray, runtimeDir);
+        QFETCH(QString, socketFolder);
+        runtimeDir.isEmpty() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtimeDir);
+        QString socket;
+        {
+            QXSingleInstance player;
+            QCOMPARE(player.claim({}), QXSingleInstance::Role::Serve);
+            QVERIFY(player.serve());
+            socket = QXSingleInstance::socketPath();
+            QVERIFY2(S_ISSOCK(info(socket).st_mode) && socket.startsWith(socketFolder), qPrintable(socket));
+            const struct stat folder = info(QFileInfo(socket).path());
+            QVERIFY(S_ISDIR(folder.st_mode) && folder.st_uid == getuid() && (folder.st_mode & 07777) == 0700);
+
+            QSignalSpy received(&player, &QXSingleInstance::messageReceived);
+            QProcess second;
+            second.setWorkingDirectory(home.path());
+            second.start(testsupport::playerBinary(), {"clip.mp4"}); // relative to its own folder
+            QVERIFY(second.waitForFinished(20000));
+            QCOMPARE(second.exitCode(), 0);
+            QTRY_COMPARE(received.size(), 1);
+            QCOMPARE(QXLaunchArguments::fromMessage(received.at(0).at(0).toByteArray()).files, QStringList{clip});
+        }
+        // The player that quits takes its socket along, and the folder when it made one.
+        QVERIFY(!QFileInfo::exists(socket));
+        QVERIFY(!socketFolder.startsWith("/tmp/vistrel-") || !QFileInfo::exists(QFileInfo(socket).path()));
     }
 
     void helpAndVersionNeedNoDisplay()
@@ -117,16 +182,13 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
         p.setProcessEnvironment(env);
-        p.start(testsupport::playerBinary(), {"--version"});
-        QVERIFY(p.waitForFinished(5000));
-        QCOMPARE(p.exitCode(), 0);
-        QCOMPARE(p.readAllStandardOutput().trimmed(), QByteArray(VISTREL_VERSION));
-        p.start(testsupport::playerBinary(), {"--help"});
-        QVERIFY(p.waitForFinished(5000));
-        QVERIFY(p.readAllStandardOutput().contains("vistrelx://"));
-        p.start(testsupport::playerBinary(), {"--bogus"});
-        QVERIFY(p.waitForFinished(5000));
-        QCOMPARE(p.exitCode(), 2);
+        for (const auto &[arg, code, output] : {std::tuple("--version", 0, VISTREL_VERSION),
+                                                {"--help", 0, "vistrelx://"}, {"--bogus", 2, ""}}) {
+            p.start(testsupport::playerBinary(), {arg});
+            QVERIFY(p.waitForFinished(5000));
+            QCOMPARE(p.exitCode(), code);
+            QVERIFY(p.readAllStandardOutput().contains(output));
+        }
     }
 };
 
