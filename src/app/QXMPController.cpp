@@ -259,7 +259,8 @@ bool QXMPController::applicationOpenFile(const QString &path)
 {
     openWindowAfterDelay = true;
     const QList<QUrl> urls{QXFileNames::fileURL(QXFileNames::absolutePath(path))};
-    QTimer::singleShot(0, this, [this, urls] { openMovies(urls); });
+    // Posted, not timed: what arrives first opens first, also ahead of a quit asked for later.
+    QMetaObject::invokeMethod(this, [this, urls] { openMovies(urls); }, Qt::QueuedConnection);
     return true;
 }
 
@@ -269,7 +270,8 @@ void QXMPController::applicationOpenFiles(const QStringList &paths)
     QList<QUrl> urls;
     for (const QString &p : paths)
         urls.append(QXFileNames::fileURL(QXFileNames::absolutePath(p)));
-    QTimer::singleShot(0, this, [this, urls] { openMovies(urls); });
+    // Posted, not timed: what arrives first opens first, also ahead of a quit asked for later.
+    QMetaObject::invokeMethod(this, [this, urls] { openMovies(urls); }, Qt::QueuedConnection);
 }
 
 QUrl QXURLHandlerAddress(const QString &text);

@@ -39,6 +39,9 @@ static void installSignalHandlers(QXMPController *controller, QXSingleInstance *
         char c;
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &c, 1);
         notifier->setEnabled(false);
+        // The walk that was under way has stopped; what launches already handed over is
+        // still opened.
+        QXRequestWalkCancel(false);
         // Launches already acknowledged reach the playlist before it is stored (the quit is
         // queued behind the files they open); later ones wait and become the next player.
         instance->stopServing();
@@ -58,9 +61,9 @@ static void deliver(QXMPController *c, const QXLaunchArguments &a)
     if (!a.files.isEmpty())
         c->applicationOpenFiles(a.files);
     for (const QString &own : a.ownAddresses)
-        QTimer::singleShot(0, c, [c, own] { c->handleURLCommand(own); });
+        QMetaObject::invokeMethod(c, [c, own] { c->handleURLCommand(own); }, Qt::QueuedConnection);
     for (const QString &web : a.webAddresses)
-        QTimer::singleShot(0, c, [c, web] { c->openURLs({QUrl(web)}); });
+        QMetaObject::invokeMethod(c, [c, web] { c->openURLs({QUrl(web)}); }, Qt::QueuedConnection);
 }
 
 int main(int argc, char *argv[])

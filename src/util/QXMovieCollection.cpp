@@ -36,6 +36,7 @@ struct Walk
     const QXFolderVisitor *enterFolder = nullptr;
     QList<QUrl> *into = nullptr;
     bool added = false;
+    bool enteredFolder = false;   // the top-level entry being visited is a folder
 
     bool cancelled() const { return walkCancelled.load(std::memory_order_relaxed); }
 };
@@ -93,12 +94,14 @@ void visit(Walk &walk, const QString &path, QString resolved)
         }
         return;
     }
-    if (!S_ISDIR(st.st_mode))
+    // A quit stops folder walks; files named on their own are still taken.
+    if (!S_ISDIR(st.st_mode) || walk.cancelled())
         return;
     const FolderId id{st.st_dev, st.st_ino};
     if (walk.visited.contains(id))
         return;
     walk.visited.insert(id);
+    walk.enteredFolder = true;
     if (resolved.isNull())
         resolved = realPath(path);
     if (resolved.isEmpty() || isKernelTreePath(resolved))
@@ -140,12 +143,8 @@ bool QXAddMovieURLs(QList<QUrl> &into, const QList<QUrl> &urls, bool revealPacka
             into.append(url);
             added = true;
         }
-        if (QXWalkCancelled()) {
-            into.resize(before);
-            return false;
-        }
     }
-    return added;
+    return added && into.size() > before;
 }
 
 bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
@@ -163,19 +162,17 @@ bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
     walk.enterFolder = &enterFolder;
     walk.into = &into;
     for (const QString &entry : paths) {
-        if (walk.cancelled())
-            break;
-        if (!entry.isEmpty())
-            visit(walk, basePath.isEmpty()
-                            ? entry : QXPathInfo::stringByAppendingPathComponent(basePath, entry),
-                  QString());
-    }
-    if (walk.cancelled()) {
+        if (entry.isEmpty())
+            continue;
+        const qsizetype mark = into.size();
+        visit(walk, basePath.isEmpty() ? entry : QXPathInfo::stringByAppendingPathComponent(basePath, entry),
+              QString());
         // The player is quitting: a half-collected folder is opened nowhere.
-        into.resize(before);
-        return false;
+        if (walk.cancelled() && walk.enteredFolder)
+            into.resize(mark);
+        walk.enteredFolder = false;
     }
-    return walk.added;
+    return into.size() > before;
 }
 
 // Compared by hand rather than with QCollator: the same order in every locale, and fast
