@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libxcb1-dev
   libmpv-dev libavformat-dev libavcodec-dev libavutil-dev libplist-dev
-  ffmpeg xvfb xauth xdotool imagemagick openbox picom x11-utils
+  ffmpeg xvfb xauth xdotool imagemagick openbox picom x11-utils trayer
   dbus-x11 mesa-utils libgl1-mesa-dri
 )
 missing=()

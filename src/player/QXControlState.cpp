@@ -4,6 +4,7 @@
 #include "engine/QXMovieView.h"
 
 #include <QAbstractButton>
+#include <algorithm>
 #include <QAction>
 #include <QStyle>
 #include <QLabel>
@@ -47,7 +48,17 @@ void QXMPController::showPlayPauseState(bool playing)
     playPauseMenuItem->setText(playing ? tr("Pause [Space]") : tr("Play [Space]"));
 }
 
-// The width the control bar needs with its optional parts (time fields, volume) hidden.
+namespace {
+// Parts of the bar a narrow window does without, least needed first: the remaining time,
+// the time, the volume, then the buttons whose commands are in the menus too.
+QList<QWidget *> foldableParts(const QXMPController *c)
+{
+    return {c->timeRemainderField, c->timeField, c->playerWindow->volumeHolder, c->rotateButton,
+            c->aspectRatioLockSwitch, c->presentationSwitch};
+}
+} // namespace
+
+// The width the control bar needs with its foldable parts hidden.
 int QXMPController::controlBarRequiredWidth() const
 {
     QXPlayerWindow *w = playerWindow;
@@ -56,10 +67,10 @@ int QXMPController::controlBarRequiredWidth() const
     QLayout *bar = w->controlBar->layout();
     const int spacing = bar->spacing();
     const QMargins margins = bar->contentsMargins();
+    const QList<QWidget *> foldable = foldableParts(this);
     int fixed = margins.left() + margins.right() + 60;   // the slider's least useful width
     for (QWidget *child : w->controlBar->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (child == timeField || child == timeRemainderField || child == w->volumeHolder
-            || child == w->timeSliderHolder || child->isHidden())
+        if (foldable.contains(child) || child == w->timeSliderHolder || child->isHidden())
             continue;
         fixed += child->sizeHint().width() + spacing;
     }
@@ -72,16 +83,18 @@ void QXMPController::updateToolbarVisibility()
     if (!w || !w->controlBar)
         return;
     const int spacing = w->controlBar->layout()->spacing();
-    // What the bar needs with the optional parts shown, against what it has.
+    // Shown from the most needed down while there is room for them.
     int room = w->controlBar->width() - controlBarRequiredWidth();
-    const int timeWidth = timeField->minimumWidth() + spacing;
-    const int volumeWidth = w->volumeHolder->sizeHint().width() + spacing;
-    const bool showVolume = room >= volumeWidth;
-    room -= showVolume ? volumeWidth : 0;
-    isToolbarTimeHidden = room < timeWidth;
-    room -= isToolbarTimeHidden ? 0 : timeWidth;
-    isToolbarRemainingTimeHidden = room < timeWidth;
-    timeField->setVisible(!isToolbarTimeHidden);
-    timeRemainderField->setVisible(!isToolbarRemainingTimeHidden);
-    w->volumeHolder->setVisible(showVolume);
+    QList<QWidget *> parts = foldableParts(this);
+    std::reverse(parts.begin(), parts.end());
+    for (QWidget *part : std::as_const(parts)) {
+        const int needs = qMax(part->minimumWidth(), part->sizeHint().width()) + spacing;
+        const bool shown = room >= needs;
+        room -= shown ? needs : 0;
+        part->setVisible(shown);
+        if (part == timeField)
+            isToolbarTimeHidden = !shown;
+        else if (part == timeRemainderField)
+            isToolbarRemainingTimeHidden = !shown;
+    }
 }

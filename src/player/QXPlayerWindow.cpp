@@ -30,17 +30,29 @@ void QXPlayerWindow::moveEvent(QMoveEvent *event)
 void QXPlayerWindow::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMaximized))
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    QXMPController *c = QXMPController::sharedController();
+    if (!c || c->playerWindow != this)
         return;
     // The maximize button zooms as the player's zoom does: the frame that keeps the movie's
-    // proportions while the lock is on, not a fill of the screen.
-    QTimer::singleShot(0, this, [this] {
-        QXMPController *c = QXMPController::sharedController();
-        if (!(windowState() & Qt::WindowMaximized) || !c || c->playerWindow != this)
-            return;
-        setWindowState(windowState() & ~Qt::WindowMaximized);
-        QTimer::singleShot(50, c, &QXMPController::zoomPlayerWindow);
-    });
+    // proportions while the lock is on, not a fill of the screen. The window is given back its
+    // normal state first; the zoom follows once the window manager has restored it.
+    if (windowState() & Qt::WindowMaximized) {
+        m_zoomWhenRestored = true;
+        QTimer::singleShot(0, this, [this] { setWindowState(windowState() & ~Qt::WindowMaximized); });
+        // Should the window manager not move the window back, zoom all the same.
+        QTimer::singleShot(600, this, &QXPlayerWindow::zoomIfRestored);
+    }
+}
+
+void QXPlayerWindow::zoomIfRestored()
+{
+    QXMPController *c = QXMPController::sharedController();
+    if (!m_zoomWhenRestored || isMaximized() || !c)
+        return;
+    m_zoomWhenRestored = false;
+    c->zoomPlayerWindow();
 }
 
 void QXPlayerWindow::closeEvent(QCloseEvent *event)
@@ -71,6 +83,11 @@ void QXPlayerWindow::resizeEvent(QResizeEvent *event)
     // Only the user's (or the window manager's) resizes; the player's own are already sized.
     QXMPController *c = QXMPController::sharedController();
     if (c && event->spontaneous()) {
+        // Back from the maximized size: now the zoom can be laid over it.
+        if (m_zoomWhenRestored && !isMaximized()) {
+            QTimer::singleShot(50, this, &QXPlayerWindow::zoomIfRestored);
+            return;
+        }
         c->windowDidResizeByUser(event->size());
         m_savePosition->start();
     }

@@ -26,5 +26,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void zoomIfRestored();
+
     QTimer *m_savePosition = nullptr;
+    bool m_zoomWhenRestored = false;
 };

@@ -330,7 +330,10 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
         w->playlistPane->hide();
         w->playlistDivider->hide();
     }
-    // The player area keeps its size; the window grows or shrinks by the pane.
+    // The player area keeps its size; the window grows or shrinks by the pane. The minimum
+    // made for the pane would hold a narrow window wider: it goes first.
+    if (!isInitialSetup)
+        w->setMinimumSize(0, 0);
     setPlayerWindowClientRect(QRect(frame.topLeft(), QSize(newWidth, frame.height())));
     playerView->update();
 }

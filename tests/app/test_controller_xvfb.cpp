@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <QJsonArray>
 #include <QLabel>
+#include <QProcess>
 #include <QSlider>
+#include <QSystemTrayIcon>
 #include <QTableView>
 #include <QtTest>
 
@@ -221,6 +223,11 @@ private slots:
 
     void closingTheWindow()
     {
+        // A desktop with a tray: the closed window waits there (without one, closing quits:
+        // the launch test shows that with the real binary).
+        QProcess tray;
+        tray.start("trayer", {});
+        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
         launch();
         QVERIFY(c->chooseMovie(QUrl::fromLocalFile(clip), true, true, false));
         QTRY_VERIFY(c->playerView->isPlaying());
@@ -228,8 +235,10 @@ private slots:
         QVERIFY(!c->playerWindow->isVisible());
         QVERIFY(!c->playerView->isPlaying());            // paused by default
         QVERIFY(c->currentMovieRepresentation);           // the playlist stays
+        const auto trayIcons = c->findChildren<QSystemTrayIcon *>();
+        QVERIFY(trayIcons.size() == 1 && trayIcons.first()->isVisible());
         c->showPlayerWindow();                            // the same window comes back
-        QVERIFY(c->playerWindow->isVisible());
+        QVERIFY(c->playerWindow->isVisible() && !trayIcons.first()->isVisible());
 
         QXSettings::standard().setBool(true, QXKeys::DoNotPauseOnClose);
         c->play();
@@ -247,6 +256,8 @@ private slots:
         c->showPlayerWindow();
         QVERIFY(c->playerWindow->close());
         QCOMPARE(c->beepCount(), 0);
+        tray.kill();
+        tray.waitForFinished();
     }
 
     void userSwitching()
@@ -271,10 +282,18 @@ private slots:
 
     void ownSchemeCommand()
     {
+        // Whatever cannot make an address beeps and shows the window, as any address that
+        // cannot open does.
+        writeSettings("{\"Do Not Show Window On Startup\": true}");
         launch();
-        c->handleURLCommand("vistrel");     // too short: nothing, no beep
-        c->handleURLCommand("vistrelx://");
-        QCOMPARE(c->beepCount(), 0);
+        const QStringList malformed{"vistrel", "vistrelx:", "vistrelx://", "vistrelx://a b",
+                                    "vistrelx://" + QString(100000, 'a') + "/m.mp4"};
+        for (const QString &text : malformed) {
+            c->playerWindow->hide();
+            c->handleURLCommand(text);
+            QVERIFY2(c->playerWindow->isVisible(), qPrintable(text.left(20)));
+        }
+        QCOMPARE(c->beepCount(), malformed.size());
         QVERIFY(c->movieRepresentations.isEmpty());
     }
 };

@@ -1,0 +1,214 @@
+// The player window under a real window manager (openbox): movies too large for the screen
+// open fitted to it, narrow ones keep their proportions, the maximize button zooms, a drag on
+// the frame keeps the picture's proportions, and presentation closed by the window manager
+// ends as Escape ends it.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerWindow.h"
+#include "ControllerFixture.h"
+
+#include <QAction>
+#include <QtEndian>
+#include <QProcess>
+#include <QScreen>
+#include <QtTest>
+
+namespace {
+
+// Runs a tool while this process goes on answering the window manager (which waits for the
+// client to redraw during a resize).
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 5000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+class TestWindowManager : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    QProcess openbox;
+    std::unique_ptr<QXMPController> c;
+
+    QUrl movie(int width, int height, const QStringList &extra = {})
+    {
+        const QString name = QString("m%1x%2%3.mp4").arg(width).arg(height).arg(extra.isEmpty() ? "" : "r");
+        QStringList args{"-f", "lavfi", "-i", QString("testsrc2=size=%1x%2:rate=25:duration=20").arg(width).arg(height),
+                         "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"};
+        return QUrl::fromLocalFile(testsupport::ffmpeg(dir.filePath(name), args + extra));
+    }
+    QRect frame() const { return c->playerWindow->frameGeometry(); }
+    QRect available() const { return c->playerWindow->screen()->availableGeometry(); }
+    double areaAspect() const { return c->playerAreaSize().width() / c->playerAreaSize().height(); }
+    // Settled: the window manager has answered the last configure request.
+    void settle() { QTest::qWait(400); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        qputenv("HOME", QFile::encodeName(dir.path()));
+        openbox.start("openbox", {});
+        QVERIFY(openbox.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found"), 10000);
+    }
+    void cleanupTestCase()
+    {
+        c.reset();
+        openbox.kill();
+        openbox.waitForFinished();
+    }
+    void init() { testsupport::launchFreshController(c, dir.path()); }
+
+    void largeMoviesOpenFittedToTheScreen_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("scaleTag");
+        QTest::addColumn<bool>("turned");
+        QTest::newRow("720p with the pane") << QSize(1280, 720) << 10 << false;
+        QTest::newRow("4K") << QSize(3840, 2160) << 10 << false;
+        QTest::newRow("portrait") << QSize(200, 800) << 10 << false;
+        QTest::newRow("double size") << QSize(640, 480) << 20 << false;
+        QTest::newRow("tall, turned") << QSize(480, 640) << 10 << true;
+    }
+    void largeMoviesOpenFittedToTheScreen()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, scaleTag);
+        QFETCH(bool, turned);
+        QVERIFY(c->openMovies({movie(size.width(), size.height())}, false));
+        c->setScale(scaleTag);
+        if (turned)
+            c->rotateClockwise();
+        settle();
+        const QSize shown = turned ? size.transposed() : size;
+        QVERIFY2(available().contains(frame()), qPrintable(QString("%1,%2 %3x%4").arg(frame().x()).arg(frame().y())
+                                                            .arg(frame().width()).arg(frame().height())));
+        QVERIFY(qAbs(areaAspect() - double(shown.width()) / shown.height()) < 0.01);
+        // The magnification follows what the window shows.
+        QVERIFY(qAbs(c->currentMagnification - c->playerAreaSize().width() / shown.width()) < 0.01);
+
+        // Presentation and back keeps it there.
+        c->togglePresentation();
+        QVERIFY(c->isPresenting);
+        c->togglePresentation();
+        settle();
+        QVERIFY(available().contains(frame()));
+    }
+
+    void narrowMoviesKeepTheirProportions()
+    {
+        // Narrower than the controls: the picture grows with the window, never squeezed.
+        QVERIFY(c->openMovies({movie(100, 80)}, false));
+        settle();
+        QVERIFY(qAbs(areaAspect() - 1.25) < 0.01);
+        QVERIFY(c->playerWindow->width() >= c->playerWindow->minimumWidth());
+        c->resizePlayerWindowForSize(QSizeF(40, 32));
+        QVERIFY(qAbs(areaAspect() - 1.25) < 0.01);
+        // Hiding the pane leaves the player area as it was.
+        const QSizeF area = c->playerAreaSize();
+        c->togglePlaylistVisibility();
+        settle();
+        QCOMPARE(c->playerAreaSize(), area);
+        c->togglePlaylistVisibility();
+        settle();
+        QCOMPARE(c->playerAreaSize(), area);
+    }
+
+    void maximizeZoomsAndDragsKeepProportions()
+    {
+        QVERIFY(c->openMovies({movie(640, 360)}, false));
+        settle();
+        const QRect before = frame();
+        // The maximize button: the proportional zoom frame, not a fill; again: back.
+        c->playerWindow->showMaximized();
+        QTRY_VERIFY(!c->playerWindow->isMaximized());
+        settle();
+        QVERIFY(qAbs(areaAspect() - 16.0 / 9) < 0.01);
+        QVERIFY(available().contains(frame()));
+        QTRY_VERIFY2(frame().width() == available().width() || frame().height() == available().height(), qPrintable(QString("%1,%2 %3x%4").arg(frame().x()).arg(frame().y()).arg(frame().width()).arg(frame().height())));
+        c->playerWindow->showMaximized();
+        QTRY_VERIFY(!c->playerWindow->isMaximized());
+        QTRY_COMPARE(frame(), before);
+
+        // A drag on the frame's corner: the window manager keeps the proportions all along,
+        // and what Qt lays out is what the X server has.
+        const QPoint corner = frame().bottomRight() - QPoint(2, 2);
+        run("xdotool", {"mousemove", QString::number(corner.x()), QString::number(corner.y())});
+        QTest::qWait(100);
+        run("xdotool", {"mousedown", "1"});
+        for (int step = 1; step <= 6; ++step) {
+            run("xdotool", {"mousemove", QString::number(corner.x() - 30 * step), QString::number(corner.y() - 5 * step)});
+            QTest::qWait(60);
+        }
+        run("xdotool", {"mouseup", "1"});
+        settle();
+        QVERIFY2(frame().width() < before.width(), "the drag did not resize the window");
+        QVERIFY2(qAbs(c->playerAreaSize().height() - c->playerAreaSize().width() * 9 / 16) <= 1.0,
+                 qPrintable(QString("%1x%2").arg(c->playerAreaSize().width()).arg(c->playerAreaSize().height())));
+        const QString info = run("xwininfo", {"-id", QString::number(c->playerWindow->winId())});
+        QVERIFY(info.contains(QString("Width: %1").arg(c->playerWindow->width())));
+        QVERIFY(info.contains(QString("Height: %1").arg(c->playerWindow->height())));
+    }
+
+    void presentationClosedByTheWindowManager()
+    {
+        QVERIFY(c->openMovies({movie(320, 240)}, false));
+        c->togglePresentation();
+        QVERIFY(c->isPresenting);
+        QTRY_VERIFY(c->presentationWindow()->isActiveWindow());
+        run("xdotool", {"key", "--clearmodifiers", "alt+F4"});
+        QTRY_VERIFY(!c->isPresenting);
+        QVERIFY(c->playerWindow->isVisible());
+        QVERIFY(!c->presentationMenuItem->isChecked());
+
+        // A refused entry leaves the menu item unchecked.
+        c->chooseNoMovie();
+        c->presentationMenuItem->trigger();
+        QVERIFY(!c->isPresenting);
+        QVERIFY(!c->presentationMenuItem->isChecked());
+    }
+
+    void rotatedFilesShowTurned()
+    {
+        // Sized with its sides swapped and drawn unstretched.
+        // A phone video's file turns the picture with the display matrix of its track header.
+        const QString path = testsupport::makeVideo(dir.path(), "phone.mp4", 320, 240, 5.0, false);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const qsizetype tkhd = bytes.indexOf("tkhd");
+        QVERIFY(tkhd > 0);
+        const quint32 quarterTurn[9] = {0, 0x10000, 0, 0xFFFF0000, 0, 0, 0, 0, 0x40000000};
+        for (int i = 0; i < 9; ++i)
+            qToBigEndian(quarterTurn[i], bytes.data() + tkhd + 4 + 40 + 4 * i);
+        file.seek(0);
+        QVERIFY(file.write(bytes) == bytes.size());
+        file.close();
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(path)}, false));
+        QCOMPARE(c->playerAreaSize(), QSizeF(240, 320));
+        QTRY_VERIFY(c->playerView->framesDrawn() > 3);
+        const QImage picture = c->playerView->grabFramebuffer();
+        // The test picture's colour bars run across the screen once turned: colours change
+        // down a column, hardly along a row.
+        const auto jumps = [&picture](QPoint from, QPoint step) {
+            int n = 0;
+            for (int i = 1; i < 200; ++i) {
+                const QColor a = picture.pixelColor(from + step * (i - 1)), b = picture.pixelColor(from + step * i);
+                n += qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) > 150;
+            }
+            return n;
+        };
+        const int alongRow = jumps({20, 250}, {1, 0}), downColumn = jumps({60, 60}, {0, 1});
+        QVERIFY2(downColumn > alongRow, qPrintable(QString("%1 %2").arg(downColumn).arg(alongRow)));
+    }
+};
+
+VISTREL_TEST_MAIN(TestWindowManager)
+#include "test_window_manager_xvfb.moc"
