@@ -1,5 +1,7 @@
 #include "app/QXSettings.h"
 
+#include "app/QXStoredFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -7,12 +9,20 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QVariant>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
+
+#include <locale.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -92,6 +102,42 @@ bool doubleValue(const QJsonValue &v, double *out)
     }
 }
 
+// Qt refuses a number beyond the range of a double (1e400) and with it the whole file; such
+// numbers are read as the largest double (or as 0 when too small), so one hand-edited value
+// does not cost every other setting.
+QByteArray withNumbersInRange(const QByteArray &json)
+{
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    QByteArray out;
+    out.reserve(json.size());
+    const char *p = json.constData(), *const end = p + json.size();
+    while (p < end) {
+        const char *q = p + 1;
+        if (*p == '"') { // a string, escapes and all, is copied as it is
+            while (q < end && *q != '"')
+                q += *q == '\\' && q + 1 < end ? 2 : 1;
+            q = std::min(q + 1, end);
+        } else if (*p == '-' || (*p >= '0' && *p <= '9')) {
+            while (q < end && *q && std::strchr("0123456789+-.eE", *q))
+                ++q;
+            const std::string number(p, q);
+            char *stop = nullptr;
+            errno = 0;
+            const double value = strtod_l(number.c_str(), &stop, cLocale);
+            if (errno == ERANGE && stop == number.c_str() + number.size()
+                && (std::isinf(value) || value == 0)) {
+                out += std::isinf(value) ? (value < 0 ? "-1.7976931348623157e308" : "1.7976931348623157e308")
+                                         : "0";
+                p = q;
+                continue;
+            }
+        }
+        out.append(p, q - p);
+        p = q;
+    }
+    return out;
+}
+
 QString nativePath(const QString &path)
 {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -128,23 +174,40 @@ QXSettings::QXSettings(const QString &filePath) : m_path(filePath)
 
 void QXSettings::load()
 {
-    const QFileInfo info(m_path);
-    if (!info.exists() && !info.isSymLink())
-        return; // First launch: an empty store, nothing to report.
+    const QXStoredFile::Contents file = QXStoredFile::read(m_path, MaxFileBytes);
+    switch (file.kind) {
+    case QXStoredFile::Kind::Absent:
+        break; // First launch: an empty store, nothing to report.
+    case QXStoredFile::Kind::Device:
+        // Most likely a link to /dev/null on purpose; nothing to move aside or to write over.
+        m_writeBlocked = true;
+        qWarning().noquote() << QStringLiteral("Vistrel: settings file %1 %2; it is not read and "
+                                               "changes are kept in memory only")
+                                    .arg(nativePath(m_path), file.problem);
+        return;
+    case QXStoredFile::Kind::File:
+        parse(file.bytes);
+        break;
+    default:
+        moveAside(file.problem);
+        break;
+    }
+    if (!m_writeBlocked)
+        QXStoredFile::removeLeftovers(m_path);
+}
 
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        moveAside(QStringLiteral("cannot be read (%1)").arg(file.errorString()));
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        moveAside(QStringLiteral("cannot be read (%1)").arg(file.errorString()));
-        return;
-    }
-    file.close();
+void QXSettings::parse(const QByteArray &bytes)
+{
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error == QJsonParseError::IllegalNumber) {
+        QJsonParseError retry;
+        const QJsonDocument saturated = QJsonDocument::fromJson(withNumbersInRange(bytes), &retry);
+        if (retry.error == QJsonParseError::NoError) {
+            doc = saturated;
+            error = retry;
+        }
+    }
     if (error.error != QJsonParseError::NoError)
         moveAside(QStringLiteral("is not valid JSON (%1 at byte %2)")
                       .arg(error.errorString())
@@ -163,17 +226,17 @@ void QXSettings::moveAside(const QString &problem)
     QString reason;
     for (int n = 1; n <= 100; ++n) {
         const QString target = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
-        const QFileInfo targetInfo(target);
-        if (targetInfo.exists() || targetInfo.isSymLink())
+        struct stat st;
+        if (::lstat(QFile::encodeName(target).constData(), &st) == 0)
             continue;
-        QFile file(m_path);
-        if (file.rename(target)) {
+        // rename(2) itself: QFile::rename falls back to copying, which would block on a pipe.
+        if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) == 0) {
             m_movedAside = target;
             qWarning().noquote() << QStringLiteral("Vistrel: settings file %1 %2; moved it to %3")
                                         .arg(nativePath(m_path), problem, nativePath(target));
             return;
         }
-        reason = file.errorString();
+        reason = qt_error_string(errno);
         break;
     }
     if (reason.isEmpty())
@@ -194,18 +257,10 @@ bool QXSettings::write()
     }
     QString error;
     const QString folder = QFileInfo(m_path).absolutePath();
-    if (!QDir().mkpath(folder)) {
+    if (!QDir().mkpath(folder))
         error = QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
-    } else {
-        // QSaveFile writes a temporary file beside the target, syncs it and renames it over
-        // the target, so the old file stays whole until the new one is complete.
-        QSaveFile file(m_path);
-        const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
-        if (!file.open(QIODevice::WriteOnly))
-            error = file.errorString();
-        else if (file.write(bytes) != bytes.size() || !file.commit())
-            error = file.errorString();
-    }
+    else
+        error = QXStoredFile::write(m_path, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
     if (error.isEmpty()) {
         m_unsaved = false;
         return true;
@@ -329,6 +384,16 @@ double QXControlInterval(const QXSettings &settings)
 {
     const double v = settings.doubleForKey(QXKeys::ControlInterval);
     return v >= 1.0 ? v : 5.0; // NaN fails the test too.
+}
+
+int QXTimerIntervalMs(double seconds)
+{
+    if (std::isnan(seconds))
+        return 0;
+    const double ms = std::round(seconds * 1000.0); // infinite when seconds is
+    if (ms >= double(INT_MAX))
+        return INT_MAX;
+    return ms > 0 ? int(ms) : 0;
 }
 
 float QXVolume(const QXSettings &settings)

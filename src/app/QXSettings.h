@@ -1,6 +1,7 @@
 #pragma once
 // The per-user settings store: one JSON object in $XDG_CONFIG_HOME/Vistrel/settings.json,
-// rewritten atomically on every change so a crash never leaves a half-written file.
+// rewritten atomically on every change so a crash or a full disk never leaves a half-written
+// file.
 #include <QColor>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -56,8 +57,10 @@ public:
     // $XDG_CONFIG_HOME/Vistrel/settings.json, or ~/.config/Vistrel/settings.json.
     static QString standardFilePath();
 
-    // Loads the file. A file that cannot be read or parsed as a JSON object is renamed aside
-    // (never deleted) and the store starts empty; a line on stderr says where it went.
+    // Loads the file. A file that cannot be read or parsed as a JSON object, a named pipe or a
+    // file over MaxFileBytes is renamed aside (never deleted) and the store starts empty; a
+    // line on stderr says where it went. A device in the file's place is not read and never
+    // written over. Temporary files left by a write that was killed midway are removed.
     // A file that can be neither read nor moved aside is never written over: changes then
     // stay in memory and every setter answers false.
     explicit QXSettings(const QString &filePath);
@@ -90,16 +93,21 @@ public:
 
     QJsonObject toJson() const { return m_values; }
 
+    // A longer file is moved aside unread.
+    static constexpr qint64 MaxFileBytes = 16 << 20;
+
 private:
     bool write();
     void load();
+    void parse(const QByteArray &bytes);
     void moveAside(const QString &problem);
     bool put(const QString &key, const QJsonValue &value);
 
     QString m_path;
     QString m_movedAside;
     QJsonObject m_values;
-    // A file we could neither read nor move aside: never written over, changes stay in memory.
+    // A file we could neither read nor move aside, or a device: never written over, changes
+    // stay in memory.
     bool m_writeBlocked = false;
     // The last write failed; the next call writes even if its value is unchanged.
     bool m_unsaved = false;
@@ -108,6 +116,9 @@ private:
 // Readers with the fallbacks every caller shares.
 int QXStepInterval(const QXSettings &settings);    // below 1 or absent: 10
 double QXControlInterval(const QXSettings &settings); // below 1 or absent: 5.0
+// Seconds as a QTimer interval: clamped to 0 ... INT_MAX ms, so a huge or infinite value waits
+// as long as a timer can instead of wrapping round; NaN gives 0.
+int QXTimerIntervalMs(double seconds);
 float QXVolume(const QXSettings &settings);        // absent: 1.0; clamped to 0.0 ... 1.0
 
 // Dictionary helpers for the rotation table.

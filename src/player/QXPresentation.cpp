@@ -186,7 +186,7 @@ void QXMPController::showPresentationOverlay()
     m_overlayWindow->show();
     m_overlayWindow->raise();
     m_presentationWindow->unsetCursor();
-    m_overlayVanishTimer->start(int(QXControlInterval(QXSettings::standard()) * 1000));
+    m_overlayVanishTimer->start(QXTimerIntervalMs(QXControlInterval(QXSettings::standard())));
 }
 
 void QXMPController::vanishPresentationOverlay()

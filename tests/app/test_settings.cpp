@@ -5,8 +5,15 @@
 #include <QJsonDocument>
 #include <QtTest>
 
+#include <cfloat>
+#include <climits>
 #include <csignal>
+#include <functional>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(QJsonValue)
 
@@ -16,11 +23,50 @@ static QByteArray bytesOf(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 static QJsonObject jsonOf(const QString &path) { return QJsonDocument::fromJson(bytesOf(path)).object(); }
+// The names beside the file, a moved-aside copy's time stamp left out.
 static QStringList filesBeside(const QString &path)
 {
-    return QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot);
+    QStringList names = QDir(QFileInfo(path).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return names.replaceInStrings(QRegularExpression("corrupt-\\d{8}-\\d{6}"), "corrupt");
 }
-static const QRegularExpression writeFailed("^Vistrel: cannot write settings to ");
+
+static int modeOf(const QString &path)
+{
+    struct stat st;
+    return stat(QFile::encodeName(path), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// Runs body in a child process (as nobody when asked and we are root, for whom permissions do
+// not count) and answers what it returned, then one line per warning; "hung" past 10 s.
+static QByteArray inChild(const std::function<QByteArray()> &body, bool unprivileged = false)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        return "no pipe";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        static QByteArray report;
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) { report += '\n' + m.toUtf8(); });
+        if (unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(1);
+        report.prepend(body());
+        _exit(write(out[1], report.constData(), size_t(report.size())) == report.size() ? 0 : 1);
+    }
+    close(out[1]);
+    QByteArray report;
+    QDeadlineTimer deadline(10000);
+    pollfd readable{out[0], POLLIN, 0};
+    char chunk[4096];
+    ssize_t n = 1;
+    while (n > 0 && poll(&readable, 1, int(deadline.remainingTime())) > 0 && (n = read(out[0], chunk, sizeof chunk)) > 0)
+        report.append(chunk, n);
+    if (n > 0)
+        report = "hung";
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    close(out[0]);
+    return report;
+}
 
 class TestSettings : public QObject
 {
@@ -28,16 +74,23 @@ class TestSettings : public QObject
     QTemporaryDir m_tmp;
     int m_n = 0;
     QString freshPath() { return m_tmp.filePath(QString("t%1/Vistrel/settings.json").arg(++m_n)); }
+    QString pathWith(const QByteArray &text)
+    {
+        const QString path = freshPath();
+        QDir().mkpath(QFileInfo(path).path());
+        return testsupport::makeFile(QFileInfo(path).path(), "settings.json", text);
+    }
 
 private slots:
+    void initTestCase() { QCOMPARE(chmod(QFile::encodeName(m_tmp.path()), 0755), 0); } // for nobody
+
     void freshStoreReadsAbsentValuesAndWritesOnlyChanges()
     {
         QTest::failOnWarning(QRegularExpression(".*"));
         const QString path = freshPath();
         QXSettings s(path);
-        for (const QString &key : {QXKeys::DoNotForgetPlaylistOnQuit, QXKeys::ForgetRotation,
-                                   QXKeys::DoNotPlayOnOpen, QXKeys::DoNotShowWindowOnStartup,
-                                   QXKeys::VariableAspectRatio, QXKeys::ShowWindButtons})
+        for (const QString &key : {QXKeys::DoNotForgetPlaylistOnQuit, QXKeys::ForgetRotation, QXKeys::DoNotPlayOnOpen,
+                                   QXKeys::DoNotShowWindowOnStartup, QXKeys::VariableAspectRatio, QXKeys::ShowWindButtons})
             QVERIFY2(!s.boolForKey(key), qPrintable(key));
         QVERIFY(s.objectForKey(QXKeys::PlaylistMovies).isUndefined());
         QCOMPARE(QXStepInterval(s), 10);
@@ -47,6 +100,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(QFileInfo(path).path())); // nothing written, no folder made
 
         QVERIFY(s.setBool(true, QXKeys::QuitOnClose));
+        QCOMPARE(modeOf(path), 0600); // the user's own
         // A file replaced behind the store's back shows whether it is rewritten.
         testsupport::makeFile(QFileInfo(path).path(), "settings.json", "{}");
         s.tryToRemoveObjectForKey(QXKeys::RotatedMovies);
@@ -56,24 +110,24 @@ private slots:
 
     void valuesSurviveRelaunchAsReadableJson()
     {
-        const QString path = freshPath();
-        QDir().mkpath(QFileInfo(path).path());
-        testsupport::makeFile(QFileInfo(path).path(), "settings.json", R"({"Future Key": [1, "b"]})");
+        const QString path = pathWith(R"({"Future Key": [1, "b"]})");
+        QCOMPARE(chmod(QFile::encodeName(path), 0640), 0); // kept on rewrite
         QXSettings s(path);
-        const QJsonArray playlist{QJsonObject{{QXKeys::EntryPath, "~/a.mp4"}},
-                                  QJsonObject{{QXKeys::EntryURL, "https://x.test/v"}}};
+        const QJsonArray playlist{QJsonObject{{QXKeys::EntryPath, "~/a.mp4"}}, QJsonObject{{QXKeys::EntryURL, "https://x.test/v"}}};
         QJsonObject rotations;
         QXDictSetInteger(rotations, 90, "~/a.mp4");
         QXDictSetInteger(rotations, 270, "~/b.mp4");
         QXDictTryToRemoveObjectForKey(rotations, "~/b.mp4");
         QVERIFY(s.setBool(true, QXKeys::DoNotPlayOnOpen));
         QVERIFY(s.setFloat(0.25, QXKeys::Volume));
+        QVERIFY(s.setFloat(qQNaN(), "Not A Number")); // stored as null, and held as null
         QVERIFY(s.setObject(playlist, QXKeys::PlaylistMovies));
         QVERIFY(s.setObject(rotations, QXKeys::RotatedMovies));
         s.setColor(QColor(10, 20, 30, 40), QXKeys::UpdateStatusColor);
         s.setColor(QColor(), QXKeys::UpdateStatusColor); // invalid: the previous colour stays
         // On disk as soon as the setter returns, with no temporary file left behind.
         QCOMPARE(filesBeside(path), QStringList{"settings.json"});
+        QCOMPARE(modeOf(path), 0640);
         const QByteArray text = bytesOf(path);
         QVERIFY2(text.contains("\n    \"Do Not Play On Open\": true,\n"), text);
         QVERIFY2(text.contains("\"~/a.mp4\": 90\n"), text);
@@ -82,7 +136,6 @@ private slots:
         const QXSettings back(path);
         QCOMPARE(back.toJson(), s.toJson());
         QVERIFY(back.boolForKey(QXKeys::DoNotPlayOnOpen));
-        QCOMPARE(QXVolume(back), 0.25f);
         QCOMPARE(back.objectForKey(QXKeys::PlaylistMovies), QJsonValue(playlist));
         QCOMPARE(back.objectForKey(QXKeys::RotatedMovies), QJsonValue(QJsonObject{{"~/a.mp4", 90}}));
         QCOMPARE(back.colorForKey(QXKeys::UpdateStatusColor), QColor(10, 20, 30, 40));
@@ -116,109 +169,160 @@ private slots:
         QVERIFY(!s.colorForKey("k").isValid());
     }
 
-    void fallbacks_data()
+    // Values as a hand-edited file holds them; a Control Interval also as a timer interval.
+    void numbersFromTheFile_data()
     {
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QJsonValue>("stored");
+        QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<double>("expected");
-        QTest::newRow("step -5") << QXKeys::StepInterval << QJsonValue(-5) << 10.0;
-        QTest::newRow("step \"1\"") << QXKeys::StepInterval << QJsonValue("1") << 1.0;
-        QTest::newRow("control 0.5") << QXKeys::ControlInterval << QJsonValue(0.5) << 5.0;
-        QTest::newRow("control 3") << QXKeys::ControlInterval << QJsonValue(3) << 3.0;
-        QTest::newRow("volume 1.5") << QXKeys::Volume << QJsonValue(1.5) << 1.0;
-        QTest::newRow("volume NaN") << QXKeys::Volume << QJsonValue(qQNaN()) << 1.0;
-        QTest::newRow("volume -3") << QXKeys::Volume << QJsonValue(-3) << 0.0;
-        QTest::newRow("volume 0.25") << QXKeys::Volume << QJsonValue(0.25) << 0.25;
-        QTest::newRow("volume \"loud\"") << QXKeys::Volume << QJsonValue("loud") << 1.0;
+        QTest::addColumn<int>("ms");
+        const QString step = QXKeys::StepInterval, control = QXKeys::ControlInterval, volume = QXKeys::Volume;
+        QTest::newRow("step -5") << step << QByteArray("-5") << 10.0 << 0;
+        QTest::newRow("step \"1\"") << step << QByteArray("\"1\"") << 1.0 << 0;
+        QTest::newRow("control 0.5") << control << QByteArray("0.5") << 5.0 << 5000;
+        QTest::newRow("control 3") << control << QByteArray("3") << 3.0 << 3000;
+        QTest::newRow("control 1e7") << control << QByteArray("1e7") << 1e7 << INT_MAX;
+        QTest::newRow("control 1e12") << control << QByteArray("1e12") << 1e12 << INT_MAX;
+        QTest::newRow("control 1e400") << control << QByteArray("1e400") << DBL_MAX << INT_MAX;
+        QTest::newRow("control -1e400") << control << QByteArray("-1e400") << 5.0 << 5000;
+        QTest::newRow("volume 1.5") << volume << QByteArray("1.5") << 1.0 << 0;
+        QTest::newRow("volume null") << volume << QByteArray("null") << 1.0 << 0;
+        QTest::newRow("volume -3") << volume << QByteArray("-3") << 0.0 << 0;
+        QTest::newRow("volume 0.25") << volume << QByteArray("0.25") << 0.25 << 0;
+        QTest::newRow("volume \"loud\"") << volume << QByteArray("\"loud\"") << 1.0 << 0;
     }
-    void fallbacks()
+    void numbersFromTheFile()
     {
         QFETCH(QString, key);
-        QFETCH(QJsonValue, stored);
-        const QString path = freshPath();
-        QXSettings s(path);
-        QVERIFY(stored.isDouble() ? s.setFloat(stored.toDouble(), key) : s.setObject(stored, key));
-        const auto read = [&](const QXSettings &x) {
-            return key == QXKeys::StepInterval ? QXStepInterval(x)
-                 : key == QXKeys::ControlInterval ? QXControlInterval(x) : double(QXVolume(x));
-        };
-        QTEST(read(s), "expected");
-        QTEST(read(QXSettings(path)), "expected"); // the same after a relaunch
+        QFETCH(QByteArray, stored);
+        QFETCH(int, ms);
+        // The neighbour shows that an out-of-range number costs no other value.
+        const QXSettings s(pathWith("{\"" + key.toUtf8() + "\": " + stored + ", \"Hide Playlist\": true}"));
+        QVERIFY(s.boolForKey(QXKeys::HidePlaylist));
+        const double read = key == QXKeys::StepInterval ? QXStepInterval(s)
+                          : key == QXKeys::ControlInterval ? QXControlInterval(s) : double(QXVolume(s));
+        QTEST(read, "expected");
+        if (key == QXKeys::ControlInterval)
+            QCOMPARE(QXTimerIntervalMs(read), ms);
     }
 
-    void corruptFileIsMovedAside_data()
+    void timerIntervals()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("garbage") << QByteArray("\x00\xff{oops", 7);
-        QTest::newRow("array") << QByteArray("[1, 2]");
-        QTest::newRow("truncated") << QByteArray("{\n    \"Volume\": 0.5,\n    \"Hi");
-        QTest::newRow("folder") << QByteArray(); // exists, but cannot be read as a file
+        const std::pair<double, int> cases[] = {{5, 5000}, {0, 0}, {-3, 0}, {0.0015, 2}, {1e7, INT_MAX},
+            {2147483.647, INT_MAX}, {2147483.6464, 2147483646}, {qInf(), INT_MAX}, {-qInf(), 0}, {qQNaN(), 0}};
+        for (const auto &[seconds, ms] : cases)
+            QVERIFY2(QXTimerIntervalMs(seconds) == ms, qPrintable(QString::number(seconds)));
     }
-    void corruptFileIsMovedAside()
+
+    // What sits in the file's place; each load runs in a child so a hang fails instead of blocking.
+    void oddFilesInPlace_data()
     {
-        QFETCH(QByteArray, bytes);
+        QTest::addColumn<QByteArray>("content"); // or what to make: a folder, a pipe, ...
+        QTest::addColumn<QByteArray>("loaded");  // the values, whether moved aside and writable
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("warning");
+        const QStringList moved{"settings.json", "settings.json.corrupt-2", "settings.json.tmp-keep"};
+        const QString movedLine = "^Vistrel: settings file .* moved it to .*corrupt-\\d{8}-\\d{6}-2$";
+        QTest::newRow("garbage") << QByteArray("\x00\xff{oops", 7) << QByteArray("{} 1 1") << moved << movedLine;
+        QTest::newRow("array") << QByteArray("[1, 2]") << QByteArray("{} 1 1") << moved << movedLine;
+        QTest::newRow("truncated") << QByteArray("{\n \"Volume\": 0.5,\n \"Hi") << QByteArray("{} 1 1") << moved << movedLine;
+        QTest::newRow("folder") << QByteArray("<folder>") << QByteArray("{} 1 1") << moved << movedLine;
+        QTest::newRow("named pipe") << QByteArray("<pipe>") << QByteArray("{} 1 1") << moved << movedLine;
+        QTest::newRow("17 MiB") << QByteArray("<big>") << QByteArray("{} 1 1") << moved << movedLine;
+        QTest::newRow("device") << QByteArray("<device>") << QByteArray("{} 0 0")
+                                << QStringList{"settings.json", "settings.json.tmp-Ab12Cd", "settings.json.tmp-keep"}
+                                << "^Vistrel: settings file .* is a device, not a file; .* memory only$";
+        QTest::newRow("leftover temporary files") << QByteArray("{\"Volume\": 0.5}") << QByteArray("{\"Volume\":0.5} 0 1")
+                                                  << QStringList{"settings.json", "settings.json.tmp-keep"} << QString();
+    }
+    void oddFilesInPlace()
+    {
+        QFETCH(QByteArray, content);
         const QString path = freshPath(), dir = QFileInfo(path).path();
-        const bool folder = QTest::currentDataTag() == QByteArray("folder");
-        QVERIFY(QDir().mkpath(folder ? path : dir));
-        if (!folder)
-            testsupport::makeFile(dir, "settings.json", bytes);
+        QVERIFY(QDir().mkpath(content == "<folder>" ? path : dir));
+        if (content == "<pipe>")
+            QCOMPARE(mkfifo(QFile::encodeName(path), 0644), 0);
+        else if (content == "<device>")
+            QVERIFY(QFile::link("/dev/zero", path));
+        else if (content != "<folder>")
+            QVERIFY(QFile(testsupport::makeFile(dir, "settings.json", content)).resize(content == "<big>" ? 17 << 20 : content.size()));
+        for (const char *name : {"settings.json.tmp-Ab12Cd", "settings.json.tmp-keep"})
+            testsupport::makeFile(dir, name, "partial");
         // Names taken by an earlier corrupt file (this second or the next) get a counter.
         const QDateTime now = QDateTime::currentDateTime();
         for (const QDateTime &t : {now, now.addSecs(1)})
             testsupport::makeFile(dir, "settings.json.corrupt-" + t.toString("yyyyMMdd-HHmmss"), "old");
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Vistrel: settings file .* moved it to "));
-        QXSettings s(path);
-        QVERIFY(s.toJson().isEmpty());
-        QVERIFY(QRegularExpression("^" + QRegularExpression::escape(dir)
-                                   + "/settings\\.json\\.corrupt-\\d{8}-\\d{6}-2$")
-                    .match(s.movedAsidePath()).hasMatch());
-        QVERIFY(folder ? QFileInfo(s.movedAsidePath()).isDir() : bytesOf(s.movedAsidePath()) == bytes);
-        QCOMPARE(filesBeside(path).filter("corrupt").size(), 3);
-        QVERIFY(s.setBool(true, QXKeys::HidePlaylist));
-        QCOMPARE(jsonOf(path), QJsonObject({{QXKeys::HidePlaylist, true}}));
+        const auto kind = [](const QString &p) { // a pipe must not be opened here either
+            const QFileInfo f(p);
+            return f.isSymLink() ? "-> " + f.symLinkTarget().toUtf8() : f.isDir() ? "<folder>" : !f.isFile() ? "<pipe>"
+                 : f.size() == 17 << 20 ? "<big>" : bytesOf(p);
+        };
+        const QByteArray original = kind(path);
+        const QList<QByteArray> report = inChild([&] {
+            QXSettings s(path);
+            const QByteArray loaded = QJsonDocument(s.toJson()).toJson(QJsonDocument::Compact);
+            const bool written = s.setBool(true, "k");
+            return loaded + ' ' + QByteArray::number(!s.movedAsidePath().isEmpty()) + ' ' + QByteArray::number(written)
+                + '\n' + s.movedAsidePath().toUtf8();
+        }).split('\n');
+        QTEST(report.value(0), "loaded");
+        QVERIFY(report.value(1).isEmpty() || kind(report.value(1)) == original); // moved whole
+        QFETCH(QString, warning);
+        QCOMPARE(report.size(), warning.isEmpty() ? 2 : 3);
+        QVERIFY2(warning.isEmpty() || QRegularExpression(warning).match(report.value(2)).hasMatch(), report.value(2));
+        QStringList after = filesBeside(path);
+        after.removeAll("settings.json.corrupt"); // the two made above
+        QTEST(after, "after");
+        QVERIFY(content != "<device>" || kind(path) == original);
     }
 
-    void fileThatCannotBeMovedAsideIsNeverOverwritten()
+    // Two failed writes make one line and leave the old file byte for byte with nothing beside
+    // it; the values are held, and written with the next change once the cause is gone.
+    void writeFailuresKeepValuesAndFile_data()
     {
-        // So long a name that "<name>.corrupt-…" exceeds NAME_MAX: the rename has to fail.
-        const QString path = testsupport::makeFile(m_tmp.path(), QString(240, 's'), "[broken");
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be moved aside.*memory only"));
-        QXSettings s(path);
-        QVERIFY(s.movedAsidePath().isEmpty());
-        QVERIFY(!s.setBool(true, QXKeys::HidePlaylist));
-        QVERIFY(s.boolForKey(QXKeys::HidePlaylist));
-        QCOMPARE(bytesOf(path), QByteArray("[broken"));
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QByteArray>("report"); // written twice, old file intact, held, then written
+        QTest::addColumn<QString>("warning");
+        const QString cannotWrite = "^Vistrel: cannot write settings to ";
+        QTest::newRow("disk full") << "full" << QByteArray("00111") << cannotWrite;
+        QTest::newRow("read-only folder") << "read-only" << QByteArray("00110") << cannotWrite;
+        QTest::newRow("file for a folder") << "blocker" << QByteArray("00111") << cannotWrite;
+        // So long a name that "<name>.corrupt-…" exceeds NAME_MAX: the broken file stays put.
+        QTest::newRow("broken, cannot be moved aside") << "unmovable" << QByteArray("00110")
+                                                       << "cannot be moved aside.*memory only$";
     }
-
     void writeFailuresKeepValuesAndFile()
     {
-        // A file where the folder should be: one line for a run of failures.
-        QXSettings blocked(testsupport::makeFile(m_tmp.path(), "blocker", "") + "/Vistrel/settings.json");
-        QTest::ignoreMessage(QtWarningMsg, writeFailed);
-        QVERIFY(!blocked.setBool(true, QXKeys::QuitOnClose));
-        QTest::failOnWarning(writeFailed);
-        QVERIFY(!blocked.setInteger(3, QXKeys::StepInterval));
-        QVERIFY(blocked.boolForKey(QXKeys::QuitOnClose));
-
-        // A full disk, simulated by a file size limit: the old file stays whole.
-        const QString path = freshPath();
-        QXSettings s(path);
-        QVERIFY(s.setBool(true, QXKeys::HidePlaylist));
+        QFETCH(QString, cause);
+        const QString blocker = m_tmp.filePath("blocker");
+        const QString path = cause == "blocker" ? testsupport::makeFile(m_tmp.path(), "blocker", "") + "/Vistrel/settings.json"
+                           : cause == "unmovable" ? testsupport::makeFile(m_tmp.path(), QString(240, 's'), "[broken")
+                                                  : pathWith("{\"Hide Playlist\": true}");
         const QByteArray before = bytesOf(path);
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{}, small{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        small = old;
-        small.rlim_cur = 1 << 20;
-        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-        QTest::ignoreMessage(QtWarningMsg, writeFailed);
-        const bool written = s.setObject(QString(2 << 20, 'v'), QXKeys::UpdateStatus);
-        setrlimit(RLIMIT_FSIZE, &old);
-        QVERIFY(!written);
-        QCOMPARE(bytesOf(path), before);
-        QCOMPARE(filesBeside(path), QStringList{"settings.json"});
-        QVERIFY(s.setBool(true, QXKeys::HidePlaylist)); // unchanged, yet the pending value goes out
-        QCOMPARE(jsonOf(path).value(QXKeys::UpdateStatus).toString().size(), 2 << 20);
+        if (cause == "read-only")
+            QCOMPARE(chmod(QFile::encodeName(QFileInfo(path).path()), 0555), 0);
+        const QList<QByteArray> report = inChild([&] {
+            rlimit limit{1024, RLIM_INFINITY};
+            if (cause == "full" && (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0))
+                return QByteArray("no limit");
+            QXSettings s(path);
+            QByteArray out;
+            const auto note = [&](bool step) { out += step ? '1' : '0'; };
+            note(s.setObject(QString(4096, 'v'), QXKeys::UpdateStatus));
+            note(s.setInteger(3, QXKeys::StepInterval));
+            note(bytesOf(path) == before && filesBeside(path).filter(".tmp-").isEmpty());
+            note(s.objectForKey(QXKeys::UpdateStatus).toString().size() == 4096);
+            limit.rlim_cur = RLIM_INFINITY;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            QFile::remove(blocker);
+            note(s.setBool(true, QXKeys::HidePlaylist)); // unchanged, yet written
+            return out;
+        }, cause == "read-only").split('\n');
+        QTEST(report.value(0), "report");
+        QCOMPARE(report.size(), 2);
+        QFETCH(QString, warning);
+        QVERIFY2(QRegularExpression(warning).match(report.value(1)).hasMatch(), report.value(1));
+        QCOMPARE(jsonOf(path).value(QXKeys::StepInterval).toInt(), report.value(0).endsWith('1') ? 3 : 0);
     }
 
     void standardLocation()
