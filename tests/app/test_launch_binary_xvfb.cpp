@@ -200,6 +200,80 @@ private slots:
         const QJsonValue stored = QXSettings::standard().objectForKey(QXKeys::PlaylistMovies);
         QVERIFY(stored.isArray() && stored.toArray().isEmpty());
     }
+
+    void streamFromTheCommandLineDrawsEveryTime()
+    {
+        // A server without byte ranges, as python's is; ten launches, each must draw its picture.
+        const QString clip = testsupport::ffmpeg(at("web.mp4"),
+            {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=20", "-c:v", "libx264", "-preset",
+             "ultrafast", "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
+        QVERIFY(!clip.isEmpty());
+        QProcess server;
+        server.start("python3", {QFINDTESTDATA("../support/test_http_server.py"), home.path()});
+        QVERIFY(server.waitForReadyRead(5000));
+        const QString url = QString("http://127.0.0.1:%1/plain/web.mp4").arg(server.readLine().trimmed().toInt());
+        for (int launch = 0; launch < 10; ++launch) {
+            keepPlaylist(QString("config-web%1").arg(launch));
+            QProcess player;
+            player.start(testsupport::playerBinary(), {url});
+            QVERIFY(player.waitForStarted());
+            QString window;
+            QTRY_VERIFY_WITH_TIMEOUT(!(window = xdotool({"search", "--name", "^http://127"})).isEmpty(), 15000);
+            const WId id = window.section('\n', 0, 0).toULongLong();
+            const auto grab = [id] { return QGuiApplication::primaryScreen()->grabWindow(id).toImage(); };
+            QVERIFY2(QTest::qWaitFor([&] { return saturatedShare(grab()) > 0.15; }, 10000),
+                     qPrintable(QString("launch %1 drew no picture").arg(launch)));
+            ::kill(pid_t(player.processId()), SIGTERM);
+            QVERIFY(player.waitForFinished(10000));
+            QCOMPARE(player.exitCode(), 0);
+        }
+        server.kill();
+        server.waitForFinished();
+    }
+
+    void windowPlaceIsKeptAndClosingWithoutATrayQuits()
+    {
+        QProcess openbox;
+        openbox.start("openbox", {});
+        QVERIFY(openbox.waitForStarted());
+        QTest::qWait(500);
+        keepPlaylist("config-place");
+        const QString clip = testsupport::makeVideo(home.path(), "placed.mp4", 320, 240, 20.0, false);
+        const auto windowOf = [](const QString &name) {
+            QString found;
+            QTest::qWaitFor([&] { return !(found = xdotool({"search", "--name", "^" + name})).isEmpty(); }, 15000);
+            return found.section('\n', 0, 0);
+        };
+        const auto placeOf = [](const QString &window) {
+            const QString geometry = xdotool({"getwindowgeometry", window});
+            const QString at = geometry.section("Position: ", 1).section(' ', 0, 0);
+            return QPoint(at.section(',', 0, 0).toInt(), at.section(',', 1).toInt());
+        };
+        QProcess player;
+        player.start(testsupport::playerBinary(), {clip});
+        QString window = windowOf("placed");
+        QVERIFY(!window.isEmpty());
+        const QPoint centred = placeOf(window);
+        xdotool({"windowmove", window, "40", "90"});
+        QTRY_VERIFY(placeOf(window) != centred);
+        const QPoint left = placeOf(window);
+        QTest::qWait(1500);   // a move comes to rest before it is kept
+        // Closed by the window manager with no tray to wait in: the player quits, saving as usual.
+        xdotool({"windowactivate", "--sync", window});
+        xdotool({"key", "--clearmodifiers", "alt+F4"});
+        QVERIFY(player.waitForFinished(10000));
+        QCOMPARE(player.exitCode(), 0);
+        QCOMPARE(savedPlaylist().size(), 1);
+
+        // The next launch opens where the window was left, title bar on screen.
+        player.start(testsupport::playerBinary(), {clip});
+        window = windowOf("placed");
+        QTRY_COMPARE(placeOf(window), left);
+        ::kill(pid_t(player.processId()), SIGTERM);
+        QVERIFY(player.waitForFinished(10000));
+        openbox.kill();
+        openbox.waitForFinished();
+    }
 };
 
 VISTREL_TEST_MAIN(TestLaunchBinary)
