@@ -160,10 +160,9 @@ void QXMovie::play()
     // Playing a movie that stands at its end starts it again (also when it was sought to
     // the end while paused: mpv would report no new end then).
     bool restart = m_atEnd;
-    bool eof = false;
     double at = 0;
-    if (!restart && engine && engine->isFileLoaded() && engine->readFlag("eof-reached", &eof) && eof)
-        restart = engine->readDouble("time-pos", &at) && at > 0.05;   // an end at the start is no end
+    if (!restart && engine && engine->isFileLoaded() && engine->eofReached())
+        restart = engine->timePosition(&at) && at > 0.05;   // an end at the start is no end
     if (restart) {
         m_atEnd = false;
         m_position = 0;
@@ -199,9 +198,9 @@ QXTime QXMovie::currentTime() const
     if (m_atEnd && !m_probe.isIndefinite && m_probe.duration > 0)
         return QXTime::fromSeconds(m_probe.duration);
     // Until a seek lands the player still reports the old time; the target is the answer.
-    if (const QXMovieEngine *engine = attachedEngine(); engine && engine->isFileLoaded() && !m_seekPending) {
+    if (const QXMovieEngine *engine = attachedEngine(); engine && !m_seekPending) {
         double t = 0;
-        if (engine->readDouble("time-pos", &t))
+        if (engine->timePosition(&t))
             return QXTime::fromSeconds(qMax(0.0, t));
     }
     return QXTime::fromSeconds(m_position);
@@ -271,11 +270,6 @@ double QXMovie::maxLoadedTime() const
 {
     if (m_url.isLocalFile())
         return qMax(0.0, m_probe.duration);
-    if (const QXMovieEngine *engine = attachedEngine(); engine && engine->isFileLoaded()) {
-        double loaded = 0;
-        if (engine->readDouble("demuxer-cache-time", &loaded))
-            return loaded;
-    }
     return m_loadedTime;
 }
 

@@ -28,6 +28,7 @@ enum ObservedProperty : quint64 {
     PropVoConfigured,
     PropDWidth,
     PropDHeight,
+    PropTimePos,
 };
 
 void setOption(mpv_handle *mpv, const char *name, const QByteArray &value)
@@ -154,6 +155,8 @@ bool QXMovieEngine::start()
     mpv_observe_property(m_mpv, PropVoConfigured, "vo-configured", MPV_FORMAT_FLAG);
     mpv_observe_property(m_mpv, PropDWidth, "dwidth", MPV_FORMAT_INT64);
     mpv_observe_property(m_mpv, PropDHeight, "dheight", MPV_FORMAT_INT64);
+    // The position comes with the events, so the window never waits on the player to ask.
+    mpv_observe_property(m_mpv, PropTimePos, "time-pos", MPV_FORMAT_DOUBLE);
 
     // Runs on mpv's threads: only post to the main thread, at most one pending drain.
     mpv_set_wakeup_callback(
@@ -230,11 +233,8 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         if (m_fileLoaded && !m_playbackRestarted) {
             m_playbackRestarted = true;
             // A short stream may be in the cache already; no further change would say so.
-            double loaded = 0;
-            if (movie && !movie->m_url.isLocalFile() && readDouble("demuxer-cache-time", &loaded)) {
-                movie->m_loadedTime = loaded;
+            if (movie && !movie->m_url.isLocalFile())
                 checkStreamComplete();
-            }
         }
         break;
     case MPV_EVENT_END_FILE: {
@@ -275,18 +275,22 @@ void QXMovieEngine::handlePropertyChange(const mpv_event *event)
         return;
     const bool isStream = !movie->m_url.isLocalFile();
     switch (event->reply_userdata) {
+    case PropTimePos:
+        m_hasTimePos = prop->format == MPV_FORMAT_DOUBLE;
+        if (m_hasTimePos)
+            m_timePos = *static_cast<double *>(prop->data);
+        break;
     case PropEofReached: {
         const bool eof = prop->format == MPV_FORMAT_FLAG && *static_cast<int *>(prop->data);
         if (eof == m_eofReached)
             break;
         m_eofReached = eof;
-        bool now = false;
-        if (!eof || !readFlag("eof-reached", &now) || !now)
+        if (!eof)
             break;
         // The end at the very start of a movie that is longer: nothing could be played, as
         // with an MP4 whose index is at its end served without byte ranges.
         double t = 0;
-        if (!readDouble("time-pos", &t) || (t < 0.05 && movie->m_probe.duration > 0.5))
+        if (!timePosition(&t) || (t < 0.05 && movie->m_probe.duration > 0.5))
             movie->playerFailed(movie->m_url.isLocalFile() ? tr("nothing in it can be played")
                                                    : tr("the stream ended before anything could be played"));
         else
@@ -409,8 +413,17 @@ void QXMovieEngine::reachedEnd()
     }
 }
 
+bool QXMovieEngine::timePosition(double *seconds) const
+{
+    if (!m_fileLoaded || !m_hasTimePos)
+        return false;
+    *seconds = m_timePos;
+    return true;
+}
+
 void QXMovieEngine::resetFileState()
 {
+    m_hasTimePos = false;
     m_entryId = -1;
     m_fileStarted = false;
     m_fileLoaded = false;
@@ -423,19 +436,14 @@ void QXMovieEngine::saveAttachedState()
     QXMovie *movie = m_attached;
     if (!movie || !m_fileLoaded)
         return;   // still loading: the position asked for stands
-    bool eof = false;
-    if (readFlag("eof-reached", &eof) && eof) {
+    double t = 0;
+    if (m_eofReached) {
         movie->m_atEnd = true;
         if (!movie->m_probe.isIndefinite && movie->m_probe.duration > 0)
             movie->m_position = movie->m_probe.duration;
-    } else {
-        double t = 0;
-        if (readDouble("time-pos", &t))
-            movie->m_position = qMax(0.0, t);
+    } else if (!movie->m_seekPending && timePosition(&t)) {
+        movie->m_position = qMax(0.0, t);
     }
-    double loaded = 0;
-    if (!movie->m_url.isLocalFile() && readDouble("demuxer-cache-time", &loaded))
-        movie->m_loadedTime = loaded;
 }
 
 void QXMovieEngine::attach(QXMovie *movie)
@@ -526,7 +534,7 @@ void QXMovieEngine::refuseSeek()
     // The movie stays where the player is, not at the target it was asked for.
     movie->m_seekPending = false;
     double t = 0;
-    if (readDouble("time-pos", &t))
+    if (timePosition(&t))
         movie->m_position = qMax(0.0, t);
     emit QXMovieCenter::shared()->seekRefused(movie);
 }
@@ -550,24 +558,27 @@ bool QXMovieEngine::readFlag(const char *name, bool *value) const
     return true;
 }
 
+// Properties are set without waiting for the player: while it opens a file it answers a
+// waiting caller only once the opening is done, which would hold the window for that long.
+// Requests are carried out in the order they are made.
 void QXMovieEngine::setFlag(const char *name, bool value)
 {
     int flag = value ? 1 : 0;
     if (m_mpv)
-        mpv_set_property(m_mpv, name, MPV_FORMAT_FLAG, &flag);
+        mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
 void QXMovieEngine::setDouble(const char *name, double value)
 {
     if (m_mpv)
-        mpv_set_property(m_mpv, name, MPV_FORMAT_DOUBLE, &value);
+        mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_DOUBLE, &value);
 }
 
 void QXMovieEngine::setInt(const char *name, qint64 value)
 {
     int64_t v = value;
     if (m_mpv)
-        mpv_set_property(m_mpv, name, MPV_FORMAT_INT64, &v);
+        mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_INT64, &v);
 }
 
 void QXMovieEngine::command(std::initializer_list<const char *> args)

@@ -45,6 +45,8 @@ public:
     bool hasFile() const { return m_entryId >= 0; }
     // The attached movie's picture reached the video output.
     bool isVideoConfigured() const { return m_videoConfigured; }
+    // The attached file has shown its first frame or sound since it was loaded.
+    bool hasRestartedPlayback() const { return m_playbackRestarted; }
 
     // Frees the render context and destroys the handle. Called when the application quits;
     // later calls of shared() answer nullptr.
@@ -77,6 +79,9 @@ private:
 
     // For QXMovie, acting on the attached movie.
     bool readDouble(const char *name, double *value) const;
+    // The attached file's position as the player last reported it.
+    bool timePosition(double *seconds) const;
+    bool eofReached() const { return m_eofReached; }
     bool readFlag(const char *name, bool *value) const;
     void setFlag(const char *name, bool value);
     void setDouble(const char *name, double value);
@@ -101,4 +106,6 @@ private:
     bool m_playbackRestarted = false;
     bool m_videoConfigured = false;
     bool m_eofReached = false;
+    bool m_hasTimePos = false;
+    double m_timePos = 0;
 };

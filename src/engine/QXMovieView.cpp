@@ -60,7 +60,9 @@ class QXMovieView::Presenter : public QXVideoRenderer::Presenter
 public:
     explicit Presenter(QXMovieView *view) : m_view(view) {}
     bool canPresent() const override { return m_view->canPresent(); }
-    void presentSoon() override { m_view->updatePicture(); }
+    // Drawn at once: the player's video output waits for each frame to be drawn before it
+    // moves on, so a frame left for the next update pass would hold back the movie's start.
+    void presentSoon() override { m_view->presentFrame(); }
 
 private:
     QXMovieView *m_view;
@@ -169,6 +171,14 @@ bool QXMovieView::canPresent() const
         return m_surface->isExposed();
     const QWindow *w = window()->windowHandle();
     return isVisible() && w && w->isExposed();
+}
+
+void QXMovieView::presentFrame()
+{
+    if (m_surface)
+        renderSurface();
+    else
+        repaint();
 }
 
 void QXMovieView::updatePicture()

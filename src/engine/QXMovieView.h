@@ -66,6 +66,8 @@ private:
     bool canPresent() const;
     // OpenGL: draws into the native window now.
     void renderSurface();
+    // Draws a new frame now.
+    void presentFrame();
     void paintMessage(QPainter &painter, const QSize &size);
     void connectRenderer();
 
