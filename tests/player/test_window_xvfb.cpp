@@ -162,6 +162,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), 4000);
         QTest::mouseMove(c->playerView, QPoint(300, 300));
         QTRY_VERIFY(bar->isVisible());
+        // A move during the fade-out brings the bar back whole, and the old fade does not end it.
+        QTRY_VERIFY_WITH_TIMEOUT(bar->window()->windowOpacity() < 0.9, 4000);
+        QTest::mouseMove(c->playerView, QPoint(320, 300));
+        QTest::qWait(600);
+        QVERIFY(bar->isVisible() && bar->window()->windowOpacity() == 1.0);
         c->setScale(10);
         QCOMPARE(c->beepCount(), 2);   // scale commands beep while presenting
 
