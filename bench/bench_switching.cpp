@@ -22,6 +22,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <clocale>
@@ -30,14 +31,17 @@
 
 namespace {
 
+// Waits for events (not spinning: a busy wait would take a core from the players timed).
 bool waitFor(const std::function<bool()> &done, int ms)
 {
     QElapsedTimer t;
     t.start();
+    QTimer tick;
+    tick.start(2);
     while (!done()) {
         if (t.elapsed() > ms)
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
@@ -86,7 +90,7 @@ public:
                 if (QJsonDocument::fromJson(m_socket.readLine()).object().value("event") == "playback-restart")
                     restarted = true;
             if (!restarted)
-                m_socket.waitForReadyRead(5);
+                m_socket.waitForReadyRead(2);
             return restarted;
         }, 10000);
         const double ms = t.nsecsElapsed() / 1e6;
@@ -172,8 +176,13 @@ int main(int argc, char **argv)
         QFile::link(clips[round % 2], fresh);
         mpvNew.ms.push_back(mpv.load(fresh, 0));
         oursNew.ms.push_back(choose(QUrl::fromLocalFile(fresh)));
+        // Both resume at the same place: where the player left that entry.
         const QUrl back = round % 2 ? a : b;
-        mpvBack.ms.push_back(mpv.load(back.toLocalFile(), 8.0));
+        double resume = 8.0;
+        for (const QXMovieRepresentationRef &r : std::as_const(c.movieRepresentations))
+            if (r->URL() == back && r->openedMovie())
+                resume = r->openedMovie()->currentTime().seconds();
+        mpvBack.ms.push_back(mpv.load(back.toLocalFile(), resume));
         oursBack.ms.push_back(choose(back));
         waitFor([] { return false; }, 300);   // both settle into playing
     }
