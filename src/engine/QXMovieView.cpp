@@ -4,7 +4,7 @@
 #include "QXMovieEngine.h"
 #include "QXVideoRenderer.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QOpenGLContext>
@@ -74,9 +74,20 @@ static QXVideoRenderer *currentRenderer()
     return engine ? engine->renderer() : nullptr;
 }
 
+// A native window of our own shows the picture where the window system composes it with the
+// rest of the window: X11. Under Wayland such a window is a subsurface that this Qt never
+// presents, so the widget paints the picture itself there, as it does without OpenGL.
+static bool drawsInNativeWindow()
+{
+    const QByteArray forced = qgetenv("VISTREL_VIEW");
+    if (!forced.isEmpty())
+        return forced == "native" && QXVideoRenderer::openGLAvailable();
+    return QXVideoRenderer::openGLAvailable() && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 QXMovieView::QXMovieView(QWidget *parent) : QWidget(parent), m_presenter(new Presenter(this))
 {
-    if (QXVideoRenderer::openGLAvailable()) {
+    if (drawsInNativeWindow()) {
         m_surface = new QXMovieSurface(this);
         m_container = QWidget::createWindowContainer(m_surface, this);
         m_container->setFocusPolicy(Qt::NoFocus);

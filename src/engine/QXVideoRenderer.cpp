@@ -141,6 +141,8 @@ void QXVideoRenderer::release()
         return;
     if (m_mode == Mode::OpenGL)
         makeOffscreenCurrent();
+    delete m_readBack;
+    m_readBack = nullptr;
     mpv_render_context_set_update_callback(rc(m_context), nullptr, nullptr);
     mpv_render_context_free(rc(m_context));
     m_context = nullptr;
@@ -212,8 +214,33 @@ void QXVideoRenderer::finishWindowFrame(QWindow *window)
 
 bool QXVideoRenderer::renderToImage(QImage *image, const QSize &pixelSize)
 {
-    if (!m_context || m_mode != Mode::Software || pixelSize.isEmpty())
+    if (!m_context || pixelSize.isEmpty())
         return false;
+    if (m_mode == Mode::OpenGL) {
+        if (!makeOffscreenCurrent())
+            return false;
+        if (!m_readBack || m_readBack->size() != pixelSize) {
+            delete m_readBack;
+            m_readBack = new QOpenGLFramebufferObject(pixelSize);
+        }
+        mpv_opengl_fbo fbo{int(m_readBack->handle()), pixelSize.width(), pixelSize.height(), 0};
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        mpv_render_context_render(rc(m_context), params);
+        m_newFrame = false;
+        // Rows in mpv's own order are top first, as an image has them; RGBA reads back on
+        // every OpenGL, ES included.
+        if (image->size() != pixelSize || image->format() != QImage::Format_RGBX8888)
+            *image = QImage(pixelSize, QImage::Format_RGBX8888);
+        QOpenGLFunctions *gl = QOpenGLContext::currentContext()->functions();
+        m_readBack->bind();
+        gl->glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        gl->glReadPixels(0, 0, pixelSize.width(), pixelSize.height(), GL_RGBA, GL_UNSIGNED_BYTE, image->bits());
+        m_readBack->release();
+        return true;
+    }
     if (image->size() != pixelSize || image->format() != QImage::Format_RGB32)
         *image = alignedImage(pixelSize);
     if (image->isNull())

@@ -18,6 +18,7 @@
 
 struct mpv_handle;
 class QOpenGLContext;
+class QOpenGLFramebufferObject;
 class QWindow;
 
 class QXVideoRenderer : public QObject
@@ -54,7 +55,8 @@ public:
     // it; the caller may paint on top and then calls finishWindowFrame.
     bool renderToWindow(QWindow *window, const QSize &pixelSize);
     void finishWindowFrame(QWindow *window);
-    // Software: renders into the image, which is (re)made at the given pixel size.
+    // Into an image, (re)made at the given pixel size: mpv's software renderer, or with OpenGL
+    // a framebuffer read back (where no native window can show the picture, as under Wayland).
     bool renderToImage(QImage *image, const QSize &pixelSize);
     // The picture at the given size, drawn now (tests, screenshots).
     QImage grab(const QSize &pixelSize);
@@ -75,6 +77,7 @@ private:
 
     Mode m_mode;
     void *m_context = nullptr;   // mpv_render_context
+    QOpenGLFramebufferObject *m_readBack = nullptr;   // OpenGL pictures drawn into images
     Presenter *m_presenter = nullptr;
     bool m_newFrame = false;
     std::atomic<bool> m_updatePosted{false};
