@@ -179,13 +179,13 @@ void QXMPController::restorePlaylist()
 {
     QXSettings &settings = QXSettings::standard();
     if (!settings.boolForKey(QXKeys::DoNotForgetPlaylistOnQuit)) {
-        settings.tryToRemoveObjectForKey(QXKeys::PlaylistMovies);
+        settings.removeStoredPlaylist();
         return;
     }
-    const QJsonValue stored = settings.objectForKey(QXKeys::PlaylistMovies);
-    if (!stored.isArray())
+    const QJsonArray stored = settings.storedPlaylist();
+    if (stored.isEmpty())
         return;
-    for (const QJsonValue &v : stored.toArray()) {
+    for (const QJsonValue &v : stored) {
         if (!v.isObject())
             continue;
         const QJsonObject o = v.toObject();
@@ -304,12 +304,14 @@ void QXMPController::applicationShouldTerminate()
                 o.insert(QXKeys::EntryURL, r->URLString());
             stored.append(o);
         }
-        settings.setObject(stored, QXKeys::PlaylistMovies);
+        settings.setStoredPlaylist(stored);
     } else {
-        settings.tryToRemoveObjectForKey(QXKeys::PlaylistMovies);
+        settings.removeStoredPlaylist();
     }
     if (settings.boolForKey(QXKeys::ForgetRotation))
         settings.tryToRemoveObjectForKey(QXKeys::RotatedMovies);
+    // Changes still waiting for their write (a volume set a moment ago) reach the disk now.
+    settings.flush();
 }
 
 void QXMPController::runQuitSteps()

@@ -48,7 +48,8 @@ public:
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
     bool applicationOpenFile(const QString &path);
     void applicationOpenFiles(const QStringList &paths);
-    // Saves or forgets the playlist and drops the rotation table as the settings say.
+    // Saves or forgets the playlist and drops the rotation table as the settings say, then
+    // writes every setting still pending.
     void applicationShouldTerminate();
     bool windowShouldClose(QWidget *window);
     // The own-scheme address handler: the first eight characters become "http".

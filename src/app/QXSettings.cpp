@@ -2,6 +2,7 @@
 
 #include "app/QXStoredFile.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QRegularExpression>
+#include <QThread>
+#include <QTimer>
 #include <QVariant>
 
 #include <algorithm>
@@ -143,6 +146,30 @@ QString nativePath(const QString &path)
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
+// One entry a line: a file of 200,000 entries stays easy to edit by hand without the bulk of
+// a fully indented layout.
+QByteArray playlistBytes(const QJsonArray &entries)
+{
+    QByteArray out("[");
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        out += i ? ",\n    " : "\n    ";
+        const QJsonValue v = entries.at(i);
+        // A document holds only objects and arrays; anything else goes in as "[value]".
+        out += v.isObject() ? QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact)
+                            : QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact).chopped(1).sliced(1);
+    }
+    out += entries.isEmpty() ? "]\n" : "\n]\n";
+    return out;
+}
+
+QString writeStoredFile(const QString &path, const QByteArray &bytes)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
+    return QXStoredFile::write(path, bytes);
+}
+
 } // namespace
 
 QXSettings &QXSettings::standard()
@@ -170,10 +197,22 @@ QString QXSettings::standardFilePath()
 QXSettings::QXSettings(const QString &filePath) : m_path(filePath)
 {
     load();
+    migratePlaylist();
+}
+
+QXSettings::~QXSettings()
+{
+    flush();
+}
+
+QString QXSettings::playlistFilePath() const
+{
+    return QFileInfo(m_path).path() + QStringLiteral("/playlist.json");
 }
 
 void QXSettings::load()
 {
+    QXStoredFile::removeLeftovers(playlistFilePath());
     const QXStoredFile::Contents file = QXStoredFile::read(m_path, MaxFileBytes);
     switch (file.kind) {
     case QXStoredFile::Kind::Absent:
@@ -189,11 +228,21 @@ void QXSettings::load()
         parse(file.bytes);
         break;
     default:
-        moveAside(file.problem);
+        m_writeBlocked = !moveAside(m_path, file.problem, &m_movedAside);
         break;
     }
     if (!m_writeBlocked)
         QXStoredFile::removeLeftovers(m_path);
+}
+
+void QXSettings::migratePlaylist()
+{
+    const auto it = m_values.constFind(QXKeys::PlaylistMovies);
+    if (it == m_values.constEnd())
+        return;
+    // Any other value was never restored, and was replaced at the next quit. The key goes
+    // only once its entries are safe; until then they are read from it.
+    setStoredPlaylist(it.value().toArray());
 }
 
 void QXSettings::parse(const QByteArray &bytes)
@@ -209,58 +258,158 @@ void QXSettings::parse(const QByteArray &bytes)
         }
     }
     if (error.error != QJsonParseError::NoError)
-        moveAside(QStringLiteral("is not valid JSON (%1 at byte %2)")
-                      .arg(error.errorString())
-                      .arg(error.offset));
+        m_writeBlocked = !moveAside(m_path,
+                                    QStringLiteral("is not valid JSON (%1 at byte %2)")
+                                        .arg(error.errorString())
+                                        .arg(error.offset),
+                                    &m_movedAside);
     else if (!doc.isObject())
-        moveAside(QStringLiteral("does not hold a JSON object"));
+        m_writeBlocked = !moveAside(m_path, QStringLiteral("does not hold a JSON object"), &m_movedAside);
     else
         m_values = doc.object();
 }
 
-void QXSettings::moveAside(const QString &problem)
+bool QXSettings::moveAside(const QString &path, const QString &problem, QString *target)
 {
+    const QString what = path == m_path ? QStringLiteral("settings file") : QStringLiteral("playlist file");
     // Renamed, never deleted: the user may want the old values back by hand.
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString base = m_path + QStringLiteral(".corrupt-") + stamp;
+    const QString base = path + QStringLiteral(".corrupt-") + stamp;
     QString reason;
     for (int n = 1; n <= 100; ++n) {
-        const QString target = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
+        const QString name = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
         struct stat st;
-        if (::lstat(QFile::encodeName(target).constData(), &st) == 0)
+        if (::lstat(QFile::encodeName(name).constData(), &st) == 0)
             continue;
         // rename(2) itself: QFile::rename falls back to copying, which would block on a pipe.
-        if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) == 0) {
-            m_movedAside = target;
-            qWarning().noquote() << QStringLiteral("Vistrel: settings file %1 %2; moved it to %3")
-                                        .arg(nativePath(m_path), problem, nativePath(target));
-            return;
+        if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(name).constData()) == 0) {
+            *target = name;
+            qWarning().noquote() << QStringLiteral("Vistrel: %1 %2 %3; moved it to %4")
+                                        .arg(what, nativePath(path), problem, nativePath(name));
+            return true;
         }
         reason = qt_error_string(errno);
         break;
     }
     if (reason.isEmpty())
         reason = QStringLiteral("every name for the old copy is taken");
-    // Writing now would destroy the only copy of the user's settings.
-    m_writeBlocked = true;
-    qWarning().noquote()
-        << QStringLiteral("Vistrel: settings file %1 %2 and cannot be moved aside (%3); "
-                          "changes are kept in memory only")
-               .arg(nativePath(m_path), problem, reason);
+    // The caller never writes over it: that would destroy the only copy.
+    qWarning().noquote() << QStringLiteral("Vistrel: %1 %2 %3 and cannot be moved aside (%4); %5")
+                                .arg(what, nativePath(path), problem, reason,
+                                     path == m_path ? QStringLiteral("changes are kept in memory only")
+                                                    : QStringLiteral("the playlist is not stored"));
+    return false;
+}
+
+QJsonArray QXSettings::storedPlaylist()
+{
+    // Not yet moved to its own file (that write failed at load).
+    const QJsonValue legacy = m_values.value(QXKeys::PlaylistMovies);
+    if (!legacy.isUndefined())
+        return legacy.toArray();
+    const QString path = playlistFilePath();
+    const QXStoredFile::Contents file = QXStoredFile::read(path, MaxPlaylistFileBytes);
+    QString problem = file.problem, aside;
+    switch (file.kind) {
+    case QXStoredFile::Kind::Absent:
+        return {};
+    case QXStoredFile::Kind::Device:
+        qWarning().noquote() << QStringLiteral("Vistrel: playlist file %1 %2; it is not read")
+                                    .arg(nativePath(path), file.problem);
+        return {};
+    case QXStoredFile::Kind::File: {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(file.bytes, &error);
+        if (doc.isArray())
+            return doc.array();
+        problem = error.error != QJsonParseError::NoError
+            ? QStringLiteral("is not valid JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset)
+            : QStringLiteral("does not hold a JSON array");
+        break;
+    }
+    default:
+        break;
+    }
+    m_playlistWriteBlocked = !moveAside(path, problem, &aside);
+    return {};
+}
+
+bool QXSettings::setStoredPlaylist(const QJsonArray &entries)
+{
+    if (m_playlistWriteBlocked)
+        return false; // Already reported.
+    const QString path = playlistFilePath();
+    const QString error = writeStoredFile(path, playlistBytes(entries));
+    if (!error.isEmpty()) {
+        qWarning().noquote() << QStringLiteral("Vistrel: cannot write the playlist to %1 (%2)")
+                                    .arg(nativePath(path), error);
+        return false;
+    }
+    // An older version's copy, if any, is now out of date.
+    tryToRemoveObjectForKey(QXKeys::PlaylistMovies);
+    return true;
+}
+
+void QXSettings::removeStoredPlaylist()
+{
+    tryToRemoveObjectForKey(QXKeys::PlaylistMovies);
+    if (m_playlistWriteBlocked)
+        return;
+    const QByteArray path = QFile::encodeName(playlistFilePath());
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0)
+        return;
+    if (S_ISREG(st.st_mode))
+        ::unlink(path.constData());
+    else if (S_ISLNK(st.st_mode) && ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        setStoredPlaylist({});
+}
+
+bool QXSettings::flush()
+{
+    return m_pending || m_unsaved ? write() : true;
+}
+
+bool QXSettings::save()
+{
+    if (m_unsaved || !m_lastWrite.isValid() || m_lastWrite.elapsed() >= WriteIntervalMs)
+        return write();
+    m_pending = true;
+    scheduleWrite();
+    return true;
+}
+
+void QXSettings::scheduleWrite()
+{
+    if (m_writeTimer && m_writeTimer->isActive())
+        return;
+    // Without an event loop the next change, flush() or the destructor writes.
+    if (!QAbstractEventDispatcher::instance())
+        return;
+    if (!m_writeTimer) {
+        m_writeTimer = std::make_unique<QTimer>();
+        m_writeTimer->setSingleShot(true);
+        m_writeTimer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(m_writeTimer.get(), &QTimer::timeout, [this] {
+            if (m_pending)
+                write();
+        });
+    }
+    if (m_writeTimer->thread() == QThread::currentThread())
+        m_writeTimer->start(int(qMax<qint64>(0, WriteIntervalMs - m_lastWrite.elapsed())));
 }
 
 bool QXSettings::write()
 {
+    m_pending = false;
+    if (m_writeTimer && m_writeTimer->isActive() && m_writeTimer->thread() == QThread::currentThread())
+        m_writeTimer->stop();
     if (m_writeBlocked) {
         m_unsaved = true;
         return false; // Already reported at load.
     }
-    QString error;
-    const QString folder = QFileInfo(m_path).absolutePath();
-    if (!QDir().mkpath(folder))
-        error = QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
-    else
-        error = QXStoredFile::write(m_path, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    const QString error = writeStoredFile(m_path, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    m_lastWrite.start();
     if (error.isEmpty()) {
         m_unsaved = false;
         return true;
@@ -281,13 +430,12 @@ bool QXSettings::put(const QString &key, const QJsonValue &value)
         if (it == m_values.constEnd())
             return m_unsaved ? write() : true;
         m_values.remove(key);
-        return write();
+        return save();
     }
-    if (it != m_values.constEnd() && it.value() == value && it.value().type() == value.type()
-        && !m_unsaved)
-        return true;
+    if (it != m_values.constEnd() && it.value() == value && it.value().type() == value.type())
+        return m_unsaved ? write() : true;
     m_values.insert(key, value);
-    return write();
+    return save();
 }
 
 bool QXSettings::hasKey(const QString &key) const

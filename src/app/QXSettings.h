@@ -1,16 +1,24 @@
 #pragma once
 // The per-user settings store: one JSON object in $XDG_CONFIG_HOME/Vistrel/settings.json,
-// rewritten atomically on every change so a crash or a full disk never leaves a half-written
-// file.
+// rewritten atomically after changes so a crash or a full disk never leaves a half-written
+// file. The stored playlist, which can run to megabytes, lives in playlist.json beside it and
+// is written only at quit, so a setting change costs a few hundred bytes.
 #include <QColor>
+#include <QElapsedTimer>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
+
+#include <memory>
+
+class QTimer;
 
 namespace QXKeys {
 inline const QString DoNotForgetPlaylistOnQuit = QStringLiteral("Do Not Forget Playlist On Quit");
 inline const QString ForgetPlaylistOnOpen = QStringLiteral("Forget Playlist On Open");
 inline const QString ForgetPlaylistOnClose = QStringLiteral("Forget Playlist On Close");
+// Where older versions kept the stored playlist; moved to the playlist file at load.
 inline const QString PlaylistMovies = QStringLiteral("Playlist Movies");
 inline const QString ForgetRotation = QStringLiteral("Forget Rotation");
 inline const QString RotatedMovies = QStringLiteral("Rotated Movies");
@@ -63,7 +71,13 @@ public:
     // written over. Temporary files left by a write that was killed midway are removed.
     // A file that can be neither read nor moved aside is never written over: changes then
     // stay in memory and every setter answers false.
+    // A "Playlist Movies" key left by an older version is moved to the playlist file: the
+    // key leaves the settings file only once the playlist file is written.
     explicit QXSettings(const QString &filePath);
+    // Writes what is still pending.
+    ~QXSettings();
+    QXSettings(const QXSettings &) = delete;
+    QXSettings &operator=(const QXSettings &) = delete;
 
     QString filePath() const { return m_path; }
     // Where a corrupt file was moved at load, or empty.
@@ -76,8 +90,12 @@ public:
     double doubleForKey(const QString &key) const;
     QJsonValue objectForKey(const QString &key) const;
 
-    // Each setter writes the file at once; false when the write failed (the value is still
-    // held in memory and written with the next change).
+    // A change is seen by readers at once. The file is written at once when the last write
+    // is WriteIntervalMs old, else once that much time has passed since it (by a timer, when
+    // this thread runs an event loop; else by the next change, flush() or the destructor), so
+    // a dragged slider costs at most four writes a second. Setters answer false when the
+    // write failed (the value is still held in memory); after a failure every change is
+    // written at once until a write succeeds.
     bool setBool(bool value, const QString &key);
     bool setInteger(qint64 value, const QString &key);
     bool setFloat(double value, const QString &key);
@@ -91,16 +109,41 @@ public:
     // An invalid QColor when absent or unreadable.
     QColor colorForKey(const QString &key) const;
 
+    // Writes pending changes now (and retries a failed write); true when all is on disk.
+    bool flush();
+
     QJsonObject toJson() const { return m_values; }
+
+    // The stored playlist: "playlist.json" beside the settings file, a JSON array of
+    // {"Path": "~/..."} or {"URL": "..."} objects, one a line.
+    QString playlistFilePath() const;
+    // Read from the file each time (the player does so once, at launch). A file that cannot
+    // be read or holds no array is moved aside as a broken settings file is, and reads as
+    // empty; a device is not read.
+    QJsonArray storedPlaylist();
+    // Writes the playlist file atomically, then drops the older key; false, with a line on
+    // stderr, when the file could not be written.
+    bool setStoredPlaylist(const QJsonArray &entries);
+    // Removes the playlist file and the older key. A link stays a link (the file it leads to
+    // is emptied); a device, a pipe or a folder in its place is left alone.
+    void removeStoredPlaylist();
 
     // A longer file is moved aside unread.
     static constexpr qint64 MaxFileBytes = 16 << 20;
+    // Room for 200,000 entries of 300 bytes.
+    static constexpr qint64 MaxPlaylistFileBytes = 64 << 20;
+    static constexpr int WriteIntervalMs = 250;
 
 private:
     bool write();
+    // Writes now or schedules the write, by the time since the last one.
+    bool save();
+    void scheduleWrite();
     void load();
     void parse(const QByteArray &bytes);
-    void moveAside(const QString &problem);
+    void migratePlaylist();
+    // Renames a broken file aside, says so on stderr; false when it could not.
+    bool moveAside(const QString &path, const QString &problem, QString *target);
     bool put(const QString &key, const QJsonValue &value);
 
     QString m_path;
@@ -111,6 +154,12 @@ private:
     bool m_writeBlocked = false;
     // The last write failed; the next call writes even if its value is unchanged.
     bool m_unsaved = false;
+    // Changes held until WriteIntervalMs after the last write.
+    bool m_pending = false;
+    QElapsedTimer m_lastWrite;
+    std::unique_ptr<QTimer> m_writeTimer;
+    // A broken playlist file that could not be moved aside: never written over.
+    bool m_playlistWriteBlocked = false;
 };
 
 // Readers with the fallbacks every caller shares.

@@ -42,6 +42,13 @@ class TestController : public QObject
         return QJsonDocument::fromJson(f.readAll()).object();
     }
 
+    // The stored playlist on disk, beside the settings, as compact JSON.
+    QByteArray storedOnDisk() const
+    {
+        QFile f(QFileInfo(settingsPath()).path() + "/playlist.json");
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).toJson(QJsonDocument::Compact) : "absent";
+    }
+
     // A fresh process as far as the store and the controller go.
     void launch()
     {
@@ -97,55 +104,54 @@ private slots:
         // A fresh store forgets the playlist at quit.
         c->movieRepresentations.append(QXMovieRepresentation::movieRepresentationWithPath(clip));
         quit();
-        QVERIFY(!readSettings().contains(QXKeys::PlaylistMovies));
+        QCOMPARE(storedOnDisk(), "absent");
     }
 
-    void playlistIsSavedAndRestoredInOrder()
+    // An older settings file holding the playlist: its entries move to the playlist file and
+    // leave the settings file at launch; what quit saves comes back in order at the next launch.
+    // A volume set a moment before quitting is written too.
+    void olderStoredPlaylistAtLaunchAndQuit_data()
     {
-        writeSettings("{\"Do Not Forget Playlist On Quit\": true}");
-        launch();
-        c->movieRepresentations.append(QXMovieRepresentation::movieRepresentationWithPath(clip));
-        c->movieRepresentations.append(QXMovieRepresentation::movieRepresentationWithURLString("http://example.com/m.mp4"));
-        quit();
-        const QJsonArray stored = readSettings().value(QXKeys::PlaylistMovies).toArray();
-        QCOMPARE(stored.size(), 2);
-        QCOMPARE(stored.at(0).toObject(), QJsonObject({{"Path", "~/clip.mp4"}}));
-        QCOMPARE(stored.at(1).toObject(), QJsonObject({{"URL", "http://example.com/m.mp4"}}));
-
-        launch();
-        QCOMPARE(c->movieRepresentations.size(), 2);
-        QCOMPARE(c->movieRepresentations.at(0)->path(), clip);
-        QCOMPARE(c->movieRepresentations.at(1)->URLString(), QString("http://example.com/m.mp4"));
-        // Restored, listed, nothing chosen and nothing playing.
-        QVERIFY(!c->currentMovieRepresentation);
-        QVERIFY(!c->playerView->isPlaying());
-        QCOMPARE(c->playerHistoryList->model()->rowCount(), 2);
-        QCOMPARE(c->selectionMessage(), QString("Nothing Selected"));
-    }
-
-    void badStoredEntriesAreDroppedNotFatal()
-    {
-        writeSettings("{\"Do Not Forget Playlist On Quit\": true, \"Volume\": 0.25, \"Playlist Movies\": [42, \"x\", null, {}, {\"URL\": \"no address\"}, {\"URL\": 7}, {\"Path\": \"~/clip.mp4\", \"URL\": \"http://ignored/\"}, {\"Path\": \"~/missing.mp4\"}, {\"URL\": \"http://h/ok.mp4\"}]}");
-        launch();
-        QStringList keys;
-        for (auto &r : c->movieRepresentations)
-            keys << r->locationKey();
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QStringList>("restored");
+        QTest::addColumn<QByteArray>("storedAtLaunch");
+        QTest::addColumn<QByteArray>("storedAtQuit");
+        const QByteArray older = "{\"Do Not Forget Playlist On Quit\": true, \"Volume\": 0.25, \"Playlist Movies\": [42, \"x\", null, {}, {\"URL\": \"no address\"}, {\"URL\": 7}, {\"Path\": \"~/clip.mp4\", \"URL\": \"http://ignored/\"}, {\"Path\": \"~/missing.mp4\"}, {\"URL\": \"http://h/ok.mp4\"}]}";
         // "Path" wins over "URL"; a missing file still makes an entry.
-        QCOMPARE(keys, QStringList({"~/clip.mp4", "~/missing.mp4", "http://h/ok.mp4"}));
-        QCOMPARE(c->volumeSlider->value(), 250);
-        quit();
-        QCOMPARE(readSettings().value(QXKeys::PlaylistMovies).toArray().size(), 3);
-        QCOMPARE(readSettings().value(QXKeys::Volume).toDouble(), 0.25);   // other settings kept
+        QTest::newRow("kept") << older << QStringList{"~/clip.mp4", "~/missing.mp4", "http://h/ok.mp4"}
+                              << QByteArray("[42,\"x\",null,{},{\"URL\":\"no address\"},{\"URL\":7},{\"Path\":\"~/clip.mp4\",\"URL\":\"http://ignored/\"},{\"Path\":\"~/missing.mp4\"},{\"URL\":\"http://h/ok.mp4\"}]")
+                              << QByteArray("[{\"Path\":\"~/clip.mp4\"},{\"Path\":\"~/missing.mp4\"},{\"URL\":\"http://h/ok.mp4\"}]");
+        QTest::newRow("forgotten") << QByteArray(older).replace("true", "false") << QStringList() << QByteArray("absent") << QByteArray("absent");
+        QTest::newRow("wrong shape") << QByteArray("{\"Do Not Forget Playlist On Quit\": true, \"Volume\": 0.25, \"Playlist Movies\": \"a string\", \"Hide Playlist\": \"YES\"}")
+                                     << QStringList() << QByteArray("[]") << QByteArray("[]");
     }
-
-    void playlistOfTheWrongShape()
+    void olderStoredPlaylistAtLaunchAndQuit()
     {
-        writeSettings("{\"Do Not Forget Playlist On Quit\": true, \"Playlist Movies\": \"a string\", \"Hide Playlist\": \"YES\"}");
+        QFETCH(QByteArray, settings);
+        writeSettings(settings);
         launch();
-        QVERIFY(c->movieRepresentations.isEmpty());
-        QVERIFY(c->playerWindow->playlistPane->isHidden());   // "YES" reads as true
+        const auto keys = [this] {
+            QStringList keys;
+            for (auto &r : c->movieRepresentations)
+                keys << r->locationKey();
+            return keys;
+        };
+        QTEST(keys(), "restored");
+        QTEST(storedOnDisk(), "storedAtLaunch");
+        QVERIFY(!readSettings().contains(QXKeys::PlaylistMovies));
+        QCOMPARE(c->playerWindow->playlistPane->isHidden(), settings.contains("YES")); // "YES" reads as true
+        QCOMPARE(c->volumeSlider->value(), 250);
+        QTest::keyClick(c->volumeSlider, Qt::Key_Up);
+        QTest::keyClick(c->volumeSlider, Qt::Key_Up);
+        const double volume = c->volumeSlider->value() / 1000.0;
+        QVERIFY(volume > 0.25 && readSettings().value(QXKeys::Volume).toDouble() != volume); // not yet written
         quit();
-        QCOMPARE(readSettings().value(QXKeys::PlaylistMovies).toArray().size(), 0);
+        QCOMPARE(readSettings().value(QXKeys::Volume).toDouble(), volume);
+        QTEST(storedOnDisk(), "storedAtQuit");
+        launch(); // listed, nothing chosen and nothing playing
+        QTEST(keys(), "restored");
+        QCOMPARE(c->playerHistoryList->model()->rowCount(), keys().size());
+        QVERIFY(!c->currentMovieRepresentation && !c->playerView->isPlaying());
     }
 
     void corruptStoreIsMovedAsideAndStartsFresh()

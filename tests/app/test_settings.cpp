@@ -10,6 +10,7 @@
 #include <csignal>
 #include <functional>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -28,6 +29,23 @@ static QStringList filesBeside(const QString &path)
 {
     QStringList names = QDir(QFileInfo(path).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     return names.replaceInStrings(QRegularExpression("corrupt-\\d{8}-\\d{6}"), "corrupt");
+}
+
+// What sits at path, read only when it is a regular file (a pipe must not be opened here).
+static QByteArray kind(const QString &p)
+{
+    const QFileInfo f(p);
+    return f.isSymLink() ? "-> " + f.symLinkTarget().toUtf8() : f.isDir() ? "<folder>" : !f.exists() ? "<none>"
+         : !f.isFile() ? "<pipe>" : f.size() > 16 << 20 ? "<big>" : bytesOf(p);
+}
+
+// Makes what a test case asks for at path: a folder, a pipe, a device, a big file or text.
+static bool makeAt(const QString &path, const QByteArray &content, qint64 bigSize)
+{
+    QFile f(path);
+    return content == "<folder>" ? QDir().mkpath(path) : content == "<pipe>" ? mkfifo(QFile::encodeName(path), 0644) == 0
+         : content == "<device>" ? QFile::link("/dev/zero", path)
+         : f.open(QIODevice::WriteOnly) && f.write(content) == content.size() && f.resize(content == "<big>" ? bigSize : content.size());
 }
 
 static int modeOf(const QString &path)
@@ -113,7 +131,6 @@ private slots:
         const QString path = pathWith(R"({"Future Key": [1, "b"]})");
         QCOMPARE(chmod(QFile::encodeName(path), 0640), 0); // kept on rewrite
         QXSettings s(path);
-        const QJsonArray playlist{QJsonObject{{QXKeys::EntryPath, "~/a.mp4"}}, QJsonObject{{QXKeys::EntryURL, "https://x.test/v"}}};
         QJsonObject rotations;
         QXDictSetInteger(rotations, 90, "~/a.mp4");
         QXDictSetInteger(rotations, 270, "~/b.mp4");
@@ -121,11 +138,11 @@ private slots:
         QVERIFY(s.setBool(true, QXKeys::DoNotPlayOnOpen));
         QVERIFY(s.setFloat(0.25, QXKeys::Volume));
         QVERIFY(s.setFloat(qQNaN(), "Not A Number")); // stored as null, and held as null
-        QVERIFY(s.setObject(playlist, QXKeys::PlaylistMovies));
         QVERIFY(s.setObject(rotations, QXKeys::RotatedMovies));
         s.setColor(QColor(10, 20, 30, 40), QXKeys::UpdateStatusColor);
         s.setColor(QColor(), QXKeys::UpdateStatusColor); // invalid: the previous colour stays
-        // On disk as soon as the setter returns, with no temporary file left behind.
+        // On disk once flushed, with no temporary file left behind.
+        QVERIFY(s.flush());
         QCOMPARE(filesBeside(path), QStringList{"settings.json"});
         QCOMPARE(modeOf(path), 0640);
         const QByteArray text = bytesOf(path);
@@ -136,7 +153,6 @@ private slots:
         const QXSettings back(path);
         QCOMPARE(back.toJson(), s.toJson());
         QVERIFY(back.boolForKey(QXKeys::DoNotPlayOnOpen));
-        QCOMPARE(back.objectForKey(QXKeys::PlaylistMovies), QJsonValue(playlist));
         QCOMPARE(back.objectForKey(QXKeys::RotatedMovies), QJsonValue(QJsonObject{{"~/a.mp4", 90}}));
         QCOMPARE(back.colorForKey(QXKeys::UpdateStatusColor), QColor(10, 20, 30, 40));
         QCOMPARE(back.objectForKey("Future Key"), QJsonValue(QJsonArray{1, "b"}));
@@ -214,56 +230,70 @@ private slots:
             QVERIFY2(QXTimerIntervalMs(seconds) == ms, qPrintable(QString::number(seconds)));
     }
 
-    // What sits in the file's place; each load runs in a child so a hang fails instead of blocking.
+    // What sits in the settings file's or the playlist file's place, and the playlist older
+    // versions kept in the settings file. Each load runs in a child so a hang fails instead of
+    // blocking; whatever is there, a setting change leaves the playlist file as it is.
     void oddFilesInPlace_data()
     {
-        QTest::addColumn<QByteArray>("content"); // or what to make: a folder, a pipe, ...
-        QTest::addColumn<QByteArray>("loaded");  // the values, whether moved aside and writable
+        QTest::addColumn<QByteArray>("content");  // or what to make: a folder, a pipe, ...
+        QTest::addColumn<QByteArray>("playlist"); // the same in the playlist file's place
+        QTest::addColumn<QByteArray>("loaded");   // the values, moved aside, writable, the playlist
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<QString>("warning");
-        const QStringList moved{"settings.json", "settings.json.corrupt-2", "settings.json.tmp-keep"};
-        const QString movedLine = "^Vistrel: settings file .* moved it to .*corrupt-\\d{8}-\\d{6}-2$";
-        QTest::newRow("garbage") << QByteArray("\x00\xff{oops", 7) << QByteArray("{} 1 1") << moved << movedLine;
-        QTest::newRow("array") << QByteArray("[1, 2]") << QByteArray("{} 1 1") << moved << movedLine;
-        QTest::newRow("truncated") << QByteArray("{\n \"Volume\": 0.5,\n \"Hi") << QByteArray("{} 1 1") << moved << movedLine;
-        QTest::newRow("folder") << QByteArray("<folder>") << QByteArray("{} 1 1") << moved << movedLine;
-        QTest::newRow("named pipe") << QByteArray("<pipe>") << QByteArray("{} 1 1") << moved << movedLine;
-        QTest::newRow("17 MiB") << QByteArray("<big>") << QByteArray("{} 1 1") << moved << movedLine;
-        QTest::newRow("device") << QByteArray("<device>") << QByteArray("{} 0 0")
+        const QStringList moved{"settings.json", "settings.json.corrupt-2", "settings.json.tmp-keep"},
+            listed{"playlist.json", "settings.json", "settings.json.tmp-keep"},
+            listMoved{"playlist.json.corrupt", "settings.json", "settings.json.tmp-keep"};
+        const QString movedLine = "^Vistrel: settings file .* moved it to .*corrupt-\\d{8}-\\d{6}-2$",
+                      listMovedLine = "^Vistrel: playlist file .* moved it to .*playlist.json.corrupt-\\d{8}-\\d{6}$";
+        const QByteArray none, older = R"({"Volume": 0.5, "Playlist Movies": [{"Path": "~/a b.mp4"}, {"URL": "file:///m/%FF.mp4"}, 7]})",
+                         entries = R"([{"Path":"~/a b.mp4"},{"URL":"file:///m/%FF.mp4"},7])";
+        QTest::newRow("garbage") << QByteArray("\x00\xff{oops", 7) << none << QByteArray("{} 1 1 []") << moved << movedLine;
+        QTest::newRow("array") << QByteArray("[1, 2]") << none << QByteArray("{} 1 1 []") << moved << movedLine;
+        QTest::newRow("truncated") << QByteArray("{\n \"Volume\": 0.5,\n \"Hi") << none << QByteArray("{} 1 1 []") << moved << movedLine;
+        QTest::newRow("folder") << QByteArray("<folder>") << none << QByteArray("{} 1 1 []") << moved << movedLine;
+        QTest::newRow("named pipe") << QByteArray("<pipe>") << none << QByteArray("{} 1 1 []") << moved << movedLine;
+        QTest::newRow("17 MiB") << QByteArray("<big>") << none << QByteArray("{} 1 1 []") << moved << movedLine;
+        QTest::newRow("device") << QByteArray("<device>") << none << QByteArray("{} 0 0 []")
                                 << QStringList{"settings.json", "settings.json.tmp-Ab12Cd", "settings.json.tmp-keep"}
                                 << "^Vistrel: settings file .* is a device, not a file; .* memory only$";
-        QTest::newRow("leftover temporary files") << QByteArray("{\"Volume\": 0.5}") << QByteArray("{\"Volume\":0.5} 0 1")
+        QTest::newRow("leftover temporary files") << QByteArray("{\"Volume\": 0.5}") << none << QByteArray("{\"Volume\":0.5} 0 1 []")
                                                   << QStringList{"settings.json", "settings.json.tmp-keep"} << QString();
+        QTest::newRow("older settings file") << older << none << "{\"Volume\":0.5} 0 1 " + entries << listed << QString();
+        // The key stays until its entries are safe.
+        QTest::newRow("older, playlist cannot be written")
+            << older << QByteArray("<folder>") << "{\"Playlist Movies\":" + entries + ",\"Volume\":0.5} 0 1 " + entries << listed
+            << "^Vistrel: cannot write the playlist to .*not a regular file\\)$";
+        QTest::newRow("playlist file") << QByteArray("{}") << QByteArray("[\n{\"Path\": \"~/a b.mp4\"}, {\"URL\": \"file:///m/%FF.mp4\"},\n 7]")
+                                       << "{} 0 1 " + entries << listed << QString();
+        QTest::newRow("playlist cut off") << QByteArray("{}") << QByteArray("[{\"Path\"") << QByteArray("{} 0 1 []") << listMoved << listMovedLine;
+        QTest::newRow("playlist object") << QByteArray("{}") << QByteArray("{}") << QByteArray("{} 0 1 []") << listMoved << listMovedLine;
+        QTest::newRow("playlist pipe") << QByteArray("{}") << QByteArray("<pipe>") << QByteArray("{} 0 1 []") << listMoved << listMovedLine;
+        QTest::newRow("playlist 65 MiB") << QByteArray("{}") << QByteArray("<big>") << QByteArray("{} 0 1 []") << listMoved << listMovedLine;
+        QTest::newRow("playlist device") << QByteArray("{}") << QByteArray("<device>") << QByteArray("{} 0 1 []")
+                                         << QStringList{"playlist.json", "playlist.json.tmp-Ab12Cd", "settings.json", "settings.json.tmp-keep"}
+                                         << "^Vistrel: playlist file .* is a device, not a file; it is not read$";
     }
     void oddFilesInPlace()
     {
         QFETCH(QByteArray, content);
-        const QString path = freshPath(), dir = QFileInfo(path).path();
-        QVERIFY(QDir().mkpath(content == "<folder>" ? path : dir));
-        if (content == "<pipe>")
-            QCOMPARE(mkfifo(QFile::encodeName(path), 0644), 0);
-        else if (content == "<device>")
-            QVERIFY(QFile::link("/dev/zero", path));
-        else if (content != "<folder>")
-            QVERIFY(QFile(testsupport::makeFile(dir, "settings.json", content)).resize(content == "<big>" ? 17 << 20 : content.size()));
-        for (const char *name : {"settings.json.tmp-Ab12Cd", "settings.json.tmp-keep"})
+        QFETCH(QByteArray, playlist);
+        const QString path = freshPath(), dir = QFileInfo(path).path(), list = dir + "/playlist.json";
+        QVERIFY(QDir().mkpath(dir) && makeAt(path, content, 17 << 20));
+        QVERIFY(playlist.isEmpty() || makeAt(list, playlist, 65 << 20));
+        for (const char *name : {"settings.json.tmp-Ab12Cd", "settings.json.tmp-keep", "playlist.json.tmp-Ab12Cd"})
             testsupport::makeFile(dir, name, "partial");
         // Names taken by an earlier corrupt file (this second or the next) get a counter.
         const QDateTime now = QDateTime::currentDateTime();
         for (const QDateTime &t : {now, now.addSecs(1)})
             testsupport::makeFile(dir, "settings.json.corrupt-" + t.toString("yyyyMMdd-HHmmss"), "old");
-        const auto kind = [](const QString &p) { // a pipe must not be opened here either
-            const QFileInfo f(p);
-            return f.isSymLink() ? "-> " + f.symLinkTarget().toUtf8() : f.isDir() ? "<folder>" : !f.isFile() ? "<pipe>"
-                 : f.size() == 17 << 20 ? "<big>" : bytesOf(p);
-        };
         const QByteArray original = kind(path);
         const QList<QByteArray> report = inChild([&] {
             QXSettings s(path);
             const QByteArray loaded = QJsonDocument(s.toJson()).toJson(QJsonDocument::Compact);
-            const bool written = s.setBool(true, "k");
+            const QByteArray stored = QJsonDocument(s.storedPlaylist()).toJson(QJsonDocument::Compact), before = kind(list);
+            const bool written = s.setBool(true, "k") && s.flush();
             return loaded + ' ' + QByteArray::number(!s.movedAsidePath().isEmpty()) + ' ' + QByteArray::number(written)
-                + '\n' + s.movedAsidePath().toUtf8();
+                + ' ' + stored + (kind(list) == before ? "" : " (playlist file changed)") + '\n' + s.movedAsidePath().toUtf8();
         }).split('\n');
         QTEST(report.value(0), "loaded");
         QVERIFY(report.value(1).isEmpty() || kind(report.value(1)) == original); // moved whole
@@ -274,6 +304,7 @@ private slots:
         after.removeAll("settings.json.corrupt"); // the two made above
         QTEST(after, "after");
         QVERIFY(content != "<device>" || kind(path) == original);
+        QCOMPARE(QJsonDocument::fromJson(kind(path)).object().contains(QXKeys::PlaylistMovies), report.value(0).contains("Playlist"));
     }
 
     // Two failed writes make one line and leave the old file byte for byte with nothing beside
@@ -325,6 +356,39 @@ private slots:
         QCOMPARE(jsonOf(path).value(QXKeys::StepInterval).toInt(), report.value(0).endsWith('1') ? 3 : 0);
     }
 
+    // A dragged slider: the first change is written at once, the rest together by the store's
+    // timer within 250 ms, so they are on disk when the process is killed a second later.
+    void burstOfChangesIsCoalescedAndSurvivesKill()
+    {
+        const QString path = freshPath(), dir = QFileInfo(path).path();
+        // Each write renames a temporary file of its own over the file; watched both ways, as
+        // the kernel folds repeated events that follow each other.
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(QDir().mkpath(dir) && inotify_add_watch(watch, QFile::encodeName(dir), IN_MOVED_FROM | IN_MOVED_TO) >= 0);
+        const pid_t pid = fork();
+        if (pid == 0) { // 50 changes in well under 100 ms; it waits to be killed once the last is on disk
+            QXSettings s(path);
+            for (int i = 1; i <= 50; ++i, QTest::qSleep(1))
+                s.setInteger(i, QXKeys::StepInterval);
+            if (QTest::qWaitFor([&] { return jsonOf(path).value(QXKeys::StepInterval).toInt() == 50; }, 300))
+                QTest::qWait(10000);
+            _exit(1);
+        }
+        QTest::qSleep(1000);
+        const bool waiting = waitpid(pid, nullptr, WNOHANG) == 0;
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        QVERIFY2(waiting, "the last value was not on disk within 300 ms");
+        QCOMPARE(jsonOf(path).value(QXKeys::StepInterval).toInt(), 50);
+        int writes = 0;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t n; (n = read(watch, events, sizeof events)) > 0;)
+            for (char *e = events; e < events + n; e += sizeof(inotify_event) + reinterpret_cast<inotify_event *>(e)->len)
+                writes += QByteArray(reinterpret_cast<inotify_event *>(e)->name) == "settings.json";
+        close(watch);
+        QVERIFY2(writes >= 1 && writes <= 2, qPrintable(QString::number(writes)));
+    }
+
     void standardLocation()
     {
         const QByteArray oldHome = qgetenv("HOME");
@@ -336,7 +400,8 @@ private slots:
         qputenv("HOME", oldHome);
         testsupport::isolateSettings(m_tmp.filePath("xdg"));
         QCOMPARE(QXSettings::standard().filePath(), m_tmp.filePath("xdg/Vistrel/settings.json"));
-        QVERIFY(QXSettings::standard().setInteger(4, QXKeys::StepInterval));
+        // The second change waits for its write; dropping the store writes it.
+        QVERIFY(QXSettings::standard().setInteger(3, QXKeys::StepInterval) && QXSettings::standard().setInteger(4, QXKeys::StepInterval));
         QXSettings::resetStandard();
         QCOMPARE(QXStepInterval(QXSettings::standard()), 4);
     }

@@ -21,7 +21,7 @@ static QStringList storedPlaylist()
 {
     QXSettings::resetStandard();
     QStringList paths;
-    for (const QJsonValue &v : QXSettings::standard().objectForKey(QXKeys::PlaylistMovies).toArray())
+    for (const QJsonValue &v : QXSettings::standard().storedPlaylist())
         paths << QXPathInfo::stringByExpandingTildeInPath(v.toObject().value(QXKeys::EntryPath).toString());
     paths.sort();
     return paths;

@@ -11,7 +11,8 @@
 namespace testsupport {
 
 // Replaces c (the old controller goes first: the first controller alive is the shared one)
-// with one launched on a new settings folder under root, holding the given values.
+// with one launched on a new settings folder under root, holding the given values ("Playlist
+// Movies" as the stored playlist).
 inline void launchFreshController(std::unique_ptr<QXMPController> &c, const QString &root,
                                   const QJsonObject &stored = {})
 {
@@ -19,8 +20,12 @@ inline void launchFreshController(std::unique_ptr<QXMPController> &c, const QStr
     static int n = 0;
     isolateSettings(QDir(root).filePath(QStringLiteral("config%1").arg(++n)));
     QXSettings::resetStandard();
-    for (auto it = stored.begin(); it != stored.end(); ++it)
-        QXSettings::standard().setObject(it.value(), it.key());
+    for (auto it = stored.begin(); it != stored.end(); ++it) {
+        if (it.key() == QXKeys::PlaylistMovies) // kept in a file of its own
+            QXSettings::standard().setStoredPlaylist(it.value().toArray());
+        else
+            QXSettings::standard().setObject(it.value(), it.key());
+    }
     c = std::make_unique<QXMPController>();
     c->applicationDidFinishLaunching();
 }
