@@ -145,20 +145,21 @@ int main(int argc, char **argv)
     QXMPController c;
     c.applicationDidFinishLaunching();
     c.showPlayerWindow();
-    // The player's own switch: choose, then wait for the first frame of the new file drawn
-    // (one drawn after the player restarted playback on it, not the last of the old one).
-    const auto choose = [&c](const QUrl &url) {
-        QElapsedTimer t;
-        t.start();
+    // The player's own switch: from choosing to the drawing of the new file's first frame, which
+    // is the last frame drawn before the player reports playback restarted on it (the player
+    // waits for that frame to be drawn before it does).
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastFrameAt = 0;
+    QObject::connect(c.playerView, &QXMovieView::frameDrawn, [&] { lastFrameAt = clock.nsecsElapsed(); });
+    const auto choose = [&](const QUrl &url) {
+        const qint64 start = clock.nsecsElapsed();
         c.chooseMovie(url, false, true, false);
-        quint64 atRestart = 0;
         waitFor([&] {
             QXMovieEngine *engine = QXMovieEngine::existing();
-            if (!atRestart && engine && engine->hasRestartedPlayback())
-                atRestart = c.playerView->framesDrawn() + 1;
-            return atRestart && c.playerView->framesDrawn() >= atRestart;
+            return engine && engine->hasRestartedPlayback() && lastFrameAt > start;
         }, 10000);
-        const double ms = t.nsecsElapsed() / 1e6;
+        const double ms = (lastFrameAt - start) / 1e6;
         c.pause();
         return ms;
     };

@@ -541,7 +541,9 @@ void QXMovieEngine::refuseSeek()
 
 void QXMovieEngine::setKeepAspect(bool keep)
 {
-    setFlag("keepaspect", keep);
+    int flag = keep ? 1 : 0;
+    if (m_mpv && changesSetting("keepaspect", flag))
+        mpv_set_property_async(m_mpv, 0, "keepaspect", MPV_FORMAT_FLAG, &flag);
 }
 
 bool QXMovieEngine::readDouble(const char *name, double *value) const
@@ -568,16 +570,27 @@ void QXMovieEngine::setFlag(const char *name, bool value)
         mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
+// Settings only this player changes (volume, turn, proportions) are sent only when they
+// change: each one sent makes the player rebuild part of its chain, also while it opens a file.
+bool QXMovieEngine::changesSetting(const char *name, double value)
+{
+    const auto it = m_sentSettings.constFind(QByteArray(name));
+    if (it != m_sentSettings.constEnd() && it.value() == value)
+        return false;
+    m_sentSettings.insert(QByteArray(name), value);
+    return true;
+}
+
 void QXMovieEngine::setDouble(const char *name, double value)
 {
-    if (m_mpv)
+    if (m_mpv && changesSetting(name, value))
         mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_DOUBLE, &value);
 }
 
 void QXMovieEngine::setInt(const char *name, qint64 value)
 {
     int64_t v = value;
-    if (m_mpv)
+    if (m_mpv && changesSetting(name, double(value)))
         mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_INT64, &v);
 }
 

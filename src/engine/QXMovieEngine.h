@@ -6,6 +6,7 @@
 // mpv calls back on its own threads; those callbacks only post to the main thread, which
 // drains the event queue and keeps the attached movie's state.
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
@@ -86,6 +87,7 @@ private:
     void setFlag(const char *name, bool value);
     void setDouble(const char *name, double value);
     void setInt(const char *name, qint64 value);
+    bool changesSetting(const char *name, double value);
     void command(std::initializer_list<const char *> args);
     void seekAttached(double seconds);
     bool canSeekAttached() const;
@@ -106,6 +108,7 @@ private:
     bool m_playbackRestarted = false;
     bool m_videoConfigured = false;
     bool m_eofReached = false;
+    QHash<QByteArray, double> m_sentSettings;
     bool m_hasTimePos = false;
     double m_timePos = 0;
 };

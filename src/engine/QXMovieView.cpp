@@ -176,7 +176,10 @@ bool QXMovieView::showsPicture() const
 
 bool QXMovieView::canPresent() const
 {
-    if (!showsPicture())
+    // Until the new file is open, frames are the old one's: drawing them would only hold the
+    // player's output, which waits for each, while it opens the new one.
+    const QXMovieEngine *engine = QXMovieEngine::existing();
+    if (!showsPicture() || !engine || !engine->isFileLoaded())
         return false;
     if (m_surface)
         return m_surface->isExposed();

@@ -205,11 +205,10 @@ bool QXVideoRenderer::renderToWindow(QWindow *window, const QSize &pixelSize)
 
 void QXVideoRenderer::finishWindowFrame(QWindow *window)
 {
-    if (QOpenGLContext *gl = sharedGL().context) {
+    // The swap is not reported: the player would then wait for each swap (a copy of the whole
+    // picture under X without a GPU) before it decodes on, holding a movie's start back.
+    if (QOpenGLContext *gl = sharedGL().context)
         gl->swapBuffers(window);
-        if (m_context)
-            mpv_render_context_report_swap(rc(m_context));
-    }
 }
 
 bool QXVideoRenderer::renderToImage(QImage *image, const QSize &pixelSize)
