@@ -77,7 +77,7 @@ static QXVideoRenderer *currentRenderer()
 // A native window of our own shows the picture where the window system composes it with the
 // rest of the window: X11. Under Wayland such a window is a subsurface that this Qt never
 // presents, so the widget paints the picture itself there, as it does without OpenGL.
-static bool drawsInNativeWindow()
+static bool nativeWindowWanted()
 {
     const QByteArray forced = qgetenv("VISTREL_VIEW");
     if (!forced.isEmpty())
@@ -87,7 +87,7 @@ static bool drawsInNativeWindow()
 
 QXMovieView::QXMovieView(QWidget *parent) : QWidget(parent), m_presenter(new Presenter(this))
 {
-    if (drawsInNativeWindow()) {
+    if (nativeWindowWanted()) {
         m_surface = new QXMovieSurface(this);
         m_container = QWidget::createWindowContainer(m_surface, this);
         m_container->setFocusPolicy(Qt::NoFocus);

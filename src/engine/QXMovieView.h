@@ -45,6 +45,9 @@ public:
 
     // Whether the movie's picture is what the view shows now (rather than the message).
     bool showsPicture() const;
+    // The picture is in a native window of its own, which covers any widget laid over it;
+    // otherwise the view paints it and widgets can sit on top.
+    bool drawsInNativeWindow() const { return m_surface != nullptr; }
     // Frames drawn on screen so far (for benchmarks and tests).
     quint64 framesDrawn() const { return m_framesDrawn; }
     // What the view shows, drawn now at its size (for tests and screenshots).

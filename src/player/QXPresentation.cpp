@@ -117,7 +117,12 @@ void QXMPController::togglePresentation()
         m_controlBarStandIn->show();
         // Its own window over the picture: the picture is a native window that would cover
         // any widget of the presentation window.
-        m_overlayWindow = new QWidget(m_presentationWindow, Qt::Tool | Qt::FramelessWindowHint);
+        // A window of its own over a picture in a native window, which would cover any widget;
+        // a plain child where the view paints the picture (Wayland, no OpenGL), since Wayland
+        // lets no client place a window of its own.
+        m_overlayWindow = playerView->drawsInNativeWindow()
+            ? new QWidget(m_presentationWindow, Qt::Tool | Qt::FramelessWindowHint)
+            : new QWidget(m_presentationWindow);
         m_overlayWindow->setAttribute(Qt::WA_ShowWithoutActivating);
         bar->setParent(m_overlayWindow);
         bar->move(0, 0);
@@ -177,8 +182,8 @@ void QXMPController::showPresentationOverlay()
     bar->setFixedWidth(width);
     bar->show();
     m_overlayWindow->setFixedSize(width, bar->height());
-    m_overlayWindow->move(m_presentationWindow->mapToGlobal(
-        QPoint((S.width() - width) / 2, S.height() - bar->height() - 40)));
+    const QPoint place((S.width() - width) / 2, S.height() - bar->height() - 40);
+    m_overlayWindow->move(m_overlayWindow->isWindow() ? m_presentationWindow->mapToGlobal(place) : place);
     // A fade-out under way gives way to the bar.
     if (m_overlayFade)
         m_overlayFade->stop();
