@@ -134,6 +134,7 @@ static int runOne(int n, int menuLimit)
     }
     c.updatePlaylistTableAndMenu();
     c.updateButtons();
+    c.playlistIndexForURL(QUrl::fromLocalFile(movieA));   // the address index is part of the list
     settle(50);
     const double heapFilled = heapBytes();
 
