@@ -123,6 +123,8 @@ QList<int> QXNameSortOrder(int count, const std::function<void(QByteArray &key, 
     QList<Group> groups{{0, count, 0}};
     while (!groups.isEmpty()) {
         const Group g = groups.takeLast();
+        if (g.last - g.first < 2)
+            continue;
         Item *first = items.data() + g.first;
         Item *last = items.data() + g.last;
         quint32 depth = g.depth;

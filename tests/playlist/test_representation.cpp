@@ -142,6 +142,7 @@ private slots:
              }))
             sorted << names.at(i);
         QCOMPARE(sorted, expected);   // equal names (a1, a01) in their first order too
+        QVERIFY(QXNameSortOrder(0, {}).isEmpty());
     }
 
     void indexFindsTheFirstEntryThroughRemovalsAndAppends()
