@@ -3,8 +3,8 @@
 // state and answers the application, window, menu and control events. Its member functions
 // are defined next to the subsystem each belongs to (app, playlist, player).
 #include "playlist/QXMovieRepresentation.h"
+#include "playlist/QXPlaylistIndex.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -74,12 +74,19 @@ public:
     void tableViewDeleteObjectAtRow(int row);
     bool isPlaylistAccessible() const;
     bool isPlaylistRowAccessible(int *row) const;
+    // After a change of any kind to movieRepresentations: the table starts over, the index is
+    // rebuilt at the next lookup and an open menu follows.
     void updatePlaylistTableAndMenu();
     void openMovieFromPlaylistMenuItem(QAction *item);
+    // The menu's "Show Playlist": shows the pane, or brings the window forward when it shows.
+    void showPlaylistPane();
     void setPlaylistVisible(bool visible, bool animate, bool isInitialSetup);
     void togglePlaylistVisibility();
-    // The playlist menu is rebuilt when it opens, not on every change.
+    // Brings the playlist menu up to date when it opens: it lists PlaylistMenuWindow entries
+    // around the current one (from the top when none is current), then "Show Playlist".
+    // Items stay while their entry stays in view; only those that must change are made anew.
     void buildPlaylistMenuIfNeeded();
+    static constexpr int PlaylistMenuWindow = 500;
     void playlistDoubleClicked(int row);
     // File > Open...: a file dialog, then openMovies.
     void openDocument();
@@ -174,6 +181,7 @@ public:
     void showPlayPauseState(bool playing);
 
     // State fields.
+    // Changed only through the playlist functions, or followed by updatePlaylistTableAndMenu.
     QList<QXMovieRepresentationRef> movieRepresentations;
     QXMovieRepresentationRef currentMovieRepresentation;
     bool currentMovieHasVideo = false;
@@ -250,6 +258,13 @@ private:
     QSizeF playerAreaContentMinimum() const;
     void applyAspectHints();
     void rebuildPlaylistIndex();
+    // The first row with the address, or -1.
+    int playlistIndexForAddress(const QByteArray &address) const;
+    // The table, the index and the menu follow each change as it is made: rows leave
+    // (ascending, each once) or arrive at the end.
+    void removePlaylistRows(const QList<int> &rows);
+    void appendPlaylistEntries(const QList<QXMovieRepresentationRef> &entries);
+    void refreshPlaylistMenuIfVisible();
     void armStopCallback();
     void disposeStopCallback();
     void installObservers();
@@ -257,9 +272,20 @@ private:
     static void setTargetControl(QAction *item, QAbstractButton *control);
 
     // Address → first playlist index, so a lookup does not walk the list.
-    QHash<QUrl, int> m_playlistIndex;
+    QXPlaylistIndex m_playlistIndex;
     bool m_playlistIndexValid = false;
+    // False once the list or the current entry changed since the menu was brought up to date.
     bool m_playlistMenuValid = false;
+    // The menu's entry items in order; an item does not keep its entry alive.
+    struct PlaylistMenuItem
+    {
+        QAction *action;
+        QWeakPointer<QXMovieRepresentation> entry;
+    };
+    QList<PlaylistMenuItem> m_playlistMenuItems;
+    int m_playlistMenuStart = 0;   // the row of the first item
+    QAction *m_playlistMenuSeparator = nullptr;
+    QAction *m_showPlaylistMenuItem = nullptr;
     bool m_terminated = false;
     bool m_launched = false;
     int m_beepCount = 0;

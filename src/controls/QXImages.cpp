@@ -9,96 +9,123 @@ namespace {
 
 const QColor kInk(232, 232, 232);
 
-QPixmap canvas()
+// Drawn into an image that is copied once the painter is done: the copy carries no paint
+// engine, which an image keeps for as long as it lives once painted on.
+template <typename Draw>
+QPixmap drawn(Draw draw)
 {
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
-    return pm;
+    QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        draw(p);
+    }
+    return QPixmap::fromImage(image.copy());
 }
 
 QPixmap rotateArrow(bool clockwise)
 {
-    QPixmap pm = canvas();
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(kInk, 3, Qt::SolidLine, Qt::RoundCap));
-    // Three quarters of a circle, open at the top, with the arrow head at its end.
-    const QRectF r(6, 6, 20, 20);
-    p.drawArc(r, 120 * 16, clockwise ? -300 * 16 : 300 * 16);
-    QPainterPath head;
-    if (clockwise) {
-        head.moveTo(25, 4); head.lineTo(26, 13); head.lineTo(17, 11);
-    } else {
-        head.moveTo(7, 4); head.lineTo(6, 13); head.lineTo(15, 11);
-    }
-    head.closeSubpath();
-    p.setPen(Qt::NoPen);
-    p.setBrush(kInk);
-    p.drawPath(head);
-    return pm;
+    return drawn([&](QPainter &p) {
+        p.setPen(QPen(kInk, 3, Qt::SolidLine, Qt::RoundCap));
+        // Three quarters of a circle, open at the top, with the arrow head at its end.
+        const QRectF r(6, 6, 20, 20);
+        p.drawArc(r, 120 * 16, clockwise ? -300 * 16 : 300 * 16);
+        QPainterPath head;
+        if (clockwise) {
+            head.moveTo(25, 4); head.lineTo(26, 13); head.lineTo(17, 11);
+        } else {
+            head.moveTo(7, 4); head.lineTo(6, 13); head.lineTo(15, 11);
+        }
+        head.closeSubpath();
+        p.setPen(Qt::NoPen);
+        p.setBrush(kInk);
+        p.drawPath(head);
+    });
 }
 
 QPixmap list(bool visible)
 {
-    QPixmap pm = canvas();
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(kInk, 2));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(4, 6, 24, 20), 2, 2);
-    p.setBrush(kInk);
-    if (visible)
-        p.drawRect(QRectF(4, 6, 9, 20));   // the pane, filled in
-    else
-        p.drawLine(QPointF(13, 6), QPointF(13, 26));
-    return pm;
+    return drawn([&](QPainter &p) {
+        p.setPen(QPen(kInk, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(4, 6, 24, 20), 2, 2);
+        p.setBrush(kInk);
+        if (visible)
+            p.drawRect(QRectF(4, 6, 9, 20));   // the pane, filled in
+        else
+            p.drawLine(QPointF(13, 6), QPointF(13, 26));
+    });
 }
 
 QPixmap present()
 {
-    QPixmap pm = canvas();
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(kInk, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    // Four corners pointing outward: full screen.
-    const QPointF corners[4][3] = {{{5, 12}, {5, 5}, {12, 5}}, {{20, 5}, {27, 5}, {27, 12}},
-                                   {{27, 20}, {27, 27}, {20, 27}}, {{12, 27}, {5, 27}, {5, 20}}};
-    for (const auto &c : corners)
-        p.drawPolyline(c, 3);
-    return pm;
+    return drawn([&](QPainter &p) {
+        p.setPen(QPen(kInk, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        // Four corners pointing outward: full screen.
+        const QPointF corners[4][3] = {{{5, 12}, {5, 5}, {12, 5}}, {{20, 5}, {27, 5}, {27, 12}},
+                                       {{27, 20}, {27, 27}, {20, 27}}, {{12, 27}, {5, 27}, {5, 20}}};
+        for (const auto &c : corners)
+            p.drawPolyline(c, 3);
+    });
 }
 
 QPixmap lock()
 {
-    QPixmap pm = canvas();
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(kInk, 2.5));
-    p.setBrush(Qt::NoBrush);
-    p.drawArc(QRectF(10, 4, 12, 14), 0, 180 * 16);
-    p.drawLine(QPointF(10, 11), QPointF(10, 15));
-    p.drawLine(QPointF(22, 11), QPointF(22, 15));
-    p.setBrush(kInk);
-    p.drawRoundedRect(QRectF(7, 15, 18, 13), 2, 2);
-    return pm;
+    return drawn([&](QPainter &p) {
+        p.setPen(QPen(kInk, 2.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(10, 4, 12, 14), 0, 180 * 16);
+        p.drawLine(QPointF(10, 11), QPointF(10, 15));
+        p.drawLine(QPointF(22, 11), QPointF(22, 15));
+        p.setBrush(kInk);
+        p.drawRoundedRect(QRectF(7, 15, 18, 13), 2, 2);
+    });
 }
 
 QPixmap globe()
 {
-    QPixmap pm = canvas();
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    QRadialGradient g(QPointF(12, 11), 18);
-    g.setColorAt(0, QColor(140, 200, 255));
-    g.setColorAt(1, QColor(20, 80, 170));
-    p.setBrush(g);
-    p.setPen(QPen(QColor(10, 50, 120), 1.5));
-    p.drawEllipse(QRectF(2, 2, 28, 28));
-    p.setPen(QPen(QColor(230, 245, 255, 200), 1.2));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QRectF(10, 2.5, 12, 27));
-    p.drawLine(QPointF(3, 16), QPointF(29, 16));
-    return pm;
+    return drawn([&](QPainter &p) {
+        QRadialGradient g(QPointF(12, 11), 18);
+        g.setColorAt(0, QColor(140, 200, 255));
+        g.setColorAt(1, QColor(20, 80, 170));
+        p.setBrush(g);
+        p.setPen(QPen(QColor(10, 50, 120), 1.5));
+        p.drawEllipse(QRectF(2, 2, 28, 28));
+        p.setPen(QPen(QColor(230, 245, 255, 200), 1.2));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(10, 2.5, 12, 27));
+        p.drawLine(QPointF(3, 16), QPointF(29, 16));
+    });
+}
+
+// A frame of film: a movie file where the icon theme has no picture for one.
+QPixmap movieFile()
+{
+    return drawn([&](QPainter &p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(70, 70, 78));
+        p.drawRoundedRect(QRectF(5, 2, 22, 28), 2, 2);
+        p.setBrush(QColor(150, 190, 230));
+        p.drawRect(QRectF(10, 7, 12, 18));
+        p.setBrush(kInk);
+        for (int y = 4; y < 28; y += 5) {
+            p.drawRect(QRectF(6.5, y, 2, 2.5));
+            p.drawRect(QRectF(23.5, y, 2, 2.5));
+        }
+    });
+}
+
+// An arrow into a tray: a download under way.
+QPixmap downloading()
+{
+    return drawn([&](QPainter &p) {
+        p.setPen(QPen(QColor(60, 150, 240), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawLine(QPointF(16, 4), QPointF(16, 20));
+        p.drawPolyline(QList<QPointF>{{9, 13}, {16, 20}, {23, 13}});
+        p.setPen(QPen(kInk, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QList<QPointF>{{5, 21}, {5, 27}, {27, 27}, {27, 21}});
+    });
 }
 
 } // namespace
@@ -125,9 +152,14 @@ QIcon QXNamedImage(const QString &name)
         pm = lock();
     else if (name == QLatin1String("QXMiniGlobe"))
         pm = globe();
-    else
+    else if (name == QLatin1String("QXDownloading"))
+        pm = downloading();
+    else if (name == QLatin1String("QXMovieFile") && !QIcon::hasThemeIcon(QStringLiteral("video-x-generic")))
+        pm = movieFile();
+    else if (name != QLatin1String("QXMovieFile"))
         return {};
-    const QIcon icon(pm);
+    // The theme's picture is read from its files as sizes are asked for, and kept.
+    const QIcon icon = pm.isNull() ? QIcon::fromTheme(QStringLiteral("video-x-generic")) : QIcon(pm);
     singletonImages.insert(name, icon);
     return icon;
 }

@@ -1,8 +1,10 @@
 #pragma once
-// The player's named images, drawn once in code so they scale and need no files.
+// The player's named images, each made once and shared by every caller: drawn in code, so
+// they need no files, except the movie file, which the icon theme draws where it can.
 #include <QIcon>
 #include <QString>
 
 // "QXRotateClockwise", "QXRotateCounterclockwise", "QXListVisible", "QXListHidden",
-// "QXPresent", "QXLock", "QXMiniGlobe"; a null icon for any other name.
+// "QXPresent", "QXLock", "QXMiniGlobe" (a web address), "QXMovieFile" (the icon theme's
+// generic movie file where it has one), "QXDownloading"; a null icon for any other name.
 QIcon QXNamedImage(const QString &name);

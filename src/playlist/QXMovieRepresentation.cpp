@@ -4,17 +4,16 @@
 #include "controls/QXImages.h"
 #include "engine/QXFileNames.h"
 #include "engine/QXMovie.h"
-#include "util/QXMovieCollection.h"
 #include "util/QXPathInfo.h"
-
-#include <QPixmap>
 
 QXMovieRepresentationRef QXMovieRepresentation::movieRepresentationWithURL(const QUrl &url)
 {
     if (url.isEmpty() || !url.isValid())
         return {};
-    // deleteLater: an entry may be dropped from inside one of its own movie's signals.
-    return QXMovieRepresentationRef(new QXMovieRepresentation(url), &QObject::deleteLater);
+    // Exactly as long as it is: the encoded form comes in the buffer of a longer UTF-16 text.
+    QByteArray address = addressOfURL(url);
+    address.squeeze();
+    return QXMovieRepresentationRef::create(Key{}, std::move(address));
 }
 
 QXMovieRepresentationRef QXMovieRepresentation::movieRepresentationWithURLString(const QString &text)
@@ -32,21 +31,33 @@ QXMovieRepresentationRef QXMovieRepresentation::movieRepresentationWithPath(cons
     return movieRepresentationWithURL(QXFileNames::fileURL(path));
 }
 
-QXMovieRepresentation::QXMovieRepresentation(const QUrl &url) : m_URL(url) {}
-
 QXMovieRepresentation::~QXMovieRepresentation()
 {
-    delete m_movie;
+    // An entry may be dropped from inside one of its own movie's signals: the movie goes
+    // once control is back in the event loop, the entry at once.
+    if (m_movie)
+        m_movie->deleteLater();
 }
 
-QString QXMovieRepresentation::URLString() const
+QUrl QXMovieRepresentation::URL() const
 {
-    return m_URL.toString(QUrl::FullyEncoded);
+    return QUrl::fromEncoded(m_address, QUrl::StrictMode);
+}
+
+bool QXMovieRepresentation::isPlainFileAddress() const
+{
+    return m_address.startsWith("file:///") && !m_address.contains('?') && !m_address.contains('#');
 }
 
 QString QXMovieRepresentation::path() const
 {
-    return m_URL.isLocalFile() ? QXFileNames::localPath(m_URL) : QString();
+    if (!isFile())
+        return {};
+    // Every address made from a path decodes straight from its bytes; other forms (a host,
+    // a query) go through QUrl.
+    if (isPlainFileAddress())
+        return QXFileNames::decode(QByteArray::fromPercentEncoding(m_address.sliced(7)));
+    return QXFileNames::localPath(URL());
 }
 
 QString QXMovieRepresentation::locationKey() const
@@ -59,26 +70,41 @@ QString QXMovieRepresentation::locationKey() const
 
 QString QXMovieRepresentation::displayName() const
 {
-    const QString p = path();
-    if (p.isEmpty())
+    return displayName(QXSettings::standard().boolForKey(QXKeys::HideFileExtensions));
+}
+
+QString QXMovieRepresentation::displayName(bool hideFileExtensions) const
+{
+    if (!isFile())
         return URLString();
+    // QXPathInfo::displayFileName with the setting read by the caller (once per sort). The
+    // name is the last segment of a plain address when that holds no encoded slash: only it
+    // is decoded, the way path() decodes all (bytes that are no UTF-8 kept as such).
+    QString name;
+    const qsizetype slash = m_address.lastIndexOf('/');
+    const QByteArrayView segment = QByteArrayView(m_address).sliced(slash + 1);
+    if (isPlainFileAddress() && !segment.isEmpty() && !segment.contains("%2F") && !segment.contains("%2f")) {
+        const QByteArray bytes = QByteArray::fromPercentEncoding(segment.toByteArray());
+        name = QString::fromUtf8(bytes);
+        if (name.contains(QChar::ReplacementCharacter))
+            name = QXFileNames::decode(bytes);
+    } else {
+        const QString p = path();
+        if (p.isEmpty())
+            return URLString();
+        name = QXPathInfo::lastPathComponent(p);
+    }
+    if (hideFileExtensions)
+        name = QXPathInfo::stringByDeletingPathExtension(name);
     // Bytes that are not UTF-8 show as replacement characters.
-    const QString name = QXPathInfo::displayFileName(p);
     return QXFileNames::hasRawBytes(name) ? QString::fromUtf8(QXFileNames::encode(name)) : name;
 }
 
 QIcon QXMovieRepresentation::icon() const
 {
-    const QString p = path();
-    if (p.isEmpty())
-        return QXNamedImage(QStringLiteral("QXMiniGlobe"));
-    // The table asks on every redraw; the image is cached by path, the icon here.
-    if (m_icon.isNull()) {
-        const QImage image = QXPathInfo::cachedIconFromPath(p);
-        if (!image.isNull())
-            m_icon = QIcon(QPixmap::fromImage(image));
-    }
-    return m_icon;
+    if (m_isDownloadingOnlineFlashMovie)
+        return QXNamedImage(QStringLiteral("QXDownloading"));
+    return QXNamedImage(isFile() ? QStringLiteral("QXMovieFile") : QStringLiteral("QXMiniGlobe"));
 }
 
 QXMovie *QXMovieRepresentation::movie()
@@ -90,7 +116,7 @@ QXMovie *QXMovieRepresentation::movie()
     }
     if (m_movie)
         return m_movie;
-    m_movie = QXMovie::movieWithURL(m_URL);
+    m_movie = QXMovie::movieWithURL(URL());
     adjustMovieRotation();
     return m_movie;
 }
@@ -114,16 +140,6 @@ void QXMovieRepresentation::adjustMovieRotation()
     const qint64 angle = QXDictIntegerForKey(table.toObject(), locationKey());
     if (angle != 0)
         m_movie->setAngle(int(angle % 360));
-}
-
-int QXSortMovieRepresentationsByLocation(const QXMovieRepresentationRef &a, const QXMovieRepresentationRef &b)
-{
-    return QXCompareNames(a->URLString(), b->URLString());
-}
-
-int QXSortMovieRepresentationsByDisplayName(const QXMovieRepresentationRef &a, const QXMovieRepresentationRef &b)
-{
-    return QXCompareNames(a->displayName(), b->displayName());
 }
 
 void QXMovieRepresentation::rotateByAngle(int degrees)

@@ -1,35 +1,48 @@
 #pragma once
 // One playlist entry: an address, its movie once opened, and the player-area size and lock
-// it was left with. Entries are shared (playlist, current entry, menu items), hence the
-// shared pointer.
+// it was left with. Entries are shared (playlist, current entry), hence the shared pointer.
+// A playlist may hold hundreds of thousands of them, so an entry keeps its address once, as
+// the fully encoded bytes, and nothing derived from it (names and icons are made on demand).
+#include <QByteArray>
 #include <QIcon>
-#include <QObject>
-#include <QPointer>
 #include <QSharedPointer>
 #include <QSizeF>
+#include <QStringView>
 #include <QUrl>
 
 class QXMovie;
 class QXMovieRepresentation;
 using QXMovieRepresentationRef = QSharedPointer<QXMovieRepresentation>;
 
-class QXMovieRepresentation : public QObject
+class QXMovieRepresentation
 {
-    Q_OBJECT
+    struct Key {};   // made only through the factories below
+
 public:
     static QXMovieRepresentationRef movieRepresentationWithURL(const QUrl &url);
     // None when the text makes no valid absolute address.
     static QXMovieRepresentationRef movieRepresentationWithURLString(const QString &text);
     static QXMovieRepresentationRef movieRepresentationWithPath(const QString &path);
-    ~QXMovieRepresentation() override;
+    QXMovieRepresentation(Key, QByteArray address) : m_address(std::move(address)) {}
+    ~QXMovieRepresentation();
+    QXMovieRepresentation(const QXMovieRepresentation &) = delete;
+    QXMovieRepresentation &operator=(const QXMovieRepresentation &) = delete;
 
-    QUrl URL() const { return m_URL; }
-    QString URLString() const;
+    // The address as QUrl::toEncoded(QUrl::FullyEncoded) gives it: what lookups compare.
+    static QByteArray addressOfURL(const QUrl &url) { return url.toEncoded(QUrl::FullyEncoded); }
+    const QByteArray &address() const { return m_address; }
+    QUrl URL() const;
+    QString URLString() const { return QString::fromLatin1(m_address); }
+    bool isFile() const { return m_address.startsWith("file:"); }
     // The file path for a file address; empty for every other address.
     QString path() const;
     // The path with the home folder as "~", or the address text without a path.
     QString locationKey() const;
+    // The file name (without its extension while "Hide File Extensions" is on), or the
+    // address text for an address that is no file.
     QString displayName() const;
+    QString displayName(bool hideFileExtensions) const;
+    // Shared by every entry of a kind: a file, a web address, a download under way.
     QIcon icon() const;
 
     // Opened on first use; nullptr when the engine cannot open the address (tried again on
@@ -50,17 +63,12 @@ public:
     void rotateByAngle(int degrees);
 
 private:
-    explicit QXMovieRepresentation(const QUrl &url);
+    // "file:///..." with neither query nor fragment, as every address made from a path.
+    bool isPlainFileAddress() const;
 
-    QUrl m_URL;
-    QUrl m_decodedFlashMovieURL;
+    QByteArray m_address;
     QXMovie *m_movie = nullptr;   // owned
-    bool m_isDownloadingOnlineFlashMovie = false;
     QSizeF m_lastMovieSize;
     bool m_lastMovieIsLocked = false;
-    mutable QIcon m_icon;
+    bool m_isDownloadingOnlineFlashMovie = false;
 };
-
-// Both order by QXCompareNames (util/QXMovieCollection.h); <0, 0, >0.
-int QXSortMovieRepresentationsByLocation(const QXMovieRepresentationRef &a, const QXMovieRepresentationRef &b);
-int QXSortMovieRepresentationsByDisplayName(const QXMovieRepresentationRef &a, const QXMovieRepresentationRef &b);

@@ -27,7 +27,7 @@ QVariant QXPlaylistModel::data(const QModelIndex &index, int role) const
         return r->icon();
     case Qt::FontRole:
         if (m_controller->currentMovieRepresentation
-            && m_controller->currentMovieRepresentation->URL() == r->URL()) {
+            && m_controller->currentMovieRepresentation->address() == r->address()) {
             QFont f;
             f.setBold(true);
             return f;
@@ -48,4 +48,22 @@ void QXPlaylistModel::redisplay()
 {
     if (rowCount() > 0)
         emit dataChanged(index(0), index(rowCount() - 1), {Qt::FontRole});
+}
+
+void QXPlaylistModel::beginAppend(int count)
+{
+    const int n = rowCount();
+    beginInsertRows({}, n, n + count - 1);
+}
+
+void QXPlaylistModel::endReorder(const QList<int> &newRows)
+{
+    // Only the few persistent indexes (selection, current cell) are moved, not every row.
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex &i : from)
+        to.append(i.row() < newRows.size() ? index(newRows.at(i.row()), i.column()) : QModelIndex());
+    changePersistentIndexList(from, to);
+    emit layoutChanged();
 }

@@ -1,5 +1,7 @@
 #pragma once
 // The playlist table's data: one row per entry, its name and icon, the current entry bold.
+// The controller changes the list between the begin and end calls, which tell the view
+// which rows changed so it keeps its selection and scroll position without a reset.
 #include <QAbstractListModel>
 
 class QXMPController;
@@ -14,6 +16,16 @@ public:
     void reloadData();
     // Redraws the rows without a reset (the playing mark moved).
     void redisplay();
+
+    void beginReset() { beginResetModel(); }
+    void endReset() { endResetModel(); }
+    void beginRemove(int first, int last) { beginRemoveRows({}, first, last); }
+    void endRemove() { endRemoveRows(); }
+    void beginAppend(int count);
+    void endAppend() { endInsertRows(); }
+    void beginReorder() { emit layoutAboutToBeChanged(); }
+    // newRows[i]: where the entry of old row i went.
+    void endReorder(const QList<int> &newRows);
 
 private:
     QXMPController *m_controller;

@@ -191,7 +191,8 @@ QImage iconFromPath(const QString &path)
         image = iconImageForType(path);
     if (image.isNull())
         return {};
-    return QXImage::imageWithMaxSize(image, QSize(IconSide, IconSide));
+    // A copy: the fitted image was painted on and would keep its paint engine alive.
+    return QXImage::imageWithMaxSize(image, QSize(IconSide, IconSide)).copy();
 }
 
 QImage cachedIconFromPath(const QString &path)

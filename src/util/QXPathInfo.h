@@ -38,7 +38,8 @@ QString resolvedPathIsDirectory(const QString &path, bool *isDirectory);
 // neither can be had.
 QImage iconFromPath(const QString &path);
 // The same, built once per path string for the life of the process; null results are not
-// kept.
+// kept. Not for lists of files (the playlist shares one icon per kind): it grows by an image
+// per path.
 QImage cachedIconFromPath(const QString &path);
 
 // Names.

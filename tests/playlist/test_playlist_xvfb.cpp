@@ -1,10 +1,11 @@
 // Playlist operations through the controller: opening, ordering, walking, sorting,
-// shuffling, clearing, deleting, the menu and the pane.
+// shuffling, deleting with duplicates, clearing, the menu's window and the pane.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
+#include "util/QXMovieCollection.h"
 #include "ControllerFixture.h"
 
 #include <QAction>
@@ -37,6 +38,21 @@ class TestPlaylist : public QObject
     {
         const auto rows = c->playerHistoryList->selectionModel()->selectedRows();
         return rows.isEmpty() ? -1 : rows.first().row();
+    }
+
+    void select(int row)
+    {
+        c->playerHistoryList->selectionModel()->select(c->playerHistoryList->model()->index(row, 0),
+                                                       QItemSelectionModel::ClearAndSelect);
+    }
+
+    // Entries straight into the list (files that need not exist), as a restored playlist.
+    void fill(const QList<QUrl> &urls)
+    {
+        for (const QUrl &u : urls)
+            c->movieRepresentations << QXMovieRepresentation::movieRepresentationWithURL(u);
+        c->updatePlaylistTableAndMenu();
+        c->updateButtons();
     }
 
 private slots:
@@ -80,11 +96,7 @@ private slots:
         c->openMovies(QList<QUrl>{QUrl::fromLocalFile(text)});
         QCOMPARE(c->beepCount(), beeps + 1);
         QCOMPARE(names().size(), 2);
-    }
 
-    void forgetPlaylistOnOpenKeepsTheCurrentMovie()
-    {
-        QVERIFY(c->openMovies({movie("a.mov"), movie("b.mov")}, false));
         QXSettings::standard().setBool(true, QXKeys::ForgetPlaylistOnOpen);
         QVERIFY(c->openMovies({movie("c.mov")}, false));
         QCOMPARE(names(), QStringList({"c.mov"}));
@@ -101,83 +113,157 @@ private slots:
         QVERIFY(c->openMovies({movie("b.mov"), movie("c.mov")}, false));
         QCOMPARE(names(), QStringList({"a.mov", "b.mov", "c.mov"}));
         QCOMPARE(c->currentMovieRepresentation->displayName(), QString("b.mov"));
-        c->forwardPlaylist();
-        QCOMPARE(c->currentMovieRepresentation->displayName(), QString("c.mov"));
-        c->forwardPlaylist();
-        QCOMPARE(c->currentMovieRepresentation->displayName(), QString("a.mov"));
-        c->backwardPlaylist();
-        QCOMPARE(c->currentMovieRepresentation->displayName(), QString("c.mov"));
+        for (const auto &[step, name] : {std::pair(1, "c.mov"), {1, "a.mov"}, {-1, "c.mov"}}) {
+            c->walkPlaylistWithStep(step);
+            QCOMPARE(c->currentMovieRepresentation->displayName(), QString(name));
+        }
         QCOMPARE(selectedRow(), 1);   // walking leaves the selection alone
         QCOMPARE(c->beepCount(), 2);
     }
 
-    void sortingAndShufflingKeepEntriesAndSelection()
+    void sortingAndShufflingKeepEntriesSelectionAndCurrent()
     {
-        QList<QUrl> urls;
-        for (const char *n : {"m1.mov", "m10.mov", "M2.mov", "m3.mov", "m20.mov"})
-            urls << movie(n);
-        QVERIFY(c->openMovies(urls, false));
-        QCOMPARE(names(), QStringList({"m1.mov", "M2.mov", "m3.mov", "m10.mov", "m20.mov"}));
+        QList<QUrl> urls{movie("m10.mov")};
+        for (const char *n : {"b10.mkv", "B2.mp4", "b02.mp4", "b2.mp4", "a.tar.gz", "a.tar", "\u00e4 1.mp4",
+                              "\u00c4 01.mp4", "z", ".hidden", "x 2.mp4", "x 10.mp4", "\u00e9t\u00e9 3.avi", "B2.mp4"})
+            urls << QUrl::fromLocalFile(dir.filePath(QString("sub/") + n));
+        urls << QUrl("https://example.com/B2.mp4") << QUrl("http://example.com/b10");
+        fill(urls);
+        QVERIFY(c->chooseMovie(urls.first(), false, false, false));
         const auto current = c->currentMovieRepresentation;
-        c->playerHistoryList->selectionModel()->select(c->playerHistoryList->model()->index(3, 0),
-                                                       QItemSelectionModel::ClearAndSelect);
-        const auto selected = c->movieRepresentations.at(3);
-        QStringList before = names();
-        for (int i = 0; i < 5; ++i) {
-            c->sortPlaylist(0);
-            QStringList after = names();
-            QCOMPARE(QSet<QString>(after.begin(), after.end()), QSet<QString>(before.begin(), before.end()));
+        select(5);
+        const auto selected = c->movieRepresentations.at(5);
+        const auto byPointer = [](auto l) {
+            std::sort(l.begin(), l.end(), [](const auto &a, const auto &b) { return a.get() < b.get(); });
+            return l;
+        };
+        const auto entries = byPointer(c->movieRepresentations);
+        const auto keep = [&] {
             QCOMPARE(c->movieRepresentations.at(selectedRow()), selected);
             QCOMPARE(c->currentMovieRepresentation, current);
+            QCOMPARE(c->playlistIndexForURL(selected->URL()), int(c->movieRepresentations.indexOf(selected)));
+        };
+        for (int i = 0; i < 5; ++i) {
+            c->sortPlaylist(0);
+            QVERIFY(byPointer(c->movieRepresentations) == entries);   // every entry once
+            keep();
         }
-        c->sortPlaylist(1);
-        QCOMPARE(names(), before);
-        QCOMPARE(c->movieRepresentations.at(selectedRow()), selected);
+        // Exactly the order of a stable sort with the name comparison, equal names in place.
+        for (const bool hide : {false, true}) {
+            QXSettings::standard().setBool(hide, QXKeys::HideFileExtensions);
+            for (const int tag : {1, 2}) {
+                c->sortPlaylist(0);
+                auto expected = c->movieRepresentations;
+                std::stable_sort(expected.begin(), expected.end(), [tag](const auto &a, const auto &b) {
+                    return tag == 1 ? QXCompareNames(a->displayName(), b->displayName()) < 0
+                                    : QXCompareNames(a->URLString(), b->URLString()) < 0;
+                });
+                c->sortPlaylist(tag);
+                QVERIFY(c->movieRepresentations == expected);
+                keep();
+            }
+        }
     }
 
-    void clearingAndDeleting()
+    void deletingAndClearing()
     {
-        QVERIFY(c->openMovies({movie("a.mov"), movie("b.mov"), movie("c.mov")}, false));
-        // Deleting a row other than the current and the selected one keeps both.
-        c->playerHistoryList->selectionModel()->select(c->playerHistoryList->model()->index(2, 0),
-                                                       QItemSelectionModel::ClearAndSelect);
-        c->tableViewDeleteObjectAtRow(1);
-        QCOMPARE(names(), QStringList({"a.mov", "c.mov"}));
-        QCOMPARE(selectedRow(), 1);
-        QCOMPARE(c->currentMovieRepresentation->displayName(), QString("a.mov"));
+        const QUrl a = movie("a.mov");
+        QList<QUrl> urls{a};
+        for (const char *n : {"b", "a", "c", "b", "a", "d", "a"})
+            urls << QUrl::fromLocalFile(QString("/m/") + n);
+        fill(urls);
+        QVERIFY(c->chooseMovie(a, false, false, false));
+        select(6);
+        const auto selected = c->movieRepresentations.at(6);
+        // Rows other than the current and the selected one, among duplicates: lookups find the
+        // first entry of each address, the selection stays on its entry even where the view's
+        // current row (left by an earlier click) goes, and the current entry stays.
+        for (const int row : {1, 3, 1, 2, 3}) {
+            c->playerHistoryList->selectionModel()->setCurrentIndex(c->playerHistoryList->model()->index(row, 0),
+                                                                     QItemSelectionModel::NoUpdate);
+            c->tableViewDeleteObjectAtRow(row);
+            for (const char *n : {"a", "b", "c", "d"}) {
+                const QUrl u = QUrl::fromLocalFile(QString("/m/") + n);
+                const auto it = std::find_if(c->movieRepresentations.cbegin(), c->movieRepresentations.cend(),
+                                             [&u](const auto &r) { return r->URL() == u; });
+                QCOMPARE(c->playlistIndexForURL(u), it == c->movieRepresentations.cend()
+                                                        ? QXMPController::NotFound : int(it - c->movieRepresentations.cbegin()));
+            }
+            QCOMPARE(c->movieRepresentations.at(selectedRow()), selected);
+            QCOMPARE(c->currentMovieRepresentation->URL(), a);
+        }
+        QCOMPARE(names(), QStringList({"a.mov", "c", "d"}));
         // Deleting the current (and selected) row chooses nothing.
-        c->playerHistoryList->selectionModel()->select(c->playerHistoryList->model()->index(0, 0),
-                                                       QItemSelectionModel::ClearAndSelect);
+        select(0);
         c->deleteSelected();
         QVERIFY(!c->currentMovieRepresentation);
         QCOMPARE(selectedRow(), -1);
         QCOMPARE(c->playerWindow->windowTitle(), QString("Vistrel"));
         QCOMPARE(c->selectionMessage(), QString("Nothing Selected"));
-        c->deleteSelected();                              // nothing selected: a beep
+        c->deleteSelected();   // nothing selected: a beep
         QCOMPARE(c->beepCount(), 1);
 
-        QVERIFY(c->chooseMovie(c->movieRepresentations.first()->URL(), true, true, false));
+        QVERIFY(c->openMovies({a, movie("b.mov")}, false));
+        c->buildPlaylistMenuIfNeeded();
+        const QWeakPointer<QXMovieRepresentation> entry = c->movieRepresentations.first();
         c->clearPlaylist();
+        QVERIFY(entry.isNull());   // freed at once: the menu holds none
         QVERIFY(c->movieRepresentations.isEmpty());
-        QVERIFY(!c->currentMovieRepresentation);
-        QVERIFY(!c->playerView->movie());
+        QVERIFY(!c->currentMovieRepresentation && !c->playerView->movie());
         QCOMPARE(c->playerWindow->windowTitle(), QString("Vistrel"));
         QVERIFY(c->selectionMessage().isEmpty());
     }
 
-    void menuIsBuiltWhenOpenedAndMarksTheCurrentEntry()
+    void menuListsTheEntriesAroundTheCurrentOne()
     {
-        QVERIFY(c->openMovies({movie("a.mov"), movie("b.mov")}, false));
+        const QUrl a = movie("a.mov"), b = movie("b.mov");
+        QList<QUrl> urls;
+        for (int i = 0; i < 1200; ++i)
+            urls << (i == 700 ? a : i == 701 ? b : QUrl::fromLocalFile(QString("/m/n%1.mp4").arg(i)));
+        fill(urls);
+        // The menu's texts, "*" marking the checked one, against the rows from first on.
+        const auto shows = [this, &urls](int first, int checked) {
+            QStringList items, rows;
+            for (const QAction *item : c->playlistMenu->actions())
+                items << (item->isSeparator() ? "-" : item->isChecked() ? "*" + item->text() : item->text());
+            for (int i = first; i < first + QXMPController::PlaylistMenuWindow; ++i)
+                rows << (i == checked ? "*" : "") + urls.at(i).fileName();
+            return items == rows + QStringList{"-", "Show Playlist"};
+        };
         c->buildPlaylistMenuIfNeeded();
+        QVERIFY(shows(0, -1));   // nothing current: from the top
+
+        QVERIFY(c->chooseMovie(a, true, false, false));
+        c->buildPlaylistMenuIfNeeded();
+        QVERIFY(shows(450, 700));
+        // Walking on moves the mark; the items stay.
         const QList<QAction *> items = c->playlistMenu->actions();
-        QCOMPARE(items.size(), 2);
-        QCOMPARE(items.at(0)->text(), QString("a.mov"));
-        QVERIFY(items.at(0)->isChecked() && !items.at(1)->isChecked());
-        items.at(1)->trigger();
-        QCOMPARE(c->currentMovieRepresentation->displayName(), QString("b.mov"));
+        c->forwardPlaylist();
         c->buildPlaylistMenuIfNeeded();
-        QVERIFY(c->playlistMenu->actions().at(1)->isChecked());
-        QVERIFY(c->playlistMenuItem->isEnabled() && c->playlistSortMenuItem->isEnabled());
+        QCOMPARE(c->playlistMenu->actions(), items);
+        QVERIFY(shows(450, 701));
+        // A row leaving above the window: one item leaves, one arrives, the others stay.
+        c->tableViewDeleteObjectAtRow(10);
+        urls.removeAt(10);
+        c->buildPlaylistMenuIfNeeded();
+        QVERIFY(shows(450, 700));
+        QCOMPARE(c->playlistMenu->actions().mid(0, 499), items.mid(1, 499));
+
+        // Through the real menu: it opens on the current entry, and a click chooses another.
+        c->playlistMenu->popup(QPoint(50, 50));
+        QTRY_COMPARE(c->playlistMenu->activeAction(), c->playlistMenu->actions().at(250));
+        QAction *other = c->playlistMenu->actions().at(249);
+        QTest::mouseClick(c->playlistMenu, Qt::LeftButton, {}, c->playlistMenu->actionGeometry(other).center());
+        QTRY_COMPARE(c->currentMovieRepresentation->URL(), a);
+        // "Show Playlist", at the end, shows a hidden pane.
+        c->togglePlaylistVisibility();
+        QTRY_VERIFY(!c->playerWindow->playlistPane->isVisible());
+        c->playlistMenu->popup(QPoint(50, 50));
+        QTRY_VERIFY(c->playlistMenu->isVisible());
+        QTest::keyClick(c->playlistMenu, Qt::Key_End);
+        QTest::keyClick(c->playlistMenu, Qt::Key_Return);
+        QTRY_VERIFY(c->playerWindow->playlistPane->isVisible());
+        QVERIFY(!QXSettings::standard().boolForKey(QXKeys::HidePlaylist));
     }
 
     void paneShowsAndHidesAroundAFixedPlayerArea()
