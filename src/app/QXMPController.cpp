@@ -9,6 +9,7 @@
 #include "engine/QXFileNames.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "playlist/QXPlaylistModel.h"
 #include "util/QXPathInfo.h"
@@ -131,9 +132,7 @@ void QXMPController::applicationDidFinishLaunching()
     aspectRatioLockSwitch->setToolTip(locked ? tr("Unlock Aspect Ratio") : tr("Lock Aspect Ratio"));
 
     // 15.
-    rotateButton->setIcon(QXNamedImage(settings.boolForKey(QXKeys::RotateCounterclockwise)
-                                           ? QStringLiteral("QXRotateCounterclockwise")
-                                           : QStringLiteral("QXRotateClockwise")));
+    showRotateButtonImage();
 
     // 16. Hidden wind buttons leave their room to the time slider.
     if (!settings.boolForKey(QXKeys::ShowWindButtons)) {
@@ -144,6 +143,15 @@ void QXMPController::applicationDidFinishLaunching()
     // 18. Size the window for the empty view, where the user left it last time.
     restorePlayerWindowPosition();
     resizePlayerWindowForSize(QXMovieView::defaultSize());
+
+    // 19.-20. The control bar: floating and hidden until the pointer moves, or static below
+    // the picture (the window grows by it).
+    m_overlay = new QXPlayerOverlay(this, static_cast<QXPlayerOverlayView *>(playerWindow->controlBar));
+    if (settings.boolForKey(QXKeys::OverlayControlsInWindowMode))
+        m_overlay->vanishOverlayByFadingOut(false, false);
+    else
+        m_overlay->setStaticOverlay(true, true);
+    m_overlay->updateOverlayFrameAndCheckToolbarVisibility(false, false);
 
     // 21.
     setPlaylistVisible(!settings.boolForKey(QXKeys::HidePlaylist), false, true);

@@ -25,6 +25,7 @@ class QSlider;
 class QTableView;
 class QWidget;
 class QXMovieView;
+class QXPlayerOverlay;
 class QXPlayerWindow;
 class QXPlaylistModel;
 class QXSessionWatcher;
@@ -150,10 +151,6 @@ public:
     void updatePresentationWindow();
     // Fits the movie view into the presentation window by "Presentation Mode".
     void placePresentationView();
-    // The floating control bar while presenting: shown on mouse movement, faded after
-    // "Control Interval" seconds without it.
-    void showPresentationOverlay();
-    void vanishPresentationOverlay();
     QWidget *presentationWindow() const { return m_presentationWindow; }
 
     // --- time and volume ---
@@ -174,9 +171,10 @@ public:
     // --- control state ---
     void updateButtons();
     void updatePlayPauseControls();
-    // A narrow control bar drops the remaining time, then the time, then the volume slider.
-    void updateToolbarVisibility();
-    int controlBarRequiredWidth() const;
+    // The control bar: static below the picture or floating over it (QXPlayerOverlay).
+    QXPlayerOverlay *overlay() const { return m_overlay; }
+    // The rotate button's image: the chevron while the bar is folded, else the turn it makes.
+    void showRotateButtonImage();
     // The switch, its icon and the menu title for the playing or the paused state.
     void showPlayPauseState(bool playing);
 
@@ -194,6 +192,7 @@ public:
     float currentMagnificationQuantum = 1.0f;
     bool isPresenting = false;
     bool isMuted = false;
+    bool isToolbarButtonsHidden = false;
     bool isToolbarTimeHidden = false;
     bool isToolbarRemainingTimeHidden = false;
     bool openWindowAfterDelay = false;
@@ -257,6 +256,7 @@ private:
     // The least player area the window's content allows (the control bar's buttons).
     QSizeF playerAreaContentMinimum() const;
     void applyAspectHints();
+    QSize playerWindowChrome() const;
     void rebuildPlaylistIndex();
     // The first row with the address, or -1.
     int playlistIndexForAddress(const QByteArray &address) const;
@@ -292,10 +292,7 @@ private:
     QXSessionWatcher *m_sessionWatcher = nullptr;
     QWidget *m_presentationWindow = nullptr;
     QPointer<QScreen> m_presentationScreen;
-    QTimer *m_overlayVanishTimer = nullptr;
-    QWidget *m_controlBarStandIn = nullptr;
-    QWidget *m_overlayWindow = nullptr;   // carries the control bar while presenting
-    QPointer<QAbstractAnimation> m_overlayFade;   // the fade-out under way
+    QXPlayerOverlay *m_overlay = nullptr;
     // Held while a picture plays (taken and released by the time display's tick).
     QXScreenSaverInhibitor *m_screenSaverInhibitor = nullptr;
     // How the current movie was chosen, and the failed movie already reported.

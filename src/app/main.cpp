@@ -1,5 +1,6 @@
 // vistrel: the movie player's entry point. Parses the arguments, hands them to a running
 // player when there is one, otherwise launches the controller.
+#include "app/QXApplication.h"
 #include "app/QXLaunchArguments.h"
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
@@ -100,7 +101,13 @@ int main(int argc, char *argv[])
     if (role == QXSingleInstance::Role::Alone)
         fprintf(stderr, "vistrel: %s; later launches start players of their own\n", qPrintable(problem));
 
-    QApplication app(argc, argv);
+    // Where both are there, the X11 side of a Wayland desktop: the floating control bar is a
+    // window that must sit on the picture, which only X lets a program place. A choice made
+    // with QT_QPA_PLATFORM stands; a Wayland-only session gets Wayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")
+        && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QXApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistrel"));
     QApplication::setApplicationVersion(QStringLiteral(VISTREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("vistrel"));

@@ -1,5 +1,7 @@
 // Buttons and menu items follow the playlist and the current movie.
 #include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "controls/QXImages.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 
@@ -48,53 +50,15 @@ void QXMPController::showPlayPauseState(bool playing)
     playPauseMenuItem->setText(playing ? tr("Pause [Space]") : tr("Play [Space]"));
 }
 
-namespace {
-// Parts of the bar a narrow window does without, least needed first: the remaining time,
-// the time, the volume, then the buttons whose commands are in the menus too.
-QList<QWidget *> foldableParts(const QXMPController *c)
+void QXMPController::showRotateButtonImage()
 {
-    return {c->timeRemainderField, c->timeField, c->playerWindow->volumeHolder, c->rotateButton,
-            c->aspectRatioLockSwitch, c->presentationSwitch};
-}
-} // namespace
-
-// The width the control bar needs with its foldable parts hidden.
-int QXMPController::controlBarRequiredWidth() const
-{
-    QXPlayerWindow *w = playerWindow;
-    if (!w || !w->controlBar)
-        return 0;
-    QLayout *bar = w->controlBar->layout();
-    const int spacing = bar->spacing();
-    const QMargins margins = bar->contentsMargins();
-    const QList<QWidget *> foldable = foldableParts(this);
-    int fixed = margins.left() + margins.right() + 60;   // the slider's least useful width
-    for (QWidget *child : w->controlBar->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (foldable.contains(child) || child == w->timeSliderHolder || child->isHidden())
-            continue;
-        fixed += child->sizeHint().width() + spacing;
-    }
-    return fixed;
-}
-
-void QXMPController::updateToolbarVisibility()
-{
-    QXPlayerWindow *w = playerWindow;
-    if (!w || !w->controlBar)
-        return;
-    const int spacing = w->controlBar->layout()->spacing();
-    // Shown from the most needed down while there is room for them.
-    int room = w->controlBar->width() - controlBarRequiredWidth();
-    QList<QWidget *> parts = foldableParts(this);
-    std::reverse(parts.begin(), parts.end());
-    for (QWidget *part : std::as_const(parts)) {
-        const int needs = qMax(part->minimumWidth(), part->sizeHint().width()) + spacing;
-        const bool shown = room >= needs;
-        room -= shown ? needs : 0;
-        part->setVisible(shown);
-        if (part == timeField)
-            isToolbarTimeHidden = !shown;
-        else if (part == timeRemainderField)
-            isToolbarRemainingTimeHidden = !shown;
-    }
+    QString name;
+    if (isToolbarButtonsHidden)
+        name = QStringLiteral("QXTPChevron");
+    else if (QXSettings::standard().boolForKey(QXKeys::RotateCounterclockwise))
+        name = QStringLiteral("QXRotateCounterclockwise");
+    else
+        name = QStringLiteral("QXRotateClockwise");
+    rotateButton->setIcon(QXNamedImage(name));
+    rotateButton->setToolTip(isToolbarButtonsHidden ? QString() : tr("Rotate"));
 }

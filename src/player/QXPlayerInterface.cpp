@@ -5,6 +5,7 @@
 #include "controls/QXSlider.h"
 #include "engine/QXMovieView.h"
 #include "playlist/QXPlaylistModel.h"
+#include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 
 #include <QAction>
@@ -36,7 +37,7 @@ QToolButton *makeButton(QWidget *parent, const QString &text, const QString &tip
     b->setCheckable(checkable);
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::NoFocus);
-    b->setStyleSheet("QToolButton { color: #e8e8e8; font-size: 14px; padding: 2px 6px; }"
+    b->setStyleSheet("QToolButton { color: #e8e8e8; font-size: 14px; padding: 2px 3px; }"
                      "QToolButton:checked { color: #8cc8ff; }"
                      "QToolButton:disabled { color: #777; }");
     return b;
@@ -118,7 +119,11 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     // Player area: movie view over the control bar.
     auto *area = new QWidget(root);
     w->playerArea = area;
-    area->setStyleSheet("background: #1e1e1e;");
+    // Its own ground only: a style sheet here would paint every part of the bar too.
+    QPalette areaPalette = area->palette();
+    areaPalette.setColor(QPalette::Window, QColor(0x1e, 0x1e, 0x1e));
+    area->setPalette(areaPalette);
+    area->setAutoFillBackground(true);
     auto *areaLayout = new QVBoxLayout(area);
     areaLayout->setContentsMargins(0, 0, 0, 0);
     areaLayout->setSpacing(0);
@@ -130,13 +135,13 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     containerLayout->addWidget(c->playerView);
     areaLayout->addWidget(c->playerContainerView, 1);
 
-    auto *bar = new QWidget(area);
+    // The control bar; the overlay puts it below the picture or over it.
+    auto *bar = new QXPlayerOverlayView(area);
+    bar->hide();
     w->controlBar = bar;
-    bar->setFixedHeight(41);
-    bar->setStyleSheet("background: #333;");
     auto *barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(6, 0, 6, 0);
-    barLayout->setSpacing(4);
+    barLayout->setContentsMargins(4, 0, 4, 0);
+    barLayout->setSpacing(2);
     QToolButton *listSwitch = makeButton(bar, QObject::tr("Playlist"), QString(), true);
     listSwitch->setToolButtonStyle(Qt::ToolButtonIconOnly);
     c->playlistVisibilitySwitch = listSwitch;
@@ -153,6 +158,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     sliderLayout->setContentsMargins(0, 0, 0, 0);
     c->timeSlider = new QXSlider(sliderHolder);
     c->timeSlider->setRange(0, 0);
+    c->timeSlider->setMinimumWidth(12);
     sliderLayout->addWidget(c->timeSlider);
     auto *volumeHolder = new QWidget(bar);
     w->volumeHolder = volumeHolder;
@@ -162,7 +168,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->volumeSlider = volumeSlider;
     c->volumeSlider->setRange(0, 1000);   // value / 1000 is the volume
     volumeSlider->setWheelStep(100);      // a notch is a tenth, as the volume commands step
-    c->volumeSlider->setFixedWidth(70);
+    c->volumeSlider->setFixedWidth(48);
     volumeLayout->addWidget(c->volumeSlider);
     c->volumeSlider->setToolTip(QObject::tr("Change Volume"));
     volumeHolder->setToolTip(QObject::tr("Change Volume"));
@@ -177,8 +183,10 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     presentSwitch->setIcon(QXNamedImage(QStringLiteral("QXPresent")));
     presentSwitch->setToolButtonStyle(Qt::ToolButtonIconOnly);
     c->presentationSwitch = presentSwitch;
+    // Kept for what it reports; empty, it takes no room in the bar.
     c->statusField = new QLabel(bar);
     c->statusField->setStyleSheet("color: #bbb;");
+    c->statusField->hide();
 
     barLayout->addWidget(c->playlistVisibilitySwitch);
     barLayout->addWidget(c->playPauseSwitch);
@@ -192,8 +200,14 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     barLayout->addWidget(c->rotateButton);
     barLayout->addWidget(c->aspectRatioLockSwitch);
     barLayout->addWidget(c->presentationSwitch);
-    areaLayout->addWidget(bar);
+    // Icon buttons stay small: a folded bar must fit the narrowest player area.
+    for (QToolButton *b : bar->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly))
+        b->setFixedSize(24, 24);
     rootLayout->addWidget(area, 1);
+    // Pointer movement over the picture and the bar brings the floating bar back.
+    for (QWidget *tracked : {static_cast<QWidget *>(area), c->playerContainerView, static_cast<QWidget *>(c->playerView),
+                             static_cast<QWidget *>(bar)})
+        tracked->setMouseTracking(true);
 
     // Controls.
     QObject::connect(c->playPauseSwitch, &QAbstractButton::clicked, c, [c] { c->playPause(); });
@@ -209,7 +223,19 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         c->volumeSlider->setValue(c->volumeSlider->sliderPosition());
         c->changeVolume();
     });
-    QObject::connect(c->rotateButton, &QAbstractButton::clicked, c, [c] { c->rotate(); });
+    // Folded, the rotate button is the chevron: its menu opens on the press, at the button's
+    // (16, 9), and the button stays pressed while the menu is open.
+    QObject::connect(c->rotateButton, &QAbstractButton::pressed, c, [c] {
+        if (!c->overlay() || !c->overlay()->hasPrimaryMenu())
+            return;
+        QMenu *menu = c->overlay()->primaryMenu();
+        QObject::connect(menu, &QMenu::aboutToHide, c->rotateButton, [c] { c->rotateButton->setDown(false); });
+        menu->popup(c->rotateButton->mapToGlobal(QPoint(16, 9)));
+    });
+    QObject::connect(c->rotateButton, &QAbstractButton::clicked, c, [c] {
+        if (!c->overlay() || !c->overlay()->hasPrimaryMenu())
+            c->rotate();
+    });
     QObject::connect(c->presentationSwitch, &QAbstractButton::clicked, c, [c] { c->togglePresentation(); });
     QObject::connect(c->aspectRatioLockSwitch, &QAbstractButton::clicked, c, [c] { c->toggleAspectRatioLock(); });
     QObject::connect(c->timeWindForwardButton, &QAbstractButton::clicked, c, [c] { c->wind(true); });

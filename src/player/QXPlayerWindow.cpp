@@ -78,8 +78,6 @@ void QXPlayerWindow::keyPressEvent(QKeyEvent *event)
 void QXPlayerWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    if (QXMPController *c = QXMPController::sharedController(); c && c->playerWindow == this)
-        c->updateToolbarVisibility();
     // Only the user's (or the window manager's) resizes; the player's own are already sized.
     QXMPController *c = QXMPController::sharedController();
     if (c && event->spontaneous()) {

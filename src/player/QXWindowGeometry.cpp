@@ -98,7 +98,9 @@ QSizeF proportionallyAtLeast(const QSizeF &s, double minWidth, double minHeight)
     if (s.width() <= 0 || s.height() <= 0)
         return s;
     const double scale = std::max({1.0, minWidth / s.width(), minHeight / s.height()});
-    return scale > 1.0 ? QSizeF(std::ceil(s.width() * scale), std::ceil(s.height() * scale)) : s;
+    // Whole pixels, without a rounding crumb adding one.
+    const auto up = [](double v) { return std::ceil(v - 1e-6); };
+    return scale > 1.0 ? QSizeF(up(s.width() * scale), up(s.height() * scale)) : s;
 }
 
 float increasedScale(float m)

@@ -72,6 +72,28 @@ void setAspect(QWidget *window, const QSize &aspect, const QSize &base)
 #endif
 }
 
+bool compositorRunning()
+{
+#if VISTREL_HAS_XCB
+    xcb_connection_t *c = connection();
+    if (!c)
+        return false;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(0);
+    const auto atomCookie = xcb_intern_atom(c, 0, uint16_t(name.size()), name.constData());
+    xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(c, atomCookie, nullptr);
+    if (!atom)
+        return false;
+    const auto ownerCookie = xcb_get_selection_owner(c, atom->atom);
+    free(atom);
+    xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(c, ownerCookie, nullptr);
+    const bool running = owner && owner->owner != XCB_NONE;
+    free(owner);
+    return running;
+#else
+    return false;
+#endif
+}
+
 QSize aspectOf(QWidget *window, QSize *base)
 {
 #if VISTREL_HAS_XCB

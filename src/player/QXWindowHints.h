@@ -17,4 +17,7 @@ void setAspect(QWidget *window, const QSize &aspect, const QSize &base);
 // The aspect constraint the window carries now (for tests); empty when none or not on X11.
 QSize aspectOf(QWidget *window, QSize *base = nullptr);
 
+// A compositing manager runs on the X screen (windows can be see-through); false elsewhere.
+bool compositorRunning();
+
 } // namespace QXWindowHints

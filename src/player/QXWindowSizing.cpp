@@ -4,6 +4,7 @@
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXWindowGeometry.h"
 #include "player/QXWindowHints.h"
@@ -13,6 +14,7 @@
 #include <QGuiApplication>
 #include <QJsonObject>
 #include <QLayout>
+#include <QMenuBar>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -73,14 +75,26 @@ void QXMPController::applyAspectHints()
     QSize aspect;
     if (m && currentMovieHasVideo && isAspectRatioLocked() && !isPresenting)
         aspect = naturalSizeForMagnification(m, 1.0f).toSize();
-    const QSize base = playerWindow->size() - playerAreaSize().toSize();
-    QXWindowHints::setAspect(playerWindow, aspect, base);
+    QXWindowHints::setAspect(playerWindow, aspect, playerWindowChrome());
+}
+
+// What is not the player area in the window's client area, from the parts themselves: right
+// after a resize the layout may not have followed yet, and arithmetic on it would be skewed.
+QSize QXMPController::playerWindowChrome() const
+{
+    QXPlayerWindow *w = playerWindow;
+    int width = 0;
+    if (w->playlistPane->isVisibleTo(w))
+        width += w->playlistPane->width() + w->playlistDivider->width();
+    int height = w->menuBar()->isVisibleTo(w) ? w->menuBar()->sizeHint().height() : 0;
+    if (m_overlay && m_overlay->takesWindowRoom())
+        height += QXOverlay::StaticHeight;
+    return QSize(width, height);
 }
 
 QSizeF QXMPController::playerAreaSize() const
 {
-    layOutNow(playerWindow);
-    return QSizeF(playerContainerView->size());
+    return QSizeF(playerWindow->size() - playerWindowChrome());
 }
 
 bool QXMPController::isAspectRatioLocked() const
@@ -109,9 +123,9 @@ QRectF QXMPController::usableScreenFrame() const
 
 QSizeF QXMPController::playerAreaContentMinimum() const
 {
-    // The bar's buttons and the least useful slider; the window cannot be narrower, so the
+    // The bar folds its parts down to this width; the window cannot be narrower, so the
     // picture must not be either.
-    const double width = qMax(QXGeometry::minimumSize.width(), double(controlBarRequiredWidth()));
+    const double width = QXGeometry::minimumSize.width();
     // The window's own least height, less what is not the player area.
     const double chrome = playerWindow->height() - playerAreaSize().height();
     return QSizeF(width, qMax(1.0, QXGeometry::minimumSize.height() - chrome));
@@ -130,7 +144,7 @@ void QXMPController::resizePlayerWindowForSize(const QSizeF &requested)
         // Larger than the screen: fitted to it as zoom with the lock on fits, the magnification
         // following, so the title bar and the controls stay within reach.
         float mag = currentMagnification;
-        target = QXGeometry::zoomFrame(S, frame.size(), QSizeF(playerView->size()),
+        target = QXGeometry::zoomFrame(S, frame.size(), playerAreaSize(),
                                        naturalSizeForMagnification(m, 1.0f), true, true, &mag);
         currentMagnification = mag;
         selectCurrentMagnificationMenuItem();
@@ -176,7 +190,7 @@ QRectF QXMPController::playerWindowZoomFrame(bool locked, bool changeMagnificati
     QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
     const QSizeF n = naturalSizeForMagnification(m, 1.0f);
     float mag = currentMagnification;
-    const QRectF zoom = QXGeometry::zoomFrame(S, playerWindowFrame().size(), QSizeF(playerView->size()), n,
+    const QRectF zoom = QXGeometry::zoomFrame(S, playerWindowFrame().size(), playerAreaSize(), n,
                                               currentMovieHasVideo, locked, &mag);
     if (changeMagnification && currentMovieHasVideo) {
         currentMagnification = mag;
@@ -343,10 +357,10 @@ void QXMPController::decreaseScale()
         return;
     }
     const float q = currentMagnificationQuantum;
-    const int width = playerView->width();
+    const double width = playerAreaSize().width();
     applyScale(this, QXGeometry::decreasedScale(currentMagnification));
     // The window did not shrink (at its minimum, or nothing chosen): fall back.
-    if (width - playerView->width() < 0.1)
+    if (width - playerAreaSize().width() < 0.1)
         currentMagnificationQuantum = currentMagnification = q;
     selectCurrentMagnificationMenuItem();
 }
@@ -359,7 +373,7 @@ void QXMPController::windowDidResizeByUser(const QSize &clientSize)
     const QSizeF n = naturalSizeForMagnification(m, 1.0f);
     // Window minus view is the chrome, the same before and after the resize.
     const QSizeF window(clientSize);
-    const QSizeF view(playerView->size());
+    const QSizeF view(QSizeF(clientSize) - QSizeF(playerWindowChrome()));
     float mag = currentMagnification;
     const double h = QXGeometry::lockedHeightForWidth(window.width(), window, view, n, isAspectRatioLocked(),
                                                      window.height(), &mag);
@@ -381,7 +395,7 @@ void QXMPController::windowDidResizeByUser(const QSize &clientSize)
                 const QSizeF size(playerWindow->size());
                 float unused = currentMagnification;
                 const double height = QXGeometry::lockedHeightForWidth(
-                    size.width(), size, QSizeF(playerView->size()), naturalSizeForMagnification(movie, 1.0f), true,
+                    size.width(), size, playerAreaSize(), naturalSizeForMagnification(movie, 1.0f), true,
                     size.height(), &unused);
                 if (std::abs(qRound(height) - playerWindow->height()) > 1)
                     setPlayerWindowClientRect(QRect(playerWindow->geometry().topLeft(),

@@ -66,7 +66,7 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
         lastMovieSize = naturalSizeForMagnification(currentMovieRepresentation->openedMovie(), 1.0f);
         // A window fitted to the screen only because the movie was too large is not zoomed.
         lastMovieWasZoomed = playerWindowIsZoomedWithAspectRatioLock(locked) && !m_fittedToScreenBySize;
-        currentMovieRepresentation->setLastMovieSize(QSizeF(playerContainerView->size()), locked);
+        currentMovieRepresentation->setLastMovieSize(playerAreaSize(), locked);
     } else {
         lastMovieSize = QSizeF(0, 0);
         lastMovieWasZoomed = false;

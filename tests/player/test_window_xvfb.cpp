@@ -5,12 +5,14 @@
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "TestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QScreen>
+#include <QWindow>
 #include <QtTest>
 
 class TestWindow : public QObject
@@ -153,12 +155,13 @@ private slots:
         // The control bar floats over the picture, fades after "Control Interval" seconds and
         // comes back with the mouse.
         QWidget *bar = c->playerWindow->controlBar;
-        QCOMPARE(bar->window()->parentWidget(), w);
+        QCOMPARE(bar->window()->windowHandle()->transientParent(), w->windowHandle());
         QVERIFY(bar->isVisible());
-        QTRY_COMPARE(bar->mapToGlobal(QPoint(0, bar->height())).y(), 800 - 40);
+        // Across the whole bottom of the screen.
+        QTRY_COMPARE(QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size()), QRect(0, 800 - 41, 1280, 41));
         shoot(w, "present-fit");
         QXSettings::standard().setInteger(1, QXKeys::ControlInterval);
-        c->showPresentationOverlay();
+        c->overlay()->showOverlayByFadingIn(false);
         QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), 4000);
         QTest::mouseMove(c->playerView, QPoint(300, 300));
         QTRY_VERIFY(bar->isVisible());

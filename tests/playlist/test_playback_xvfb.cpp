@@ -139,7 +139,8 @@ private slots:
 
     void slidersFollowClicksAndTheWheel()
     {
-        QVERIFY(c->openMovies({clip("slide.mp4", 20.0)}, false));
+        // Wide enough for a slider of some length.
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), "slide.mp4", 480, 270, 20.0))}, false));
         QTRY_VERIFY(c->playerView->isPlaying());
         c->pause();
         QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));

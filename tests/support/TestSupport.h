@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "app/QXApplication.h"
+
 namespace testsupport {
 
 // Runs ffmpeg with the given arguments (after "-y -loglevel error") and answers the output
@@ -34,12 +36,13 @@ void useQuietEngineOutput();
 QString playerBinary();
 } // namespace testsupport
 
-// A QtTest main for widget tests with the real engine and no sound, C numbers for mpv.
+// A QtTest main for tests of the player (they link it): its own application object, the real
+// engine with no sound, C numbers for mpv.
 #define VISTREL_TEST_MAIN(TestClass)                                                               \
     int main(int argc, char **argv)                                                                \
     {                                                                                              \
         testsupport::useQuietEngineOutput();                                                       \
-        QApplication app(argc, argv);                                                              \
+        QXApplication app(argc, argv);                                                             \
         setlocale(LC_NUMERIC, "C");                                                                \
         TestClass tc;                                                                              \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \

@@ -1,0 +1,136 @@
+#pragma once
+// The control bar and its two forms. Static: an opaque light bar below the picture, inside the
+// player window. Floating: a dark, see-through bar over the bottom of the picture that shows
+// when the pointer moves and fades after "Control Interval" seconds of rest, hiding the pointer.
+// In presentation the bar always floats, across the whole screen.
+//
+// Over a picture in a native window (X11) nothing inside the window can be drawn on top, so the
+// floating bar is a small frameless window of its own that rides on the movie's bottom edge;
+// where the view paints the picture itself (Wayland, no OpenGL) it is a plain child laid over it.
+// A narrow bar sheds parts in a fixed order: rotate, lock and presentation into one chevron
+// button below 354 px, then the remaining time below 254, then the elapsed time below 202.
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+class QMenu;
+class QTimer;
+class QXMPController;
+
+// The bar itself: it paints its ground by its form.
+class QXPlayerOverlayView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit QXPlayerOverlayView(QWidget *parent = nullptr);
+    void setStatic(bool isStatic);
+    bool isStatic() const { return m_static; }
+    // Where no compositor blends a window with what is below it, the floating bar is opaque.
+    void setSeeThrough(bool seeThrough);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool m_static = false;
+    bool m_seeThrough = true;
+};
+
+namespace QXOverlay {
+// The bar's height, and what the static bar adds to the window.
+constexpr int BarHeight = 41;
+constexpr int StaticHeight = 42;
+// Width thresholds of the player area (strictly less collapses).
+constexpr int ButtonsWidth = 354;
+constexpr int RemainingTimeWidth = 254;
+constexpr int TimeWidth = 202;
+
+// The bar parts to show at a width: buttons (rotate, lock, presentation), remaining time, time.
+struct Parts
+{
+    bool buttonsHidden = false;
+    bool remainingTimeHidden = false;
+    bool timeHidden = false;
+    bool operator==(const Parts &) const = default;
+};
+// Collapsing goes buttons, remaining time, time; restoring goes time, remaining time, buttons;
+// from the parts now shown and the width, the parts after one check.
+Parts partsForWidth(const Parts &now, int width);
+
+// The opacities a fade passes through, the last being the end (1.0 or 0.0): from 0 up, nine
+// steps of 0.1 and 1.0; from 0.9 or more, 1.0 at once. Down alike.
+QList<float> fadeSteps(float from, bool in);
+} // namespace QXOverlay
+
+class QXPlayerOverlay : public QObject
+{
+    Q_OBJECT
+public:
+    QXPlayerOverlay(QXMPController *controller, QXPlayerOverlayView *view);
+    ~QXPlayerOverlay() override;
+
+    QXPlayerOverlayView *view() const { return m_view; }
+    // The window that carries a floating bar over a native picture, or nullptr.
+    QWidget *overlayWindow() const { return m_window; }
+
+    void setStaticOverlay(bool isStatic, bool isInitialSetup);
+    bool isStatic() const { return m_view->isStatic(); }
+    // The static bar, or the stand-in that keeps its place while presenting, is in the window.
+    bool takesWindowRoom() const { return m_view->isStatic() || (m_presentation && m_staticBeforePresentation); }
+    // The floating bar's place in global coordinates: the bottom of the movie's area.
+    QRect playerOverlayFrame() const;
+    void updateOverlayFrameAndCheckToolbarVisibility(bool check, bool display);
+    QXOverlay::Parts parts() const { return m_parts; }
+
+    double overlayVanishInterval() const;
+    void cancelOverlayVanish();
+    void scheduleOverlayVanish();
+    void vanishOverlay();
+    void vanishOverlayByFadingOut(bool fade, bool hideMouse);
+    void showOverlayByFadingIn(bool fade);
+    // The floating bar's opacity (1.0 shown, 0.0 gone); a static bar is always there.
+    float alpha() const { return m_alpha; }
+    bool isShown() const;
+
+    // Where the bar floats: over the player window's picture, or the presentation window's.
+    void presentIn(QWidget *presentationWindow);
+    void returnToPlayerWindow(bool isStatic);
+
+    // The chevron's menu, made anew at each press and deleted after it closes.
+    bool hasPrimaryMenu() const { return m_parts.buttonsHidden; }
+    QMenu *primaryMenu();
+    // A bar control is held (a slider dragged, a menu open): the bar stays.
+    bool isHeld() const;
+    // The pointer is over the floating bar.
+    bool isPointerOverBar() const;
+    // Pointer activity anywhere: the pointer shows again, and the bar.
+    void pointerMoved();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void setAlpha(float alpha);
+    void fade(bool in);
+    void placeFloatingBar();
+    void setPointerHidden(bool hidden);
+    QWidget *pictureHost() const;
+    bool seeThroughPossible() const;
+    void setTimeFieldColours(bool onLightGround);
+
+    QXMPController *m_c;
+    QXPlayerOverlayView *m_view;
+    QWidget *m_window = nullptr;        // over a native picture
+    QPointer<QWidget> m_presentation;
+    QXOverlay::Parts m_parts;
+    float m_alpha = 1.0f;
+    QList<float> m_fadeSteps;
+    QTimer *m_fadeTimer;
+    QTimer *m_vanishTimer;
+    QPointer<QMenu> m_menu;
+    bool m_pointerHidden = false;
+    bool m_staticBeforePresentation = false;
+    QWidget *m_standIn = nullptr;   // holds a static bar's place while it floats in presentation
+};
