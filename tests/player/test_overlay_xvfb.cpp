@@ -1,0 +1,225 @@
+// The control bar: its folding by width, the fades and the vanish timer, what keeps it up,
+// and that fading it costs the picture no frames. Screenshots go to $VISTREL_SHOTS.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieEngine.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerOverlay.h"
+#include "player/QXPlayerWindow.h"
+#include "ControllerFixture.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QSlider>
+#include <QtTest>
+
+#include <mpv/client.h>
+
+using QXOverlay::Parts;
+Q_DECLARE_METATYPE(QXOverlay::Parts)
+
+namespace {
+
+qint64 mpvCount(const char *name)
+{
+    int64_t v = 0;
+    QXMovieEngine *e = QXMovieEngine::existing();
+    return e && mpv_get_property(e->handle(), name, MPV_FORMAT_INT64, &v) >= 0 ? v : 0;
+}
+
+} // namespace
+
+class TestOverlay : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    std::unique_ptr<QXMPController> c;
+    QUrl clip;
+
+    void shoot(const QString &name)
+    {
+        QTest::qWait(300);
+        const QString folder = qEnvironmentVariable("VISTREL_SHOTS", "/tmp/vistrel-shots");
+        QDir().mkpath(folder);
+        QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(folder).filePath(name + ".png")));
+    }
+    QXPlayerOverlay *overlay() const { return c->overlay(); }
+    void launchFloating(int interval)
+    {
+        testsupport::launchFreshController(c, dir.path(), {{"Overlay Controls In Window Mode", true},
+                                                           {"Control Interval", interval}});
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        clip = QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), "clip.mp4", 480, 270, 30.0, false));
+    }
+    void cleanupTestCase() { c.reset(); }
+
+    void foldingFollowsTheWidth_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<Parts>("parts");   // buttons, remaining time, time hidden
+        QTest::newRow("400") << 400 << Parts{false, false, false};
+        QTest::newRow("354") << 354 << Parts{false, false, false};
+        QTest::newRow("353") << 353 << Parts{true, false, false};
+        QTest::newRow("300") << 300 << Parts{true, false, false};
+        QTest::newRow("254") << 254 << Parts{true, false, false};
+        QTest::newRow("230") << 230 << Parts{true, true, false};
+        QTest::newRow("202") << 202 << Parts{true, true, false};
+        QTest::newRow("150") << 150 << Parts{true, true, true};
+    }
+    void foldingFollowsTheWidth()
+    {
+        QFETCH(int, width);
+        QFETCH(Parts, parts);
+        // At once from either end, and step by step from the neighbours: the same parts.
+        for (const Parts &from : {Parts{}, Parts{true, true, true}})
+            QCOMPARE(QXOverlay::partsForWidth(from, width), parts);
+        Parts stepped;
+        for (int w : {400, 354, 353, 300, 254, 230, 202, 150, 202, 230, 254, 300, 353, 354, 400})
+            stepped = QXOverlay::partsForWidth(stepped, w);
+        QCOMPARE(stepped, Parts{});
+    }
+
+    void theBarShowsItsPartsAndChevron()
+    {
+        testsupport::launchFreshController(c, dir.path());
+        QVERIFY(c->openMovies({clip}, false));
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        shoot("overlay-static");
+        const struct { int width; bool buttons, remaining, time; } rows[] = {
+            {480, true, true, true}, {300, false, true, true}, {230, false, false, true}, {150, false, false, false}, {480, true, true, true}};
+        for (const auto &r : rows) {
+            c->resizePlayerWindowForSize(QSizeF(r.width, r.width * 9.0 / 16));
+            QTRY_COMPARE(c->playerContainerView->width(), r.width);
+            QTRY_COMPARE(c->presentationSwitch->isVisible(), r.buttons);
+            QCOMPARE(c->aspectRatioLockSwitch->isVisible(), r.buttons);
+            QCOMPARE(c->timeRemainderField->isVisible(), r.remaining);
+            QCOMPARE(c->timeField->isVisible(), r.time);
+            QCOMPARE(c->isToolbarButtonsHidden, !r.buttons);
+            QCOMPARE(overlay()->hasPrimaryMenu(), !r.buttons);
+            if (r.width == 300)
+                shoot("overlay-static-300");
+            if (r.width == 150) {
+                shoot("overlay-static-150");
+                // Folded, the rotate button's press opens the chevron's menu at its (16, 9).
+                QTest::mousePress(c->rotateButton, Qt::LeftButton, {}, QPoint(3, 3));
+                QMenu *menu = nullptr;
+                QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+                QCOMPARE(menu->pos(), c->rotateButton->mapToGlobal(QPoint(16, 9)));
+                QCOMPARE(menu->actions().size(), 3);
+                QVERIFY(menu->actions().at(1)->isChecked());   // the lock is on
+                shoot("overlay-chevron");
+                menu->close();
+                // The image turns back to the rotation when unfolding, by the setting at that time.
+                QXSettings::standard().setBool(true, QXKeys::RotateCounterclockwise);
+            }
+        }
+        QVERIFY(!c->rotateButton->icon().isNull());
+        QXSettings::standard().setBool(false, QXKeys::RotateCounterclockwise);
+    }
+
+    void fadesAndTheVanishTimer()
+    {
+        // The opacities a fade passes through.
+        QCOMPARE(QXOverlay::fadeSteps(0.0f, true).size(), 10);
+        QCOMPARE(QXOverlay::fadeSteps(0.0f, true).first(), 0.1f);
+        QCOMPARE(QXOverlay::fadeSteps(0.95f, true), QList<float>{1.0f});
+        QCOMPARE(QXOverlay::fadeSteps(1.0f, false).size(), 10);
+        QCOMPARE(QXOverlay::fadeSteps(0.05f, false), QList<float>{0.0f});
+
+        // Intervals: absent, 0 and -3 mean 5 s; 1 s is 1 s; a huge one never comes.
+        const struct { QJsonValue stored; double seconds; } intervals[] = {
+            {QJsonValue(), 5.0}, {0, 5.0}, {-3, 5.0}, {1, 1.0}, {1e12, 1e12}};
+        for (const auto &row : intervals) {
+            testsupport::launchFreshController(c, dir.path(), row.stored.isUndefined() ? QJsonObject{}
+                                                                                        : QJsonObject{{"Control Interval", row.stored}});
+            QCOMPARE(overlay()->overlayVanishInterval(), row.seconds);
+        }
+
+        launchFloating(1);
+        // An empty player shows no floating bar.
+        overlay()->showOverlayByFadingIn(false);
+        QVERIFY(!overlay()->isShown());
+        QVERIFY(c->openMovies({clip}, false));
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        QCursor::setPos(c->playerView->mapToGlobal(QPoint(40, 40)));
+        overlay()->showOverlayByFadingIn(true);
+        QTRY_COMPARE(overlay()->alpha(), 1.0f);
+        QVERIFY(overlay()->isShown());
+        shoot("overlay-floating");
+        QTRY_VERIFY_WITH_TIMEOUT(!overlay()->isShown(), 3000);
+        shoot("overlay-vanished");
+
+        // A fade-in during a fade-out ends shown.
+        overlay()->showOverlayByFadingIn(false);
+        overlay()->vanishOverlayByFadingOut(true, false);
+        QTest::qWait(70);
+        QVERIFY(overlay()->alpha() < 1.0f && overlay()->alpha() > 0.0f);
+        overlay()->showOverlayByFadingIn(true);
+        QTRY_COMPARE(overlay()->alpha(), 1.0f);
+        QTest::qWait(300);
+        QCOMPARE(overlay()->alpha(), 1.0f);
+
+        // Kept up: the pointer over it, a held slider, the chevron's open menu.
+        QCursor::setPos(overlay()->playerOverlayFrame().center());
+        QTest::qWait(1600);
+        QVERIFY(overlay()->isShown());
+        QCursor::setPos(c->playerView->mapToGlobal(QPoint(40, 40)));
+        c->volumeSlider->setSliderDown(true);
+        QTest::qWait(1600);
+        QVERIFY(overlay()->isShown());
+        c->volumeSlider->setSliderDown(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!overlay()->isShown(), 3000);
+
+        // A static bar never goes.
+        QXSettings::standard().setBool(false, QXKeys::OverlayControlsInWindowMode);
+        overlay()->setStaticOverlay(true, false);
+        QTest::qWait(1600);
+        QVERIFY(overlay()->isShown());
+    }
+
+    void fadingCostsThePictureNoFrames()
+    {
+        launchFloating(5);
+        QVERIFY(c->openMovies({clip}, false));
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        QTRY_VERIFY(c->playerView->isPlaying());
+        QTest::qWait(500);
+        const auto drops = [] { return mpvCount("frame-drop-count") + mpvCount("vo-drop-frame-count"); };
+        const qint64 before = drops();
+        QTest::qWait(4000);
+        const qint64 still = drops() - before;
+        const qint64 start = drops();
+        for (int cycle = 0; cycle < 20; ++cycle) {
+            overlay()->showOverlayByFadingIn(true);
+            QTest::qWait(200);
+            overlay()->vanishOverlayByFadingOut(true, false);
+            QTest::qWait(200);
+        }
+        const qint64 fading = drops() - start;
+        QVERIFY2(fading <= still + 2, qPrintable(QString("%1 dropped while fading, %2 without").arg(fading).arg(still)));
+    }
+
+    void presentationBarSpansTheScreen()
+    {
+        launchFloating(5);
+        QVERIFY(c->openMovies({clip}, false));
+        c->togglePresentation();
+        QVERIFY(c->isPresenting);
+        QTRY_VERIFY(overlay()->isShown());
+        QTRY_COMPARE(overlay()->playerOverlayFrame(), QRect(0, 800 - 41, 1280, 41));
+        shoot("overlay-presentation");
+        c->togglePresentation();
+        QVERIFY(!c->isPresenting);
+    }
+};
+
+VISTREL_TEST_MAIN(TestOverlay)
+#include "test_overlay_xvfb.moc"
