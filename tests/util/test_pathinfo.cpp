@@ -1,4 +1,5 @@
-// Path tests, link resolution, path strings, names and icons.
+// Path tests (system and network roots, folders), link resolution, path strings and substrings,
+// display names and icons.
 #include "TestSupport.h"
 #include "app/QXSettings.h"
 #include "engine/QXFileNames.h"
