@@ -1,5 +1,5 @@
-// The controller's launch, quit, close, re-activation and user-switch rules, on the
-// offscreen platform with the real engine and a private settings folder per case.
+// The controller's launch, quit, close, re-activation and user-switch rules, with the real
+// engine under a display and a private settings folder per case.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
@@ -10,7 +10,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QJsonArray>
-#include <QLabel>
 #include <QProcess>
 #include <QSlider>
 #include <QSystemTrayIcon>
@@ -24,28 +23,20 @@ class TestController : public QObject
     QString clip;
     std::unique_ptr<QXMPController> c;
 
-    QString settingsPath() const { return QXSettings::standardFilePath(); }
-
-    void writeSettings(const QByteArray &json)
+    static QString configFile(const QString &name) { return QFileInfo(QXSettings::standardFilePath()).dir().filePath(name); }
+    static void writeSettings(const QByteArray &json)
     {
-        QDir().mkpath(QFileInfo(settingsPath()).path());
-        QFile f(settingsPath());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(json);
+        QVERIFY(QDir().mkpath(configFile(".")) && !testsupport::makeFile(configFile("."), "settings.json", json).isEmpty());
     }
-
-    QJsonObject readSettings() const
+    static QJsonObject readSettings()
     {
-        QFile f(settingsPath());
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(f.readAll()).object();
+        QFile f(configFile("settings.json"));
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
     }
-
     // The stored playlist on disk, beside the settings, as compact JSON.
-    QByteArray storedOnDisk() const
+    static QByteArray storedOnDisk()
     {
-        QFile f(QFileInfo(settingsPath()).path() + "/playlist.json");
+        QFile f(configFile("playlist.json"));
         return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).toJson(QJsonDocument::Compact) : "absent";
     }
 
@@ -87,17 +78,11 @@ private slots:
     void freshStoreLaunch()
     {
         launch();
-        QVERIFY(c->playerWindow->isVisible());
-        QCOMPARE(c->playerWindow->windowTitle(), QString("Vistrel"));
-        QVERIFY(QXSettings::standard().boolForKey(QXKeys::PlayerHasBeenCentered));
+        QVERIFY(c->playerWindow->isVisible() && QXSettings::standard().boolForKey(QXKeys::PlayerHasBeenCentered));
         QVERIFY(c->isAspectRatioLocked());
         QVERIFY(c->timeWindForwardButton->isHidden() && c->timeWindBackwardButton->isHidden());
         QCOMPARE(c->volumeSlider->value(), 1000);
-        QVERIFY(c->movieRepresentations.isEmpty());
-        QVERIFY(!c->currentMovieRepresentation);
         QCOMPARE(c->playerAreaSize(), QSizeF(480, 260));
-        QCOMPARE(c->timeField->text(), QString("00:00:00"));
-        QCOMPARE(c->playerHistoryNameField->text(), QString("Playlist"));
         // The window is centred on its screen the first time.
         const QRect avail = c->playerWindow->screen()->availableGeometry();
         QVERIFY(qAbs(c->playerWindow->geometry().center().x() - avail.center().x()) <= 2);
@@ -154,69 +139,65 @@ private slots:
         QVERIFY(!c->currentMovieRepresentation && !c->playerView->isPlaying());
     }
 
-    void corruptStoreIsMovedAsideAndStartsFresh()
+    // "Forget Rotation" drops the table at launch, and again at quit what was turned meanwhile.
+    void forgetRotationAtLaunchAndQuit()
     {
-        const QByteArray garbage = "{\"Volume\": 0.5, \"Do Not";   // cut off mid-write
-        writeSettings(garbage);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*settings.*"));
-        launch();
-        QCOMPARE(c->volumeSlider->value(), 1000);
-        const QString aside = QXSettings::standard().movedAsidePath();
-        QVERIFY(!aside.isEmpty());
-        QFile f(aside);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), garbage);
+        for (const bool forget : {true, false}) {
+            writeSettings("{\"Rotated Movies\": {\"~/a.mp4\": 90}, \"Forget Rotation\": " + QByteArray(forget ? "true}" : "false}"));
+            launch();
+            QCOMPARE(QXSettings::standard().hasKey(QXKeys::RotatedMovies), !forget);
+            QXSettings::standard().setObject(QJsonObject({{"~/a.mp4", 180}}), QXKeys::RotatedMovies);
+            quit();
+            QCOMPARE(readSettings().value(QXKeys::RotatedMovies).toObject().value("~/a.mp4").toInt(), forget ? 0 : 180);
+        }
     }
 
-    void forgetRotationDropsTheTableAtLaunchAndQuit()
+    // Files handed over before launch open after it; the window waits for the outcome.
+    void handedOverFiles_data()
     {
-        writeSettings("{\"Forget Rotation\": true, \"Rotated Movies\": {\"~/a.mp4\": 90}}");
-        launch();
-        QVERIFY(!QXSettings::standard().hasKey(QXKeys::RotatedMovies));
-        QXSettings::standard().setObject(QJsonObject({{"~/b.mp4", 180}}), QXKeys::RotatedMovies);
-        quit();
-        QVERIFY(!readSettings().contains(QXKeys::RotatedMovies));
-
-        writeSettings("{\"Rotated Movies\": {\"~/a.mp4\": 90}}");
-        launch();
-        quit();
-        QCOMPARE(readSettings().value(QXKeys::RotatedMovies).toObject().value("~/a.mp4").toInt(), 90);
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("beeps");
+        QTest::newRow("movie") << QStringList{"clip.mp4"} << 0;
+        QTest::newRow("text and a missing file") << QStringList{"notes.txt", "does-not-exist.mp4"} << 1;
     }
-
-    void handedOverFilesOpenAfterLaunch()
+    void handedOverFiles()
     {
+        QFETCH(QStringList, names);
+        QFETCH(int, beeps);
+        testsupport::makeFile(home.path(), "notes.txt", "hello");
         c = std::make_unique<QXMPController>();
-        c->applicationOpenFiles({clip});
-        c->applicationDidFinishLaunching();
-        // The window waits for the result of opening.
-        QVERIFY(!c->playerWindow->isVisible());
-        QTRY_VERIFY(c->currentMovieRepresentation);
-        QCOMPARE(c->currentMovieRepresentation->path(), clip);
-        QVERIFY(c->playerWindow->isVisible());
-        QTRY_VERIFY(c->playerView->isPlaying());
-        QCOMPARE(c->playerWindow->windowTitle(), QString("clip.mp4"));
-    }
-
-    void handedOverNonMovieBeepsAndShowsTheWindow()
-    {
-        const QString text = testsupport::makeFile(home.path(), "notes.txt", "hello");
-        c = std::make_unique<QXMPController>();
-        c->applicationOpenFiles({text, home.filePath("does-not-exist.mp4")});
+        c->applicationOpenFiles(names.replaceInStrings(QRegularExpression("^"), home.path() + "/"));
         c->applicationDidFinishLaunching();
         QVERIFY(!c->playerWindow->isVisible());
         QTRY_VERIFY(c->playerWindow->isVisible());
-        QCOMPARE(c->beepCount(), 1);
-        QVERIFY(c->movieRepresentations.isEmpty());
-        QVERIFY(!c->openWindowAfterDelay);
+        QCOMPARE(c->beepCount(), beeps);
+        QCOMPARE(c->movieRepresentations.size(), 1 - beeps);
+        QVERIFY(beeps == 0 || !c->openWindowAfterDelay);
+        if (beeps == 0) {
+            QCOMPARE(c->currentMovieRepresentation->path(), clip);
+            QTRY_VERIFY(c->playerView->isPlaying());
+            QCOMPARE(c->playerWindow->windowTitle(), QString("clip.mp4"));
+        }
     }
 
+    // Hidden at startup, the window shows for a movie or a reopen once there is one; a
+    // command of our own scheme that makes no address beeps and shows it, as any address
+    // that cannot open does.
     void hiddenAtStartupAndReopen()
     {
         writeSettings("{\"Do Not Show Window On Startup\": true}");
         launch();
-        QVERIFY(!c->playerWindow->isVisible());
-        QVERIFY(!c->applicationShouldHandleReopen(false));
-        QVERIFY(!c->playerWindow->isVisible());
+        QVERIFY(!c->applicationShouldHandleReopen(false) && !c->playerWindow->isVisible());
+        const QStringList malformed{"vistrel", "vistrelx:", "vistrelx://", "vistrelx://a b",
+                                    "vistrelx://" + QString(100000, 'a') + "/m.mp4"};
+        for (const QString &text : malformed) {
+            c->playerWindow->hide();
+            c->handleURLCommand(text);
+            QVERIFY2(c->playerWindow->isVisible(), qPrintable(text.left(20)));
+        }
+        QCOMPARE(c->beepCount(), malformed.size());
+        QVERIFY(c->movieRepresentations.isEmpty());
+        c->playerWindow->hide();
         QVERIFY(c->chooseMovie(QUrl::fromLocalFile(clip), true, false, false));
         QVERIFY(c->playerWindow->isVisible());
         c->playerWindow->hide();
@@ -255,8 +236,7 @@ private slots:
         QXSettings::standard().setBool(true, QXKeys::ForgetPlaylistOnClose);
         c->showPlayerWindow();
         QVERIFY(c->playerWindow->close());
-        QVERIFY(c->movieRepresentations.isEmpty());
-        QVERIFY(!c->currentMovieRepresentation);
+        QVERIFY(c->movieRepresentations.isEmpty() && !c->currentMovieRepresentation);
         QCOMPARE(c->playerWindow->windowTitle(), QString("Vistrel"));
         // With an empty playlist, closing neither clears nor pauses: nothing to check but no beep.
         c->showPlayerWindow();
@@ -284,23 +264,6 @@ private slots:
         QXSettings::standard().setBool(true, QXKeys::DoNotPauseOnUserSwitch);
         c->userSessionDidResign();
         QVERIFY(c->playerView->isPlaying());
-    }
-
-    void ownSchemeCommand()
-    {
-        // Whatever cannot make an address beeps and shows the window, as any address that
-        // cannot open does.
-        writeSettings("{\"Do Not Show Window On Startup\": true}");
-        launch();
-        const QStringList malformed{"vistrel", "vistrelx:", "vistrelx://", "vistrelx://a b",
-                                    "vistrelx://" + QString(100000, 'a') + "/m.mp4"};
-        for (const QString &text : malformed) {
-            c->playerWindow->hide();
-            c->handleURLCommand(text);
-            QVERIFY2(c->playerWindow->isVisible(), qPrintable(text.left(20)));
-        }
-        QCOMPARE(c->beepCount(), malformed.size());
-        QVERIFY(c->movieRepresentations.isEmpty());
     }
 };
 

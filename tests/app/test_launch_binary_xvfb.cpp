@@ -1,5 +1,6 @@
-// The real vistrel binary with names that are not UTF-8 (from its command line, a folder and
-// the hand-over) and with a signal in the middle of a long folder walk.
+// The real vistrel binary: names that are not UTF-8 (from its command line, a folder and the
+// hand-over), a signal in the middle of a long folder walk, a stream from the command line
+// drawn at every launch, and the window's place kept while closing without a tray quits.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "app/QXSingleInstance.h"
@@ -35,6 +36,19 @@ QString xdotool(const QStringList &arguments)
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
+// The first window whose title starts so, within 15 s, or an empty string.
+QString windowNamed(const QString &prefix)
+{
+    QString found;
+    return QTest::qWaitFor([&] { return !(found = xdotool({"search", "--name", "^" + prefix})).isEmpty(); }, 15000)
+        ? found.section('\n', 0, 0) : QString();
+}
+
+QImage grab(const QString &window)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
+}
+
 // Share of pixels with a strong colour: the test picture has them, the window's controls not.
 double saturatedShare(const QImage &image)
 {
@@ -43,6 +57,13 @@ double saturatedShare(const QImage &image)
         for (int x = 0; x < image.width(); x += 4, ++total)
             hits += QColor(image.pixel(x, y)).hsvSaturation() > 120 ? 1 : 0;
     return total ? double(hits) / total : 0;
+}
+
+// Ends the player with a signal, as a session does: it quits cleanly.
+bool quitBySignal(QProcess &player)
+{
+    return ::kill(pid_t(player.processId()), SIGTERM) == 0 && player.waitForFinished(10000)
+        && player.exitStatus() == QProcess::NormalExit && player.exitCode() == 0;
 }
 
 // The player is up and answers hand-overs.
@@ -73,18 +94,12 @@ class TestLaunchBinary : public QObject
     // The window's title shows what it can of the movie's name, and its picture moves.
     static bool playsInWindowNamed(const QString &stem)
     {
-        const QString title = stem + QChar(QChar::ReplacementCharacter) + ".mp4";
-        QString window;
-        if (!QTest::qWaitFor([&] { return !(window = xdotool({"search", "--name", "^" + stem})).isEmpty()
-                                      && xdotool({"getwindowname", window.section('\n', 0, 0)}) == title; },
-                             15000))
+        const QString window = windowNamed(stem);
+        if (window.isEmpty() || !QTest::qWaitFor([&] { return xdotool({"getwindowname", window}) == stem + QChar(QChar::ReplacementCharacter) + ".mp4"; }, 5000)
+            || !QTest::qWaitFor([&] { return saturatedShare(grab(window)) > 0.2; }, 15000))
             return false;
-        const WId id = window.section('\n', 0, 0).toULongLong();
-        const auto grab = [id] { return QGuiApplication::primaryScreen()->grabWindow(id).toImage(); };
-        if (!QTest::qWaitFor([&] { return saturatedShare(grab()) > 0.2; }, 15000))
-            return false;
-        const QImage before = grab();
-        return QTest::qWaitFor([&] { return grab() != before; }, 5000);
+        const QImage before = grab(window);
+        return QTest::qWaitFor([&] { return grab(window) != before; }, 5000);
     }
 
     QJsonArray savedPlaylist()
@@ -112,15 +127,10 @@ private slots:
         const QStringList names{"cmd", "folder/inside", "handed"};
         QSet<QUrl> expected;
         for (const QString &name : names) {
-            QVERIFY(QFile::copy(made, at(name + ".mp4")));
             // The byte 0xFF is no UTF-8 anywhere.
-            QProcess rename;
-            rename.start("python3", {"-c", "import os,sys; os.rename(sys.argv[1].encode(), "
-                                           "sys.argv[1].encode()[:-4] + b'\\xff.mp4')",
-                                     at(name + ".mp4")});
-            QVERIFY(rename.waitForFinished(10000) && rename.exitCode() == 0);
-            expected.insert(QXFileNames::fileURL(QXFileNames::decode(
-                QFile::encodeName(at(name)) + "\xff.mp4")));
+            const QByteArray raw = QFile::encodeName(at(name)) + "\xff.mp4";
+            QVERIFY(QFile::copy(made, at(name + ".mp4")) && ::rename(QFile::encodeName(at(name + ".mp4")).constData(), raw.constData()) == 0);
+            expected.insert(QXFileNames::fileURL(QXFileNames::decode(raw)));
         }
 
         // From the command line (relative to its folder) and a folder walk ...
@@ -136,30 +146,24 @@ private slots:
         QCOMPARE(second.exitCode(), 0);
 
         QVERIFY(playsInWindowNamed("handed"));
-        ::kill(pid_t(player.processId()), SIGTERM);
-        QVERIFY(player.waitForFinished(10000));
-        QCOMPARE(player.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(player.exitCode(), 0);
+        QVERIFY(quitBySignal(player));
 
-        // Saved under their addresses, and restored to the same addresses and paths.
+        // Saved under their addresses (the bytes percent-encoded), and restored to the same
+        // addresses and to paths that open.
         const QJsonArray stored = savedPlaylist();
-        QCOMPARE(stored.size(), 3);
-        QSet<QUrl> saved;
-        for (const QJsonValue &v : stored) {
-            QVERIFY(!v.toObject().contains("Path"));
-            QVERIFY(v.toObject().value("URL").toString().endsWith("%FF.mp4"));
-            saved.insert(QUrl(v.toObject().value("URL").toString()));
-        }
-        QCOMPARE(saved, expected);
         QXMPController restored;
         restored.applicationDidFinishLaunching();
-        QCOMPARE(restored.movieRepresentations.size(), 3);
-        for (int i = 0; i < 3; ++i) {
+        QCOMPARE(restored.movieRepresentations.size(), stored.size());
+        QSet<QUrl> saved;
+        for (int i = 0; i < stored.size(); ++i) {
+            const QJsonObject entry = stored.at(i).toObject();
             const QXMovieRepresentationRef &r = restored.movieRepresentations.at(i);
-            QCOMPARE(r->URLString(), stored.at(i).toObject().value("URL").toString());
+            QVERIFY(!entry.contains("Path") && entry.value("URL").toString().endsWith("%FF.mp4"));
+            QCOMPARE(r->URLString(), entry.value("URL").toString());
             QVERIFY(::access(QXFileNames::encode(r->path()).constData(), R_OK) == 0);
-            QVERIFY(expected.contains(r->URL()));
+            saved.insert(r->URL());
         }
+        QCOMPARE(saved, expected);
     }
 
     void signalEndsALongFolderWalk()
@@ -169,8 +173,7 @@ private slots:
         // seconds, made in a fraction of one.
         QDir().mkpath(at("huge"));
         QByteArray noise(64 * 1024, Qt::Uninitialized);
-        QRandomGenerator random(7);
-        random.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
         const QString seed = testsupport::makeFile(home.path(), "noise.mp4", noise);
         for (int i = 0; i < 20000; ++i)
             QVERIFY(::link(QFile::encodeName(seed).constData(),
@@ -217,15 +220,10 @@ private slots:
             QProcess player;
             player.start(testsupport::playerBinary(), {url});
             QVERIFY(player.waitForStarted());
-            QString window;
-            QTRY_VERIFY_WITH_TIMEOUT(!(window = xdotool({"search", "--name", "^http://127"})).isEmpty(), 15000);
-            const WId id = window.section('\n', 0, 0).toULongLong();
-            const auto grab = [id] { return QGuiApplication::primaryScreen()->grabWindow(id).toImage(); };
-            QVERIFY2(QTest::qWaitFor([&] { return saturatedShare(grab()) > 0.15; }, 10000),
+            const QString window = windowNamed("http://127");
+            QVERIFY2(!window.isEmpty() && QTest::qWaitFor([&] { return saturatedShare(grab(window)) > 0.15; }, 10000),
                      qPrintable(QString("launch %1 drew no picture").arg(launch)));
-            ::kill(pid_t(player.processId()), SIGTERM);
-            QVERIFY(player.waitForFinished(10000));
-            QCOMPARE(player.exitCode(), 0);
+            QVERIFY(quitBySignal(player));
         }
         server.kill();
         server.waitForFinished();
@@ -239,11 +237,6 @@ private slots:
         QTest::qWait(500);
         keepPlaylist("config-place");
         const QString clip = testsupport::makeVideo(home.path(), "placed.mp4", 320, 240, 20.0, false);
-        const auto windowOf = [](const QString &name) {
-            QString found;
-            QTest::qWaitFor([&] { return !(found = xdotool({"search", "--name", "^" + name})).isEmpty(); }, 15000);
-            return found.section('\n', 0, 0);
-        };
         const auto placeOf = [](const QString &window) {
             const QString geometry = xdotool({"getwindowgeometry", window});
             const QString at = geometry.section("Position: ", 1).section(' ', 0, 0);
@@ -251,7 +244,7 @@ private slots:
         };
         QProcess player;
         player.start(testsupport::playerBinary(), {clip});
-        QString window = windowOf("placed");
+        QString window = windowNamed("placed");
         QVERIFY(!window.isEmpty());
         const QPoint centred = placeOf(window);
         xdotool({"windowmove", window, "40", "90"});
@@ -267,10 +260,9 @@ private slots:
 
         // The next launch opens where the window was left, title bar on screen.
         player.start(testsupport::playerBinary(), {clip});
-        window = windowOf("placed");
+        window = windowNamed("placed");
         QTRY_COMPARE(placeOf(window), left);
-        ::kill(pid_t(player.processId()), SIGTERM);
-        QVERIFY(player.waitForFinished(10000));
+        QVERIFY(quitBySignal(player));
         openbox.kill();
         openbox.waitForFinished();
     }
