@@ -239,7 +239,7 @@ void QXMovie::stepForward()
     if (!engine || !engine->isFileLoaded() || m_atEnd)
         return;
     m_wantsPlay = false;   // mpv pauses after the step
-    engine->command({"frame-step"});
+    engine->stepFrame(true);
 }
 
 void QXMovie::stepBackward()
@@ -249,7 +249,7 @@ void QXMovie::stepBackward()
         return;
     m_wantsPlay = false;
     m_atEnd = false;
-    engine->command({"frame-back-step"});
+    engine->stepFrame(false);
 }
 
 float QXMovie::volume() const

@@ -230,6 +230,10 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         if (movie)
             movie->m_seekPending = false;
         m_seekWatch->stop();
+        if (m_pendingStep != 0 && m_fileLoaded) {
+            command({m_pendingStep > 0 ? "frame-step" : "frame-back-step"});
+            m_pendingStep = 0;
+        }
         if (m_fileLoaded && !m_playbackRestarted) {
             m_playbackRestarted = true;
             // A short stream may be in the cache already; no further change would say so.
@@ -423,6 +427,7 @@ bool QXMovieEngine::timePosition(double *seconds) const
 
 void QXMovieEngine::resetFileState()
 {
+    m_pendingStep = 0;
     m_hasTimePos = false;
     m_entryId = -1;
     m_fileStarted = false;
@@ -523,6 +528,15 @@ bool QXMovieEngine::canSeekAttached() const
     if (!readFlag("seekable", &seekable))
         return true;   // not known yet: let the player decide
     return seekable || (readFlag("partially-seekable", &partly) && partly);
+}
+
+void QXMovieEngine::stepFrame(bool forward)
+{
+    if (!m_playbackRestarted || (m_attached && m_attached->m_seekPending)) {
+        m_pendingStep = forward ? 1 : -1;
+        return;
+    }
+    command({forward ? "frame-step" : "frame-back-step"});
 }
 
 void QXMovieEngine::refuseSeek()

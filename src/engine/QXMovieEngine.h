@@ -90,6 +90,9 @@ private:
     bool changesSetting(const char *name, double value);
     void command(std::initializer_list<const char *> args);
     void seekAttached(double seconds);
+    // A step asked for while the player still seeks (a file opening at its remembered place)
+    // would be taken by that seek's first frame: it waits for the seek to land.
+    void stepFrame(bool forward);
     bool canSeekAttached() const;
     void refuseSeek();
 
@@ -109,6 +112,7 @@ private:
     bool m_videoConfigured = false;
     bool m_eofReached = false;
     QHash<QByteArray, double> m_sentSettings;
+    int m_pendingStep = 0;
     bool m_hasTimePos = false;
     double m_timePos = 0;
 };

@@ -254,12 +254,15 @@ void QXPlayerOverlay::setAlpha(float alpha)
         if (!m_window)
             return;   // placed, and so made, on its first showing
         m_view->setGraphicsEffect(nullptr);
-        m_window->setWindowOpacity(alpha);
-        if (visible) {
+        if (m_window->windowOpacity() != alpha)
+            m_window->setWindowOpacity(alpha);
+        // Shown and raised once as it comes: a restacking per fade step would make the window
+        // system expose the picture again each time.
+        if (visible && !m_window->isVisible()) {
             m_view->show();
             m_window->show();
             m_window->raise();
-        } else {
+        } else if (!visible && m_window->isVisible()) {
             m_window->hide();
         }
         return;
@@ -273,9 +276,11 @@ void QXPlayerOverlay::setAlpha(float alpha)
         effect->setOpacity(alpha);
     if (alpha >= 1.0f)
         m_view->setGraphicsEffect(nullptr);
-    m_view->setVisible(visible);
-    if (visible)
-        m_view->raise();
+    if (visible != m_view->isVisible()) {
+        m_view->setVisible(visible);
+        if (visible)
+            m_view->raise();
+    }
 }
 
 void QXPlayerOverlay::fade(bool in)
