@@ -14,6 +14,7 @@
 #include <mpv/client.h>
 
 #include <clocale>
+#include <cstdio>
 
 namespace {
 
@@ -176,6 +177,13 @@ void QXMovieEngine::shutdown()
     if (!m_mpv)
         return;
     emit aboutToShutDown();
+    // For the playback benchmark, beside the command-line player's own count.
+    if (qEnvironmentVariableIsSet("VISTREL_BENCH_REPORT")) {
+        int64_t decoder = 0, output = 0;
+        mpv_get_property(m_mpv, "frame-drop-count", MPV_FORMAT_INT64, &decoder);
+        mpv_get_property(m_mpv, "vo-drop-frame-count", MPV_FORMAT_INT64, &output);
+        fprintf(stderr, "vistrel-bench-dropped=%lld \n", static_cast<long long>(decoder + output));
+    }
     if (m_attached)
         saveAttachedState();
     m_attached = nullptr;

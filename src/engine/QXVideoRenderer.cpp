@@ -159,8 +159,8 @@ void QXVideoRenderer::update()
     m_updatePosted = false;
     if (!m_context)
         return;
-    if (m_mode == Mode::OpenGL)
-        makeOffscreenCurrent();
+    // Only a question about the next frame: no context is made current for it, since switching
+    // the context between surfaces each frame costs a software OpenGL its buffers.
     const uint64_t flags = mpv_render_context_update(rc(m_context));
     if (!(flags & MPV_RENDER_UPDATE_FRAME))
         return;
