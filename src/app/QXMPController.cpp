@@ -2,6 +2,7 @@
 // the own-scheme address command, closing the window and quitting.
 #include "app/QXMPController.h"
 
+#include "app/QXPreferences.h"
 #include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSessionWatcher.h"
 #include "app/QXSettings.h"
@@ -11,6 +12,7 @@
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "playlist/QXPlaylistModel.h"
+#include "update/QXRWUpdateChecker.h"
 #include "util/QXPathInfo.h"
 
 #include <QAbstractButton>
@@ -130,6 +132,10 @@ void QXMPController::applicationDidFinishLaunching()
     aspectRatioLockMenuItem->setChecked(locked);
     aspectRatioLockSwitch->setToolTip(locked ? tr("Unlock Aspect Ratio") : tr("Lock Aspect Ratio"));
 
+    // 14.
+    if (QAction *overlayItem = preferences()->overlayMenuItem)
+        overlayItem->setChecked(settings.boolForKey(QXKeys::OverlayControlsInWindowMode));
+
     // 15.
     rotateButton->setIcon(QXNamedImage(settings.boolForKey(QXKeys::RotateCounterclockwise)
                                            ? QStringLiteral("QXRotateCounterclockwise")
@@ -155,6 +161,11 @@ void QXMPController::applicationDidFinishLaunching()
     // 23.
     updateButtons();
     updateTimeField(0, 0);
+
+    // 24. At most once a week, and only when the user asked for it.
+    QXRWUpdateChecker *checker = QXRWUpdateChecker::updateChecker();
+    if (checker->checkAtStartup())
+        checker->checkForUpdatesWithAutomaticRequest(true);
 
     // 25.
     if (!openWindowAfterDelay && !settings.boolForKey(QXKeys::DoNotShowWindowOnStartup))

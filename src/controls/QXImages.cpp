@@ -101,6 +101,83 @@ QPixmap globe()
     return pm;
 }
 
+// The preferences sections' images sit on a light toolbar: dark ink with a blue accent.
+const QColor kSectionInk(70, 70, 76);
+const QColor kSectionAccent(52, 120, 210);
+
+QPixmap sectionGeneral()
+{
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A gear: eight teeth round a ring.
+    p.translate(16, 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kSectionInk);
+    for (int i = 0; i < 8; ++i) {
+        p.drawRoundedRect(QRectF(-3, -15, 6, 8), 1.5, 1.5);
+        p.rotate(45);
+    }
+    p.drawEllipse(QPointF(0, 0), 10.5, 10.5);
+    p.setBrush(kSectionAccent);
+    p.drawEllipse(QPointF(0, 0), 4.5, 4.5);
+    return pm;
+}
+
+QPixmap sectionControls()
+{
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Three sliders with their knobs at different places.
+    const qreal knobs[3] = {10, 21, 14};
+    for (int i = 0; i < 3; ++i) {
+        const qreal y = 8 + i * 8;
+        p.setPen(QPen(kSectionInk, 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(4, y), QPointF(28, y));
+        p.setPen(QPen(kSectionInk, 1.5));
+        p.setBrush(kSectionAccent);
+        p.drawEllipse(QPointF(knobs[i], y), 3.5, 3.5);
+    }
+    return pm;
+}
+
+QPixmap sectionHistory()
+{
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A list with a play mark at its first row.
+    p.setPen(QPen(kSectionInk, 2.5, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 4; ++i)
+        p.drawLine(QPointF(12, 7 + i * 6), QPointF(28, 7 + i * 6));
+    QPainterPath play;
+    play.moveTo(3, 3.5);
+    play.lineTo(9, 7);
+    play.lineTo(3, 10.5);
+    play.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(kSectionAccent);
+    p.drawPath(play);
+    return pm;
+}
+
+QPixmap sectionUpdates()
+{
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A downward arrow in a circle.
+    p.setPen(QPen(kSectionInk, 2.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(3, 3, 26, 26));
+    p.setPen(QPen(kSectionAccent, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(16, 9), QPointF(16, 22));
+    const QPointF head[3] = {{10.5, 17}, {16, 22.5}, {21.5, 17}};
+    p.drawPolyline(head, 3);
+    return pm;
+}
+
 } // namespace
 
 QIcon QXNamedImage(const QString &name)
@@ -125,6 +202,14 @@ QIcon QXNamedImage(const QString &name)
         pm = lock();
     else if (name == QLatin1String("QXMiniGlobe"))
         pm = globe();
+    else if (name == QLatin1String("QXTPGeneral"))
+        pm = sectionGeneral();
+    else if (name == QLatin1String("QXTPControls"))
+        pm = sectionControls();
+    else if (name == QLatin1String("QXTPHistory"))
+        pm = sectionHistory();
+    else if (name == QLatin1String("QXTPUpdates"))
+        pm = sectionUpdates();
     else
         return {};
     const QIcon icon(pm);

@@ -4,5 +4,6 @@
 #include <QString>
 
 // "QXRotateClockwise", "QXRotateCounterclockwise", "QXListVisible", "QXListHidden",
-// "QXPresent", "QXLock", "QXMiniGlobe"; a null icon for any other name.
+// "QXPresent", "QXLock", "QXMiniGlobe", and the preferences sections' "QXTPGeneral",
+// "QXTPControls", "QXTPHistory", "QXTPUpdates"; a null icon for any other name.
 QIcon QXNamedImage(const QString &name);
