@@ -62,6 +62,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             if kind == 'badaddr':
                 return self.answer(plist({'productVersion': '999.1', 'productPageURL': 'file:///etc/passwd',
                                           'productReleaseNotesURL': 'javascript:alert(1)'}))
+            if kind == 'nul':
+                return self.answer(plist({'productVersion': '999.1'}).replace(b'999.1', b'999\x00.1'))
             if kind == 'rootarray':
                 return self.answer(plist(['999.1']))
             if kind == 'notfound':

@@ -188,7 +188,7 @@ private slots:
         QTest::newRow("older") << "older" << "Vistrel is up to date." << "" << 5500;
         QTest::newRow("newer") << "newer" << newer << "#004d00" << 5500;
         QTest::newRow("file and javascript addresses") << "badaddr" << newer << "#004d00" << 5500;
-        for (const char *hostile : {"number", "array", "long", "html", "rootarray", "notfound", "malformed",
+        for (const char *hostile : {"number", "array", "long", "html", "nul", "rootarray", "notfound", "malformed",
                                     "truncated", "deep", "badbinary", "huge", "silent", "drip", "absent"})
             QTest::newRow(hostile) << hostile << failed << red << 5500;
         // To plain http on another host: refused at once, where following it would wait.
