@@ -339,14 +339,20 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QObject::connect(c->muteMenuItem, &QAction::triggered, c, [c] { c->mute(); });
 
     QMenu *help = mb->addMenu(QObject::tr("&Help"));
-    QAction *helpItem = help->addAction(QObject::tr("Vistrel Help"));
-    helpItem->setShortcut(QKeySequence::HelpContents);
-    QObject::connect(helpItem, &QAction::triggered, c, [c] { c->help(); });
-    QObject::connect(help->addAction(QObject::tr("Donate...")), &QAction::triggered, c, [c] { c->donate(); });
-    QObject::connect(help->addAction(QObject::tr("Vistrel Home Page")), &QAction::triggered, c, [c] { c->goHome(); });
-    help->addSeparator();
-    QObject::connect(help->addAction(QObject::tr("Check for Updates...")), &QAction::triggered, c,
-                     [] { QXRWUpdateChecker::updateChecker()->checkForUpdates(); });
+    const struct { const char *name, *title; void (*act)(QXMPController *); } helpItems[] = {
+        {"helpItem", QT_TR_NOOP("Vistrel Help"), [](QXMPController *c) { c->help(); }},
+        {"donateItem", QT_TR_NOOP("Donate..."), [](QXMPController *c) { c->donate(); }},
+        {"homeItem", QT_TR_NOOP("Vistrel Home Page"), [](QXMPController *c) { c->goHome(); }},
+        {"checkForUpdatesItem", QT_TR_NOOP("Check for Updates..."),
+         [](QXMPController *) { QXRWUpdateChecker::updateChecker()->checkForUpdates(); }}};
+    for (const auto &h : helpItems) {
+        if (qstrcmp(h.name, "checkForUpdatesItem") == 0)
+            help->addSeparator();
+        QAction *a = help->addAction(QObject::tr(h.title));
+        a->setObjectName(QString::fromLatin1(h.name));
+        const auto act = h.act;
+        QObject::connect(a, &QAction::triggered, c, [c, act] { act(c); });
+    }
 
     w->setWindowTitle(QStringLiteral("Vistrel"));
     return true;
