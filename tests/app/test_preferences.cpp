@@ -99,82 +99,60 @@ private slots:
             QCOMPARE(QXPreferencesHeightChange(row.height, row.lowest), row.change);
     }
 
-    // One click on each control from a fresh store: the key and sense it stores.
-    void senses_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("value");
-        const struct { const char *name; const QString &key; bool value; } rows[] = {
-            {"overlaySwitch", QXKeys::OverlayControlsInWindowMode, true},
-            {"showFileExtensionsSwitch", QXKeys::HideFileExtensions, true},
-            {"forgetOnOpenSwitch", QXKeys::ForgetPlaylistOnOpen, true},
-            {"forgetOnCloseSwitch", QXKeys::ForgetPlaylistOnClose, true},
-            {"forgetOnQuitSwitch", QXKeys::DoNotForgetPlaylistOnQuit, true},
-            {"rememberRotatationSwitch", QXKeys::ForgetRotation, true},
-            {"playOnOpenSwitch", QXKeys::DoNotPlayOnOpen, true},
-            {"playOnPresentSwitch", QXKeys::DoNotPlayOnPresent, true},
-            {"pauseOnWindowSwitch", QXKeys::PauseOnWindow, true},
-            {"pauseOnCloseSwitch", QXKeys::DoNotPauseOnClose, true},
-            {"quitOnCloseSwitch", QXKeys::QuitOnClose, true},
-            {"pauseOnUserSwitchSwitch", QXKeys::DoNotPauseOnUserSwitch, true},
-            {"showOnStartupSwitch", QXKeys::DoNotShowWindowOnStartup, true},
-            {"rotateCounterclockwiseButton", QXKeys::RotateCounterclockwise, true},
-            {"rotateClockwiseButton", QXKeys::RotateCounterclockwise, false}};
-        for (const auto &r : rows)
-            QTest::newRow(r.name) << r.name << r.key << r.value;
-    }
+    // One click on each control of a fresh store, forget-on-close and quit-on-close last (they
+    // turn pause on close back on): the keys and senses stored.
     void senses()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, key);
-        QFETCH(bool, value);
         open();
-        click(name);
-        QCOMPARE(stored().value(key), QJsonValue(value));
+        for (const char *name : {"overlaySwitch", "showFileExtensionsSwitch", "forgetOnOpenSwitch", "forgetOnQuitSwitch",
+                                 "rememberRotatationSwitch", "playOnOpenSwitch", "playOnPresentSwitch", "pauseOnWindowSwitch",
+                                 "pauseOnCloseSwitch", "pauseOnUserSwitchSwitch", "showOnStartupSwitch",
+                                 "rotateCounterclockwiseButton"})
+            click(name);
+        QCOMPARE(stored().value(QXKeys::DoNotForgetPlaylistOnQuit), QJsonValue(true));
+        QCOMPARE(stored().value(QXKeys::DoNotPauseOnClose), QJsonValue(true));
+        click("forgetOnCloseSwitch");
+        click("quitOnCloseSwitch");
+        QJsonObject expected;
+        for (const QString &key : {QXKeys::OverlayControlsInWindowMode, QXKeys::HideFileExtensions, QXKeys::ForgetPlaylistOnOpen,
+                                   QXKeys::ForgetRotation, QXKeys::DoNotPlayOnOpen, QXKeys::DoNotPlayOnPresent,
+                                   QXKeys::PauseOnWindow, QXKeys::DoNotPauseOnUserSwitch, QXKeys::DoNotShowWindowOnStartup,
+                                   QXKeys::RotateCounterclockwise, QXKeys::ForgetPlaylistOnClose, QXKeys::QuitOnClose})
+            expected.insert(key, true);
+        expected.insert(QXKeys::DoNotForgetPlaylistOnQuit, false);
+        expected.insert(QXKeys::DoNotPauseOnClose, false);
+        expected.insert(QXKeys::PlayerHasBeenCentered, true);
+        QCOMPARE(stored(), expected);
+        click("rotateClockwiseButton");
+        QCOMPARE(stored().value(QXKeys::RotateCounterclockwise), QJsonValue(false));
     }
 
     // Forgetting the playlist on close and quitting on close keep pause-on-close on and
     // disabled, forget-on-close keeps forget-at-quit so too, at load and as they are clicked.
-    void couplings_data()
-    {
-        QTest::addColumn<QJsonObject>("before");
-        QTest::addColumn<QStringList>("clicks");
-        QTest::addColumn<QString>("pauseOnClose");
-        QTest::addColumn<QString>("forgetOnQuit");
-        QTest::addColumn<QJsonValue>("doNotPauseOnClose");
-        QTest::addColumn<QJsonValue>("doNotForgetOnQuit");
-        const QJsonValue absent(QJsonValue::Undefined), no(false), yes(true);
-        QTest::newRow("forget on close on and off while quitting on close")
-            << QJsonObject() << QStringList{"quitOnCloseSwitch", "forgetOnCloseSwitch", "forgetOnCloseSwitch"}
-            << "on,disabled" << "on" << no << no;
-        QTest::newRow("then quit on close off")
-            << QJsonObject() << QStringList{"quitOnCloseSwitch", "forgetOnCloseSwitch", "forgetOnCloseSwitch", "quitOnCloseSwitch"}
-            << "on" << "on" << no << no;
-        QTest::newRow("quit on close over pause on close off")
-            << QJsonObject() << QStringList{"pauseOnCloseSwitch", "quitOnCloseSwitch"} << "on,disabled" << "on" << no << absent;
-        QTest::newRow("and off again")
-            << QJsonObject() << QStringList{"pauseOnCloseSwitch", "quitOnCloseSwitch", "quitOnCloseSwitch"}
-            << "on" << "on" << no << absent;
-        QTest::newRow("forget on close at load")
-            << QJsonObject{{QXKeys::ForgetPlaylistOnClose, true}, {QXKeys::DoNotForgetPlaylistOnQuit, true},
-                           {QXKeys::DoNotPauseOnClose, true}}
-            << QStringList() << "on,disabled" << "on,disabled" << no << no;
-        QTest::newRow("quit on close at load")
-            << QJsonObject{{QXKeys::QuitOnClose, true}, {QXKeys::DoNotPauseOnClose, true}, {QXKeys::DoNotForgetPlaylistOnQuit, true}}
-            << QStringList() << "on,disabled" << "off" << no << yes;
-    }
+    // After: pause on close, forget at quit, "Do Not Pause On Close", "Do Not Forget Playlist On Quit".
     void couplings()
     {
-        QFETCH(QJsonObject, before);
-        QFETCH(QStringList, clicks);
-        open(before);
-        for (const QString &name : clicks)
-            click(name);
-        QTEST(state("pauseOnCloseSwitch"), "pauseOnClose");
-        QTEST(state("forgetOnQuitSwitch"), "forgetOnQuit");
-        QTEST(stored().value(QXKeys::DoNotPauseOnClose), "doNotPauseOnClose");
-        QTEST(stored().value(QXKeys::DoNotForgetPlaylistOnQuit), "doNotForgetOnQuit");
+        const QString quit = "quitOnCloseSwitch", forget = "forgetOnCloseSwitch", pause = "pauseOnCloseSwitch";
+        const struct { QJsonObject before; QStringList clicks; QString after; } rows[] = {
+            {{}, {quit, forget, forget}, "on,disabled on false false"},
+            {{}, {quit, forget, forget, quit}, "on on false false"},
+            {{}, {pause, quit}, "on,disabled on false absent"},
+            {{}, {pause, quit, quit}, "on on false absent"},
+            {{{QXKeys::ForgetPlaylistOnClose, true}, {QXKeys::DoNotForgetPlaylistOnQuit, true}, {QXKeys::DoNotPauseOnClose, true}},
+             {}, "on,disabled on,disabled false false"},
+            {{{QXKeys::QuitOnClose, true}, {QXKeys::DoNotPauseOnClose, true}, {QXKeys::DoNotForgetPlaylistOnQuit, true}},
+             {}, "on,disabled off false true"}};
+        const auto value = [](const QString &key) {
+            const QJsonValue v = stored().value(key);
+            return QString(v.isUndefined() ? "absent" : v.toBool() ? "true" : "false");
+        };
+        for (const auto &row : rows) {
+            open(row.before);
+            for (const QString &name : row.clicks)
+                click(name);
+            QCOMPARE(QStringList({state(pause), state("forgetOnQuitSwitch"), value(QXKeys::DoNotPauseOnClose),
+                                  value(QXKeys::DoNotForgetPlaylistOnQuit)}).join(' '), row.after);
+        }
     }
 
     // Each edit is stored at once, while the field keeps the focus.
@@ -206,27 +184,15 @@ private slots:
         QCOMPARE(stored().value(step ? QXKeys::StepInterval : QXKeys::ControlInterval).toInteger(), shown.toLongLong());
     }
 
-    void storedModeShown_data()
+    // A stored mode outside the pop-up leaves it as loaded; a mode chosen from the menu before
+    // the window ever opened is stored and shown once it opens.
+    void presentationModes()
     {
-        QTest::addColumn<QJsonValue>("mode");
-        QTest::addColumn<int>("shown");
-        QTest::newRow("absent") << QJsonValue() << 0;
-        QTest::newRow("fill") << QJsonValue(1) << 1;
-        QTest::newRow("beyond the list") << QJsonValue(7) << 0;
-        QTest::newRow("negative") << QJsonValue(-1) << 0;
-    }
-    void storedModeShown()
-    {
-        QFETCH(QJsonValue, mode);
-        QFETCH(int, shown);
-        open(mode.isUndefined() ? QJsonObject() : QJsonObject{{QXKeys::PresentationMode, mode}});
-        QCOMPARE(p->presentationModeSelector->currentIndex(), shown);
-        QCOMPARE(stored().value(QXKeys::PresentationMode), mode);
-    }
-
-    // Chosen from the menu before the window ever opened: stored, and shown once it opens.
-    void presentationModeFromMenu()
-    {
+        for (int mode : {7, -1}) {
+            open({{QXKeys::PresentationMode, mode}});
+            QCOMPARE(p->presentationModeSelector->currentIndex(), 0);
+            QCOMPARE(stored().value(QXKeys::PresentationMode), QJsonValue(mode));
+        }
         launch();
         menuItem("presentationModeMenu", 1)->trigger();
         QCOMPARE(stored().value(QXKeys::PresentationMode), QJsonValue(1));
@@ -304,61 +270,43 @@ private slots:
         QCOMPARE(c->rotateButton->icon().cacheKey(), QXNamedImage("QXRotateCounterclockwise").cacheKey());
     }
 
-    void help()
+    // Help, then the addresses handed to the browser, built in or from the environment (only
+    // https, or http to this machine).
+    void helpAndWebPages()
     {
         launch();
         QStringList shown;
         QTimer::singleShot(0, this, [&shown] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            shown << box->text() << box->informativeText();
-            for (QAbstractButton *b : box->buttons())
-                shown << b->text();
+            shown << box->text() << box->informativeText() << box->buttons().first()->text();
             QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
         });
-        c->playerWindow->menuBar()->findChild<QAction *>("helpItem")->trigger();
+        menuItem("helpItem")->trigger();
         QCOMPARE(shown, QStringList({"Sorry. No help yet.",
-                                     "This beta version does not include documentation. The final Vistrel 1.0 will.",
-                                     "OK"}));
-    }
+                                     "This beta version does not include documentation. The final Vistrel 1.0 will.", "OK"}));
 
-    // The addresses handed to the browser, built in or from the environment (only https, or
-    // http to this machine).
-    void webPages_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QStringList>("environment");
-        QTest::addColumn<QString>("address");
         const QString pay = "/xclick/business=%1&item_name=Vistrel&no_shipping=1&tax=0&currency_code=USD";
-        QTest::newRow("donation") << "donateItem" << QStringList()
-                                  << VISTREL_DEFAULT_PAYMENT_SERVER + pay.arg(QString(VISTREL_DEFAULT_PAYMENT_ACCOUNT).replace("@", "%40"));
-        QTest::newRow("donation elsewhere") << "donateItem"
-                                            << QStringList{"VISTREL_PAYMENT_SERVER", "https://pay.test/", "VISTREL_PAYMENT_ACCOUNT", "me@example.org"}
-                                            << "https://pay.test" + pay.arg("me%40example.org");
-        QTest::newRow("home") << "homeItem" << QStringList() << VISTREL_DEFAULT_HOME_SERVER "/vistrel/";
-        QTest::newRow("home here") << "homeItem" << QStringList{"VISTREL_HOME_SERVER", "http://127.0.0.1:8080/"}
-                                   << "http://127.0.0.1:8080/vistrel/";
-        QTest::newRow("home over http elsewhere") << "homeItem" << QStringList{"VISTREL_HOME_SERVER", "http://example.org"}
-                                                  << VISTREL_DEFAULT_HOME_SERVER "/vistrel/";
-    }
-    void webPages()
-    {
-        QFETCH(QString, item);
-        QFETCH(QStringList, environment);
-        QFETCH(QString, address);
-        for (int i = 0; i + 1 < environment.size(); i += 2)
-            qputenv(environment[i].toUtf8(), environment[i + 1].toUtf8());
-        launch();
+        const struct { const char *item; QStringList environment; QString address; } pages[] = {
+            {"donateItem", {}, VISTREL_DEFAULT_PAYMENT_SERVER + pay.arg(QString(VISTREL_DEFAULT_PAYMENT_ACCOUNT).replace("@", "%40"))},
+            {"donateItem", {"VISTREL_PAYMENT_SERVER", "https://pay.test/", "VISTREL_PAYMENT_ACCOUNT", "me@example.org"},
+             "https://pay.test" + pay.arg("me%40example.org")},
+            {"homeItem", {"VISTREL_HOME_SERVER", "http://127.0.0.1:8080/"}, "http://127.0.0.1:8080/vistrel/"},
+            {"homeItem", {"VISTREL_HOME_SERVER", "http://example.org"}, VISTREL_DEFAULT_HOME_SERVER "/vistrel/"}};
         Browser browser;
         QDesktopServices::setUrlHandler("http", &browser, "open");
         QDesktopServices::setUrlHandler("https", &browser, "open");
-        c->playerWindow->menuBar()->findChild<QAction *>(item)->trigger();
+        for (const auto &page : pages) {
+            for (int i = 0; i + 1 < page.environment.size(); i += 2)
+                qputenv(page.environment[i].toUtf8(), page.environment[i + 1].toUtf8());
+            browser.opened.clear();
+            menuItem(page.item)->trigger();
+            for (int i = 0; i + 1 < page.environment.size(); i += 2)
+                qunsetenv(page.environment[i].toUtf8());
+            QCOMPARE(browser.opened.size(), 1);
+            QCOMPARE(browser.opened.first().toString(QUrl::FullyEncoded), page.address);
+        }
         QDesktopServices::unsetUrlHandler("http");
         QDesktopServices::unsetUrlHandler("https");
-        for (int i = 0; i + 1 < environment.size(); i += 2)
-            qunsetenv(environment[i].toUtf8());
-        QCOMPARE(browser.opened.size(), 1);
-        QCOMPARE(browser.opened.first().toString(QUrl::FullyEncoded), address);
     }
 };
 
