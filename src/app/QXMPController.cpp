@@ -162,14 +162,17 @@ void QXMPController::applicationDidFinishLaunching()
     updateButtons();
     updateTimeField(0, 0);
 
-    // 24. At most once a week, and only when the user asked for it.
+    // 24. At most once a week, and only when the user asked for it. The alert belongs to the
+    // player window, so the window shown next does not cover it.
     QXRWUpdateChecker *checker = QXRWUpdateChecker::updateChecker();
+    checker->setAlertParent(playerWindow);
     if (checker->checkAtStartup())
         checker->checkForUpdatesWithAutomaticRequest(true);
 
     // 25.
     if (!openWindowAfterDelay && !settings.boolForKey(QXKeys::DoNotShowWindowOnStartup))
         showPlayerWindow();
+    checker->showAlertAgainIfShown();
 
     // 26.
     installObservers();

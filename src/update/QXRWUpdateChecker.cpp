@@ -203,9 +203,27 @@ QUrl QXRWUpdateChecker::releaseNotesURL() const
 
 void QXRWUpdateChecker::visitWebSite() { QDesktopServices::openUrl(productPageURL()); }
 
+void QXRWUpdateChecker::setAlertParent(QWidget *parent)
+{
+    m_alertParent = parent;
+    if (alertWindow && alertWindow->parentWidget() != parent)
+        alertWindow->setParent(parent, Qt::Dialog);
+}
+
+void QXRWUpdateChecker::showAlertAgainIfShown()
+{
+    if (!alertWindow || !alertWindow->isVisible())
+        return;
+    // Mapped again after its parent, the window manager stacks it above the parent.
+    alertWindow->hide();
+    alertWindow->show();
+    alertWindow->raise();
+    alertWindow->activateWindow();
+}
+
 void QXRWUpdateChecker::loadAlertWindow()
 {
-    auto *alert = new QDialog(nullptr, Qt::Dialog);
+    auto *alert = new QDialog(m_alertParent, Qt::Dialog);
     alert->setObjectName(QStringLiteral("Update"));
     alert->setWindowTitle(tr("Software Update"));
     alert->setModal(false);

@@ -60,6 +60,10 @@ public:
     QUrl releaseNotesURL() const;
     void visitWebSite();
     void showAlert();
+    // The window the alert stays in front of (it is not on top of other windows).
+    void setAlertParent(QWidget *parent);
+    // Brings a shown alert back in front of its parent when that was shown after it.
+    void showAlertAgainIfShown();
 
     // Puts the Updates pane's controls into a preferences page (the switch, "Check Now", the
     // status and date lines) and fills them from the settings.
@@ -96,5 +100,6 @@ private:
     void loadReleaseNotes();
 
     std::function<QDateTime()> m_clock;
+    QPointer<QWidget> m_alertParent;
     QPointer<QXRWUpdateFetch> m_releaseNotesFetch;
 };
