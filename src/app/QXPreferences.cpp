@@ -324,10 +324,10 @@ void QXPreferences::applyOverlaySetting(bool floating)
 {
     // The floating bar in window mode comes with the overlay controls; until then the fixed bar
     // is the only form, and it is refitted.
+    Q_UNUSED(floating);
     QWidget *window = m_c->playerWindow;
     if (window)
         window->setUpdatesEnabled(false);
-    Q_UNUSED(floating);
     m_c->updateToolbarVisibility();
     if (window)
         window->setUpdatesEnabled(true);

@@ -19,6 +19,9 @@
 
 using namespace QXUpdate;
 
+// Status dates take month names and AM/PM from the system locale: English here.
+static const bool englishDates = [] { return qputenv("LC_ALL", "en_US.UTF-8"); }();
+
 // Catches what would go to the browser.
 class Browser : public QObject
 {
@@ -69,7 +72,6 @@ private slots:
         checker->setClock([this] { return now; });
         for (const char *scheme : {"http", "https", "file"})
             QDesktopServices::setUrlHandler(scheme, &browser, "open");
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         checker->installUpdatesPane(&updatesPane, new QVBoxLayout(&updatesPane));
         updatesPane.show();
     }
@@ -100,7 +102,7 @@ private slots:
             {QTime(12, 0), check, "Last check: July 9, 2015 - 12:00PM"},
             {QTime(9, 3), "%d %I %H %% %Q %", "09 09 09 % %Q %"}};
         for (const auto &d : dates)
-            QCOMPARE(formatDate(d.format, QDateTime(QDate(2015, 7, 9), d.time), QLocale()), d.shown);
+            QCOMPARE(formatDate(d.format, QDateTime(QDate(2015, 7, 9), d.time), QLocale(QLocale::English)), d.shown);
     }
 
     // Only with the switch on and a week after the last automatic check; a last check ahead
