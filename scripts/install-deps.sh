@@ -9,6 +9,7 @@ packages=(
   ffmpeg xvfb xauth xdotool imagemagick openbox picom x11-utils trayer
   qt6-wayland weston
   dbus-x11 mesa-utils libgl1-mesa-dri
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 // the own-scheme address command, closing the window and quitting.
 #include "app/QXMPController.h"
 
+#include "app/QXPreferences.h"
 #include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSessionWatcher.h"
 #include "app/QXSettings.h"
@@ -12,6 +13,7 @@
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "playlist/QXPlaylistModel.h"
+#include "update/QXRWUpdateChecker.h"
 #include "util/QXPathInfo.h"
 
 #include <QAbstractButton>
@@ -131,6 +133,10 @@ void QXMPController::applicationDidFinishLaunching()
     aspectRatioLockMenuItem->setChecked(locked);
     aspectRatioLockSwitch->setToolTip(locked ? tr("Unlock Aspect Ratio") : tr("Lock Aspect Ratio"));
 
+    // 14.
+    if (QAction *overlayItem = preferences()->overlayMenuItem)
+        overlayItem->setChecked(settings.boolForKey(QXKeys::OverlayControlsInWindowMode));
+
     // 15.
     showRotateButtonImage();
 
@@ -164,9 +170,17 @@ void QXMPController::applicationDidFinishLaunching()
     updateButtons();
     updateTimeField(0, 0);
 
+    // 24. At most once a week, and only when the user asked for it. The alert belongs to the
+    // player window, so the window shown next does not cover it.
+    QXRWUpdateChecker *checker = QXRWUpdateChecker::updateChecker();
+    checker->setAlertParent(playerWindow);
+    if (checker->checkAtStartup())
+        checker->checkForUpdatesWithAutomaticRequest(true);
+
     // 25.
     if (!openWindowAfterDelay && !settings.boolForKey(QXKeys::DoNotShowWindowOnStartup))
         showPlayerWindow();
+    checker->showAlertAgainIfShown();
 
     // 26.
     installObservers();

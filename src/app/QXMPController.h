@@ -28,6 +28,7 @@ class QXMovieView;
 class QXPlayerOverlay;
 class QXPlayerWindow;
 class QXPlaylistModel;
+class QXPreferences;
 class QXSessionWatcher;
 class QXScreenSaverInhibitor;
 
@@ -236,6 +237,21 @@ public:
     QAction *playlistSortMenuItem = nullptr; // the item holding playlistSortMenu
     QList<QAction *> scaleMenuItems;          // tag = 10 × magnification (QAction::data)
 
+    // --- preferences, help and web pages ---
+    // Opens the preferences window, built on first use.
+    void showPreferences();
+    // The action of the overlay menu item and of the presentation-mode menu's items, sent
+    // after a checkable item has flipped its own check mark.
+    void setBooleanSettingFromMenuItem(QAction *item);
+    QXPreferences *preferences();
+    // A message box: there is no help yet.
+    void help();
+    // Open the donation page and the home page in the user's browser.
+    void donate();
+    static QString donationURLString();
+    void goHome();
+    static QUrl homePageURL();
+
     // Test and benchmark hooks.
     int beepCount() const { return m_beepCount; }
     void beep();
@@ -303,5 +319,6 @@ private:
     QRectF m_frameBeforeZoom;
     QTimer *m_lockedHeightTimer = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
+    QXPreferences *m_preferences = nullptr;
     const QXMovie *m_failureShownFor = nullptr;
 };

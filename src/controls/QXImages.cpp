@@ -128,6 +128,101 @@ QPixmap downloading()
     });
 }
 
+// Three chevrons pointing right: the folded bar's menu.
+QPixmap chevron()
+{
+    return drawn([&](QPainter &p) {
+        p.setPen(QPen(QColor(235, 235, 235), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QList<QPointF>{{9, 9}, {16, 16}, {9, 23}});
+        p.drawPolyline(QList<QPointF>{{17, 9}, {24, 16}, {17, 23}});
+    });
+}
+
+// The preferences sections' images sit on a light toolbar: dark ink with a blue accent.
+const QColor kSectionInk(70, 70, 76);
+const QColor kSectionAccent(52, 120, 210);
+
+QPixmap sectionGeneral()
+{
+    QImage pm(32, 32, QImage::Format_ARGB32_Premultiplied);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A gear: eight teeth round a ring.
+    p.translate(16, 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kSectionInk);
+    for (int i = 0; i < 8; ++i) {
+        p.drawRoundedRect(QRectF(-3, -15, 6, 8), 1.5, 1.5);
+        p.rotate(45);
+    }
+    p.drawEllipse(QPointF(0, 0), 10.5, 10.5);
+    p.setBrush(kSectionAccent);
+    p.drawEllipse(QPointF(0, 0), 4.5, 4.5);
+    p.end();
+    return QPixmap::fromImage(pm);
+}
+
+QPixmap sectionControls()
+{
+    QImage pm(32, 32, QImage::Format_ARGB32_Premultiplied);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Three sliders with their knobs at different places.
+    const qreal knobs[3] = {10, 21, 14};
+    for (int i = 0; i < 3; ++i) {
+        const qreal y = 8 + i * 8;
+        p.setPen(QPen(kSectionInk, 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(4, y), QPointF(28, y));
+        p.setPen(QPen(kSectionInk, 1.5));
+        p.setBrush(kSectionAccent);
+        p.drawEllipse(QPointF(knobs[i], y), 3.5, 3.5);
+    }
+    p.end();
+    return QPixmap::fromImage(pm);
+}
+
+QPixmap sectionHistory()
+{
+    QImage pm(32, 32, QImage::Format_ARGB32_Premultiplied);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A list with a play mark at its first row.
+    p.setPen(QPen(kSectionInk, 2.5, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 4; ++i)
+        p.drawLine(QPointF(12, 7 + i * 6), QPointF(28, 7 + i * 6));
+    QPainterPath play;
+    play.moveTo(3, 3.5);
+    play.lineTo(9, 7);
+    play.lineTo(3, 10.5);
+    play.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(kSectionAccent);
+    p.drawPath(play);
+    p.end();
+    return QPixmap::fromImage(pm);
+}
+
+QPixmap sectionUpdates()
+{
+    QImage pm(32, 32, QImage::Format_ARGB32_Premultiplied);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A downward arrow in a circle.
+    p.setPen(QPen(kSectionInk, 2.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(3, 3, 26, 26));
+    p.setPen(QPen(kSectionAccent, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(16, 9), QPointF(16, 22));
+    const QPointF head[3] = {{10.5, 17}, {16, 22.5}, {21.5, 17}};
+    p.drawPolyline(head, 3);
+    p.end();
+    return QPixmap::fromImage(pm);
+}
+
 } // namespace
 
 QIcon QXNamedImage(const QString &name)
@@ -154,6 +249,16 @@ QIcon QXNamedImage(const QString &name)
         pm = globe();
     else if (name == QLatin1String("QXDownloading"))
         pm = downloading();
+    else if (name == QLatin1String("QXTPGeneral"))
+        pm = sectionGeneral();
+    else if (name == QLatin1String("QXTPControls"))
+        pm = sectionControls();
+    else if (name == QLatin1String("QXTPHistory"))
+        pm = sectionHistory();
+    else if (name == QLatin1String("QXTPUpdates"))
+        pm = sectionUpdates();
+    else if (name == QLatin1String("QXTPChevron"))
+        pm = chevron();
     else if (name == QLatin1String("QXMovieFile") && !QIcon::hasThemeIcon(QStringLiteral("video-x-generic")))
         pm = movieFile();
     else if (name != QLatin1String("QXMovieFile"))

@@ -5,6 +5,8 @@
 #include <QString>
 
 // "QXRotateClockwise", "QXRotateCounterclockwise", "QXListVisible", "QXListHidden",
-// "QXPresent", "QXLock", "QXMiniGlobe" (a web address), "QXMovieFile" (the icon theme's
-// generic movie file where it has one), "QXDownloading"; a null icon for any other name.
+// "QXPresent", "QXLock", "QXTPChevron", "QXMiniGlobe" (a web address), "QXMovieFile" (the
+// icon theme's generic movie file where it has one), "QXDownloading", and the preferences
+// sections' "QXTPGeneral", "QXTPControls", "QXTPHistory", "QXTPUpdates"; a null icon for any
+// other name.
 QIcon QXNamedImage(const QString &name);

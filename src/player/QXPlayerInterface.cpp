@@ -1,14 +1,18 @@
 // Builds the player window, its control bar, the playlist pane and the menus, and connects
 // them to the controller.
 #include "app/QXMPController.h"
+#include "app/QXPreferences.h"
+#include "app/QXSettings.h"
 #include "controls/QXImages.h"
 #include "controls/QXSlider.h"
 #include "engine/QXMovieView.h"
 #include "playlist/QXPlaylistModel.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
+#include "update/QXRWUpdateChecker.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -251,6 +255,12 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     open->setShortcut(QKeySequence::Open);
     QObject::connect(open, &QAction::triggered, c, [c] { c->openDocument(); });
     file->addSeparator();
+    // No application menu here: the preferences sit in the File menu, as on most desktops.
+    QAction *preferences = file->addAction(QObject::tr("Preferences..."));
+    preferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    preferences->setMenuRole(QAction::PreferencesRole);
+    QObject::connect(preferences, &QAction::triggered, c, [c] { c->showPreferences(); });
+    file->addSeparator();
     QAction *close = file->addAction(QObject::tr("Close"));
     close->setShortcut(QKeySequence::Close);
     QObject::connect(close, &QAction::triggered, w, &QWidget::close);
@@ -306,6 +316,31 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->presentationMenuItem = movie->addAction(QObject::tr("Presentation Mode"));
     c->presentationMenuItem->setCheckable(true);
     c->presentationMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    // How presentation scales the picture: the item's tag is the mode, its index in the
+    // preferences pop-up.
+    QMenu *modes = movie->addMenu(QObject::tr("Presentation Scaling"));
+    modes->setObjectName(QStringLiteral("presentationModeMenu"));
+    auto *modeGroup = new QActionGroup(modes);
+    const QStringList modeTitles = QXPreferences::presentationModeTitles();
+    for (int tag = 0; tag < modeTitles.size(); ++tag) {
+        QAction *a = modes->addAction(modeTitles[tag]);
+        a->setData(tag);
+        a->setCheckable(true);
+        modeGroup->addAction(a);
+        QObject::connect(a, &QAction::triggered, c, [c, a] { c->setBooleanSettingFromMenuItem(a); });
+    }
+    // The check mark follows the setting when the menu opens.
+    QObject::connect(modes, &QMenu::aboutToShow, modes, [modes] {
+        const qint64 mode = QXSettings::standard().integerForKey(QXKeys::PresentationMode);
+        for (QAction *a : modes->actions())
+            a->setChecked(a->data().toLongLong() == mode);
+    });
+    QAction *overlay = movie->addAction(QObject::tr("Controls over the Picture"));
+    overlay->setObjectName(QStringLiteral("overlayMenuItem"));
+    overlay->setCheckable(true);
+    QObject::connect(overlay, &QAction::triggered, c, [c, overlay] { c->setBooleanSettingFromMenuItem(overlay); });
+    c->preferences()->overlayMenuItem = overlay;
+    c->preferences()->presentationModeMenu = modes;
     movie->addSeparator();
     c->rotateMenuItem = movie->addAction(QObject::tr("Rotate"));
     c->rotateMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -328,6 +363,22 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->muteMenuItem->setCheckable(true);
     c->muteMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Down));
     QObject::connect(c->muteMenuItem, &QAction::triggered, c, [c] { c->mute(); });
+
+    QMenu *help = mb->addMenu(QObject::tr("&Help"));
+    const struct { const char *name, *title; void (*act)(QXMPController *); } helpItems[] = {
+        {"helpItem", QT_TR_NOOP("Vistrel Help"), [](QXMPController *c) { c->help(); }},
+        {"donateItem", QT_TR_NOOP("Donate..."), [](QXMPController *c) { c->donate(); }},
+        {"homeItem", QT_TR_NOOP("Vistrel Home Page"), [](QXMPController *c) { c->goHome(); }},
+        {"checkForUpdatesItem", QT_TR_NOOP("Check for Updates..."),
+         [](QXMPController *) { QXRWUpdateChecker::updateChecker()->checkForUpdates(); }}};
+    for (const auto &h : helpItems) {
+        if (qstrcmp(h.name, "checkForUpdatesItem") == 0)
+            help->addSeparator();
+        QAction *a = help->addAction(QObject::tr(h.title));
+        a->setObjectName(QString::fromLatin1(h.name));
+        const auto act = h.act;
+        QObject::connect(a, &QAction::triggered, c, [c, act] { act(c); });
+    }
 
     w->setWindowTitle(QStringLiteral("Vistrel"));
     return true;

@@ -64,17 +64,16 @@ QVariant variantFromNode(plist_t node)
         std::free(iter);
         return list;
     }
-    case PLIST_STRING:
-    case PLIST_KEY: {
-        char *text = nullptr;
-        if (plist_get_node_type(node) == PLIST_STRING)
-            plist_get_string_val(node, &text);
-        else
-            plist_get_key_val(node, &text);
-        const QString s = QString::fromUtf8(text ? text : "");
-        std::free(text);
-        return s;
+    case PLIST_STRING: {
+        // Read with its length: libplist's copying reader asserts on a NUL inside the text,
+        // which a list can hold, and would end the process.
+        uint64_t length = 0;
+        const char *text = plist_get_string_ptr(node, &length);
+        return text ? QString::fromUtf8(text, qsizetype(length)) : QString(QLatin1String(""));
     }
+    case PLIST_KEY:
+        // A key outside a dictionary is no value (its reader asserts as the string one does).
+        return {};
     case PLIST_UINT: {
         // This libplist keeps every integer in 64 bits; negative values come back as their
         // two's complement, so the signed reading is the right one for all but values above
@@ -152,6 +151,28 @@ bool binaryListIsSafe(const QByteArray &data)
     if (!plainIntegerSize(offsetSize) || !plainIntegerSize(refSize) || count == 0 || top >= count
         || table < 8 || table > tableEnd || count > (tableEnd - table) / quint64(offsetSize))
         return false;
+
+    // libplist asserts, ending the process, when a string or key holds a NUL: such a list is
+    // refused. Strings are ASCII (type 5) or UTF-16 (type 6), their length in the marker or in
+    // an integer object after it.
+    for (quint64 i = 0; i < count; ++i) {
+        const quint64 at = bigEndian(d + table + i * quint64(offsetSize), offsetSize);
+        if (at < 8 || at >= table || (d[at] >> 4 != 0x5 && d[at] >> 4 != 0x6))
+            continue; // other objects are checked where they are reached
+        const int unit = d[at] >> 4 == 0x5 ? 1 : 2;
+        quint64 n = d[at] & 0xF, p = at + 1;
+        if (n == 0xF) {
+            if (p >= table || d[p] >> 4 != 0x1 || (d[p] & 0xF) > 3 || table - (p + 1) < (1u << (d[p] & 0xF)))
+                return false;
+            n = bigEndian(d + p + 1, 1 << (d[p] & 0xF));
+            p += 1 + (1 << (d[p] & 0xF));
+        }
+        if (n > (table - p) / quint64(unit))
+            return false;
+        for (quint64 k = 0; k < n; ++k)
+            if (d[p + k * unit] == 0 && (unit == 1 || d[p + k * unit + 1] == 0))
+                return false;
+    }
 
     // Where object i starts, the references it holds when it is a container; false when
     // anything lies outside the objects (after the header, before the offset table).
@@ -252,6 +273,9 @@ bool binaryListIsSafe(const QByteArray &data)
 // ends at the first "-->"). Anything else libplist might read differently is refused.
 bool xmlListIsSafe(const QByteArray &data)
 {
+    // A NUL in a string or key makes libplist assert; XML holds none.
+    if (data.contains('\0'))
+        return false;
     const char *p = data.constData(), *const end = p + data.size();
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     const auto at = [&](const char *text) {

@@ -1,0 +1,314 @@
+// The preferences window driven by clicks and typing: what each control stores, the couplings
+// of the close and quit settings, interval fields, presentation modes from the pop-up and the
+// menu, the overlay setting while presenting, fitting the window to a section; then help and
+// the web pages.
+#include "app/QXPreferences.h"
+#include "controls/QXImages.h"
+#include "player/QXPlayerWindow.h"
+#include "ControllerFixture.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QtTest>
+
+class Browser : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+class TestPreferences : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    std::unique_ptr<QXMPController> c;
+    QXPreferences *p = nullptr;
+
+    void launch(const QJsonObject &stored = {})
+    {
+        testsupport::launchFreshController(c, dir.path(), stored);
+        p = c->preferences();
+    }
+    void open(const QJsonObject &stored = {})
+    {
+        launch(stored);
+        c->showPreferences();
+        QVERIFY(QTest::qWaitForWindowExposed(p->preferencesWindow));
+    }
+    void showSection(const QString &id)
+    {
+        QAction *item = p->preferencesToolbar->findChild<QAction *>(id);
+        QTest::mouseClick(p->preferencesToolbar->widgetForAction(item), Qt::LeftButton);
+        QCOMPARE(p->preferencesTabView->currentWidget()->objectName(), id);
+    }
+    template<class T> T *control(const QString &name)
+    {
+        T *w = p->preferencesWindow->findChild<T *>(name);
+        showSection(w->parentWidget()->objectName());
+        return w;
+    }
+    void click(const QString &name)
+    {
+        auto *b = control<QAbstractButton>(name);
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+    }
+    QString state(const QString &name)
+    {
+        auto *b = p->preferencesWindow->findChild<QAbstractButton *>(name);
+        return QString(b->isChecked() ? "on" : "off") + (b->isEnabled() ? "" : ",disabled");
+    }
+    static QJsonObject stored()
+    {
+        QXSettings::standard().flush();
+        QFile f(QXSettings::standardFilePath());
+        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
+    }
+    QAction *menuItem(const QString &name, int tag = -1)
+    {
+        if (tag < 0)
+            return c->playerWindow->findChild<QAction *>(name);
+        return c->playerWindow->findChild<QMenu *>(name)->actions().at(tag);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(dir.isValid()); }
+    void cleanup() { c.reset(); }
+
+    void plainArithmetic()
+    {
+        const struct { const char *typed; qint64 value; } intervals[] = {
+            {"0", 1}, {"", 1}, {"abc", 1}, {"-5", 1}, {" 42", 42}, {"12abc", 12}, {"86401", 86400},
+            {"99999999999999999999999999", 86400}};
+        for (const auto &row : intervals)
+            QCOMPARE(QXIntervalFromText(row.typed), row.value);
+        const struct { double height, lowest, change; } fits[] = {
+            {300, 280, 0}, {300, 279.1, 0}, {300, 280.9, 0}, {300, 279, 1}, {300, 250, 30}, {300, 290, -10}};
+        for (const auto &row : fits)
+            QCOMPARE(QXPreferencesHeightChange(row.height, row.lowest), row.change);
+    }
+
+    // One click on each control of a fresh store, forget-on-close and quit-on-close last (they
+    // turn pause on close back on): the keys and senses stored.
+    void senses()
+    {
+        open();
+        for (const char *name : {"overlaySwitch", "showFileExtensionsSwitch", "forgetOnOpenSwitch", "forgetOnQuitSwitch",
+                                 "rememberRotatationSwitch", "playOnOpenSwitch", "playOnPresentSwitch", "pauseOnWindowSwitch",
+                                 "pauseOnCloseSwitch", "pauseOnUserSwitchSwitch", "showOnStartupSwitch",
+                                 "rotateCounterclockwiseButton"})
+            click(name);
+        QCOMPARE(stored().value(QXKeys::DoNotForgetPlaylistOnQuit), QJsonValue(true));
+        QCOMPARE(stored().value(QXKeys::DoNotPauseOnClose), QJsonValue(true));
+        click("forgetOnCloseSwitch");
+        click("quitOnCloseSwitch");
+        QJsonObject expected;
+        for (const QString &key : {QXKeys::OverlayControlsInWindowMode, QXKeys::HideFileExtensions, QXKeys::ForgetPlaylistOnOpen,
+                                   QXKeys::ForgetRotation, QXKeys::DoNotPlayOnOpen, QXKeys::DoNotPlayOnPresent,
+                                   QXKeys::PauseOnWindow, QXKeys::DoNotPauseOnUserSwitch, QXKeys::DoNotShowWindowOnStartup,
+                                   QXKeys::RotateCounterclockwise, QXKeys::ForgetPlaylistOnClose, QXKeys::QuitOnClose})
+            expected.insert(key, true);
+        expected.insert(QXKeys::DoNotForgetPlaylistOnQuit, false);
+        expected.insert(QXKeys::DoNotPauseOnClose, false);
+        expected.insert(QXKeys::PlayerHasBeenCentered, true);
+        QCOMPARE(stored(), expected);
+        click("rotateClockwiseButton");
+        QCOMPARE(stored().value(QXKeys::RotateCounterclockwise), QJsonValue(false));
+    }
+
+    // Forgetting the playlist on close and quitting on close keep pause-on-close on and
+    // disabled, forget-on-close keeps forget-at-quit so too, at load and as they are clicked.
+    // After: pause on close, forget at quit, "Do Not Pause On Close", "Do Not Forget Playlist On Quit".
+    void couplings()
+    {
+        const QString quit = "quitOnCloseSwitch", forget = "forgetOnCloseSwitch", pause = "pauseOnCloseSwitch";
+        const struct { QJsonObject before; QStringList clicks; QString after; } rows[] = {
+            {{}, {quit, forget, forget}, "on,disabled on false false"},
+            {{}, {quit, forget, forget, quit}, "on on false false"},
+            {{}, {pause, quit}, "on,disabled on false absent"},
+            {{}, {pause, quit, quit}, "on on false absent"},
+            {{{QXKeys::ForgetPlaylistOnClose, true}, {QXKeys::DoNotForgetPlaylistOnQuit, true}, {QXKeys::DoNotPauseOnClose, true}},
+             {}, "on,disabled on,disabled false false"},
+            {{{QXKeys::QuitOnClose, true}, {QXKeys::DoNotPauseOnClose, true}, {QXKeys::DoNotForgetPlaylistOnQuit, true}},
+             {}, "on,disabled off false true"}};
+        const auto value = [](const QString &key) {
+            const QJsonValue v = stored().value(key);
+            return QString(v.isUndefined() ? "absent" : v.toBool() ? "true" : "false");
+        };
+        for (const auto &row : rows) {
+            open(row.before);
+            for (const QString &name : row.clicks)
+                click(name);
+            QCOMPARE(QStringList({state(pause), state("forgetOnQuitSwitch"), value(QXKeys::DoNotPauseOnClose),
+                                  value(QXKeys::DoNotForgetPlaylistOnQuit)}).join(' '), row.after);
+        }
+    }
+
+    // Each edit is stored at once, while the field keeps the focus.
+    void intervals_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        for (const char *field : {"controlIntervalField", "stepIntervalField"}) {
+            for (const char *typed : {"0", "", "abc", "999999999999"})
+                QTest::addRow("%s %s", field, typed) << typed << (QByteArray(typed).startsWith('9') ? "86400" : "1");
+            QTest::addRow("%s 30", field) << "30" << "30";
+        }
+    }
+    void intervals()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        open();
+        const bool step = QByteArray(QTest::currentDataTag()).startsWith("step");
+        auto *field = control<QLineEdit>(step ? "stepIntervalField" : "controlIntervalField");
+        QCOMPARE(field->text(), step ? "10" : "5");
+        QTest::mouseClick(field, Qt::LeftButton);
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        if (typed.isEmpty())
+            QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, typed);
+        QVERIFY(field->hasFocus());
+        QCOMPARE(field->text(), shown);
+        QCOMPARE(stored().value(step ? QXKeys::StepInterval : QXKeys::ControlInterval).toInteger(), shown.toLongLong());
+    }
+
+    // A stored mode outside the pop-up leaves it as loaded; a mode chosen from the menu before
+    // the window ever opened is stored and shown once it opens.
+    void presentationModes()
+    {
+        for (int mode : {7, -1}) {
+            open({{QXKeys::PresentationMode, mode}});
+            QCOMPARE(p->presentationModeSelector->currentIndex(), 0);
+            QCOMPARE(stored().value(QXKeys::PresentationMode), QJsonValue(mode));
+        }
+        launch();
+        menuItem("presentationModeMenu", 1)->trigger();
+        QCOMPARE(stored().value(QXKeys::PresentationMode), QJsonValue(1));
+        QVERIFY(!p->isLoaded());
+        c->showPreferences();
+        auto *selector = control<QComboBox>("presentationModeSelector");
+        QCOMPARE(selector->currentIndex(), 1);
+        QTest::keyClick(selector, Qt::Key_Up);
+        QCOMPARE(stored().value(QXKeys::PresentationMode), QJsonValue(0));
+        menuItem("presentationModeMenu", 1)->trigger();
+        QCOMPARE(selector->currentIndex(), 1);
+    }
+
+    // While presenting the check box stores its value and the menu item changes nothing.
+    void overlayWhilePresenting()
+    {
+        const QString clip = testsupport::makeVideo(dir.path(), "clip.mp4", 320, 240, 5.0, false);
+        open();
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
+        QTRY_VERIFY_WITH_TIMEOUT(c->currentMovieHasVideo, 10000);
+        QTest::mouseClick(c->presentationSwitch, Qt::LeftButton);
+        QVERIFY(c->isPresenting);
+        QAction *item = menuItem("overlayMenuItem");
+        click("overlaySwitch");
+        QCOMPARE(stored().value(QXKeys::OverlayControlsInWindowMode), QJsonValue(true));
+        QVERIFY(!item->isChecked());
+        item->trigger();
+        QVERIFY(!item->isChecked());
+        QCOMPARE(stored().value(QXKeys::OverlayControlsInWindowMode), QJsonValue(true));
+        c->stopPresentation();
+        for (bool floating : {false, true}) {
+            item->trigger();
+            QCOMPARE(stored().value(QXKeys::OverlayControlsInWindowMode), QJsonValue(floating));
+            QCOMPARE(item->isChecked(), floating);
+            QCOMPARE(p->overlaySwitch->isChecked(), floating);
+        }
+    }
+
+    // Each section leaves 20 px under its lowest control, moving only the bottom edge.
+    void sectionsFitTheWindow()
+    {
+        open();
+        const int top = p->preferencesWindow->geometry().top();
+        QSet<int> heights;
+        const QStringList sections = QXPreferences::toolbarDefaultItemIdentifiers() << "General";
+        for (const QString &id : sections) {
+            showSection(id);
+            const QWidget *w = p->preferencesWindow, *section = p->preferencesTabView->currentWidget();
+            int lowest = 0;
+            for (QWidget *child : section->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+                lowest = qMax(lowest, child->mapTo(w, QPoint(0, child->height())).y());
+            QCOMPARE(w->geometry().top(), top);
+            QCOMPARE(w->height() - lowest, 20);
+            heights.insert(w->height());
+            const QRect before = w->geometry();
+            p->updatePreferencesWindowFrame();
+            QCOMPARE(w->geometry(), before);
+        }
+        QVERIFY(heights.size() >= 3);
+    }
+
+    // Counter-clockwise chosen while the bar is folded: the setting changes, the button shows it
+    // once the bar unfolds.
+    void counterclockwiseWhileFolded()
+    {
+        open();
+        const int wide = c->playerWindow->width();
+        c->playerWindow->resize(260, c->playerWindow->height());
+        QTRY_VERIFY(c->rotateButton->isHidden());
+        click("rotateCounterclockwiseButton");
+        QCOMPARE(state("rotateClockwiseButton"), "off");
+        QCOMPARE(stored().value(QXKeys::RotateCounterclockwise), QJsonValue(true));
+        c->playerWindow->resize(wide, c->playerWindow->height());
+        QTRY_VERIFY(!c->rotateButton->isHidden());
+        QCOMPARE(c->rotateButton->icon().cacheKey(), QXNamedImage("QXRotateCounterclockwise").cacheKey());
+    }
+
+    // Help, then the addresses handed to the browser, built in or from the environment (only
+    // https, or http to this machine).
+    void helpAndWebPages()
+    {
+        launch();
+        QStringList shown;
+        QTimer::singleShot(0, this, [&shown] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            shown << box->text() << box->informativeText() << box->buttons().first()->text();
+            QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+        });
+        menuItem("helpItem")->trigger();
+        QCOMPARE(shown, QStringList({"Sorry. No help yet.",
+                                     "This beta version does not include documentation. The final Vistrel 1.0 will.", "OK"}));
+
+        const QString pay = "/xclick/business=%1&item_name=Vistrel&no_shipping=1&tax=0&currency_code=USD";
+        const struct { const char *item; QStringList environment; QString address; } pages[] = {
+            {"donateItem", {}, VISTREL_DEFAULT_PAYMENT_SERVER + pay.arg(QString(VISTREL_DEFAULT_PAYMENT_ACCOUNT).replace("@", "%40"))},
+            {"donateItem", {"VISTREL_PAYMENT_SERVER", "https://pay.test/", "VISTREL_PAYMENT_ACCOUNT", "me@example.org"},
+             "https://pay.test" + pay.arg("me%40example.org")},
+            {"homeItem", {"VISTREL_HOME_SERVER", "http://127.0.0.1:8080/"}, "http://127.0.0.1:8080/vistrel/"},
+            {"homeItem", {"VISTREL_HOME_SERVER", "http://example.org"}, VISTREL_DEFAULT_HOME_SERVER "/vistrel/"}};
+        Browser browser;
+        QDesktopServices::setUrlHandler("http", &browser, "open");
+        QDesktopServices::setUrlHandler("https", &browser, "open");
+        for (const auto &page : pages) {
+            for (int i = 0; i + 1 < page.environment.size(); i += 2)
+                qputenv(page.environment[i].toUtf8(), page.environment[i + 1].toUtf8());
+            browser.opened.clear();
+            menuItem(page.item)->trigger();
+            for (int i = 0; i + 1 < page.environment.size(); i += 2)
+                qunsetenv(page.environment[i].toUtf8());
+            QCOMPARE(browser.opened.size(), 1);
+            QCOMPARE(browser.opened.first().toString(QUrl::FullyEncoded), page.address);
+        }
+        QDesktopServices::unsetUrlHandler("http");
+        QDesktopServices::unsetUrlHandler("https");
+    }
+};
+
+VISTREL_TEST_MAIN(TestPreferences)
+#include "test_preferences.moc"
