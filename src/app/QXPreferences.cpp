@@ -402,11 +402,9 @@ void QXPreferences::toggleBooleanPreference(QAbstractButton *control)
         const bool counterclockwise = control == rotateCounterclockwiseButton;
         settings.setBool(counterclockwise, QXKeys::RotateCounterclockwise);
         (counterclockwise ? rotateClockwiseButton : rotateCounterclockwiseButton)->setChecked(false);
-        // A folded bar hides the button itself, so it can take its image at once and shows it
-        // when the bar unfolds.
+        // Folded, the button stays the chevron and takes the turn's image when the bar unfolds.
         if (m_c->rotateButton)
-            m_c->rotateButton->setIcon(QXNamedImage(counterclockwise ? QStringLiteral("QXRotateCounterclockwise")
-                                                                     : QStringLiteral("QXRotateClockwise")));
+            m_c->showRotateButtonImage();
     }
 }
 

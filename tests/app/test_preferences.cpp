@@ -261,12 +261,13 @@ private slots:
         open();
         const int wide = c->playerWindow->width();
         c->playerWindow->resize(260, c->playerWindow->height());
-        QTRY_VERIFY(c->rotateButton->isHidden());
+        QTRY_VERIFY(c->isToolbarButtonsHidden);
         click("rotateCounterclockwiseButton");
         QCOMPARE(state("rotateClockwiseButton"), "off");
         QCOMPARE(stored().value(QXKeys::RotateCounterclockwise), QJsonValue(true));
+        QCOMPARE(c->rotateButton->icon().cacheKey(), QXNamedImage("QXTPChevron").cacheKey());
         c->playerWindow->resize(wide, c->playerWindow->height());
-        QTRY_VERIFY(!c->rotateButton->isHidden());
+        QTRY_VERIFY(!c->isToolbarButtonsHidden);
         QCOMPARE(c->rotateButton->icon().cacheKey(), QXNamedImage("QXRotateCounterclockwise").cacheKey());
     }
 
