@@ -52,6 +52,8 @@ QXMPController::~QXMPController()
         playerView->setMovie(nullptr);
     currentMovieRepresentation.clear();
     movieRepresentations.clear();
+    // While presenting, the movie view is in the presentation window.
+    delete m_presentationWindow;
     delete playerWindow;
 }
 
@@ -64,13 +66,6 @@ void QXMPController::beep()
 {
     ++m_beepCount;
     QApplication::beep();
-}
-
-void QXMPController::setTargetControl(QAction *item, QAbstractButton *control)
-{
-    if (!item || !control)
-        return;
-    QObject::connect(item, &QAction::triggered, control, [control] { control->click(); });
 }
 
 void QXMPController::applicationDidFinishLaunching()
@@ -100,7 +95,7 @@ void QXMPController::applicationDidFinishLaunching()
     setTargetControl(aspectRatioLockMenuItem, aspectRatioLockSwitch);
     setTargetControl(presentationMenuItem, presentationSwitch);
     setTargetControl(playPauseMenuItem, playPauseSwitch);
-    playPauseMenuItem->setText(tr("Play [Space]"));
+    playPauseMenuItem->setText(tr("Play"));
 
     // 6.-7.
     movieRepresentations.clear();

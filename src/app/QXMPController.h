@@ -18,6 +18,7 @@ class QScreen;
 class QTimer;
 class QSystemTrayIcon;
 class QAbstractAnimation;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QAbstractButton;
@@ -30,6 +31,7 @@ class QXPlayerWindow;
 class QXPlaylistModel;
 class QXPreferences;
 class QXSessionWatcher;
+struct QXControlState;
 class QXScreenSaverInhibitor;
 
 class QXMPController : public QObject
@@ -169,9 +171,25 @@ public:
     bool updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxValue);
     void setTime(qint64 timeValue, QXMovie *movie);
 
+    // --- keyboard ---
+    // The key table: true when the key was used (or refused with a beep), false to leave it
+    // to the window. Offered every key press in the player and presentation windows.
+    bool handleKeyDown(QKeyEvent *event);
+
     // --- control state ---
     void updateButtons();
     void updatePlayPauseControls();
+    void updateAspectRatioLockSwitch();
+    // What the commands' rules (QXValidateMenuItem) read, now.
+    QXControlState controlState() const;
+    // Every menu item enabled by its command's rule: when a menu opens, before a key reaches
+    // the shortcuts, and after each change of what the rules read.
+    void validateMenuItems();
+    // The presentation-mode menu marks the mode in force when it opens.
+    void menuNeedsUpdate(QMenu *menu);
+    // A click on the button from a menu item or a key: once, a beep when it is disabled; a
+    // button with a primary menu (the chevron) runs its command without the menu.
+    void performClick(QAbstractButton *button);
     // The control bar: static below the picture or floating over it (QXPlayerOverlay).
     QXPlayerOverlay *overlay() const { return m_overlay; }
     // The rotate button's image: the chevron while the bar is folded, else the turn it makes.
@@ -285,7 +303,8 @@ private:
     void disposeStopCallback();
     void installObservers();
     void playlistDidChange();
-    static void setTargetControl(QAction *item, QAbstractButton *control);
+    // The item clicks the control (performClick), so both are one command.
+    void setTargetControl(QAction *item, QAbstractButton *control);
 
     // Address → first playlist index, so a lookup does not walk the list.
     QXPlaylistIndex m_playlistIndex;

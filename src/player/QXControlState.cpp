@@ -1,45 +1,111 @@
-// Buttons and menu items follow the playlist and the current movie.
+// Buttons and menu items follow the playlist, the current movie and the presentation mode.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "controls/QXImages.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXMenuValidation.h"
+#include "player/QXPlayerOverlay.h"
+#include "player/QXPlayerWindow.h"
 
 #include <QAbstractButton>
-#include <algorithm>
 #include <QAction>
-#include <QStyle>
-#include <QLabel>
-#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSlider>
+#include <QStyle>
 
-#include "player/QXPlayerWindow.h"
+QXControlState QXMPController::controlState() const
+{
+    QXControlState s;
+    s.count = int(movieRepresentations.size());
+    s.hasCurrentEntry = bool(currentMovieRepresentation);
+    s.isPlayable = currentMovieIsPlayable;
+    s.hasVideo = currentMovieHasVideo;
+    s.isPresenting = isPresenting;
+    s.playerWindowVisible = playerWindow && playerWindow->isVisible();
+    s.movieWindowVisible = playerView && playerView->window()->isVisible();
+    s.rowAccessible = isPlaylistRowAccessible(nullptr);
+    return s;
+}
 
 void QXMPController::updateButtons()
 {
     if (!playerWindow)
         return;
-    const qsizetype count = movieRepresentations.size();
-    const bool hasMovie = currentMovieRepresentation && currentMovieRepresentation->openedMovie();
-    playlistClearButton->setEnabled(count > 0);
-    clearPlaylistMenuItem->setEnabled(count > 0);
-    playlistForwardButton->setEnabled(count > 1);
-    playlistBackwardButton->setEnabled(count > 1);
-    forwardPlaylistMenuItem->setEnabled(count > 1);
-    backwardPlaylistMenuItem->setEnabled(count > 1);
-    playlistMenuItem->setEnabled(count > 0);
-    playlistSortMenuItem->setEnabled(count > 1);
-    playPauseSwitch->setEnabled(hasMovie && currentMovieIsPlayable);
-    playPauseMenuItem->setEnabled(hasMovie && currentMovieIsPlayable);
-    timeSlider->setEnabled(hasMovie && currentMovieIsPlayable);
-    timeWindBackwardButton->setEnabled(hasMovie);
-    timeWindForwardButton->setEnabled(hasMovie);
+    const QXControlState s = controlState();
+    const struct { QWidget *control; QXCommand command; } rules[] = {
+        {playlistClearButton, QXCommand::ClearPlaylist},   {playlistBackwardButton, QXCommand::WalkPlaylist},
+        {playlistForwardButton, QXCommand::WalkPlaylist},  {playPauseSwitch, QXCommand::PlayPause},
+        {timeSlider, QXCommand::TimeControls},             {timeWindBackwardButton, QXCommand::TimeControls},
+        {timeWindForwardButton, QXCommand::TimeControls},  {rotateButton, QXCommand::Rotate},
+        {presentationSwitch, QXCommand::Presentation}};
+    for (const auto &r : rules)
+        r.control->setEnabled(QXValidateMenuItem(r.command, s));
+    playlistClearButton->setToolTip(s.count > 0 ? tr("Clear Playlist") : QString());
+    playlistBackwardButton->setToolTip(s.count > 1 ? tr("Previous Movie") : QString());
+    playlistForwardButton->setToolTip(s.count > 1 ? tr("Next Movie") : QString());
+    updateAspectRatioLockSwitch();
+    validateMenuItems();
     updatePlayPauseControls();
+}
+
+void QXMPController::updateAspectRatioLockSwitch()
+{
+    aspectRatioLockSwitch->setEnabled(QXValidateMenuItem(QXCommand::AspectRatioLock, controlState()));
+}
+
+void QXMPController::validateMenuItems()
+{
+    if (!playerWindow)
+        return;
+    const QXControlState s = controlState();
+    // The movies listed in the playlist menu are always enabled; only its own item is judged.
+    for (QAction *item : QXMenuItems(playerWindow->menuBar(), {playlistMenu}))
+        if (const QXCommand command = QXMenuCommand(item); command != QXCommand::Always)
+            item->setEnabled(QXValidateMenuItem(command, s));
+}
+
+void QXMPController::menuNeedsUpdate(QMenu *menu)
+{
+    if (!menu || menu->objectName() != QLatin1String("presentationModeMenu"))
+        return;
+    const qint64 mode = QXSettings::standard().integerForKey(QXKeys::PresentationMode);
+    for (QAction *item : menu->actions())
+        item->setChecked(item->data().toLongLong() == mode);
+}
+
+void QXMPController::performClick(QAbstractButton *button)
+{
+    if (!button->isEnabled()) {
+        beep();
+        return;
+    }
+    // Folded, the rotate button is the chevron: a click would open its menu.
+    if (button == rotateButton && m_overlay && m_overlay->hasPrimaryMenu()) {
+        rotate();
+        return;
+    }
+    button->click();
+}
+
+void QXMPController::setTargetControl(QAction *item, QAbstractButton *control)
+{
+    if (!item || !control)
+        return;
+    connect(item, &QAction::triggered, control, [this, item, control] {
+        // The check mark is the command's to set: Qt's own toggle is undone first, so an item
+        // whose command cannot act keeps the mark it had.
+        if (item->isCheckable())
+            item->setChecked(!item->isChecked());
+        performClick(control);
+    });
 }
 
 void QXMPController::updatePlayPauseControls()
 {
     showPlayPauseState(playerView && playerView->isPlaying());
+    updateTimeDisplay();
 }
 
 void QXMPController::showPlayPauseState(bool playing)
@@ -47,7 +113,7 @@ void QXMPController::showPlayPauseState(bool playing)
     playPauseSwitch->setChecked(playing);
     playPauseSwitch->setIcon(playPauseSwitch->style()->standardIcon(playing ? QStyle::SP_MediaPause
                                                                              : QStyle::SP_MediaPlay));
-    playPauseMenuItem->setText(playing ? tr("Pause [Space]") : tr("Play [Space]"));
+    playPauseMenuItem->setText(playing ? tr("Pause") : tr("Play"));
 }
 
 void QXMPController::showRotateButtonImage()

@@ -7,6 +7,8 @@
 #include "controls/QXSlider.h"
 #include "engine/QXMovieView.h"
 #include "playlist/QXPlaylistModel.h"
+#include "player/QXKeyboard.h"
+#include "player/QXMenuValidation.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "update/QXRWUpdateChecker.h"
@@ -25,6 +27,8 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -56,6 +60,28 @@ QLabel *makeTimeField(QWidget *parent)
     l->setMinimumWidth(l->sizeHint().width());
     l->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     return l;
+}
+
+// A menu item with its name, the command whose rule enables it, and its shortcuts.
+QAction *addItem(QMenu *menu, const char *name, const QString &title, QXCommand command,
+                 const QList<QKeySequence> &keys = {})
+{
+    QAction *a = menu->addAction(title);
+    a->setObjectName(QLatin1String(name));
+    a->setShortcuts(keys);
+    QXSetMenuCommand(a, command);
+    return a;
+}
+
+// What the item does. A check mark is the command's to set: Qt's own toggle is undone first,
+// so an item whose command cannot act keeps the mark it had.
+void onTrigger(QAction *item, QObject *context, std::function<void()> act)
+{
+    QObject::connect(item, &QAction::triggered, context, [item, act] {
+        if (item->isCheckable())
+            item->setChecked(!item->isChecked());
+        act();
+    });
 }
 
 } // namespace
@@ -215,7 +241,12 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
 
     // Controls.
     QObject::connect(c->playPauseSwitch, &QAbstractButton::clicked, c, [c] { c->playPause(); });
-    QObject::connect(c->playlistVisibilitySwitch, &QAbstractButton::clicked, c, [c] { c->togglePlaylistVisibility(); });
+    QObject::connect(c->playlistVisibilitySwitch, &QAbstractButton::clicked, c, [c] {
+        c->togglePlaylistVisibility();
+        // Refused while presenting: the switch gives back the state it took on the click.
+        c->playlistVisibilitySwitch->setChecked(!QXSettings::standard().boolForKey(QXKeys::HidePlaylist));
+        c->validateMenuItems();
+    });
     QObject::connect(c->playlistClearButton, &QAbstractButton::clicked, c, [c] { c->clearPlaylist(); });
     QObject::connect(c->playlistForwardButton, &QAbstractButton::clicked, c, [c] { c->forwardPlaylist(); });
     QObject::connect(c->playlistBackwardButton, &QAbstractButton::clicked, c, [c] { c->backwardPlaylist(); });
@@ -248,78 +279,91 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         c->playlistDoubleClicked(index.row());
     });
 
-    // Menus. Items that mirror a button click it, so each command has one implementation.
+    // Menus. Items that mirror a button click it (setTargetControl), so each command has one
+    // implementation; every item carries the command whose rule enables it.
     QMenuBar *mb = w->menuBar();
     QMenu *file = mb->addMenu(QObject::tr("&File"));
-    QAction *open = file->addAction(QObject::tr("Open..."));
-    open->setShortcut(QKeySequence::Open);
-    QObject::connect(open, &QAction::triggered, c, [c] { c->openDocument(); });
+    onTrigger(addItem(file, "openItem", QObject::tr("Open..."), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_O)}), c,
+              [c] { c->openDocument(); });
     file->addSeparator();
     // No application menu here: the preferences sit in the File menu, as on most desktops.
-    QAction *preferences = file->addAction(QObject::tr("Preferences..."));
-    preferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    QAction *preferences = addItem(file, "preferencesItem", QObject::tr("Preferences..."), QXCommand::Always,
+                                   {QKeySequence(Qt::CTRL | Qt::Key_Comma)});
     preferences->setMenuRole(QAction::PreferencesRole);
-    QObject::connect(preferences, &QAction::triggered, c, [c] { c->showPreferences(); });
+    onTrigger(preferences, c, [c] { c->showPreferences(); });
     file->addSeparator();
-    QAction *close = file->addAction(QObject::tr("Close"));
-    close->setShortcut(QKeySequence::Close);
-    QObject::connect(close, &QAction::triggered, w, &QWidget::close);
-    QAction *quit = file->addAction(QObject::tr("Quit"));
-    quit->setShortcut(QKeySequence::Quit);
-    QObject::connect(quit, &QAction::triggered, c, [c] { c->terminate(); });
+    onTrigger(addItem(file, "closeItem", QObject::tr("Close"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_W)}), w,
+              [w] { w->close(); });
+    onTrigger(addItem(file, "quitItem", QObject::tr("Quit"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_Q)}), c,
+              [c] { c->terminate(); });
+
+    // The Delete and Backspace keys reach the key table first; the item names the command.
+    QMenu *edit = mb->addMenu(QObject::tr("&Edit"));
+    onTrigger(addItem(edit, "deleteItem", QObject::tr("Delete"), QXCommand::Delete, {QKeySequence(Qt::Key_Delete)}), c,
+              [c] { c->deleteSelected(); });
 
     QMenu *playlist = mb->addMenu(QObject::tr("&Playlist"));
-    c->playlistMenu = new QMenu(QObject::tr("Movies"), playlist);
+    c->playlistMenu = new QMenu(QObject::tr("&Movies"), playlist);
     c->playlistMenuItem = playlist->addMenu(c->playlistMenu);
+    QXSetMenuCommand(c->playlistMenuItem, QXCommand::PlaylistMenu);
     QObject::connect(c->playlistMenu, &QMenu::aboutToShow, c, [c] { c->buildPlaylistMenuIfNeeded(); });
-    c->playlistSortMenu = new QMenu(QObject::tr("Sort"), playlist);
+    c->playlistSortMenu = new QMenu(QObject::tr("&Sort"), playlist);
     c->playlistSortMenuItem = playlist->addMenu(c->playlistSortMenu);
-    const struct { const char *title; int tag; } sorts[] = {
-        {QT_TR_NOOP("By Name"), 1}, {QT_TR_NOOP("By Location"), 2}, {QT_TR_NOOP("Shuffle"), 0}};
+    QXSetMenuCommand(c->playlistSortMenuItem, QXCommand::PlaylistSortMenu);
+    const struct { const char *name, *title; int tag; } sorts[] = {
+        {"sortByNameItem", QT_TR_NOOP("By Name"), 1}, {"sortByLocationItem", QT_TR_NOOP("By Location"), 2},
+        {"shuffleItem", QT_TR_NOOP("Shuffle"), 0}};
     for (const auto &s : sorts) {
-        QAction *a = c->playlistSortMenu->addAction(QObject::tr(s.title));
         const int tag = s.tag;
-        QObject::connect(a, &QAction::triggered, c, [c, tag] { c->sortPlaylist(tag); });
+        onTrigger(addItem(c->playlistSortMenu, s.name, QObject::tr(s.title), QXCommand::SortPlaylist), c,
+                  [c, tag] { c->sortPlaylist(tag); });
     }
     playlist->addSeparator();
-    c->forwardPlaylistMenuItem = playlist->addAction(QObject::tr("Next Movie"));
-    c->forwardPlaylistMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right));
-    c->backwardPlaylistMenuItem = playlist->addAction(QObject::tr("Previous Movie"));
-    c->backwardPlaylistMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left));
-    c->clearPlaylistMenuItem = playlist->addAction(QObject::tr("Clear Playlist"));
-    c->playlistVisibilityMenuItem = playlist->addAction(QObject::tr("Hide Playlist"));
-    c->playlistVisibilityMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    c->forwardPlaylistMenuItem = addItem(playlist, "forwardPlaylistItem", QObject::tr("Next Movie"),
+                                         QXCommand::WalkPlaylist, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right)});
+    c->backwardPlaylistMenuItem = addItem(playlist, "backwardPlaylistItem", QObject::tr("Previous Movie"),
+                                          QXCommand::WalkPlaylist, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left)});
+    c->clearPlaylistMenuItem = addItem(playlist, "clearPlaylistItem", QObject::tr("Clear Playlist"),
+                                       QXCommand::ClearPlaylist, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace)});
+    // Ctrl+L is the address panel's, as in browsers.
+    c->playlistVisibilityMenuItem = addItem(playlist, "playlistVisibilityItem", QObject::tr("Hide Playlist"),
+                                            QXCommand::Always, {QKeySequence(Qt::Key_F9)});
 
     QMenu *movie = mb->addMenu(QObject::tr("&Movie"));
-    c->playPauseMenuItem = movie->addAction(QObject::tr("Play [Space]"));
+    c->playPauseMenuItem = addItem(movie, "playPauseItem", QObject::tr("Play"), QXCommand::PlayPause,
+                                   {QKeySequence(Qt::Key_Space)});
+    onTrigger(addItem(movie, "windBackwardItem", QObject::tr("Wind Backward"), QXCommand::Wind,
+                      {QKeySequence(Qt::CTRL | Qt::Key_Left)}), c, [c] { c->wind(false); });
+    onTrigger(addItem(movie, "windForwardItem", QObject::tr("Wind Forward"), QXCommand::Wind,
+                      {QKeySequence(Qt::CTRL | Qt::Key_Right)}), c, [c] { c->wind(true); });
     movie->addSeparator();
-    const struct { const char *title; int tag; int key; } scales[] = {
-        {QT_TR_NOOP("Half Size"), 5, Qt::Key_0}, {QT_TR_NOOP("Actual Size"), 10, Qt::Key_1},
-        {QT_TR_NOOP("Double Size"), 20, Qt::Key_2}};
+    const struct { const char *name, *title; int tag; Qt::Key key; } scales[] = {
+        {"halfSizeItem", QT_TR_NOOP("Half Size"), 5, Qt::Key_0}, {"actualSizeItem", QT_TR_NOOP("Actual Size"), 10, Qt::Key_1},
+        {"doubleSizeItem", QT_TR_NOOP("Double Size"), 20, Qt::Key_2}};
     for (const auto &sc : scales) {
-        QAction *a = movie->addAction(QObject::tr(sc.title));
+        QAction *a = addItem(movie, sc.name, QObject::tr(sc.title), QXCommand::Scale, {QKeySequence(Qt::CTRL | sc.key)});
         a->setData(sc.tag);
         a->setCheckable(true);
-        a->setShortcut(QKeySequence(Qt::CTRL | sc.key));
         const int tag = sc.tag;
-        QObject::connect(a, &QAction::triggered, c, [c, tag] { c->setScale(tag); });
+        onTrigger(a, c, [c, tag] { c->setScale(tag); });
         c->scaleMenuItems.append(a);
     }
-    QAction *bigger = movie->addAction(QObject::tr("Increase Size"));
-    bigger->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus));
-    QObject::connect(bigger, &QAction::triggered, c, [c] { c->increaseScale(); });
-    QAction *smaller = movie->addAction(QObject::tr("Decrease Size"));
-    smaller->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
-    QObject::connect(smaller, &QAction::triggered, c, [c] { c->decreaseScale(); });
-    QAction *fit = movie->addAction(QObject::tr("Fit to Screen"));
-    QObject::connect(fit, &QAction::triggered, c, [c] { c->fitPlayerWindowToScreen(); });
-    c->presentationMenuItem = movie->addAction(QObject::tr("Presentation Mode"));
+    onTrigger(addItem(movie, "increaseSizeItem", QObject::tr("Increase Size"), QXCommand::Scale,
+                      {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)}),
+              c, [c] { c->increaseScale(); });
+    onTrigger(addItem(movie, "decreaseSizeItem", QObject::tr("Decrease Size"), QXCommand::Scale,
+                      {QKeySequence(Qt::CTRL | Qt::Key_Minus)}), c, [c] { c->decreaseScale(); });
+    onTrigger(addItem(movie, "fitToScreenItem", QObject::tr("Fit to Screen"), QXCommand::Scale,
+                      {QKeySequence(Qt::CTRL | Qt::Key_3)}), c, [c] { c->fitPlayerWindowToScreen(); });
+    movie->addSeparator();
+    c->presentationMenuItem = addItem(movie, "presentationItem", QObject::tr("Full Screen"), QXCommand::Presentation,
+                                      {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F11)});
     c->presentationMenuItem->setCheckable(true);
-    c->presentationMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     // How presentation scales the picture: the item's tag is the mode, its index in the
     // preferences pop-up.
     QMenu *modes = movie->addMenu(QObject::tr("Presentation Scaling"));
     modes->setObjectName(QStringLiteral("presentationModeMenu"));
+    QXSetMenuCommand(modes->menuAction(), QXCommand::PresentationModeMenu);
     auto *modeGroup = new QActionGroup(modes);
     const QStringList modeTitles = QXPreferences::presentationModeTitles();
     for (int tag = 0; tag < modeTitles.size(); ++tag) {
@@ -335,34 +379,66 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         for (QAction *a : modes->actions())
             a->setChecked(a->data().toLongLong() == mode);
     });
-    QAction *overlay = movie->addAction(QObject::tr("Controls over the Picture"));
-    overlay->setObjectName(QStringLiteral("overlayMenuItem"));
+    QAction *overlay = addItem(movie, "overlayMenuItem", QObject::tr("Controls over the Picture"), QXCommand::Overlay,
+                               {QKeySequence(Qt::CTRL | Qt::Key_B)});
     overlay->setCheckable(true);
     QObject::connect(overlay, &QAction::triggered, c, [c, overlay] { c->setBooleanSettingFromMenuItem(overlay); });
     c->preferences()->overlayMenuItem = overlay;
     c->preferences()->presentationModeMenu = modes;
     movie->addSeparator();
-    c->rotateMenuItem = movie->addAction(QObject::tr("Rotate"));
-    c->rotateMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    QAction *clockwise = movie->addAction(QObject::tr("Rotate Clockwise"));
-    QObject::connect(clockwise, &QAction::triggered, c, [c] { c->rotateClockwise(); });
-    QAction *counter = movie->addAction(QObject::tr("Rotate Counterclockwise"));
-    QObject::connect(counter, &QAction::triggered, c, [c] { c->rotateCounterclockwise(); });
+    c->rotateMenuItem = addItem(movie, "rotateItem", QObject::tr("Rotate"), QXCommand::Rotate,
+                                {QKeySequence(Qt::CTRL | Qt::Key_R)});
+    onTrigger(addItem(movie, "rotateClockwiseItem", QObject::tr("Rotate Clockwise"), QXCommand::Always), c,
+              [c] { c->rotateClockwise(); });
+    onTrigger(addItem(movie, "rotateCounterclockwiseItem", QObject::tr("Rotate Counterclockwise"), QXCommand::Always), c,
+              [c] { c->rotateCounterclockwise(); });
     movie->addSeparator();
-    c->aspectRatioLockMenuItem = movie->addAction(QObject::tr("Lock Aspect Ratio"));
+    c->aspectRatioLockMenuItem = addItem(movie, "aspectRatioLockItem", QObject::tr("Lock Aspect Ratio"),
+                                         QXCommand::AspectRatioLock, {QKeySequence(Qt::CTRL | Qt::Key_K)});
     c->aspectRatioLockMenuItem->setCheckable(true);
 
+    // Window managers keep Ctrl+Alt with the arrows for themselves.
     QMenu *sound = mb->addMenu(QObject::tr("&Sound"));
-    QAction *louder = sound->addAction(QObject::tr("Increase Volume"));
-    louder->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
-    QObject::connect(louder, &QAction::triggered, c, [c] { c->increaseVolume(); });
-    QAction *softer = sound->addAction(QObject::tr("Decrease Volume"));
-    softer->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
-    QObject::connect(softer, &QAction::triggered, c, [c] { c->decreaseVolume(); });
-    c->muteMenuItem = sound->addAction(QObject::tr("Mute"));
+    onTrigger(addItem(sound, "increaseVolumeItem", QObject::tr("Increase Volume"), QXCommand::Always,
+                      {QKeySequence(Qt::CTRL | Qt::Key_Up)}), c, [c] { c->increaseVolume(); });
+    onTrigger(addItem(sound, "decreaseVolumeItem", QObject::tr("Decrease Volume"), QXCommand::Always,
+                      {QKeySequence(Qt::CTRL | Qt::Key_Down)}), c, [c] { c->decreaseVolume(); });
+    c->muteMenuItem = addItem(sound, "muteItem", QObject::tr("Mute"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_M)});
     c->muteMenuItem->setCheckable(true);
-    c->muteMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Down));
-    QObject::connect(c->muteMenuItem, &QAction::triggered, c, [c] { c->mute(); });
+    onTrigger(c->muteMenuItem, c, [c] { c->mute(); });
+
+    // The picture's own menu: playback, size and playlist commands, the same items.
+    auto *pictureMenu = new QMenu(w);
+    pictureMenu->setObjectName(QStringLiteral("pictureMenu"));
+    const char *const pictureItems[] = {
+        "playPauseItem", "windBackwardItem", "windForwardItem", nullptr, "backwardPlaylistItem",
+        "forwardPlaylistItem", nullptr, "halfSizeItem", "actualSizeItem", "doubleSizeItem", "fitToScreenItem",
+        "presentationItem", nullptr, "rotateItem", "aspectRatioLockItem", nullptr, "playlistVisibilityItem"};
+    for (const char *name : pictureItems) {
+        if (!name)
+            pictureMenu->addSeparator();
+        else if (QAction *a = mb->findChild<QAction *>(QLatin1String(name)))
+            pictureMenu->addAction(a);
+    }
+    pictureMenu->addMenu(c->playlistMenu);
+    pictureMenu->addAction(c->clearPlaylistMenuItem);
+
+    // Items are enabled by their rules and marked when their menu opens.
+    QList<QMenu *> menus = mb->findChildren<QMenu *>();
+    menus << pictureMenu;
+    for (QMenu *menu : std::as_const(menus)) {
+        QObject::connect(menu, &QMenu::aboutToShow, c, [c, menu] {
+            c->validateMenuItems();
+            c->menuNeedsUpdate(menu);
+        });
+    }
+    // What the rules read: the list, the current entry, the selection (and the windows shown,
+    // followed by the player window).
+    QObject::connect(c, &QXMPController::playlistChanged, c, &QXMPController::updateButtons);
+    QObject::connect(c, &QXMPController::currentMovieChanged, c, &QXMPController::updateButtons);
+    QObject::connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, c,
+                     &QXMPController::validateMenuItems);
+    QXInstallInputHandling(c);
 
     QMenu *help = mb->addMenu(QObject::tr("&Help"));
     const struct { const char *name, *title; void (*act)(QXMPController *); } helpItems[] = {

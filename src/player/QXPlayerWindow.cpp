@@ -3,7 +3,6 @@
 #include "app/QXMPController.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QResizeEvent>
 #include <QTimer>
 
@@ -65,14 +64,18 @@ void QXPlayerWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void QXPlayerWindow::keyPressEvent(QKeyEvent *event)
+void QXPlayerWindow::showEvent(QShowEvent *event)
 {
-    QXMPController *c = QXMPController::sharedController();
-    if (c && event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        c->playPause();
-        return;
-    }
-    QMainWindow::keyPressEvent(event);
+    QMainWindow::showEvent(event);
+    if (QXMPController *c = QXMPController::sharedController(); c && c->playerWindow == this)
+        c->updateButtons();
+}
+
+void QXPlayerWindow::hideEvent(QHideEvent *event)
+{
+    QMainWindow::hideEvent(event);
+    if (QXMPController *c = QXMPController::sharedController(); c && c->playerWindow == this)
+        c->updateButtons();
 }
 
 void QXPlayerWindow::resizeEvent(QResizeEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 // The player window: playlist pane on the left, the player area (movie view and control
-// bar) on the right. It survives closing: the controller keeps it and shows it again.
+// bar) on the right. It survives closing: the controller keeps it and shows it again. Its key
+// presses go to the controller's key table first (QXKeyboard.h).
 #include <QMainWindow>
 
 class QTimer;
@@ -20,7 +21,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
+    // Whether the window shows is read by the commands' rules.
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;

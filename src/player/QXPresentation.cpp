@@ -3,6 +3,7 @@
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovieView.h"
+#include "player/QXMenuValidation.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXWindowGeometry.h"
@@ -12,14 +13,16 @@
 #include <QAction>
 #include <QEvent>
 #include <QCloseEvent>
-#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QLayout>
 #include <QPointer>
 #include <QScreen>
 
 namespace {
 
-// The black window; Escape or a click on the picture leaves presentation.
+// The black window; Escape or a click on the picture leaves presentation. Its keys go through
+// the key table as the player window's do, and the menus' shortcuts work in it alike.
 class QXPresentationWindow : public QWidget
 {
 public:
@@ -27,26 +30,16 @@ public:
     {
         setObjectName(QStringLiteral("Presentation"));
         setAttribute(Qt::WA_DeleteOnClose, false);
+        setFocusPolicy(Qt::StrongFocus);
         QPalette pal = palette();
         pal.setColor(QPalette::Window, Qt::black);
         setPalette(pal);
         setAutoFillBackground(true);
         setMouseTracking(true);
+        addActions(QXMenuItems(c->playerWindow->menuBar(), {c->playlistMenu}));
     }
 
 protected:
-    void keyPressEvent(QKeyEvent *e) override
-    {
-        if (e->key() == Qt::Key_Escape) {
-            m_c->stopPresentation();
-            return;
-        }
-        if (e->key() == Qt::Key_Space) {
-            m_c->playPause();
-            return;
-        }
-        QWidget::keyPressEvent(e);
-    }
     void resizeEvent(QResizeEvent *e) override
     {
         QWidget::resizeEvent(e);
@@ -69,8 +62,9 @@ private:
 
 bool QXMPController::eventFilter(QObject *watched, QEvent *event)
 {
-    // A click on the picture while presenting leaves the mode.
-    if (watched == playerView && isPresenting && event->type() == QEvent::MouseButtonPress) {
+    // A click on the picture while presenting leaves the mode; a right click opens its menu.
+    if (watched == playerView && isPresenting && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         QMetaObject::invokeMethod(this, &QXMPController::stopPresentation, Qt::QueuedConnection);
         return true;
     }
@@ -87,8 +81,6 @@ void QXMPController::togglePresentation()
         return;
     }
     isPresenting = !isPresenting;
-    aspectRatioLockSwitch->setEnabled(!isPresenting);
-    aspectRatioLockMenuItem->setEnabled(!isPresenting);
     QXSettings &settings = QXSettings::standard();
     if (isPresenting) {
         m_presentationScreen = playerWindowScreen();
@@ -103,6 +95,7 @@ void QXMPController::togglePresentation()
         m_presentationWindow->showFullScreen();
         m_presentationWindow->raise();
         m_presentationWindow->activateWindow();
+        m_presentationWindow->setFocus(Qt::ActiveWindowFocusReason);
         if (!settings.boolForKey(QXKeys::DoNotPlayOnPresent) && !playerView->isPlaying())
             play();
     } else {
@@ -123,6 +116,7 @@ void QXMPController::togglePresentation()
         presentationSwitch->setChecked(isPresenting);
     presentationMenuItem->setChecked(isPresenting);
     selectCurrentMagnificationMenuItem();
+    updateButtons();
     m_overlay->showOverlayByFadingIn(false);
 }
 

@@ -1,0 +1,133 @@
+// The real player under a window manager, driven by xdotool alone as a user would drive it:
+// three movies from the command line; walk, pause, step, play, delete, full screen and back,
+// volume and playlist pane by key, quit; the settings and the playlist files show the result.
+#include "app/QXSettings.h"
+#include "TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QScreen>
+#include <QtTest>
+
+namespace {
+
+// Runs a tool without holding up this process's event loop.
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    if (!QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 5000))
+        p.kill();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+QString xdotool(const QStringList &arguments) { return run("xdotool", arguments); }
+
+// The picture's part of the window: right of the playlist pane, between the menu bar and the
+// control bar (whose time fields move at their own pace).
+QImage grab(const QString &window)
+{
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
+    return shot.copy(210, 40, shot.width() - 220, shot.height() - 100);
+}
+
+// The picture at rest: two grabs half a second apart are alike.
+bool still(const QString &window)
+{
+    const QImage before = grab(window);
+    QTest::qWait(500);
+    return grab(window) == before;
+}
+
+} // namespace
+
+class TestKeyboardBinary : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir home;
+    QProcess openbox;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(home.isValid());
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+        qputenv("VISTREL_VO", "");
+        openbox.start("openbox", {});
+        QVERIFY(openbox.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found"), 10000);
+    }
+    void cleanupTestCase()
+    {
+        openbox.kill();
+        openbox.waitForFinished();
+    }
+
+    void drivenByKeysAndMouse()
+    {
+        testsupport::isolateSettings(home.filePath("config"));
+        QXSettings::resetStandard();
+        QXSettings::standard().setBool(true, QXKeys::DoNotForgetPlaylistOnQuit);
+        QXSettings::standard().setFloat(0.5, QXKeys::Volume);
+        QVERIFY(QXSettings::standard().flush());
+        QStringList clips;
+        for (const char *name : {"e1.mp4", "e2.mp4", "e3.mp4"})
+            clips << testsupport::makeVideo(home.path(), name, 320, 240, 30.0, false);
+
+        QProcess player;
+        player.start(testsupport::playerBinary(), clips);
+        QString window;
+        QTRY_VERIFY_WITH_TIMEOUT(!(window = xdotool({"search", "--name", "^e1.mp4$"})).isEmpty(), 15000);
+        xdotool({"windowactivate", "--sync", window});
+        QTRY_VERIFY_WITH_TIMEOUT(!still(window), 10000);   // playing
+
+        // Walk to the next movie, playing on.
+        xdotool({"key", "ctrl+shift+Right"});
+        QTRY_COMPARE(xdotool({"getwindowname", window}), QString("e2.mp4"));
+        QTRY_VERIFY(!still(window));
+        // Pause; one frame on and it stays; play again.
+        xdotool({"key", "space"});
+        QTRY_VERIFY(still(window));
+        const QImage paused = grab(window);
+        xdotool({"key", "Right"});
+        QTRY_VERIFY(grab(window) != paused);
+        QVERIFY(still(window));
+        xdotool({"key", "space"});
+        QTRY_VERIFY(!still(window));
+
+        // The last entry selected by arrow and deleted; the one playing stays.
+        xdotool({"key", "Down", "Down", "Down", "Delete"});
+        QTest::qWait(300);
+        QCOMPARE(xdotool({"getwindowname", window}), QString("e2.mp4"));
+
+        // A double click on the picture presents it on the whole screen; Escape comes back.
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        const QString geometry = QString("Geometry: %1x%2").arg(screen.width()).arg(screen.height());
+        xdotool({"mousemove", "--window", window, "360", "120", "click", "--repeat", "2", "--delay", "80", "1"});
+        QTRY_VERIFY(xdotool({"getactivewindow", "getwindowgeometry"}).contains(geometry));
+        QTRY_VERIFY(!still(xdotool({"getactivewindow"})));   // playing on in presentation
+        xdotool({"key", "Escape"});
+        QTRY_COMPARE(xdotool({"getactivewindow"}), window);
+        QVERIFY(!xdotool({"getwindowgeometry", window}).contains(geometry));
+
+        // Softer, the playlist pane away, and quit.
+        xdotool({"key", "ctrl+Down", "F9", "ctrl+q"});
+        QVERIFY(player.waitForFinished(10000));
+        QCOMPARE(player.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(player.exitCode(), 0);
+
+        QXSettings::resetStandard();
+        QXSettings &settings = QXSettings::standard();
+        QCOMPARE(settings.doubleForKey(QXKeys::Volume), 0.4);
+        QVERIFY(settings.boolForKey(QXKeys::HidePlaylist));
+        QStringList kept;
+        for (const QJsonValue &entry : settings.storedPlaylist())
+            kept << QFileInfo(entry.toObject().value("Path").toString()).fileName();
+        QCOMPARE(kept, QStringList({"e1.mp4", "e2.mp4"}));
+    }
+};
+
+VISTREL_TEST_MAIN(TestKeyboardBinary)
+#include "test_keyboard_binary_xvfb.moc"

@@ -1,0 +1,307 @@
+// Keys, menus and the picture's mouse commands, by real events to the real windows: the key
+// table row by row, the commands' rules over the player's states, and the beep of a command
+// that cannot act.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerOverlay.h"
+#include "player/QXPlayerWindow.h"
+#include "ControllerFixture.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSlider>
+#include <QTableView>
+#include <QTcpServer>
+#include <QtTest>
+
+class TestKeyboard : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    std::unique_ptr<QXMPController> c;
+    QTcpServer silent;   // takes connections and never answers: a stream that stays loading
+    QList<QUrl> clips;
+    QUrl audio;
+
+    QWidget *keyWindow() const { return c->isPresenting ? c->presentationWindow() : c->playerWindow; }
+    // A key as the window system delivers it: to the window, shortcuts first. "Key*" is a
+    // repeat of a held key.
+    void press(const QString &name)
+    {
+        QWindow *window = keyWindow()->windowHandle();
+        if (name.endsWith('*')) {
+            const QKeySequence k(name.chopped(1));
+            QKeyEvent held(QEvent::KeyPress, k[0].key(), k[0].keyboardModifiers(), QString(), true);
+            QCoreApplication::sendEvent(window, &held);
+        } else {
+            QTest::keySequence(window, QKeySequence(name));
+        }
+    }
+    int selected() const
+    {
+        const auto rows = c->playerHistoryList->selectionModel()->selectedRows();
+        return rows.isEmpty() ? -1 : rows.first().row();
+    }
+    int current() const
+    {
+        return c->currentMovieRepresentation ? c->playlistIndexForURL(c->currentMovieRepresentation->URL()) : -1;
+    }
+    double seconds() const { return c->currentMovieRepresentation->openedMovie()->currentTime().seconds(); }
+    // A fresh player in a named state, its key window active.
+    void setUp(const QString &state, const QJsonObject &settings = {})
+    {
+        testsupport::launchFreshController(c, dir.path(), settings);
+        QTRY_VERIFY(c->playerWindow->isActiveWindow());
+        if (state == "empty")
+            return;
+        if (state == "unplayable") {
+            QVERIFY(c->openURLs({QUrl(QString("http://127.0.0.1:%1/x.mp4").arg(silent.serverPort()))}));
+            return;
+        }
+        QVERIFY(c->openMovies(state == "audio" ? QList<QUrl>{audio} : state == "one" ? clips.mid(0, 1) : clips, false));
+        QTRY_VERIFY(c->currentMovieIsPlayable);
+        if (state == "one") {
+            press("Escape");
+            press("Escape");   // paused, then unloaded
+            press("Down");
+        }
+        if (state == "presenting") {
+            c->togglePresentation();
+            QTRY_VERIFY(c->presentationWindow()->isActiveWindow());
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        silent.pauseAccepting();
+        for (const char *name : {"a.mp4", "b.mp4", "c.mp4"})
+            clips << QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), name, 320, 240, 20.0, false));
+        audio = QUrl::fromLocalFile(testsupport::makeAudio(dir.path(), "tone.m4a", 20.0));
+    }
+    void cleanupTestCase() { c.reset(); }
+
+    void keyTable_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QJsonObject>("settings");
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QList<int>>("expected");   // beeps, playing, count, selected, current, presenting
+        const QJsonObject none, hidden{{"Hide Playlist", true}}, paused{{"Do Not Play On Open", true}};
+        const auto row = [](const char *name, const QString &state, const QJsonObject &settings, const QString &keys,
+                            QList<int> expected) {
+            QTest::newRow(name) << state << settings << keys.split(' ') << expected;
+        };
+        row("empty: every key beeps but the arrows up and down", "empty", none,
+            "Space Escape Return Backspace Delete Left Right Up Down", {7, 0, 0, -1, -1, 0});
+        row("space pauses", "three", none, "Space", {0, 0, 3, 0, 0, 0});
+        row("space pauses and plays", "three", none, "Space Space", {0, 1, 3, 0, 0, 0});
+        row("a held space acts once", "three", none, "Space Space* Space*", {0, 0, 3, 0, 0, 0});
+        row("space on a movie that cannot play yet", "unplayable", none, "Space", {1, 0, 1, 0, 0, 0});
+        row("shift+space plays and pauses too", "three", none, "Shift+Space", {0, 0, 3, 0, 0, 0});
+        row("down and up move the selection, within the list", "three", none, "Down Down Down Up", {0, 1, 3, 1, 0, 0});
+        row("held down repeats", "three", none, "Down Down*", {0, 1, 3, 2, 0, 0});
+        row("up with the playlist hidden", "three", hidden, "Up", {1, 1, 3, 0, 0, 0});
+        row("return plays the selected row", "three", none, "Down Return", {0, 1, 3, 1, 1, 0});
+        row("keypad enter, not playing on open", "three", paused, "Down Down Num+Enter", {0, 0, 3, 2, 2, 0});
+        row("a held return acts once", "three", none, "Down Return Down Return*", {0, 1, 3, 2, 1, 0});
+        row("backspace on the first row leaves no selection", "three", none, "Backspace", {0, 0, 2, -1, -1, 0});
+        row("backspace selects the row above", "three", none, "Down Down Backspace", {0, 1, 2, 1, 0, 0});
+        row("delete selects the row that moved up", "three", none, "Down Delete", {0, 1, 2, 1, 0, 0});
+        row("delete on the last row leaves no selection", "three", none, "Down Down Delete", {0, 1, 2, -1, 0, 0});
+        row("a held delete removes one", "three", none, "Delete Delete* Delete*", {0, 0, 2, 0, -1, 0});
+        row("escape leaves presentation", "presenting", none, "Escape", {0, 1, 3, 0, 0, 0});
+        row("then pauses", "three", none, "Escape", {0, 0, 3, 0, 0, 0});
+        row("then unloads", "three", none, "Escape Escape", {0, 0, 3, -1, -1, 0});
+        row("then beeps", "three", none, "Escape Escape Escape", {1, 0, 3, -1, -1, 0});
+        row("a held escape acts once", "three", none, "Escape Escape* Escape*", {0, 0, 3, 0, 0, 0});
+        row("space while presenting", "presenting", none, "Space", {0, 0, 3, 0, 0, 1});
+        row("up while presenting", "presenting", none, "Up", {1, 1, 3, 0, 0, 1});
+    }
+    void keyTable()
+    {
+        QFETCH(QString, state);
+        QFETCH(QJsonObject, settings);
+        QFETCH(QStringList, keys);
+        QFETCH(QList<int>, expected);
+        setUp(state, settings);
+        if (state != "empty" && state != "unplayable")
+            QTRY_COMPARE(c->playerView->isPlaying(), !settings.contains("Do Not Play On Open"));
+        for (const QString &k : keys)
+            press(k);
+        QTRY_COMPARE(c->playerView->isPlaying(), bool(expected[1]));
+        QCOMPARE(c->beepCount(), expected[0]);
+        QCOMPARE(int(c->movieRepresentations.size()), expected[2]);
+        QCOMPARE(selected(), expected[3]);
+        QCOMPARE(current(), expected[4]);
+        QCOMPARE(c->isPresenting, bool(expected[5]));
+        QCOMPARE(c->playPauseSwitch->isChecked(), bool(expected[1]));
+    }
+
+    void arrowsStepFramesAndCtrlArrowsWind()
+    {
+        setUp("three", {{"Do Not Play On Open", true}});
+        press("Ctrl+Right");   // the menu's wind of ten seconds, not the table's step
+        QTRY_VERIFY(seconds() > 9.9);
+        QTest::qWait(300);
+        const double wound = seconds();
+        for (const QString &k : {"Right", "Right*", "Right*"})
+            press(k);
+        QTRY_VERIFY(qAbs(seconds() - wound - 0.12) < 0.01);   // three frames of 1/25 s
+        press("Left");
+        QTRY_VERIFY(qAbs(seconds() - wound - 0.08) < 0.01);
+        press("Ctrl+Left");
+        QTRY_VERIFY(seconds() < wound - 9.0);
+        QVERIFY(!c->playerView->isPlaying());
+        QCOMPARE(c->beepCount(), 0);
+    }
+
+    void otherWindowsKeepTheirKeys()
+    {
+        setUp("three");
+        QLineEdit field;
+        field.show();
+        field.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&field));
+        QTest::keyClick(field.windowHandle(), Qt::Key_Space);
+        QTest::keyClick(field.windowHandle(), Qt::Key_Left);
+        QCOMPARE(field.text(), QString(" "));
+        QCOMPARE(field.cursorPosition(), 0);
+        QVERIFY(c->playerView->isPlaying());
+        QCOMPARE(c->beepCount(), 0);
+    }
+
+    void commandsFollowTheState_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QStringList>("enabled");
+        QTest::newRow("empty") << "empty" << QStringList{"overlay"};
+        QTest::newRow("one entry, none chosen") << "one" << QStringList{"clear", "movies", "overlay", "delete"};
+        QTest::newRow("cannot play yet") << "unplayable"
+            << QStringList{"clear", "slider", "wind", "movies", "overlay", "windItem", "delete"};
+        QTest::newRow("audio only") << "audio"
+            << QStringList{"clear", "play", "slider", "wind", "movies", "overlay", "windItem", "delete"};
+        QTest::newRow("video") << "three" << QStringList{"clear", "walk", "play", "slider", "wind", "rotate", "lock",
+            "present", "movies", "sort", "modes", "overlay", "windItem", "scale", "sortItem", "delete"};
+        QTest::newRow("presenting") << "presenting" << QStringList{"clear", "walk", "play", "slider", "wind", "rotate",
+            "present", "movies", "sort", "modes", "windItem", "sortItem"};
+    }
+    void commandsFollowTheState()
+    {
+        QFETCH(QString, state);
+        QFETCH(QStringList, enabled);
+        setUp(state);
+        const auto item = [this](const char *name) { return c->playerWindow->menuBar()->findChild<QAction *>(name); };
+        const QMenu *modes = c->playerWindow->menuBar()->findChild<QMenu *>("presentationModeMenu");
+        const QList<QPair<QString, QList<QObject *>>> controls = {
+            {"clear", {c->playlistClearButton, c->clearPlaylistMenuItem}},
+            {"walk", {c->playlistBackwardButton, c->playlistForwardButton, c->backwardPlaylistMenuItem, c->forwardPlaylistMenuItem}},
+            {"play", {c->playPauseSwitch, c->playPauseMenuItem}},
+            {"slider", {c->timeSlider}},
+            {"wind", {c->timeWindBackwardButton, c->timeWindForwardButton}},
+            {"rotate", {c->rotateButton, c->rotateMenuItem}},
+            {"lock", {c->aspectRatioLockSwitch, c->aspectRatioLockMenuItem}},
+            {"present", {c->presentationSwitch, c->presentationMenuItem}},
+            {"movies", {c->playlistMenuItem}},
+            {"sort", {c->playlistSortMenuItem}},
+            {"modes", {modes->menuAction()}},
+            {"overlay", {item("overlayMenuItem")}},
+            {"windItem", {item("windBackwardItem"), item("windForwardItem")}},
+            {"scale", {item("halfSizeItem"), item("increaseSizeItem"), item("fitToScreenItem")}},
+            {"sortItem", {item("shuffleItem")}},
+            {"delete", {item("deleteItem")}}};
+        for (const auto &[name, objects] : controls)
+            for (QObject *o : objects)
+                QVERIFY2(o->property("enabled").toBool() == enabled.contains(name), qPrintable(name));
+        const int n = int(c->movieRepresentations.size());
+        QCOMPARE(c->playlistClearButton->toolTip(), n > 0 ? "Clear Playlist" : "");
+        QCOMPARE(c->playlistForwardButton->toolTip(), n > 1 ? "Next Movie" : "");
+        QCOMPARE(c->playlistBackwardButton->toolTip(), n > 1 ? "Previous Movie" : "");
+        QCOMPARE(c->presentationMenuItem->isChecked(), c->isPresenting);
+        QVERIFY(c->aspectRatioLockMenuItem->isChecked());
+        QCOMPARE(c->playPauseMenuItem->text(), c->playerView->isPlaying() ? "Pause" : "Play");
+        QCOMPARE(c->playPauseMenuItem->shortcut(), QKeySequence(Qt::Key_Space));
+
+        // Each disabled command's shortcut beeps once and changes nothing.
+        int beeps = c->beepCount();
+        for (QAction *a : c->playerWindow->findChildren<QAction *>()) {
+            if (a->isEnabled() || a->shortcut().isEmpty())
+                continue;
+            const bool playing = c->playerView->isPlaying();
+            press(a->shortcut().toString());
+            QVERIFY2(c->beepCount() == ++beeps, qPrintable(a->objectName()));
+            QCOMPARE(c->playerView->isPlaying(), playing);
+            QCOMPARE(int(c->movieRepresentations.size()), n);
+        }
+    }
+
+    void boundItemsClickTheirButtonOnce()
+    {
+        setUp("three");
+        press("Ctrl+2");   // wide enough for every button of the bar
+        QTRY_VERIFY(!c->isToolbarButtonsHidden);
+        const QList<QPair<QAction *, QAbstractButton *>> bound = {
+            {c->playPauseMenuItem, c->playPauseSwitch}, {c->forwardPlaylistMenuItem, c->playlistForwardButton},
+            {c->backwardPlaylistMenuItem, c->playlistBackwardButton}, {c->rotateMenuItem, c->rotateButton},
+            {c->aspectRatioLockMenuItem, c->aspectRatioLockSwitch}, {c->presentationMenuItem, c->presentationSwitch},
+            {c->presentationMenuItem, c->presentationSwitch}, {c->playlistVisibilityMenuItem, c->playlistVisibilitySwitch},
+            {c->playlistVisibilityMenuItem, c->playlistVisibilitySwitch}, {c->clearPlaylistMenuItem, c->playlistClearButton}};
+        for (const auto &[item, button] : bound) {
+            QSignalSpy clicks(button, &QAbstractButton::clicked);
+            item->trigger();
+            QVERIFY2(clicks.count() == 1, qPrintable(item->objectName()));
+        }
+        QVERIFY(!c->isPresenting && c->movieRepresentations.isEmpty() && !c->aspectRatioLockMenuItem->isChecked());
+        QCOMPARE(c->beepCount(), 0);
+    }
+
+    void checkMarksComeFromTheCommands()
+    {
+        setUp("presenting");
+        // Refused while presenting: the playlist switch keeps its state, the item its title.
+        press("F9");
+        QCOMPARE(c->beepCount(), 1);
+        QVERIFY(c->playlistVisibilitySwitch->isChecked());
+        QCOMPARE(c->playlistVisibilityMenuItem->text(), QString("Hide Playlist"));
+        press("Escape");
+        // Folded, Ctrl+R rotates at once instead of opening the chevron's menu.
+        c->resizePlayerWindowForSize(QSizeF(150, 113));
+        QTRY_VERIFY(c->isToolbarButtonsHidden);
+        press("Ctrl+R");
+        QCOMPARE(c->currentMovieRepresentation->openedMovie()->angle(), 90);
+        QVERIFY(!QApplication::activePopupWidget());
+        // The presentation-mode menu marks the mode in force as it opens.
+        QXSettings::standard().setInteger(1, QXKeys::PresentationMode);
+        QMenu *modes = c->playerWindow->menuBar()->findChild<QMenu *>("presentationModeMenu");
+        emit modes->aboutToShow();
+        QVERIFY(!modes->actions().at(0)->isChecked() && modes->actions().at(1)->isChecked());
+    }
+
+    void pictureMouseCommands()
+    {
+        setUp("three", {{"Volume", 0.5}});
+        const int volume = c->volumeSlider->value();
+        QWheelEvent notch(QPointF(10, 10), c->playerView->mapToGlobal(QPointF(10, 10)), {}, {0, 120}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(c->playerView, &notch);
+        QCOMPARE(c->volumeSlider->value(), volume + 100);
+        QTest::mouseClick(c->playerView, Qt::RightButton);
+        QMenu *menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+        QCOMPARE(menu->objectName(), QString("pictureMenu"));
+        QVERIFY(menu->actions().contains(c->playPauseMenuItem) && menu->actions().contains(c->playlistMenu->menuAction()));
+        menu->close();
+        QTest::mouseDClick(c->playerView, Qt::LeftButton);
+        QTRY_VERIFY(c->isPresenting);
+    }
+};
+
+VISTREL_TEST_MAIN(TestKeyboard)
+#include "test_keyboard_xvfb.moc"
