@@ -20,24 +20,27 @@ def cpu(pid):
         fields = f.read().rsplit(')', 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / tick
 def weston():
-    out = subprocess.run(['pgrep', '-n', 'weston'], capture_output=True, text=True).stdout.split()
-    return int(out[0]) if out else None
+    pid = os.environ.get('WESTON_PID')
+    return int(pid) if pid else None
 def run(argv, env):
     w = weston(); w0 = cpu(w) if w else 0
-    p = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    log = tempfile.TemporaryFile()
+    p = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL, stderr=log)
     time.sleep(10.0)
     used = cpu(p.pid); compositor = (cpu(w) - w0) if w else 0
     p.send_signal(signal.SIGTERM); p.wait(timeout=20)
-    return used / 10.0, compositor / 10.0
+    log.seek(0)
+    report = dict(l.split('=', 1) for l in log.read().decode(errors='replace').split() if l.startswith('vistrel-bench-'))
+    return used / 10.0, compositor / 10.0, report.get('vistrel-bench-frames', '-'), report.get('vistrel-bench-dropped', '-')
 results = {'mpv': [], 'vistrel': []}
 for i in range(runs):
     results['mpv'].append(run(['mpv', '--no-config', '--vo=gpu', '--gpu-context=wayland', '--ao=null',
                                '--hwdec=no', clip], dict(os.environ)))
     with tempfile.TemporaryDirectory() as config:
-        env = dict(os.environ, VISTREL_AO='null', XDG_CONFIG_HOME=config)
+        env = dict(os.environ, VISTREL_AO='null', XDG_CONFIG_HOME=config, VISTREL_BENCH_REPORT='1')
         results['vistrel'].append(run([player, clip], env))
     print(f"run {i + 1}: mpv {results['mpv'][-1][0]:.3f} (weston {results['mpv'][-1][1]:.3f}), "
-          f"vistrel {results['vistrel'][-1][0]:.3f} (weston {results['vistrel'][-1][1]:.3f})", flush=True)
+          f"vistrel {results['vistrel'][-1][0]:.3f} (weston {results['vistrel'][-1][1]:.3f}, frames drawn {results['vistrel'][-1][2]}, dropped {results['vistrel'][-1][3]})", flush=True)
 m = statistics.median(r[0] for r in results['mpv']); v = statistics.median(r[0] for r in results['vistrel'])
 print(f"median CPU-seconds per second under Wayland: mpv {m:.3f}, vistrel {v:.3f}, ratio {v / m:.2f}")
 PY

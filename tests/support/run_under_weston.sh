@@ -8,6 +8,7 @@ export XDG_RUNTIME_DIR="$runtime"
 weston --backend=headless-backend.so --use-pixman --width=1280 --height=800 --debug \
   --socket=vistrel-test --idle-time=0 >"$runtime/weston.log" 2>&1 &
 weston=$!
+export WESTON_PID=$weston
 for _ in $(seq 100); do [ -S "$runtime/vistrel-test" ] && break; sleep 0.1; done
 unset DISPLAY QT_QPA_PLATFORM
 WAYLAND_DISPLAY=vistrel-test "$@"
