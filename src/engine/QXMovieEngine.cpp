@@ -229,6 +229,8 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
             m_fileLoaded = true;
             if (movie)
                 movie->updateStreamState();
+            if (m_renderer)
+                m_renderer->offerFrame();
         }
         break;
     case MPV_EVENT_SEEK:
@@ -244,6 +246,7 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         }
         if (m_fileLoaded && !m_playbackRestarted) {
             m_playbackRestarted = true;
+            emit playbackRestarted();
             // A short stream may be in the cache already; no further change would say so.
             if (movie && !movie->m_url.isLocalFile())
                 checkStreamComplete();
@@ -253,6 +256,9 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         const auto *data = static_cast<const mpv_event_end_file *>(event->data);
         if (m_entryId < 0 || data->playlist_entry_id != m_entryId)
             break;
+        m_fileEnded = true;
+        if (m_renderer)
+            m_renderer->offerFrame();   // a held frame goes
         fileDidEnd(data->reason, data->error);
         break;
     }
@@ -440,6 +446,7 @@ void QXMovieEngine::resetFileState()
     m_entryId = -1;
     m_fileStarted = false;
     m_fileLoaded = false;
+    m_fileEnded = false;
     m_playbackRestarted = false;
     m_eofReached = false;
 }

@@ -42,6 +42,8 @@ public:
     void attach(QXMovie *movie);
     // The file of the attached movie is open (its duration and time are known to mpv).
     bool isFileLoaded() const { return m_fileLoaded; }
+    // Asked to load and neither open nor ended yet.
+    bool isFileOpening() const { return m_entryId >= 0 && !m_fileLoaded && !m_fileEnded; }
     // A file is loading or open for the attached movie (false after its end or an error).
     bool hasFile() const { return m_entryId >= 0; }
     // The attached movie's picture reached the video output.
@@ -60,6 +62,8 @@ signals:
     void aboutToShutDown();
     // The attached movie's video output was (re)configured or went away.
     void videoConfiguredChanged(bool configured);
+    // The attached file plays (or stands paused) at its start or saved position.
+    void playbackRestarted();
 
 private:
     friend class QXMovie;
@@ -108,6 +112,7 @@ private:
     qint64 m_entryId = -1;
     bool m_fileStarted = false;
     bool m_fileLoaded = false;
+    bool m_fileEnded = false;
     bool m_playbackRestarted = false;
     bool m_videoConfigured = false;
     bool m_eofReached = false;

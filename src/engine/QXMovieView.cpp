@@ -62,6 +62,13 @@ class QXMovieView::Presenter : public QXVideoRenderer::Presenter
 public:
     explicit Presenter(QXMovieView *view) : m_view(view) {}
     bool canPresent() const override { return m_view->canPresent(); }
+    // The new file's first frame can come before the news that the file is open: dropping it
+    // would make the player's output wait for the next one.
+    bool holdsFrame() const override
+    {
+        const QXMovieEngine *engine = QXMovieEngine::existing();
+        return engine && engine->isFileOpening() && m_view->showsPicture();
+    }
     // Drawn at once: the player's video output waits for each frame to be drawn before it
     // moves on, so a frame left for the next update pass would hold back the movie's start.
     void presentSoon() override { m_view->presentFrame(); }
@@ -218,6 +225,12 @@ void QXMovieView::renderSurface()
     QXVideoRenderer *r = currentRenderer();
     if (showsPicture() && r->mode() == QXVideoRenderer::Mode::OpenGL) {
         const bool fresh = r->hasNewFrame();
+        // While the next file opens, the frame on screen is still the right one: a redraw would
+        // only hold the main thread from the new file's first frame.
+        const QXMovieEngine *engine = QXMovieEngine::existing();
+        if (!fresh && engine && engine->isFileOpening() && pixels == m_lastPixels)
+            return;
+        m_lastPixels = pixels;
         if (!r->renderToWindow(m_surface, pixels))
             return;
         r->finishWindowFrame(m_surface);

@@ -83,4 +83,5 @@ private:
     Presenter *m_presenter = nullptr;
     QImage m_softwareFrame;                // software only
     quint64 m_framesDrawn = 0;
+    QSize m_lastPixels;
 };

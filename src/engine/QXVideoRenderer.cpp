@@ -165,10 +165,17 @@ void QXVideoRenderer::update()
     if (!(flags & MPV_RENDER_UPDATE_FRAME))
         return;
     m_newFrame = true;
+    offerFrame();
+}
+
+void QXVideoRenderer::offerFrame()
+{
+    if (!m_context || !m_newFrame)
+        return;
     if (m_presenter && m_presenter->canPresent()) {
         m_presenter->presentSoon();
         emit frameReady();
-    } else {
+    } else if (!m_presenter || !m_presenter->holdsFrame()) {
         skipFrame();
     }
 }

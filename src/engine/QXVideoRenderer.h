@@ -47,8 +47,12 @@ public:
         virtual ~Presenter() = default;
         virtual bool canPresent() const = 0;
         virtual void presentSoon() = 0;   // schedule a render (OpenGL: requestUpdate)
+        // A frame that cannot be presented yet but soon will: kept, not skipped.
+        virtual bool holdsFrame() const { return false; }
     };
     void setPresenter(Presenter *presenter);
+    // Presents a new frame, keeps it while the presenter holds frames, or skips it.
+    void offerFrame();
     Presenter *presenter() const { return m_presenter; }
 
     // OpenGL: renders into the window's default framebuffer with the shared context current on
