@@ -91,8 +91,11 @@ void QXMovie::updateStreamState()
         return;
     const QXMovieEngine *engine = attachedEngine();
     if (engine && engine->isFileLoaded()) {
-        if (m_loadState < QXMovieLoadStatePlayable)
+        if (m_loadState < QXMovieLoadStatePlayable) {
             changeLoadState(QXMovieLoadStatePlayable);
+            if (QXMovieEngine *e = attachedEngine())
+                e->checkStreamComplete();   // it may have been read whole already
+        }
     } else if (m_loadState < QXMovieLoadStateLoaded) {
         changeLoadState(QXMovieLoadStateLoaded);
     }

@@ -237,6 +237,7 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         m_seekSeen = true;
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
+
         if (movie)
             movie->m_seekPending = false;
         m_seekWatch->stop();
@@ -358,18 +359,33 @@ void QXMovieEngine::checkStreamComplete()
         return;
     const double duration = movie->m_probe.isIndefinite ? -1 : movie->m_probe.duration;
     bool cachedToEnd = duration > 0 && movie->m_loadedTime >= duration - 0.25;
+    bool atEnd = false, eofCached = false;
+    int64_t bytesAhead = -1;
     if (!cachedToEnd && m_mpv) {
         mpv_node state{};
         if (mpv_get_property(m_mpv, "demuxer-cache-state", MPV_FORMAT_NODE, &state) >= 0) {
             if (state.format == MPV_FORMAT_NODE_MAP)
-                for (int i = 0; i < state.u.list->num; ++i)
-                    if (qstrcmp(state.u.list->keys[i], "eof-cached") == 0
-                        && state.u.list->values[i].format == MPV_FORMAT_FLAG)
-                        cachedToEnd = state.u.list->values[i].u.flag;
+                for (int i = 0; i < state.u.list->num; ++i) {
+                    const char *key = state.u.list->keys[i];
+                    const mpv_node &value = state.u.list->values[i];
+                    if (value.format == MPV_FORMAT_FLAG && qstrcmp(key, "eof-cached") == 0)
+                        eofCached = value.u.flag;
+                    else if (value.format == MPV_FORMAT_FLAG && qstrcmp(key, "eof") == 0)
+                        atEnd = value.u.flag;
+                    else if (value.format == MPV_FORMAT_INT64 && qstrcmp(key, "fw-bytes") == 0)
+                        bytesAhead = value.u.int64;
+                }
             mpv_free_node_contents(&state);
         }
     }
-    if (cachedToEnd)
+    // Read to its end at its start with nothing in hand: an MP4 whose index is at its end, from
+    // a server without byte ranges. The player would otherwise try forever to show a last frame.
+    double t = 0;
+    if ((atEnd || eofCached) && bytesAhead == 0 && duration > 2 && (!timePosition(&t) || t < 0.5)) {
+        movie->playerFailed(tr("the stream ended before anything could be played"));
+        return;
+    }
+    if (cachedToEnd || eofCached)
         movie->changeLoadState(QXMovieLoadStateComplete);
 }
 
