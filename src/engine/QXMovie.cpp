@@ -164,8 +164,14 @@ void QXMovie::play()
     // the end while paused: mpv would report no new end then).
     bool restart = m_atEnd;
     double at = 0;
-    if (!restart && engine && engine->isFileLoaded() && engine->eofReached())
-        restart = engine->timePosition(&at) && at > 0.05;   // an end at the start is no end
+    if (!restart && engine && engine->isFileLoaded()) {
+        // A seek to the end while paused brings no news of the end: ask.
+        bool eof = engine->eofReached();
+        if (!eof)
+            engine->readFlag("eof-reached", &eof);
+        if (eof)
+            restart = engine->timePosition(&at) && at > 0.05;   // an end at the start is no end
+    }
     if (restart) {
         m_atEnd = false;
         m_position = 0;

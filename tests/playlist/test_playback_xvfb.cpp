@@ -149,6 +149,14 @@ private slots:
         QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() * 3 / 4, time->height() / 2));
         QTRY_VERIFY2(qAbs(currentMovie()->currentTime().seconds() - 15) < 2.5,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())));
+        // Sent to its very end while paused, play starts it over.
+        QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() - 1, time->height() / 2));
+        QTRY_VERIFY(currentMovie()->currentTime().seconds() > 19);
+        QTest::qWait(300);
+        QTest::mouseClick(c->playPauseSwitch, Qt::LeftButton);
+        QTRY_VERIFY2(currentMovie()->currentTime().seconds() < 5 && currentMovie()->currentTime().seconds() > 0.2,
+                     qPrintable(QString::number(currentMovie()->currentTime().seconds())));
+        c->pause();
         // A click on the volume changes the sound and is remembered; the far left is silence.
         QSlider *volume = c->volumeSlider;
         QTest::mouseClick(volume, Qt::LeftButton, {}, QPoint(volume->width() * 3 / 10, volume->height() / 2));
