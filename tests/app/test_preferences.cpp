@@ -13,7 +13,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QStackedWidget>
 #include <QToolBar>

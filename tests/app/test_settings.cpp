@@ -17,9 +17,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(QJsonValue)
-
 using testsupport::readFile;
+
 // The names beside the file, a moved-aside copy's time stamp left out.
 static QStringList filesBeside(const QString &path)
 {
@@ -68,11 +67,9 @@ static QByteArray inChild(const std::function<QByteArray()> &body, bool unprivil
         _exit(write(out[1], report.constData(), size_t(report.size())) == report.size() ? 0 : 1);
     }
     close(out[1]);
-    QByteArray report;
-    char chunk[4096];
-    for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;)
-        report.append(chunk, n);
-    close(out[0]);
+    QFile in;
+    const QByteArray report = in.open(out[0], QIODevice::ReadOnly, QFile::AutoCloseHandle) ? in.readAll() : "no pipe";
+    in.close();
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFSIGNALED(status) ? "hung" : report;
