@@ -9,8 +9,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QJsonArray>
-#include <QProcess>
 #include <QSlider>
 #include <QSystemTrayIcon>
 #include <QTableView>
@@ -23,21 +21,13 @@ class TestController : public QObject
     QString clip;
     std::unique_ptr<QXMPController> c;
 
-    static QString configFile(const QString &name) { return QFileInfo(QXSettings::standardFilePath()).dir().filePath(name); }
-    static void writeSettings(const QByteArray &json)
-    {
-        QVERIFY(QDir().mkpath(configFile(".")) && !testsupport::makeFile(configFile("."), "settings.json", json).isEmpty());
-    }
-    static QJsonObject readSettings()
-    {
-        QFile f(configFile("settings.json"));
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
-    }
+    static void writeSettings(const QByteArray &json) { QVERIFY(testsupport::writeSettingsFile(qEnvironmentVariable("XDG_CONFIG_HOME"), json)); }
+    static QJsonObject readSettings() { return testsupport::readJsonObject(QXSettings::standardFilePath()); }
     // The stored playlist on disk, beside the settings, as compact JSON.
     static QByteArray storedOnDisk()
     {
-        QFile f(configFile("playlist.json"));
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).toJson(QJsonDocument::Compact) : "absent";
+        const QString path = QFileInfo(QXSettings::standardFilePath()).dir().filePath("playlist.json");
+        return QFileInfo::exists(path) ? QJsonDocument::fromJson(testsupport::readFile(path)).toJson(QJsonDocument::Compact) : "absent";
     }
 
     // A fresh process as far as the store and the controller go.
@@ -94,20 +84,21 @@ private slots:
 
     // An older settings file holding the playlist: its entries move to the playlist file and
     // leave the settings file at launch; what quit saves comes back in order at the next launch.
-    // A volume set a moment before quitting is written too.
+    // A volume set a moment before quitting is written too. "Forget Rotation" drops the table
+    // at launch, and again at quit what was turned meanwhile.
     void olderStoredPlaylistAtLaunchAndQuit_data()
     {
         QTest::addColumn<QByteArray>("settings");
         QTest::addColumn<QStringList>("restored");
         QTest::addColumn<QByteArray>("storedAtLaunch");
         QTest::addColumn<QByteArray>("storedAtQuit");
-        const QByteArray older = "{\"Do Not Forget Playlist On Quit\": true, \"Volume\": 0.25, \"Playlist Movies\": [42, \"x\", null, {}, {\"URL\": \"no address\"}, {\"URL\": 7}, {\"Path\": \"~/clip.mp4\", \"URL\": \"http://ignored/\"}, {\"Path\": \"~/missing.mp4\"}, {\"URL\": \"http://h/ok.mp4\"}]}";
+        const QByteArray older = "{\"Do Not Forget Playlist On Quit\": true, \"Volume\": 0.25, \"Rotated Movies\": {\"~/a.mp4\": 90}, \"Playlist Movies\": [42, \"x\", null, {}, {\"URL\": \"no address\"}, {\"URL\": 7}, {\"Path\": \"~/clip.mp4\", \"URL\": \"http://ignored/\"}, {\"Path\": \"~/missing.mp4\"}, {\"URL\": \"http://h/ok.mp4\"}]}";
         // "Path" wins over "URL"; a missing file still makes an entry.
         QTest::newRow("kept") << older << QStringList{"~/clip.mp4", "~/missing.mp4", "http://h/ok.mp4"}
                               << QByteArray("[42,\"x\",null,{},{\"URL\":\"no address\"},{\"URL\":7},{\"Path\":\"~/clip.mp4\",\"URL\":\"http://ignored/\"},{\"Path\":\"~/missing.mp4\"},{\"URL\":\"http://h/ok.mp4\"}]")
                               << QByteArray("[{\"Path\":\"~/clip.mp4\"},{\"Path\":\"~/missing.mp4\"},{\"URL\":\"http://h/ok.mp4\"}]");
         QTest::newRow("forgotten") << QByteArray(older).replace("true", "false") << QStringList() << QByteArray("absent") << QByteArray("absent");
-        QTest::newRow("wrong shape") << QByteArray("{\"Do Not Forget Playlist On Quit\": true, \"Volume\": 0.25, \"Playlist Movies\": \"a string\", \"Hide Playlist\": \"YES\"}")
+        QTest::newRow("wrong shape") << QByteArray("{\"Do Not Forget Playlist On Quit\": true, \"Volume\": 0.25, \"Playlist Movies\": \"a string\", \"Hide Playlist\": \"YES\", \"Rotated Movies\": {\"~/a.mp4\": 90}, \"Forget Rotation\": true}")
                                      << QStringList() << QByteArray("[]") << QByteArray("[]");
     }
     void olderStoredPlaylistAtLaunchAndQuit()
@@ -126,30 +117,21 @@ private slots:
         QVERIFY(!readSettings().contains(QXKeys::PlaylistMovies));
         QCOMPARE(c->playerWindow->playlistPane->isHidden(), settings.contains("YES")); // "YES" reads as true
         QCOMPARE(c->volumeSlider->value(), 250);
+        const bool forgetRotation = settings.contains("\"Forget Rotation\": true");
+        QCOMPARE(QXSettings::standard().hasKey(QXKeys::RotatedMovies), !forgetRotation);
+        QXSettings::standard().setObject(QJsonObject({{"~/a.mp4", 180}}), QXKeys::RotatedMovies);
         QTest::keyClick(c->volumeSlider, Qt::Key_Up);
         QTest::keyClick(c->volumeSlider, Qt::Key_Up);
         const double volume = c->volumeSlider->value() / 1000.0;
         QVERIFY(volume > 0.25 && readSettings().value(QXKeys::Volume).toDouble() != volume); // not yet written
         quit();
         QCOMPARE(readSettings().value(QXKeys::Volume).toDouble(), volume);
+        QCOMPARE(readSettings().value(QXKeys::RotatedMovies).toObject().value("~/a.mp4").toInt(), forgetRotation ? 0 : 180);
         QTEST(storedOnDisk(), "storedAtQuit");
         launch(); // listed, nothing chosen and nothing playing
         QTEST(keys(), "restored");
         QCOMPARE(c->playerHistoryList->model()->rowCount(), keys().size());
         QVERIFY(!c->currentMovieRepresentation && !c->playerView->isPlaying());
-    }
-
-    // "Forget Rotation" drops the table at launch, and again at quit what was turned meanwhile.
-    void forgetRotationAtLaunchAndQuit()
-    {
-        for (const bool forget : {true, false}) {
-            writeSettings("{\"Rotated Movies\": {\"~/a.mp4\": 90}, \"Forget Rotation\": " + QByteArray(forget ? "true}" : "false}"));
-            launch();
-            QCOMPARE(QXSettings::standard().hasKey(QXKeys::RotatedMovies), !forget);
-            QXSettings::standard().setObject(QJsonObject({{"~/a.mp4", 180}}), QXKeys::RotatedMovies);
-            quit();
-            QCOMPARE(readSettings().value(QXKeys::RotatedMovies).toObject().value("~/a.mp4").toInt(), forget ? 0 : 180);
-        }
     }
 
     // Files handed over before launch open after it; the window waits for the outcome.

@@ -9,10 +9,7 @@
 
 #include <QApplication>
 #include <QLocalSocket>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QScreen>
-#include <QSet>
 #include <QtTest>
 
 #include <csignal>
@@ -49,22 +46,8 @@ QImage grab(const QString &window)
     return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
 }
 
-// Share of pixels with a strong colour: the test picture has them, the window's controls not.
-double saturatedShare(const QImage &image)
-{
-    int hits = 0, total = 0;
-    for (int y = 0; y < image.height(); y += 4)
-        for (int x = 0; x < image.width(); x += 4, ++total)
-            hits += QColor(image.pixel(x, y)).hsvSaturation() > 120 ? 1 : 0;
-    return total ? double(hits) / total : 0;
-}
-
-// Ends the player with a signal, as a session does: it quits cleanly.
-bool quitBySignal(QProcess &player)
-{
-    return ::kill(pid_t(player.processId()), SIGTERM) == 0 && player.waitForFinished(10000)
-        && player.exitStatus() == QProcess::NormalExit && player.exitCode() == 0;
-}
+// The strong colours of the test picture, which the window's controls lack.
+double saturatedShare(const QString &window) { return testsupport::colourfulShare(grab(window), 120); }
 
 // The player is up and answers hand-overs.
 bool playerServes()
@@ -96,7 +79,7 @@ class TestLaunchBinary : public QObject
     {
         const QString window = windowNamed(stem);
         if (window.isEmpty() || !QTest::qWaitFor([&] { return xdotool({"getwindowname", window}) == stem + QChar(QChar::ReplacementCharacter) + ".mp4"; }, 5000)
-            || !QTest::qWaitFor([&] { return saturatedShare(grab(window)) > 0.2; }, 15000))
+            || !QTest::qWaitFor([&] { return saturatedShare(window) > 0.2; }, 15000))
             return false;
         const QImage before = grab(window);
         return QTest::qWaitFor([&] { return grab(window) != before; }, 5000);
@@ -146,7 +129,7 @@ private slots:
         QCOMPARE(second.exitCode(), 0);
 
         QVERIFY(playsInWindowNamed("handed"));
-        QVERIFY(quitBySignal(player));
+        QVERIFY(testsupport::quitBySignal(player));
 
         // Saved under their addresses (the bytes percent-encoded), and restored to the same
         // addresses and to paths that open.
@@ -193,11 +176,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(walking(), 20000);
         QElapsedTimer clock;
         clock.start();
-        ::kill(pid_t(player.processId()), SIGTERM);
-        QVERIFY(player.waitForFinished(20000));
+        QVERIFY(testsupport::quitBySignal(player));
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString("quit after %1 ms").arg(clock.elapsed())));
-        QCOMPARE(player.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(player.exitCode(), 0);
         // The quit steps ran (the playlist was written); the cancelled walk added nothing.
         QXSettings::resetStandard();
         QVERIFY(QFileInfo::exists(QXSettings::standard().playlistFilePath()));
@@ -212,18 +192,17 @@ private slots:
              "ultrafast", "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
         QVERIFY(!clip.isEmpty());
         QProcess server;
-        server.start("python3", {QFINDTESTDATA("../support/test_http_server.py"), home.path()});
-        QVERIFY(server.waitForReadyRead(5000));
-        const QString url = QString("http://127.0.0.1:%1/plain/web.mp4").arg(server.readLine().trimmed().toInt());
+        const QString url = testsupport::startServer(server, {QFINDTESTDATA("../support/test_http_server.py"), home.path()}) + "/plain/web.mp4";
+        QVERIFY(url.startsWith("http"));
         for (int launch = 0; launch < 10; ++launch) {
             keepPlaylist(QString("config-web%1").arg(launch));
             QProcess player;
             player.start(testsupport::playerBinary(), {url});
             QVERIFY(player.waitForStarted());
             const QString window = windowNamed("http://127");
-            QVERIFY2(!window.isEmpty() && QTest::qWaitFor([&] { return saturatedShare(grab(window)) > 0.15; }, 10000),
+            QVERIFY2(!window.isEmpty() && QTest::qWaitFor([&] { return saturatedShare(window) > 0.15; }, 10000),
                      qPrintable(QString("launch %1 drew no picture").arg(launch)));
-            QVERIFY(quitBySignal(player));
+            QVERIFY(testsupport::quitBySignal(player));
         }
         server.kill();
         server.waitForFinished();
@@ -262,7 +241,7 @@ private slots:
         player.start(testsupport::playerBinary(), {clip});
         window = windowNamed("placed");
         QTRY_COMPARE(placeOf(window), left);
-        QVERIFY(quitBySignal(player));
+        QVERIFY(testsupport::quitBySignal(player));
         openbox.kill();
         openbox.waitForFinished();
     }

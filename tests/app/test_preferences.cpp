@@ -11,23 +11,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QtTest>
-
-class Browser : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 class TestPreferences : public QObject
 {
@@ -72,8 +61,7 @@ class TestPreferences : public QObject
     static QJsonObject stored()
     {
         QXSettings::standard().flush();
-        QFile f(QXSettings::standardFilePath());
-        return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
+        return testsupport::readJsonObject(QXSettings::standardFilePath());
     }
     QAction *menuItem(const QString &name, int tag = -1)
     {
@@ -293,9 +281,7 @@ private slots:
              "https://pay.test" + pay.arg("me%40example.org")},
             {"homeItem", {"VISTREL_HOME_SERVER", "http://127.0.0.1:8080/"}, "http://127.0.0.1:8080/vistrel/"},
             {"homeItem", {"VISTREL_HOME_SERVER", "http://example.org"}, VISTREL_DEFAULT_HOME_SERVER "/vistrel/"}};
-        Browser browser;
-        QDesktopServices::setUrlHandler("http", &browser, "open");
-        QDesktopServices::setUrlHandler("https", &browser, "open");
+        testsupport::UrlCatcher browser;
         for (const auto &page : pages) {
             for (int i = 0; i + 1 < page.environment.size(); i += 2)
                 qputenv(page.environment[i].toUtf8(), page.environment[i + 1].toUtf8());
@@ -306,8 +292,6 @@ private slots:
             QCOMPARE(browser.opened.size(), 1);
             QCOMPARE(browser.opened.first().toString(QUrl::FullyEncoded), page.address);
         }
-        QDesktopServices::unsetUrlHandler("http");
-        QDesktopServices::unsetUrlHandler("https");
     }
 };
 

@@ -5,8 +5,6 @@
 #include "app/QXSettings.h"
 #include "TestSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QtTest>
 
 #include <cfloat>
@@ -19,14 +17,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(QJsonValue)
+using testsupport::readFile;
 
-static QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-static QJsonObject jsonOf(const QString &path) { return QJsonDocument::fromJson(bytesOf(path)).object(); }
 // The names beside the file, a moved-aside copy's time stamp left out.
 static QStringList filesBeside(const QString &path)
 {
@@ -39,7 +31,7 @@ static QByteArray kind(const QString &p)
 {
     const QFileInfo f(p);
     return f.isSymLink() ? "-> " + f.symLinkTarget().toUtf8() : f.isDir() ? "<folder>" : !f.exists() ? "<none>"
-         : !f.isFile() ? "<pipe>" : f.size() > 16 << 20 ? "<big>" : bytesOf(p);
+         : !f.isFile() ? "<pipe>" : f.size() > 16 << 20 ? "<big>" : readFile(p);
 }
 
 // Makes what a test case asks for at path: a folder, a pipe, a device, a big file or text.
@@ -75,11 +67,9 @@ static QByteArray inChild(const std::function<QByteArray()> &body, bool unprivil
         _exit(write(out[1], report.constData(), size_t(report.size())) == report.size() ? 0 : 1);
     }
     close(out[1]);
-    QByteArray report;
-    char chunk[4096];
-    for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;)
-        report.append(chunk, n);
-    close(out[0]);
+    QFile in;
+    const QByteArray report = in.open(out[0], QIODevice::ReadOnly, QFile::AutoCloseHandle) ? in.readAll() : "no pipe";
+    in.close();
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFSIGNALED(status) ? "hung" : report;
@@ -118,7 +108,7 @@ private slots:
             s.tryToRemoveObjectForKey(QXKeys::RotatedMovies);
             QVERIFY(s.setBool(true, QXKeys::QuitOnClose));
         }
-        QCOMPARE(bytesOf(path), QByteArray("{}"));
+        QCOMPARE(readFile(path), QByteArray("{}"));
 
         testsupport::makeFile(dir, "settings.json", R"({"Future Key": [1, "b"]})");
         QCOMPARE(chmod(QFile::encodeName(path), 0640), 0);
@@ -131,7 +121,7 @@ private slots:
         QVERIFY(s.flush());
         QCOMPARE(filesBeside(path), QStringList{"settings.json"}); // no temporary file left
         QCOMPARE(modeOf(path), 0640);
-        const QByteArray text = bytesOf(path); // indented, for editing by hand
+        const QByteArray text = readFile(path); // indented, for editing by hand
         QVERIFY2(text.contains("\n    \"Do Not Play On Open\": true,\n") && text.contains("\"~/a.mp4\": 90\n"), text);
         QVERIFY2(text.contains("\"#280a141e\""), text);
         const QXSettings back(path);
@@ -279,7 +269,7 @@ private slots:
         const QString path = cause == "blocker" ? testsupport::makeFile(m_tmp.path(), "blocker", "") + "/Vistrel/settings.json"
                            : cause == "unmovable" ? testsupport::makeFile(m_tmp.path(), QString(240, 's'), "[broken")
                                                   : pathWith("{\"Hide Playlist\": true}");
-        const QByteArray before = bytesOf(path);
+        const QByteArray before = readFile(path);
         if (cause == "read-only")
             QCOMPARE(chmod(QFile::encodeName(QFileInfo(path).path()), 0555), 0);
         const QList<QByteArray> report = inChild([&] {
@@ -291,7 +281,7 @@ private slots:
             const auto note = [&](bool step) { out += step ? '1' : '0'; };
             note(s.setObject(QString(4096, 'v'), QXKeys::UpdateStatus));
             note(s.setInteger(3, QXKeys::StepInterval));
-            note(bytesOf(path) == before && filesBeside(path).filter(".tmp-").isEmpty());
+            note(readFile(path) == before && filesBeside(path).filter(".tmp-").isEmpty());
             note(s.objectForKey(QXKeys::UpdateStatus).toString().size() == 4096);
             limit.rlim_cur = RLIM_INFINITY;
             setrlimit(RLIMIT_FSIZE, &limit);
@@ -303,7 +293,7 @@ private slots:
         QCOMPARE(report.size(), 2);
         QFETCH(QString, warning);
         QVERIFY2(QRegularExpression(warning).match(report.value(1)).hasMatch(), report.value(1));
-        QCOMPARE(jsonOf(path).value(QXKeys::StepInterval).toInt(), report.value(0).endsWith('1') ? 3 : 0);
+        QCOMPARE(testsupport::readJsonObject(path).value(QXKeys::StepInterval).toInt(), report.value(0).endsWith('1') ? 3 : 0);
     }
 
     // A dragged slider: the first change is written at once, the rest together by the store's
@@ -318,7 +308,7 @@ private slots:
         QXSettings s(path);
         for (int i = 1; i <= 50; ++i, QTest::qSleep(1)) // well under 100 ms
             s.setInteger(i, QXKeys::StepInterval);
-        QVERIFY2(QTest::qWaitFor([&] { return jsonOf(path).value(QXKeys::StepInterval).toInt() == 50; }, 300),
+        QVERIFY2(QTest::qWaitFor([&] { return testsupport::readJsonObject(path).value(QXKeys::StepInterval).toInt() == 50; }, 300),
                  "the last value was not on disk within 300 ms");
         int writes = 0;
         alignas(inotify_event) char events[4096];

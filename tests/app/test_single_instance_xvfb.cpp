@@ -8,7 +8,6 @@
 #include "TestSupport.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QtTest>
 
 #include <csignal>
@@ -60,7 +59,6 @@ class TestSingleInstance : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid());
         qputenv("HOME", QFile::encodeName(home.path()));
         qunsetenv("XDG_CACHE_HOME");
         runtime = home.filePath("run");
@@ -79,9 +77,7 @@ private slots:
         const QString config = home.filePath(QString("config%1").arg(++n));
         testsupport::isolateSettings(config);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-        QVERIFY(QDir().mkpath(config + "/Vistrel"));
-        QVERIFY(!testsupport::makeFile(config + "/Vistrel", "settings.json",
-                                       R"({"Do Not Forget Playlist On Quit": true})").isEmpty());
+        QVERIFY(testsupport::writeSettingsFile(config, R"({"Do Not Forget Playlist On Quit": true})"));
     }
     void cleanup()
     {
@@ -129,9 +125,7 @@ private slots:
                 QVERIFY(launched[i]->exitStatus() == QProcess::NormalExit && launched[i]->exitCode() == 0);
         QProcess *player = running().first();
         QVERIFY(!first || player == first);
-        ::kill(pid_t(player->processId()), SIGTERM);
-        QVERIFY(player->waitForFinished(20000));
-        QCOMPARE(player->exitCode(), 0);
+        QVERIFY(testsupport::quitBySignal(*player));
         QCOMPARE(storedPlaylist(), movies.mid(0, launches));
     }
 

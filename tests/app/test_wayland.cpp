@@ -8,45 +8,23 @@
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
-#include <QDir>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QtTest>
 
-#include <csignal>
-
-namespace {
-
-// The whole output as the compositor shows it.
-QImage screenshot(const QString &name)
+// The whole output as the compositor shows it, kept under $VISTREL_SHOTS too.
+static QImage screenshot(const QString &name)
 {
     QTemporaryDir dir;
     QProcess shooter;
     shooter.setWorkingDirectory(dir.path());
     shooter.start("weston-screenshooter", {});
-    if (!shooter.waitForFinished(10000))
-        return {};
-    const QStringList made = QDir(dir.path()).entryList({"*.png"});
-    if (made.isEmpty())
-        return {};
-    const QImage image(dir.filePath(made.first()));
+    const QStringList made = shooter.waitForFinished(10000) ? QDir(dir.path()).entryList({"*.png"}) : QStringList();
+    const QImage image = made.isEmpty() ? QImage() : QImage(dir.filePath(made.first()));
     const QString folder = qEnvironmentVariable("VISTREL_SHOTS", "/tmp/vistrel-shots");
-    QDir().mkpath(folder);
-    image.save(QDir(folder).filePath(name + ".png"));
+    if (!image.isNull() && QDir().mkpath(folder))
+        image.save(QDir(folder).filePath(name + ".png"));
     return image;
 }
-
-// Share of strongly coloured pixels: the test picture has many, the desktop and the controls none.
-double colourful(const QImage &image)
-{
-    int hits = 0, total = 0;
-    for (int y = 0; y < image.height(); y += 4)
-        for (int x = 0; x < image.width(); x += 4, ++total)
-            hits += QColor(image.pixel(x, y)).hsvSaturation() > 150 ? 1 : 0;
-    return total ? double(hits) / total : 0;
-}
-
-} // namespace
 
 class TestWayland : public QObject
 {
@@ -57,7 +35,6 @@ class TestWayland : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(dir.isValid());
         QCOMPARE(QGuiApplication::platformName(), QString("wayland"));
         clip = testsupport::makeVideo(dir.path(), "clip.mp4", 480, 360, 30.0, false);
         QVERIFY(!clip.isEmpty());
@@ -74,12 +51,10 @@ private slots:
         player.start(testsupport::playerBinary(), {clip});
         QVERIFY(player.waitForStarted());
         QImage first;
-        QVERIFY(QTest::qWaitFor([&] { return colourful(first = screenshot("wayland-launch")) > 0.05; }, 15000));
+        QVERIFY(QTest::qWaitFor([&] { return testsupport::colourfulShare(first = screenshot("wayland-launch")) > 0.05; }, 15000));
         // It plays: the picture changes.
         QVERIFY(QTest::qWaitFor([&] { return screenshot("wayland-launch-later") != first; }, 5000));
-        ::kill(pid_t(player.processId()), SIGTERM);
-        QVERIFY(player.waitForFinished(10000));
-        QCOMPARE(player.exitCode(), 0);
+        QVERIFY(testsupport::quitBySignal(player));
     }
 
     void playsSeeksAndPresents()
@@ -90,8 +65,7 @@ private slots:
         QXMovie *m = c->currentMovieRepresentation->openedMovie();
         QTRY_VERIFY_WITH_TIMEOUT(m->currentTime().seconds() > 0.5, 10000);
         QTRY_VERIFY(c->playerView->framesDrawn() > 5);
-        QVERIFY(colourful(c->playerView->grabFramebuffer()) > 0.3);
-
+        QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer()) > 0.3);
         c->setTime(m->duration().timeValue / 2, m);
         QTRY_VERIFY(qAbs(m->currentTime().seconds() - 15) < 2);
 
@@ -99,15 +73,13 @@ private slots:
         QVERIFY(c->isPresenting);
         QTRY_VERIFY_WITH_TIMEOUT(c->presentationWindow()->isFullScreen(), 5000);
         // The picture fills the screen's height (4:3 on 16:10), the bar floats over it.
-        QWidget *bar = c->playerWindow->controlBar;
-        QTRY_VERIFY(bar->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(colourful(screenshot("wayland-present")) > 0.5, 10000);
+        QTRY_VERIFY(c->playerWindow->controlBar->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(testsupport::colourfulShare(screenshot("wayland-present")) > 0.5, 10000);
         c->stopPresentation();
-        QVERIFY(!c->isPresenting);
-        QTRY_VERIFY(c->playerWindow->isVisible());
+        QTRY_VERIFY(!c->isPresenting && c->playerWindow->isVisible());
         // Back in the window: the picture again, the desktop around it.
         double share = 0;
-        QVERIFY2(QTest::qWaitFor([&] { share = colourful(screenshot("wayland-after-present")); return share > 0.05 && share < 0.4; },
+        QVERIFY2(QTest::qWaitFor([&] { share = testsupport::colourfulShare(screenshot("wayland-after-present")); return share > 0.05 && share < 0.4; },
                                  10000), qPrintable(QString::number(share)));
     }
 };

@@ -5,9 +5,6 @@
 #include "engine/QXMovie.h"
 #include "engine/QXMovieProbe_p.h"
 
-#include <QDir>
-#include <QFile>
-#include <QRandomGenerator>
 #include <QtTest>
 
 #include <algorithm>

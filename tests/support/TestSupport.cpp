@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QJsonDocument>
 #include <QProcess>
+
+#include <csignal>
 
 namespace testsupport {
 
@@ -74,6 +77,56 @@ QString playerBinary()
 {
     const QString dir = qEnvironmentVariable("VISTREL_TEST_BINARY_DIR");
     return QDir(dir.isEmpty() ? QStringLiteral(".") : dir).filePath(QStringLiteral("vistrel"));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QJsonObject readJsonObject(const QString &path) { return QJsonDocument::fromJson(readFile(path)).object(); }
+
+bool writeSettingsFile(const QString &configDir, const QByteArray &json)
+{
+    const QString dir = QDir(configDir).filePath(QStringLiteral("Vistrel"));
+    return QDir().mkpath(dir) && !makeFile(dir, QStringLiteral("settings.json"), json).isEmpty();
+}
+
+double colourfulShare(const QImage &image, int minSaturation)
+{
+    int hits = 0, total = 0;
+    for (int y = 0; y < image.height(); y += 4)
+        for (int x = 0; x < image.width(); x += 4, ++total)
+            hits += QColor(image.pixel(x, y)).hsvSaturation() > minSaturation;
+    return total ? double(hits) / total : 0;
+}
+
+bool quitBySignal(QProcess &process)
+{
+    return ::kill(pid_t(process.processId()), SIGTERM) == 0 && process.waitForFinished(10000)
+        && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+QString startServer(QProcess &server, const QStringList &arguments)
+{
+    server.start(QStringLiteral("python3"), arguments);
+    if (!server.waitForReadyRead(10000))
+        return {};
+    const int port = server.readLine().trimmed().toInt();
+    return port > 0 ? QStringLiteral("http://127.0.0.1:%1").arg(port) : QString();
+}
+
+qint64 peakMemoryKb()
+{
+    const QByteArray text = readFile(QStringLiteral("/proc/self/status"));
+    return text.mid(text.indexOf("VmHWM:") + 6).trimmed().split(' ').value(0).toLongLong();
+}
+
+bool resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
 } // namespace testsupport

@@ -1,9 +1,15 @@
 #pragma once
 // Helpers shared by the tests: movies made with ffmpeg at test time, and a private
 // settings folder so no test touches the user's own settings.
+#include <QDesktopServices>
+#include <QImage>
+#include <QJsonObject>
+#include <QObject>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "app/QXApplication.h"
 
@@ -34,6 +40,46 @@ namespace testsupport {
 void useQuietEngineOutput();
 // The built player binary (for tests that launch it).
 QString playerBinary();
+
+// The file's bytes (empty when unreadable), and its JSON object.
+QByteArray readFile(const QString &path);
+QJsonObject readJsonObject(const QString &path);
+// Writes <configDir>/Vistrel/settings.json, the folder made as needed.
+bool writeSettingsFile(const QString &configDir, const QByteArray &json);
+// Share of pixels, sampled every 4th in each direction, whose saturation passes minSaturation:
+// the test picture has many, the desktop and the player's controls none.
+double colourfulShare(const QImage &image, int minSaturation = 150);
+// Ends a process with SIGTERM, as a session does: true when it quit cleanly (status 0) in 10 s.
+bool quitBySignal(QProcess &process);
+// Starts a python3 server (script and arguments) that prints its port first; answers
+// "http://127.0.0.1:<port>", or an empty string.
+QString startServer(QProcess &server, const QStringList &arguments);
+// This process's peak resident memory in KiB, and setting that peak back to what is in use now
+// (false when the kernel refuses).
+qint64 peakMemoryKb();
+bool resetPeakMemory();
+
+// Catches the addresses the application hands to the browser, for as long as it lives.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+    explicit UrlCatcher(const QStringList &schemes = {"http", "https"}) : m_schemes(schemes)
+    {
+        for (const QString &s : m_schemes)
+            QDesktopServices::setUrlHandler(s, this, "open");
+    }
+    ~UrlCatcher() override
+    {
+        for (const QString &s : m_schemes)
+            QDesktopServices::unsetUrlHandler(s);
+    }
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+private:
+    QStringList m_schemes;
+};
 } // namespace testsupport
 
 // A QtTest main for tests of the player (they link it): its own application object, the real

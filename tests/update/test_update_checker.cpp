@@ -8,10 +8,8 @@
 #include "TestSupport.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -22,23 +20,13 @@ using namespace QXUpdate;
 // Status dates take month names and AM/PM from the system locale: English here.
 static const bool englishDates = [] { return qputenv("LC_ALL", "en_US.UTF-8"); }();
 
-// Catches what would go to the browser.
-class Browser : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
-
 class TestUpdateChecker : public QObject
 {
     Q_OBJECT
     QTemporaryDir dir;
     QProcess server;
     QString origin;
-    Browser browser;
+    testsupport::UrlCatcher browser{{"http", "https", "file"}};
     QXRWUpdateChecker *checker = QXRWUpdateChecker::updateChecker();
     const QDateTime now{QDate(2015, 7, 9), QTime(15, 7)};
     int runs = 0;
@@ -65,20 +53,14 @@ class TestUpdateChecker : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(dir.isValid());
-        server.start("python3", {QFINDTESTDATA("../support/update_server.py"), QXRWUpdateChecker::ownVersion()});
-        QVERIFY(server.waitForReadyRead(10000));
-        origin = "http://127.0.0.1:" + server.readLine().trimmed();
+        origin = testsupport::startServer(server, {QFINDTESTDATA("../support/update_server.py"), QXRWUpdateChecker::ownVersion()});
+        QVERIFY(!origin.isEmpty());
         checker->setClock([this] { return now; });
-        for (const char *scheme : {"http", "https", "file"})
-            QDesktopServices::setUrlHandler(scheme, &browser, "open");
         checker->installUpdatesPane(&updatesPane, new QVBoxLayout(&updatesPane));
         updatesPane.show();
     }
     void cleanupTestCase()
     {
-        for (const char *scheme : {"http", "https", "file"})
-            QDesktopServices::unsetUrlHandler(scheme);
         server.kill();
         server.waitForFinished();
     }
@@ -171,12 +153,13 @@ private slots:
         QXSettings &settings = fresh(scenario);
         if (scenario == "absent")
             qputenv("VISTREL_UPDATE_SERVER", "http://127.0.0.1:1");
-        const qint64 peakBefore = peakMemoryKb();
+        QVERIFY(testsupport::resetPeakMemory());
+        const qint64 peakBefore = testsupport::peakMemoryKb();
         QElapsedTimer clock;
         clock.start();
         checker->checkForUpdates();
         QVERIFY2(clock.elapsed() < maxMs, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(peakMemoryKb() - peakBefore < 16 << 10);
+        QVERIFY(testsupport::peakMemoryKb() - peakBefore < 16 << 10);
         QCOMPARE(checker->statusTextField->text(), status);
         QCOMPARE(settings.objectForKey(QXKeys::UpdateStatusColor).toString(), color);
         QVERIFY(!settings.hasKey(QXKeys::UpdateLastCheckDate)); // only automatic checks date themselves
@@ -238,15 +221,6 @@ private slots:
         QTRY_VERIFY(notes().contains("Notes of newer"));
         QTest::qWait(1500);
         QVERIFY(notes().contains("Notes of newer"));
-    }
-
-private:
-    static qint64 peakMemoryKb()
-    {
-        QFile status("/proc/self/status");
-        status.open(QIODevice::ReadOnly);
-        const QByteArray text = status.readAll();
-        return text.mid(text.indexOf("VmHWM:") + 6).trimmed().split(' ').first().toLongLong();
     }
 };
 

@@ -3,10 +3,7 @@
 #include "TestSupport.h"
 #include "util/QXNetwork.h"
 
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QTcpServer>
-#include <QtEndian>
 #include <QtTest>
 
 #include <plist/plist.h>
@@ -124,13 +121,6 @@ int nesting(const QVariant &v)
     return map || list ? deepest + 1 : 0;
 }
 
-qint64 peakMemoryKb()
-{
-    QFile status("/proc/self/status");
-    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
-    return text.mid(text.indexOf("VmHWM:") + 6).trimmed().split(' ').value(0).toLongLong();
-}
-
 } // namespace
 
 class TestNetwork : public QObject
@@ -149,9 +139,8 @@ private slots:
             {"xml", sampleList(false)}, {"bin", sampleList(true)}, {"deep", binaryNested(65)}};
         for (const auto &[name, bytes] : files)
             QVERIFY(!testsupport::makeFile(m_dir.path(), name, bytes).isEmpty());
-        m_server.start("python3", {"-c", server, m_dir.path()});
-        QVERIFY(m_server.waitForReadyRead(10000));
-        m_base = "http://127.0.0.1:" + m_server.readLine().trimmed();
+        m_base = testsupport::startServer(m_server, {"-c", server, m_dir.path()});
+        QVERIFY(!m_base.isEmpty());
     }
     void cleanupTestCase() { m_server.kill(); m_server.waitForFinished(); }
 
@@ -188,15 +177,14 @@ private slots:
         QFETCH(qint64, maxBytes);
         QFETCH(QByteArray, expected);
         QFETCH(int, takesMs);
-        QFile clear("/proc/self/clear_refs"); // resets the peak
-        QVERIFY(clear.open(QIODevice::WriteOnly) && clear.write("5") == 1);
-        clear.close();
-        const qint64 before = peakMemoryKb();
+        QVERIFY(testsupport::resetPeakMemory());
+        const qint64 before = testsupport::peakMemoryKb();
         QElapsedTimer clock;
         clock.start();
         const QByteArray body = dataFromNSURLConnection(address, timeoutMs, maxBytes);
         QVERIFY2(clock.elapsed() >= takesMs * 9 / 10 && clock.elapsed() < takesMs + 3000, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY2(peakMemoryKb() - before < 16 * 1024, qPrintable(QString::number(peakMemoryKb() - before))); // not held whole
+        const qint64 grown = testsupport::peakMemoryKb() - before;
+        QVERIFY2(grown < 16 * 1024, qPrintable(QString::number(grown))); // not held whole
         QCOMPARE(body, expected);
         QCOMPARE(body.isNull(), expected.isNull());
         if (takesMs == 0) { // one character per byte, whatever UTF-8 would say

@@ -5,11 +5,7 @@
 #include "engine/QXFileNames.h"
 #include "util/QXPathInfo.h"
 
-#include <QDir>
-#include <QFile>
 #include <QImage>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
