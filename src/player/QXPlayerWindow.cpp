@@ -17,6 +17,9 @@ QXPlayerWindow::QXPlayerWindow(QWidget *parent) : QMainWindow(parent)
         if (QXMPController *c = QXMPController::sharedController(); c && c->playerWindow == this)
             c->savePlayerWindowPosition();
     });
+    m_zoomTimer = new QTimer(this);
+    m_zoomTimer->setSingleShot(true);
+    connect(m_zoomTimer, &QTimer::timeout, this, &QXPlayerWindow::zoomIfRestored);
 }
 
 void QXPlayerWindow::moveEvent(QMoveEvent *event)
@@ -41,7 +44,7 @@ void QXPlayerWindow::changeEvent(QEvent *event)
         m_zoomWhenRestored = true;
         QTimer::singleShot(0, this, [this] { setWindowState(windowState() & ~Qt::WindowMaximized); });
         // Should the window manager not move the window back, zoom all the same.
-        QTimer::singleShot(600, this, &QXPlayerWindow::zoomIfRestored);
+        m_zoomTimer->start(600);
     }
 }
 
@@ -86,7 +89,7 @@ void QXPlayerWindow::resizeEvent(QResizeEvent *event)
     if (c && event->spontaneous()) {
         // Back from the maximized size: now the zoom can be laid over it.
         if (m_zoomWhenRestored && !isMaximized()) {
-            QTimer::singleShot(50, this, &QXPlayerWindow::zoomIfRestored);
+            m_zoomTimer->start(50);
             return;
         }
         c->windowDidResizeByUser(event->size());

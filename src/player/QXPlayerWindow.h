@@ -33,4 +33,6 @@ private:
 
     QTimer *m_savePosition = nullptr;
     bool m_zoomWhenRestored = false;
+    // One pending zoom: a later maximize or restore moves it on, so no earlier one lands on it.
+    QTimer *m_zoomTimer = nullptr;
 };

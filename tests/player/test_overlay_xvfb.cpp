@@ -206,7 +206,9 @@ private slots:
             QTest::qWait(200);
             fading += drops() - at;
         }
-        QVERIFY2(fading <= still + 3, qPrintable(QString("%1 dropped while fading, %2 without").arg(fading).arg(still)));
+        // A fade that held the event loop would cost about ten frames a cycle; a loaded
+        // machine's noise weighs on both halves alike.
+        QVERIFY2(fading <= still * 3 / 2 + 10, qPrintable(QString("%1 dropped while fading, %2 without").arg(fading).arg(still)));
     }
 
     void presentationBarSpansTheScreen()
