@@ -24,7 +24,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QMenu>
-#include <QSlider>
+#include "controls/QXSliders.h"
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTimer>
@@ -159,7 +159,7 @@ void QXMPController::applicationDidFinishLaunching()
     updatePlayerWindowMinimumSize();
 
     // 22.
-    volumeSlider->setValue(qRound(volume() * 1000));
+    volumeSlider->setValue(double(volume()));
 
     // 23.
     updateButtons();

@@ -22,7 +22,8 @@ class QKeyEvent;
 class QLabel;
 class QMenu;
 class QAbstractButton;
-class QSlider;
+class QXVolumeSlider;
+class QXWhiteSlider;
 class QTableView;
 class QWidget;
 class QXMovieView;
@@ -165,7 +166,7 @@ public:
     void mute();
     int stepInterval() const;
     void wind(bool forward);
-    void timeSlide(int value);
+    void timeSlide(double value);
     void updateTimeField(qint64 time, qint64 duration);
     void updateTimeDisplay();
     bool updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxValue);
@@ -230,7 +231,7 @@ public:
     QAbstractButton *playlistClearButton = nullptr;
     QAbstractButton *playlistBackwardButton = nullptr;
     QAbstractButton *playlistForwardButton = nullptr;
-    QSlider *volumeSlider = nullptr;
+    QXVolumeSlider *volumeSlider = nullptr;
     QAbstractButton *playPauseSwitch = nullptr;
     QAbstractButton *aspectRatioLockSwitch = nullptr;
     QAbstractButton *rotateButton = nullptr;
@@ -238,7 +239,7 @@ public:
     QAction *rotateMenuItem = nullptr;
     QAction *presentationMenuItem = nullptr;
     QAction *aspectRatioLockMenuItem = nullptr;
-    QSlider *timeSlider = nullptr;
+    QXWhiteSlider *timeSlider = nullptr;
     QAbstractButton *timeWindBackwardButton = nullptr;
     QAbstractButton *timeWindForwardButton = nullptr;
     QLabel *timeField = nullptr;

@@ -133,8 +133,8 @@ void wind(QPainter &p, bool forward)
 {
     if (!forward)
         mirrored(p, 22);
-    polygon(p, {{5, 5}, {5, 15}, {11, 10}});
-    polygon(p, {{11, 5}, {11, 15}, {17, 10}});
+    polygon(p, {{5, 4}, {5, 14}, {11, 9}});
+    polygon(p, {{11, 4}, {11, 14}, {17, 9}});
 }
 
 struct Glyph
@@ -159,8 +159,8 @@ const Glyph kGlyphs[] = {
     {"QXClear", 16, 16, clear},
     {"QXListVisible", 16, 16, [](QPainter &p) { list(p, true); }},
     {"QXListHidden", 16, 16, [](QPainter &p) { list(p, false); }},
-    {"QXWindForward", 22, 20, [](QPainter &p) { wind(p, true); }},
-    {"QXWindBackward", 22, 20, [](QPainter &p) { wind(p, false); }},
+    {"QXWindForward", 22, 18, [](QPainter &p) { wind(p, true); }},
+    {"QXWindBackward", 22, 18, [](QPainter &p) { wind(p, false); }},
 };
 
 const Glyph *glyphNamed(const QString &name)

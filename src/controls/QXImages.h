@@ -11,7 +11,7 @@
 //     "QXPresentExit" (on).
 //   16×16, the playlist pane's bar: "QXPrevious", "QXNext", "QXClear", "QXListHidden",
 //     "QXListVisible" (on).
-//   22×20, the wind buttons' faces: "QXWindBackward", "QXWindForward".
+//   22×18, the wind buttons' faces: "QXWindBackward", "QXWindForward".
 // Pictures stretch to the rectangle they are drawn in: "darkplasticfooter", "QXLightGradient",
 // "QXDarkBlueGradient", "QXTableHeader", "darkplasticbackground" and "QXVolumeBackground" (a
 // groove between a quiet and a loud speaker; the groove is QXVolumeGrooveRect of the size).

@@ -1,6 +1,7 @@
 // Buttons and menu items follow the playlist, the current movie and the presentation mode.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
+#include "controls/QXButtons.h"
 #include "controls/QXImages.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -12,7 +13,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSlider>
+#include "controls/QXSliders.h"
 #include <QStyle>
 
 QXControlState QXMPController::controlState() const
@@ -61,9 +62,15 @@ void QXMPController::validateMenuItems()
         return;
     const QXControlState s = controlState();
     // The movies listed in the playlist menu are always enabled; only its own item is judged.
-    for (QAction *item : QXMenuItems(playerWindow->menuBar(), {playlistMenu}))
+    for (QAction *item : QXMenuItems(playerWindow->menuBar(), {playlistMenu})) {
+        bool enabled = true;
         if (const QXCommand command = QXMenuCommand(item); command != QXCommand::Always)
-            item->setEnabled(QXValidateMenuItem(command, s));
+            enabled = QXValidateMenuItem(command, s);
+        // An item that clicks a button also asks the button (a bar whose window is hidden).
+        if (auto *button = qobject_cast<QXContextButton *>(item->property("QXTargetControl").value<QObject *>()))
+            enabled = enabled && button->validatesClickItem();
+        item->setEnabled(enabled);
+    }
 }
 
 void QXMPController::menuNeedsUpdate(QMenu *menu)
@@ -81,18 +88,18 @@ void QXMPController::performClick(QAbstractButton *button)
         beep();
         return;
     }
-    // Folded, the rotate button is the chevron: a click would open its menu.
-    if (button == rotateButton && m_overlay && m_overlay->hasPrimaryMenu()) {
-        rotate();
-        return;
-    }
-    button->click();
+    // A button with a primary menu sends its action without opening the menu.
+    if (auto *context = qobject_cast<QXContextButton *>(button))
+        context->performClick();
+    else
+        button->click();
 }
 
 void QXMPController::setTargetControl(QAction *item, QAbstractButton *control)
 {
     if (!item || !control)
         return;
+    item->setProperty("QXTargetControl", QVariant::fromValue<QObject *>(control));
     connect(item, &QAction::triggered, control, [this, item, control] {
         // The check mark is the command's to set: Qt's own toggle is undone first, so an item
         // whose command cannot act keeps the mark it had.
@@ -110,9 +117,8 @@ void QXMPController::updatePlayPauseControls()
 
 void QXMPController::showPlayPauseState(bool playing)
 {
+    // The pause image is the switch's on state.
     playPauseSwitch->setChecked(playing);
-    playPauseSwitch->setIcon(playPauseSwitch->style()->standardIcon(playing ? QStyle::SP_MediaPause
-                                                                             : QStyle::SP_MediaPlay));
     playPauseMenuItem->setText(playing ? tr("Pause") : tr("Play"));
 }
 
@@ -125,6 +131,9 @@ void QXMPController::showRotateButtonImage()
         name = QStringLiteral("QXRotateCounterclockwise");
     else
         name = QStringLiteral("QXRotateClockwise");
-    rotateButton->setIcon(QXNamedImage(name));
+    if (auto *button = qobject_cast<QXContextButton *>(rotateButton))
+        button->setImage(name);
+    else
+        rotateButton->setIcon(QXNamedImage(name));
     rotateButton->setToolTip(isToolbarButtonsHidden ? QString() : tr("Rotate"));
 }

@@ -3,8 +3,9 @@
 #include "app/QXMPController.h"
 #include "app/QXPreferences.h"
 #include "app/QXSettings.h"
+#include "controls/QXButtons.h"
 #include "controls/QXImages.h"
-#include "controls/QXSlider.h"
+#include "controls/QXSliders.h"
 #include "engine/QXMovieView.h"
 #include "playlist/QXPlaylistModel.h"
 #include "player/QXKeyboard.h"
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSlider>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
@@ -32,22 +32,18 @@
 
 namespace {
 
-QToolButton *makeButton(QWidget *parent, const QString &text, const QString &tip, bool checkable = false,
-                        QStyle::StandardPixmap icon = QStyle::SP_CustomBase)
+// An image button at its glyph's size; a toggle shows its alternate image while on.
+template <typename Button = QXContextButton>
+Button *makeButton(QWidget *parent, const char *image, const QString &tip, const char *alternate = nullptr)
 {
-    auto *b = new QToolButton(parent);
-    b->setText(text);
-    if (icon != QStyle::SP_CustomBase) {
-        b->setIcon(parent->style()->standardIcon(icon));
-        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    auto *b = new Button(parent);
+    b->setImage(QLatin1String(image));
+    if (alternate) {
+        b->setAlternateImage(QLatin1String(alternate));
+        b->setCheckable(true);
     }
     b->setToolTip(tip);
-    b->setCheckable(checkable);
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
-    b->setStyleSheet("QToolButton { color: #e8e8e8; font-size: 14px; padding: 2px 3px; }"
-                     "QToolButton:checked { color: #8cc8ff; }"
-                     "QToolButton:disabled { color: #777; }");
+    b->setFixedSize(b->sizeHint());
     return b;
 }
 
@@ -129,11 +125,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     auto *paneBar = new QWidget(pane);
     auto *paneBarLayout = new QHBoxLayout(paneBar);
     paneBarLayout->setContentsMargins(4, 2, 4, 2);
-    c->playlistClearButton = makeButton(paneBar, QObject::tr("Clear"), QObject::tr("Clear Playlist"));
-    c->playlistBackwardButton = makeButton(paneBar, QObject::tr("Previous"), QObject::tr("Previous Movie"), false,
-                                           QStyle::SP_MediaSkipBackward);
-    c->playlistForwardButton = makeButton(paneBar, QObject::tr("Next"), QObject::tr("Next Movie"), false,
-                                          QStyle::SP_MediaSkipForward);
+    c->playlistClearButton = makeButton(paneBar, "QXClear", QObject::tr("Clear Playlist"));
+    c->playlistBackwardButton = makeButton(paneBar, "QXPrevious", QObject::tr("Previous Movie"));
+    c->playlistForwardButton = makeButton(paneBar, "QXNext", QObject::tr("Next Movie"));
     paneBarLayout->addWidget(c->playlistClearButton);
     paneBarLayout->addStretch(1);
     paneBarLayout->addWidget(c->playlistBackwardButton);
@@ -172,47 +166,34 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     auto *barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(4, 0, 4, 0);
     barLayout->setSpacing(2);
-    QToolButton *listSwitch = makeButton(bar, QObject::tr("Playlist"), QString(), true);
-    listSwitch->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    c->playlistVisibilitySwitch = listSwitch;
-    c->playPauseSwitch = makeButton(bar, QObject::tr("Play"), QObject::tr("Play"), true, QStyle::SP_MediaPlay);
-    c->timeWindBackwardButton = makeButton(bar, QObject::tr("Back"), QObject::tr("Wind Backward"), false,
-                                           QStyle::SP_MediaSeekBackward);
-    c->timeWindForwardButton = makeButton(bar, QObject::tr("Forward"), QObject::tr("Wind Forward"), false,
-                                          QStyle::SP_MediaSeekForward);
+    c->playlistVisibilitySwitch = makeButton(bar, "QXListHidden", QString(), "QXListVisible");
+    c->playPauseSwitch = makeButton(bar, "QXPlay", QObject::tr("Play"), "QXPause");
+    c->timeWindBackwardButton = makeButton<QXWindButton>(bar, "QXWindBackward", QObject::tr("Wind Backward"));
+    c->timeWindForwardButton = makeButton<QXWindButton>(bar, "QXWindForward", QObject::tr("Wind Forward"));
     c->timeField = makeTimeField(bar);
     c->timeRemainderField = makeTimeField(bar);
     auto *sliderHolder = new QWidget(bar);
     w->timeSliderHolder = sliderHolder;
     auto *sliderLayout = new QHBoxLayout(sliderHolder);
     sliderLayout->setContentsMargins(0, 0, 0, 0);
-    c->timeSlider = new QXSlider(sliderHolder);
-    c->timeSlider->setRange(0, 0);
+    c->timeSlider = new QXWhiteSlider(sliderHolder);
     c->timeSlider->setMinimumWidth(12);
     sliderLayout->addWidget(c->timeSlider);
-    auto *volumeHolder = new QWidget(bar);
+    auto *volumeHolder = new QXVolumeBackgroundView(bar);
     w->volumeHolder = volumeHolder;
-    auto *volumeLayout = new QHBoxLayout(volumeHolder);
-    volumeLayout->setContentsMargins(0, 0, 0, 0);
-    auto *volumeSlider = new QXSlider(volumeHolder);
-    c->volumeSlider = volumeSlider;
-    c->volumeSlider->setRange(0, 1000);   // value / 1000 is the volume
-    volumeSlider->setWheelStep(100);      // a notch is a tenth, as the volume commands step
-    c->volumeSlider->setFixedWidth(48);
-    volumeLayout->addWidget(c->volumeSlider);
+    c->volumeSlider = new QXVolumeSlider(volumeHolder);
+    volumeHolder->setSlider(c->volumeSlider);
+    c->volumeSlider->setMaxValue(1.0);      // the value is the volume
+    c->volumeSlider->setWheelStep(0.1);     // a notch is a tenth, as the volume commands step
     c->volumeSlider->setToolTip(QObject::tr("Change Volume"));
     volumeHolder->setToolTip(QObject::tr("Change Volume"));
-    QToolButton *lockSwitch = makeButton(bar, QObject::tr("Lock"), QString(), true);
-    lockSwitch->setIcon(QXNamedImage(QStringLiteral("QXLock")));
-    lockSwitch->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    c->aspectRatioLockSwitch = lockSwitch;
-    QToolButton *rotate = makeButton(bar, QObject::tr("Rotate"), QObject::tr("Rotate"));
-    rotate->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    c->aspectRatioLockSwitch = makeButton(bar, "QXUnlock", QString(), "QXLock");
+    auto *rotate = makeButton(bar, "QXRotateClockwise", QObject::tr("Rotate"));
     c->rotateButton = rotate;
-    QToolButton *presentSwitch = makeButton(bar, QObject::tr("Present"), QObject::tr("Presentation Mode"), true);
-    presentSwitch->setIcon(QXNamedImage(QStringLiteral("QXPresent")));
-    presentSwitch->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    c->presentationSwitch = presentSwitch;
+    // Folded, the rotate button is the chevron whose menu offers the folded commands.
+    rotate->setPrimaryMenuSource([c] { return c->overlay() && c->overlay()->hasPrimaryMenu(); },
+                                 [c] { return c->overlay() ? c->overlay()->primaryMenu() : nullptr; });
+    c->presentationSwitch = makeButton(bar, "QXPresent", QObject::tr("Presentation Mode"), "QXPresentExit");
     // Kept for what it reports; empty, it takes no room in the bar.
     c->statusField = new QLabel(bar);
     c->statusField->setStyleSheet("color: #bbb;");
@@ -230,9 +211,6 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     barLayout->addWidget(c->rotateButton);
     barLayout->addWidget(c->aspectRatioLockSwitch);
     barLayout->addWidget(c->presentationSwitch);
-    // Icon buttons stay small: a folded bar must fit the narrowest player area.
-    for (QToolButton *b : bar->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly))
-        b->setFixedSize(24, 24);
     rootLayout->addWidget(area, 1);
     // Pointer movement over the picture and the bar brings the floating bar back.
     for (QWidget *tracked : {static_cast<QWidget *>(area), c->playerContainerView, static_cast<QWidget *>(c->playerView),
@@ -251,26 +229,10 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QObject::connect(c->playlistForwardButton, &QAbstractButton::clicked, c, [c] { c->forwardPlaylist(); });
     QObject::connect(c->playlistBackwardButton, &QAbstractButton::clicked, c, [c] { c->backwardPlaylist(); });
     // The user's clicks, drags and wheel turns; the time display's own updates are not actions.
-    QObject::connect(c->timeSlider, &QAbstractSlider::actionTriggered, c, [c] {
-        c->timeSlide(c->timeSlider->sliderPosition());
-    });
-    QObject::connect(c->volumeSlider, &QAbstractSlider::actionTriggered, c, [c] {
-        c->volumeSlider->setValue(c->volumeSlider->sliderPosition());
-        c->changeVolume();
-    });
-    // Folded, the rotate button is the chevron: its menu opens on the press, at the button's
-    // (16, 9), and the button stays pressed while the menu is open.
-    QObject::connect(c->rotateButton, &QAbstractButton::pressed, c, [c] {
-        if (!c->overlay() || !c->overlay()->hasPrimaryMenu())
-            return;
-        QMenu *menu = c->overlay()->primaryMenu();
-        QObject::connect(menu, &QMenu::aboutToHide, c->rotateButton, [c] { c->rotateButton->setDown(false); });
-        menu->popup(c->rotateButton->mapToGlobal(QPoint(16, 9)));
-    });
-    QObject::connect(c->rotateButton, &QAbstractButton::clicked, c, [c] {
-        if (!c->overlay() || !c->overlay()->hasPrimaryMenu())
-            c->rotate();
-    });
+    QObject::connect(c->timeSlider, &QXWhiteSlider::triggered, c, [c] { c->timeSlide(c->timeSlider->value()); });
+    QObject::connect(c->volumeSlider, &QXWhiteSlider::triggered, c, [c] { c->changeVolume(); });
+    // Folded, a press opens the chevron's menu instead: a click is always the rotation.
+    QObject::connect(c->rotateButton, &QAbstractButton::clicked, c, [c] { c->rotate(); });
     QObject::connect(c->presentationSwitch, &QAbstractButton::clicked, c, [c] { c->togglePresentation(); });
     QObject::connect(c->aspectRatioLockSwitch, &QAbstractButton::clicked, c, [c] { c->toggleAspectRatioLock(); });
     QObject::connect(c->timeWindForwardButton, &QAbstractButton::clicked, c, [c] { c->wind(true); });

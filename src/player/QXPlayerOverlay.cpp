@@ -2,6 +2,7 @@
 
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
+#include "controls/QXButtons.h"
 #include "controls/QXImages.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
@@ -16,7 +17,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QPainter>
-#include <QSlider>
+#include "controls/QXSliders.h"
 #include <QTimer>
 #include <QWindow>
 
@@ -433,6 +434,13 @@ void QXPlayerOverlay::setTimeFieldColours(bool onLightGround)
 {
     for (QLabel *field : {m_c->timeField, m_c->timeRemainderField})
         field->setStyleSheet(onLightGround ? "color: #555555; font-family: monospace;" : "color: white; font-family: monospace;");
+    m_c->timeSlider->setBlackOnWhite(onLightGround);
+    // The buttons' glyphs are inked for the ground (the wind buttons keep their light face).
+    for (QXContextButton *button : m_view->findChildren<QXContextButton *>())
+        if (!qobject_cast<QXWindButton *>(button))
+            button->setGround(onLightGround ? QXGround::Light : QXGround::Dark);
+    if (auto *volume = qobject_cast<QXVolumeBackgroundView *>(m_c->playerWindow->volumeHolder))
+        volume->setGround(onLightGround ? QXGround::Light : QXGround::Dark);
 }
 
 QMenu *QXPlayerOverlay::primaryMenu()

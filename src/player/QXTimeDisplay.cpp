@@ -9,7 +9,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
-#include <QSlider>
+
+#include <cmath>
+#include "controls/QXSliders.h"
 
 QString QXFormatTime(qint64 s)
 {
@@ -36,12 +38,18 @@ bool QXMPController::updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxVal
         updateTimeField(0, 0);
         return false;
     }
-    // The slider counts in the movie's own units.
+    // The slider counts in the movie's own units, as doubles: long movies pass 2^31 units.
     if (updateMaxValue)
-        timeSlider->setMaximum(int(qBound<qint64>(0, duration.timeValue, qint64(INT_MAX))));
+        timeSlider->setMaxValue(double(duration.timeValue));
     const QXTime current = movie->currentTime();
+    // The load value first: the value change that follows shows it. A file is loaded whole
+    // (its probed length may differ from the engine's by a unit or two).
+    if (duration.timeScale > 0 && movie->maxLoadedTime() * duration.timeScale < double(duration.timeValue) - 0.5 * duration.timeScale)
+        timeSlider->setLoadValue(movie->maxLoadedTime() * duration.timeScale);
+    else
+        timeSlider->setLoadValue(double(duration.timeValue));
     if (!timeSlider->isSliderDown())
-        timeSlider->setValue(int(qBound<qint64>(0, current.timeValue, qint64(INT_MAX))));
+        timeSlider->setValue(double(current.timeValue));
     updateTimeField(current.timeScale > 0 ? current.timeValue / current.timeScale : 0,
                     duration.timeScale > 0 ? duration.timeValue / duration.timeScale : 0);
     return true;
@@ -76,10 +84,11 @@ void QXMPController::setTime(qint64 timeValue, QXMovie *movie)
     playerView->update();
 }
 
-void QXMPController::timeSlide(int value)
+void QXMPController::timeSlide(double value)
 {
+    // A 64-bit count: a 32-bit one would wrap past 2^31 units.
     if (QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr)
-        setTime(qint64(value), m);
+        setTime(qint64(std::llround(value)), m);
 }
 
 int QXMPController::stepInterval() const
@@ -120,7 +129,7 @@ void QXMPController::setVolume(float v, bool adjustSlider, bool adjustPreference
     if (QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr)
         m->setVolume(v);
     if (adjustSlider)
-        volumeSlider->setValue(qRound(v * 1000.0f));
+        volumeSlider->setValue(double(v));
     // Stored at float precision, so the file reads 0.6 rather than 0.6000000238.
     if (adjustPreference)
         QXSettings::standard().setFloat(QString::number(v, 'g', 7).toDouble(), QXKeys::Volume);
@@ -129,17 +138,17 @@ void QXMPController::setVolume(float v, bool adjustSlider, bool adjustPreference
 
 void QXMPController::changeVolume()
 {
-    setVolume(float(volumeSlider->value()) / 1000.0f, false, true);
+    setVolume(float(volumeSlider->value()), false, true);
 }
 
 void QXMPController::increaseVolume()
 {
-    setVolume(QXSteppedVolume(float(volumeSlider->value()) / 1000.0f, 0.1), true, true);
+    setVolume(QXSteppedVolume(float(volumeSlider->value()), 0.1), true, true);
 }
 
 void QXMPController::decreaseVolume()
 {
-    setVolume(QXSteppedVolume(float(volumeSlider->value()) / 1000.0f, -0.1), true, true);
+    setVolume(QXSteppedVolume(float(volumeSlider->value()), -0.1), true, true);
 }
 
 void QXMPController::mute()

@@ -11,7 +11,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QStyle>
-#include <QSlider>
+#include "controls/QXSliders.h"
 #include <QTableView>
 #include <QTimer>
 
@@ -146,7 +146,7 @@ void QXMPController::enablePlaybackForCurrentMovie()
     }
     updatePlayerWindowMinimumSize();
     armStopCallback();
-    m->setVolume(float(volumeSlider->value()) / 1000.0f);
+    m->setVolume(float(volumeSlider->value()));
     if (currentMovieShouldAutoplay)
         play();
 }

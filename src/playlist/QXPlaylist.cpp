@@ -499,7 +499,6 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
         playlistVisibilityMenuItem->setText(tr("Hide Playlist"));
         playlistVisibilitySwitch->setToolTip(tr("Hide Playlist"));
         playlistVisibilitySwitch->setChecked(true);
-        playlistVisibilitySwitch->setIcon(QXNamedImage(QStringLiteral("QXListVisible")));
         if (isInitialSetup)
             return;
         newWidth = frame.width() + paneWidth;
@@ -509,7 +508,6 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
         playlistVisibilityMenuItem->setText(tr("Show Playlist"));
         playlistVisibilitySwitch->setToolTip(tr("Show Playlist"));
         playlistVisibilitySwitch->setChecked(false);
-        playlistVisibilitySwitch->setIcon(QXNamedImage(QStringLiteral("QXListHidden")));
         newWidth = frame.width() - paneWidth;
         w->playlistPane->hide();
         w->playlistDivider->hide();

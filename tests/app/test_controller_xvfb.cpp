@@ -2,6 +2,7 @@
 // engine under a display and a private settings folder per case.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
+#include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
@@ -9,7 +10,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QSlider>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QtTest>
@@ -71,7 +71,7 @@ private slots:
         QVERIFY(c->playerWindow->isVisible() && QXSettings::standard().boolForKey(QXKeys::PlayerHasBeenCentered));
         QVERIFY(c->isAspectRatioLocked());
         QVERIFY(c->timeWindForwardButton->isHidden() && c->timeWindBackwardButton->isHidden());
-        QCOMPARE(c->volumeSlider->value(), 1000);
+        QCOMPARE(c->volumeSlider->value(), 1.0);
         QCOMPARE(c->playerAreaSize(), QSizeF(480, 260));
         // The window is centred on its screen the first time.
         const QRect avail = c->playerWindow->screen()->availableGeometry();
@@ -116,13 +116,14 @@ private slots:
         QTEST(storedOnDisk(), "storedAtLaunch");
         QVERIFY(!readSettings().contains(QXKeys::PlaylistMovies));
         QCOMPARE(c->playerWindow->playlistPane->isHidden(), settings.contains("YES")); // "YES" reads as true
-        QCOMPARE(c->volumeSlider->value(), 250);
+        QCOMPARE(c->volumeSlider->value(), 0.25);
         const bool forgetRotation = settings.contains("\"Forget Rotation\": true");
         QCOMPARE(QXSettings::standard().hasKey(QXKeys::RotatedMovies), !forgetRotation);
         QXSettings::standard().setObject(QJsonObject({{"~/a.mp4", 180}}), QXKeys::RotatedMovies);
-        QTest::keyClick(c->volumeSlider, Qt::Key_Up);
-        QTest::keyClick(c->volumeSlider, Qt::Key_Up);
-        const double volume = c->volumeSlider->value() / 1000.0;
+        QWheelEvent notches(QPointF(5, 5), c->volumeSlider->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 240), Qt::NoButton,
+                            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(c->volumeSlider, &notches);
+        const double volume = c->volumeSlider->value();
         QVERIFY(volume > 0.25 && readSettings().value(QXKeys::Volume).toDouble() != volume); // not yet written
         quit();
         QCOMPARE(readSettings().value(QXKeys::Volume).toDouble(), volume);

@@ -1,6 +1,7 @@
 // The control bar: its folding by width, the fades and the vanish timer, what keeps it up,
 // and that fading it costs the picture no frames. Screenshots go to $VISTREL_SHOTS.
 #include "app/QXMPController.h"
+#include "controls/QXSliders.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieEngine.h"
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
-#include <QSlider>
 #include <QtTest>
 
 #include <mpv/client.h>

@@ -1,6 +1,7 @@
 // Choosing and playing: continuing through the playlist, skipping what does not open,
 // restarting, per-movie positions, the selection message, a slow stream, volume and winding.
 #include "app/QXMPController.h"
+#include "controls/QXSliders.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QJsonArray>
-#include <QSlider>
 #include <QTableView>
 #include <QtTest>
 
@@ -145,7 +145,7 @@ private slots:
         c->pause();
         QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
         // A click on the groove seeks there.
-        QSlider *time = c->timeSlider;
+        QXWhiteSlider *time = c->timeSlider;
         QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() * 3 / 4, time->height() / 2));
         QTRY_VERIFY2(qAbs(currentMovie()->currentTime().seconds() - 15) < 2.5,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())));
@@ -158,7 +158,7 @@ private slots:
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())));
         c->pause();
         // A click on the volume changes the sound and is remembered; the far left is silence.
-        QSlider *volume = c->volumeSlider;
+        QXVolumeSlider *volume = c->volumeSlider;
         QTest::mouseClick(volume, Qt::LeftButton, {}, QPoint(volume->width() * 3 / 10, volume->height() / 2));
         QVERIFY2(qAbs(currentMovie()->volume() - 0.3f) < 0.1f, qPrintable(QString::number(currentMovie()->volume())));
         QVERIFY(qAbs(QXSettings::standard().doubleForKey(QXKeys::Volume) - currentMovie()->volume()) < 1e-6);
@@ -177,17 +177,17 @@ private slots:
     void volumeMuteAndSteps()
     {
         QVERIFY(c->openMovies({clip("v.mp4", 2.0)}, false));
-        c->volumeSlider->setValue(600);
+        c->volumeSlider->setValue(0.6);
         c->changeVolume();
         QCOMPARE(QXSettings::standard().doubleForKey(QXKeys::Volume), 0.6);
         QVERIFY(!c->muteMenuItem->isChecked());
         c->mute();
-        QCOMPARE(c->volumeSlider->value(), 0);
+        QCOMPARE(c->volumeSlider->value(), 0.0);
         QCOMPARE(currentMovie()->volume(), 0.0f);
         QVERIFY(c->muteMenuItem->isChecked());
         QCOMPARE(QXSettings::standard().doubleForKey(QXKeys::Volume), 0.6);
         c->mute();
-        QCOMPARE(c->volumeSlider->value(), 600);
+        QVERIFY(qAbs(c->volumeSlider->value() - 0.6) < 1e-6);
         QVERIFY(qAbs(currentMovie()->volume() - 0.6f) < 0.001f);
         QVERIFY(!c->muteMenuItem->isChecked());
         // Dragging to 0 marks mute although the mute command was not used.
@@ -196,14 +196,14 @@ private slots:
         QVERIFY(c->muteMenuItem->isChecked());
         QVERIFY(!c->isMuted);
         // Steps clamp at both ends.
-        c->volumeSlider->setValue(950);
+        c->volumeSlider->setValue(0.95);
         c->increaseVolume();
-        QCOMPARE(c->volumeSlider->value(), 1000);
-        c->volumeSlider->setValue(50);
+        QCOMPARE(c->volumeSlider->value(), 1.0);
+        c->volumeSlider->setValue(0.05);
         c->decreaseVolume();
-        QCOMPARE(c->volumeSlider->value(), 0);
+        QCOMPARE(c->volumeSlider->value(), 0.0);
         // A newly chosen movie gets the slider's volume.
-        c->volumeSlider->setValue(300);
+        c->volumeSlider->setValue(0.3);
         c->changeVolume();
         QVERIFY(c->openMovies({clip("v2.mp4", 1.0)}, false));
         QVERIFY(qAbs(currentMovie()->volume() - 0.3f) < 0.001f);

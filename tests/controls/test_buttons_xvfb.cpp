@@ -1,0 +1,232 @@
+// Context and wind buttons: their pixels in each state, the primary menu on the press, clicks
+// from items, and whether an item that clicks a button may act.
+#include "controls/QXButtons.h"
+
+#include <QMenu>
+#include <QtTest>
+
+namespace {
+
+QImage render(QWidget &w)
+{
+    QImage image(w.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    w.render(&image, {}, {}, QWidget::DrawChildren);
+    return image;
+}
+
+// Pixels of a and b where a is opaque / transparent, compared by a rule.
+template <typename Rule>
+bool everyPixel(const QImage &a, const QImage &b, Rule rule)
+{
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (!rule(a.pixel(x, y), b.pixel(x, y)))
+                return false;
+    return true;
+}
+
+int opaqueCount(const QImage &image)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += qAlpha(image.pixel(x, y)) == 255;
+    return n;
+}
+
+} // namespace
+
+class TestButtons : public QObject
+{
+    Q_OBJECT
+private slots:
+    void contextButtonPixels_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("withMenu");
+        QTest::addColumn<QString>("expect");   // "none", "half", "full"
+        QTest::newRow("16 disabled: invisible") << 16 << false << false << "none";
+        QTest::newRow("17 disabled: half") << 17 << false << false << "half";
+        QTest::newRow("16 enabled") << 16 << true << false << "full";
+        QTest::newRow("16 disabled with menu: full") << 16 << false << true << "full";
+    }
+    void contextButtonPixels()
+    {
+        QFETCH(int, width);
+        QFETCH(bool, enabled);
+        QFETCH(bool, withMenu);
+        QFETCH(QString, expect);
+        QXContextButton reference, b;
+        for (QXContextButton *button : {&reference, &b}) {
+            button->setImage("QXNext");
+            button->resize(width, 16);
+        }
+        b.setEnabled(enabled);
+        b.setPrimaryMenuSource([withMenu] { return withMenu; }, [] { return nullptr; });
+        const QImage full = render(reference), got = render(b);
+        QVERIFY(opaqueCount(full) > 20);
+        if (expect == "none")
+            QVERIFY(everyPixel(got, got, [](QRgb p, QRgb) { return qAlpha(p) == 0; }));
+        else if (expect == "full")
+            QCOMPARE(got, full);
+        else
+            QVERIFY(everyPixel(full, got, [](QRgb f, QRgb g) { return qAbs(qAlpha(g) - qAlpha(f) / 2) <= 1; }));
+    }
+
+    void pressDarkensOnlyTheImage()
+    {
+        for (int width : {24, 16}) {
+            QXContextButton b;
+            b.setImage(width > 16 ? "QXPlay" : "QXNext");
+            b.resize(width, width);
+            const QImage normal = render(b);
+            b.setDown(true);
+            const QImage pressed = render(b);
+            const int darker = width > 16 ? 51 : 26;   // black at 0.2 or 0.1 over the image
+            QVERIFY(everyPixel(normal, pressed, [darker](QRgb n, QRgb p) {
+                if (qAlpha(n) < 64)   // too faint to read a colour from
+                    return qAbs(qAlpha(p) - qAlpha(n)) <= 1;
+                const int expected = qRed(n) - qRed(n) * darker / 255;
+                return qAlpha(p) == qAlpha(n) && qAbs(qRed(p) - expected) <= 2;
+            }));
+            QVERIFY(normal != pressed);
+        }
+    }
+
+    void onStateImage()
+    {
+        QXContextButton plain, toggle, normal;
+        for (QXContextButton *b : {&plain, &toggle, &normal}) {
+            b->setImage("QXPlay");
+            b->setCheckable(true);
+            b->resize(24, 24);
+        }
+        toggle.setAlternateImage("QXPause");
+        plain.setChecked(true);
+        toggle.setChecked(true);
+        QCOMPARE(render(plain), render(normal));   // no alternate: the normal image
+        QVERIFY(render(toggle) != render(normal));
+        QXContextButton pause;
+        pause.setImage("QXPause");
+        pause.resize(24, 24);
+        QCOMPARE(render(toggle), render(pause));
+    }
+
+    void windButtonPixels()
+    {
+        QXWindButton b;
+        b.setImage("QXWindForward");
+        b.resize(b.sizeHint());
+        QXContextButton glyph;   // the image alone, as drawn on the wind button's face
+        glyph.setGround(QXGround::Light);
+        glyph.setImage("QXWindForward");
+        glyph.resize(22, 18);
+        QCOMPARE(render(b).pixel(0, 10), qRgb(0x55, 0x55, 0x55));
+        QCOMPARE(qAlpha(render(b).pixel(5, 1)), 0);   // 2 px cut off the top
+        const QImage enabled = render(b);
+        b.setEnabled(false);
+        const QImage disabled = render(b);
+        QCOMPARE(disabled.pixel(0, 10), qRgb(0x80, 0x80, 0x80));
+        QCOMPARE(disabled.pixel(23, 21), qRgb(0x80, 0x80, 0x80));
+        // Where the glyph is opaque, the disabled face shows the gradient through it: lighter.
+        const QImage g = render(glyph);
+        int checked = 0;
+        for (int y = 0; y < 18; ++y)
+            for (int x = 0; x < 22; ++x)
+                if (qAlpha(g.pixel(x, y)) == 255 && qRed(g.pixel(x, y)) == 0x55) {
+                    QVERIFY(qRed(disabled.pixel(x + 1, y + 3)) > qRed(enabled.pixel(x + 1, y + 3)) + 20);
+                    ++checked;
+                }
+        QVERIFY(checked > 10);
+        b.setEnabled(true);
+        b.setDown(true);
+        QVERIFY(qRed(render(b).pixel(2, 5)) < qRed(enabled.pixel(2, 5)));   // pressed: darker face
+    }
+
+    void primaryMenuOpensOnThePress()
+    {
+        QWidget window;
+        window.resize(200, 100);
+        auto *b = new QXContextButton(&window);
+        b->setImage("QXTPChevron");
+        b->setGeometry(40, 30, 24, 24);
+        int actions = 0;
+        connect(b, &QAbstractButton::clicked, b, [&] { ++actions; });
+        QPointer<QMenu> menu;
+        b->setPrimaryMenuSource([] { return true; }, [&] {
+            menu = new QMenu;
+            menu->addAction("Rotate");
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            return menu.data();
+        });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (bool enabled : {true, false}) {
+            b->setEnabled(enabled);
+            for (QPoint at : {QPoint(2, 2), QPoint(22, 20)}) {
+                QTest::mousePress(b, Qt::LeftButton, {}, at);
+                QTRY_VERIFY(menu && menu->isVisible());
+                QCOMPARE(menu->pos(), b->mapToGlobal(QPoint(16, 9)));
+                QVERIFY(b->isDown());
+                menu->close();
+                QTRY_VERIFY(!menu);
+                QVERIFY(!b->isDown());
+                QTest::mouseRelease(b, Qt::LeftButton, {}, at);
+            }
+        }
+        QCOMPARE(actions, 0);
+    }
+
+    void performClick()
+    {
+        QXContextButton b;
+        b.setCheckable(true);
+        bool withMenu = true;
+        b.setPrimaryMenuSource([&] { return withMenu; }, [] { return nullptr; });
+        int actions = 0;
+        connect(&b, &QAbstractButton::clicked, &b, [&] { ++actions; });
+        b.performClick();
+        QCOMPARE(actions, 1);
+        QVERIFY(!b.isChecked());   // the state stays
+        b.setEnabled(false);
+        b.performClick();
+        QCOMPARE(actions, 1);
+        b.setEnabled(true);
+        withMenu = false;
+        b.performClick();
+        QCOMPARE(actions, 2);
+        QVERIFY(b.isChecked());    // a normal click toggles
+        // A wind button never has a menu, whatever it is given.
+        QXWindButton wind;
+        wind.setPrimaryMenuSource([] { return true; }, [] { return new QMenu; });
+        wind.resize(24, 22);
+        int winds = 0;
+        connect(&wind, &QAbstractButton::clicked, &wind, [&] { ++winds; });
+        QTest::mouseClick(&wind, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(winds, 1);
+        QVERIFY(!QApplication::activePopupWidget());
+    }
+
+    void clickItemsFollowTheParentWindow()
+    {
+        QWidget player, overlay;
+        player.resize(100, 100);
+        auto *b = new QXContextButton(&overlay);
+        player.show();
+        overlay.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&overlay));
+        QVERIFY(b->validatesClickItem());   // no parent window
+        overlay.windowHandle()->setTransientParent(player.windowHandle());
+        QVERIFY(b->validatesClickItem());
+        player.hide();
+        QVERIFY(!b->validatesClickItem());
+        player.show();
+        b->setEnabled(false);
+        QVERIFY(!b->validatesClickItem());
+    }
+};
+
+QTEST_MAIN(TestButtons)
+#include "test_buttons_xvfb.moc"

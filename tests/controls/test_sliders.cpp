@@ -1,0 +1,186 @@
+// The sliders' drawing as a plain function, their pixels, and their answer to the mouse.
+#include "controls/QXSliders.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+using Paint = QXSliderDrawing::Paint;
+
+namespace {
+
+// The fill of a kind after the ground, or an empty one.
+QList<QXSliderDrawing::Fill> fillsOf(const QXSliderDrawing &d, Paint paint, qreal opacity = -1)
+{
+    QList<QXSliderDrawing::Fill> out;
+    for (qsizetype i = 1; i < d.fills.size(); ++i)
+        if (d.fills[i].paint == paint && (opacity < 0 || qFuzzyCompare(d.fills[i].opacity, opacity)))
+            out << d.fills[i];
+    return out;
+}
+
+QImage render(QWidget &w)
+{
+    QImage image(w.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    w.render(&image, {}, {}, QWidget::DrawChildren);
+    return image;
+}
+
+} // namespace
+
+class TestSliders : public QObject
+{
+    Q_OBJECT
+private slots:
+    void timeLayout_data()
+    {
+        QTest::addColumn<bool>("blackOnWhite");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("maximum");
+        QTest::addColumn<double>("load");
+        QTest::addColumn<int>("lineX");       // -1: no line
+        QTest::addColumn<int>("unloadedX");   // -1: no unloaded stretch
+        QTest::addColumn<QColor>("frame");
+        // Bounds 0,0,110×18: frame 5,1,100×16, bar 6,2,98×14.
+        QTest::newRow("white half") << false << true << 50.0 << 100.0 << 100.0 << 6 + 49 << -1 << QColor(Qt::white);
+        QTest::newRow("load within 0.1") << false << true << 0.0 << 100.0 << 99.95 << 6 << -1 << QColor(Qt::white);
+        QTest::newRow("white unloaded") << false << true << 10.0 << 100.0 << 40.0 << 6 + 9 << 6 + 39 << QColor(Qt::white);
+        QTest::newRow("at maximum: on the frame") << true << true << 100.0 << 100.0 << 100.0 << 104 << -1 << QColor(0x55, 0x55, 0x55);
+        QTest::newRow("black unloaded") << true << true << 0.0 << 100.0 << 50.0 << 6 << 6 + 49 << QColor(0x55, 0x55, 0x55);
+        QTest::newRow("disabled black") << true << false << 50.0 << 100.0 << 10.0 << -1 << -1 << QColor(0x80, 0x80, 0x80);
+        QTest::newRow("disabled white") << false << false << 50.0 << 100.0 << 10.0 << -1 << -1 << QColor(Qt::white);
+        QTest::newRow("maximum 0") << false << true << 5.0 << 0.0 << 0.0 << 6 << -1 << QColor(Qt::white);
+        QTest::newRow("maximum NaN") << false << true << 5.0 << std::nan("") << 0.0 << 6 << -1 << QColor(Qt::white);
+        QTest::newRow("maximum inf") << false << true << 5.0 << HUGE_VAL << 0.0 << 6 << -1 << QColor(Qt::white);
+        QTest::newRow("value past maximum") << false << true << 500.0 << 100.0 << 100.0 << 104 << -1 << QColor(Qt::white);
+        QTest::newRow("negative value") << false << true << -5.0 << 100.0 << -3.0 << 6 << 6 << QColor(Qt::white);
+        QTest::newRow("past 2^31") << false << true << 3e9 << 6e9 << 4.5e9 << 6 + 49 << 6 + 73 << QColor(Qt::white);
+    }
+    void timeLayout()
+    {
+        QFETCH(bool, blackOnWhite);
+        QFETCH(bool, enabled);
+        QFETCH(double, value);
+        QFETCH(double, maximum);
+        QFETCH(double, load);
+        QFETCH(int, lineX);
+        QFETCH(int, unloadedX);
+        QFETCH(QColor, frame);
+        const QXSliderDrawing d = QXSliderLayout(QXSliderKind::Time, QRect(0, 0, 110, 18), blackOnWhite, enabled, value, maximum, load);
+        QCOMPARE(d.frame, QRect(5, 1, 100, 16));
+        QCOMPARE(d.frameColour, frame);
+        QCOMPARE(d.fills.first().rect, QRect(6, 2, 98, 14));
+        QCOMPARE(d.fills.first().paint, blackOnWhite ? Paint::LightGradient : Paint::OverlayGround);
+        if (lineX < 0) {
+            QCOMPARE(d.fills.size(), 1);
+            return;
+        }
+        QCOMPARE(d.fills.last().rect, QRect(lineX, 2, 1, 14));
+        const QList<QXSliderDrawing::Fill> played = blackOnWhite ? fillsOf(d, Paint::DarkGradient, 1.0) : fillsOf(d, Paint::Colour).mid(0, d.fills.size() - 2);
+        QCOMPARE(played.last().rect, QRect(6, 2, lineX - 6, 14));
+        const QList<QXSliderDrawing::Fill> unloaded = blackOnWhite ? fillsOf(d, Paint::DarkGradient, 0.3) : d.fills.mid(1, d.fills.size() - 3);
+        QCOMPARE(unloaded.isEmpty(), unloadedX < 0);
+        if (unloadedX >= 0)
+            QCOMPARE(unloaded.first().rect, QRect(unloadedX, 2, 104 - unloadedX, 14));
+    }
+
+    void volumeLayout()
+    {
+        // Frame on 5,3,74×10; the filled width of 72 px follows the value, enabled or not.
+        for (bool enabled : {true, false}) {
+            const QXSliderDrawing d = QXSliderLayout(QXSliderKind::Volume, QRect(0, 0, 84, 16), true, enabled, 0.5, 1.0, 0.0);
+            QCOMPARE(d.frame, QRect(5, 3, 74, 10));
+            QCOMPARE(d.frameColour, QColor(Qt::white));
+            QCOMPARE(d.fills.size(), 3);
+            QCOMPARE(d.fills[0].paint, Paint::DarkGradient);
+            QCOMPARE(d.fills[1].paint, Paint::LightGradient);
+            QCOMPARE(d.fills[1].rect, QRect(6, 4, 36, 8));
+            QCOMPARE(d.fills[2].rect, QRect(42, 4, 1, 8));
+        }
+    }
+
+    void setMaxValueLoadsAll()
+    {
+        QXWhiteSlider s;
+        s.setLoadValue(3);
+        s.setMaxValue(1000);
+        QCOMPARE(s.loadValue(), 1000.0);
+        s.setLoadValue(200);
+        QCOMPARE(s.loadValue(), 200.0);
+        QXVolumeSlider v;
+        v.setMaxValue(1);
+        v.setLoadValue(0.2);
+        QCOMPARE(v.loadValue(), 1.0);
+    }
+
+    void pixels()
+    {
+        QXWhiteSlider s;
+        s.resize(110, 18);
+        s.setMaxValue(98);
+        s.setValue(30);
+        for (bool black : {false, true}) {
+            s.setBlackOnWhite(black);
+            const QImage image = render(s);
+            const QRgb frame = black ? qRgb(0x55, 0x55, 0x55) : qRgb(255, 255, 255);
+            QCOMPARE(image.pixel(5, 9), frame);
+            QCOMPARE(image.pixel(104, 9), frame);
+            QCOMPARE(image.pixel(50, 1), frame);
+            QCOMPARE(image.pixel(50, 16), frame);
+            // The line is one pixel at 6 + 30; its neighbours differ from it.
+            QCOMPARE(image.pixel(36, 9), frame);
+            QVERIFY(image.pixel(35, 9) != frame && image.pixel(37, 9) != frame);
+        }
+        s.setEnabled(false);
+        const QImage disabled = render(s);
+        QCOMPARE(disabled.pixel(5, 9), qRgb(0x80, 0x80, 0x80));
+        QCOMPARE(disabled.pixel(36, 9), disabled.pixel(80, 9));   // no line, no played stretch
+    }
+
+    void pressJumpsAndDragFollows()
+    {
+        QXWhiteSlider s;
+        s.resize(110, 18);
+        s.setMaxValue(6e9);   // past 2^31 units
+        QList<double> sent;
+        connect(&s, &QXWhiteSlider::triggered, &s, [&] { sent << s.value(); });
+        QTest::mousePress(&s, Qt::LeftButton, {}, QPoint(6 + 49, 9));
+        QVERIFY(s.isSliderDown());
+        QCOMPARE(sent, QList<double>{3e9});
+        QMouseEvent move(QEvent::MouseMove, QPointF(6 + 98 + 30, 9), s.mapToGlobal(QPointF(134, 9)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(&s, &move);
+        QCOMPARE(sent.last(), 6e9);   // dragged past the end: the maximum
+        QMouseEvent back(QEvent::MouseMove, QPointF(-20, 9), s.mapToGlobal(QPointF(-20, 9)), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(&s, &back);
+        QCOMPARE(sent.last(), 0.0);
+        QTest::mouseRelease(&s, Qt::LeftButton, {}, QPoint(0, 9));
+        QVERIFY(!s.isSliderDown());
+        QCOMPARE(sent.size(), 3);
+        s.setEnabled(false);
+        QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(60, 9));
+        QCOMPARE(sent.size(), 3);
+    }
+
+    void volumeInItsGroove()
+    {
+        QXVolumeBackgroundView view;
+        auto *slider = new QXVolumeSlider;
+        view.setSlider(slider);
+        slider->setMaxValue(1.0);
+        slider->setWheelStep(0.1);
+        // The slider's frame lies on the groove.
+        QCOMPARE(QXSliderEffectiveBounds(QXSliderKind::Volume, slider->geometry()), QXVolumeGrooveRect(view.size()));
+        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(6 + 36, 8));
+        QCOMPARE(slider->value(), 0.5);
+        QWheelEvent up(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120 * 7), Qt::NoButton, {},
+                       Qt::NoScrollPhase, false);
+        QApplication::sendEvent(slider, &up);
+        QCOMPARE(slider->value(), 1.0);   // clamped at the top
+    }
+};
+
+QTEST_MAIN(TestSliders)
+#include "test_sliders.moc"
