@@ -543,11 +543,44 @@ QRect QXVolumeGrooveRect(const QSize &size)
     return QRect(13, (size.height() - 10) / 2, qMax(0, size.width() - 26), 10);
 }
 
+void QXDrawApplicationIcon(QPainter &p, int size)
+{
+    // In units of a 256 px square; resources/icons/vistrel.svg is the same drawing.
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 256.0, size / 256.0);
+    QLinearGradient body(0, 16, 0, 240);
+    body.setColorAt(0, QColor(0x4a, 0x4a, 0x4a));
+    body.setColorAt(1, QColor(0x1e, 0x1e, 0x1e));
+    p.setPen(QPen(QColor(0x11, 0x11, 0x11), 6));
+    p.setBrush(body);
+    p.drawRoundedRect(QRectF(19, 19, 218, 218), 46, 46);
+    p.setPen(QPen(QColor(255, 255, 255, 64), 4));
+    p.drawLine(QPointF(60, 26), QPointF(196, 26));
+    QLinearGradient disc(0, 48, 0, 208);
+    disc.setColorAt(0, QColor(0x4d, 0x8b, 0xe6));
+    disc.setColorAt(1, QColor(0x1f, 0x4d, 0x99));
+    p.setPen(QPen(QColor(0xe8, 0xe8, 0xe8), 10));
+    p.setBrush(disc);
+    p.drawEllipse(QPointF(128, 128), 80, 80);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    polygon(p, {{106, 84}, {106, 172}, {182, 128}});
+    p.restore();
+}
+
 QIcon QXApplicationIcon()
 {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/vistrel-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            QXDrawApplicationIcon(p, size);
+        }
+        icon.addPixmap(QPixmap::fromImage(image.copy()));
+    }
     return icon;
 }
 

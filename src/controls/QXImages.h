@@ -46,5 +46,7 @@ bool QXDrawPicture(QPainter &painter, const QString &name, const QRectF &rect, q
 // Where "QXVolumeBackground" drawn over (0, 0, size) has its groove.
 QRect QXVolumeGrooveRect(const QSize &size);
 
-// The application's icon at every size it ships in.
+// The application's icon drawn in a size × size square, and as an icon at every size it
+// ships in (16, 32, 48, 64, 128, 256).
+void QXDrawApplicationIcon(QPainter &painter, int size);
 QIcon QXApplicationIcon();

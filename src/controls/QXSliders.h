@@ -111,7 +111,7 @@ public:
     void setSlider(QXVolumeSlider *slider);
     // The speakers' ink follows the bar's ground.
     void setGround(QXGround ground);
-    QSize sizeHint() const override { return {100, 22}; }
+    QSize sizeHint() const override { return {64, 22}; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -9,10 +9,12 @@
 #include <QFontMetrics>
 #include <QOpenGLContext>
 #include <QOpenGLPaintDevice>
+#include <QApplication>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <cmath>
 #include <cstdio>
 
 // The native window the picture is drawn in; input goes on to the view, so the widgets
@@ -289,11 +291,8 @@ void QXMovieView::paintEvent(QPaintEvent *)
 
 void QXMovieView::paintMessage(QPainter &painter, const QSize &size)
 {
-    const QRect area(QPoint(0, 0), size);
-    painter.fillRect(area, Qt::black);
-    const QString text = m_messageProvider ? m_messageProvider() : QString();
-    if (!text.isEmpty())
-        drawMessage(painter, text, area);
+    // Laid out in the whole view, whatever part is being redrawn.
+    drawMessage(painter, m_messageProvider ? m_messageProvider() : QString(), QRect(QPoint(0, 0), size));
 }
 
 QImage QXMovieView::grabFramebuffer()
@@ -314,25 +313,45 @@ QImage QXMovieView::grabFramebuffer()
     return image;
 }
 
+QXMessageLayout QXMessageFontSize(const QSizeF &view, const std::function<QSizeF(int)> &measure)
+{
+    const QSizeF at20 = measure(20);
+    if (!(at20.width() > 0) || !(at20.height() > 0) || view.isEmpty())
+        return {};
+    QXMessageLayout l;
+    // std::round halves away from zero.
+    l.fontSize = int(std::round(view.width() * 17 / at20.width()));
+    l.height = l.fontSize >= 1 ? measure(l.fontSize).height() : 0;
+    if (l.height > view.height()) {
+        l.fontSize = int(std::round(view.height() * 17 / at20.height()));
+        l.height = l.fontSize >= 1 ? measure(l.fontSize).height() : 0;
+    }
+    if (l.fontSize < 1)
+        return {};
+    return l;
+}
+
 void QXMovieView::drawMessage(QPainter &painter, const QString &text, const QRect &rect)
 {
-    const QRect area = rect.adjusted(rect.width() / 20, rect.height() / 20,
-                                     -rect.width() / 20, -rect.height() / 20);
-    if (area.isEmpty())
+    painter.fillRect(rect, QColor(237, 237, 237));   // white 0.93
+    if (text.isEmpty())
         return;
-    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    // As large as fits, within reading sizes.
-    int pixels = qBound(12, rect.height() / 8, 40);
-    for (; pixels > 10; pixels -= 2) {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const auto measure = [&](int pixels) {
         font.setPixelSize(pixels);
-        const QRect needed = QFontMetrics(font).boundingRect(area, flags, text);
-        if (needed.width() <= area.width() && needed.height() <= area.height())
-            break;
-    }
-    font.setPixelSize(pixels);
+        return QFontMetricsF(font).boundingRect(QRectF(0, 0, 1e6, 1e6), Qt::AlignHCenter, text).size();
+    };
+    const QXMessageLayout l = QXMessageFontSize(rect.size(), measure);
+    if (l.fontSize < 1)
+        return;
+    font.setPixelSize(l.fontSize);
+    painter.save();
     painter.setFont(font);
-    painter.setPen(Qt::white);
+    painter.setPen(QColor(227, 227, 227));            // white 0.89
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.drawText(area, flags, text);
+    // Centred: its top half its height above the middle of the view.
+    painter.drawText(QRectF(rect.x(), rect.y() + (rect.height() - l.height) / 2, rect.width(), l.height),
+                     Qt::AlignHCenter | Qt::AlignTop, text);
+    painter.restore();
 }

@@ -14,6 +14,17 @@ class QPainter;
 class QXMovie;
 class QXMovieSurface;
 
+// The message's font size for a view: the size at which the text takes 85 % of the view's
+// width, or, if it is then taller than the view, 85 % of its height; measure gives the text's
+// size at a font size. Also the text's height at that size. Size 0 (draw no text) for text
+// that measures nothing or a size under 1 px.
+struct QXMessageLayout
+{
+    int fontSize = 0;
+    qreal height = 0;
+};
+QXMessageLayout QXMessageFontSize(const QSizeF &view, const std::function<QSizeF(int fontSize)> &measure);
+
 class QXMovieView : public QWidget
 {
     Q_OBJECT
@@ -40,7 +51,8 @@ public:
     void setPreservesAspectRatio(bool preserves);
     bool preservesAspectRatio() const { return m_preservesAspectRatio; }
 
-    // Text drawn when there is no picture to show; empty text draws nothing.
+    // Text drawn, large and light grey on a lighter grey, when there is no picture to show;
+    // empty text leaves only the ground.
     void setMessageProvider(std::function<QString()> provider) { m_messageProvider = std::move(provider); }
 
     // Whether the movie's picture is what the view shows now (rather than the message).
@@ -61,7 +73,7 @@ signals:
 protected:
     friend class QXMovieSurface;
     void paintEvent(QPaintEvent *event) override;
-    // Draws the message in white, centred in rect, over the black ground already painted.
+    // Fills rect with the message's ground and draws the text centred in it.
     virtual void drawMessage(QPainter &painter, const QString &text, const QRect &rect);
 
 private:

@@ -84,6 +84,8 @@ void onTrigger(QAction *item, QObject *context, std::function<void()> act)
 
 bool QXMPController::loadPlayerInterface(QXMPController *c)
 {
+    // Every window of the application shows its icon.
+    QApplication::setWindowIcon(QXApplicationIcon());
     auto *w = new QXPlayerWindow;
     c->playerWindow = w;
     w->setObjectName("Player");
@@ -164,8 +166,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     bar->hide();
     w->controlBar = bar;
     auto *barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(4, 0, 4, 0);
-    barLayout->setSpacing(2);
+    // Tight: folded, the bar fits a player area 150 px wide.
+    barLayout->setContentsMargins(2, 0, 2, 0);
+    barLayout->setSpacing(1);
     c->playlistVisibilitySwitch = makeButton(bar, "QXListHidden", QString(), "QXListVisible");
     c->playPauseSwitch = makeButton(bar, "QXPlay", QObject::tr("Play"), "QXPause");
     c->timeWindBackwardButton = makeButton<QXWindButton>(bar, "QXWindBackward", QObject::tr("Wind Backward"));

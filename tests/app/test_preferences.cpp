@@ -3,7 +3,7 @@
 // menu, the overlay setting while presenting, fitting the window to a section; then help and
 // the web pages.
 #include "app/QXPreferences.h"
-#include "controls/QXImages.h"
+#include "controls/QXButtons.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
@@ -253,10 +253,10 @@ private slots:
         click("rotateCounterclockwiseButton");
         QCOMPARE(state("rotateClockwiseButton"), "off");
         QCOMPARE(stored().value(QXKeys::RotateCounterclockwise), QJsonValue(true));
-        QCOMPARE(c->rotateButton->icon().cacheKey(), QXNamedImage("QXTPChevron").cacheKey());
+        QCOMPARE(qobject_cast<QXContextButton *>(c->rotateButton)->imageName(), QString("QXTPChevron"));
         c->playerWindow->resize(wide, c->playerWindow->height());
         QTRY_VERIFY(!c->isToolbarButtonsHidden);
-        QCOMPARE(c->rotateButton->icon().cacheKey(), QXNamedImage("QXRotateCounterclockwise").cacheKey());
+        QCOMPARE(qobject_cast<QXContextButton *>(c->rotateButton)->imageName(), QString("QXRotateCounterclockwise"));
     }
 
     // Help, then the addresses handed to the browser, built in or from the environment (only

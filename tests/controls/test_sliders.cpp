@@ -173,7 +173,7 @@ private slots:
         slider->setWheelStep(0.1);
         // The slider's frame lies on the groove.
         QCOMPARE(QXSliderEffectiveBounds(QXSliderKind::Volume, slider->geometry()), QXVolumeGrooveRect(view.size()));
-        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(6 + 36, 8));
+        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(6 + (slider->width() - 12) / 2, 8));   // the bar's middle
         QCOMPARE(slider->value(), 0.5);
         QWheelEvent up(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120 * 7), Qt::NoButton, {},
                        Qt::NoScrollPhase, false);
