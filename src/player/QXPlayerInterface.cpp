@@ -6,6 +6,7 @@
 #include "controls/QXButtons.h"
 #include "controls/QXImages.h"
 #include "controls/QXSliders.h"
+#include "controls/QXViews.h"
 #include "engine/QXMovieView.h"
 #include "playlist/QXPlaylistModel.h"
 #include "player/QXKeyboard.h"
@@ -104,10 +105,21 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     auto *paneLayout = new QVBoxLayout(pane);
     paneLayout->setContentsMargins(0, 0, 0, 0);
     paneLayout->setSpacing(0);
-    c->playerHistoryNameField = new QLabel(pane);
-    c->playerHistoryNameField->setContentsMargins(8, 4, 8, 4);
-    c->playerHistoryNameField->setStyleSheet("font-weight: bold; background: #3a3a3a;");
-    paneLayout->addWidget(c->playerHistoryNameField);
+    // The pane's header: a table-header strip with the playlist's name.
+    auto *paneHeader = new QXFakeTableHeaderView(pane);
+    paneHeader->setFixedHeight(19);
+    auto *paneHeaderLayout = new QHBoxLayout(paneHeader);
+    paneHeaderLayout->setContentsMargins(8, 0, 8, 1);
+    c->playerHistoryNameField = new QXShadowedTextField(QString(), paneHeader);
+    // Its own colour: the pane's style sheet would make it light on the light strip.
+    c->playerHistoryNameField->setStyleSheet("color: #333333;");
+    QFont headerFont = c->playerHistoryNameField->font();
+    headerFont.setBold(true);
+    headerFont.setPixelSize(11);
+    c->playerHistoryNameField->setFont(headerFont);
+    c->playerHistoryNameField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    paneHeaderLayout->addWidget(c->playerHistoryNameField);
+    paneLayout->addWidget(paneHeader);
     auto *table = new QTableView(pane);
     c->playerHistoryList = table;
     c->playlistModel = new QXPlaylistModel(c, table);
@@ -124,9 +136,14 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     table->setStyleSheet("QTableView { background: #232323; border: none; }"
                          "QTableView::item:selected { background: #3d6ea8; }");
     paneLayout->addWidget(table, 1);
-    auto *paneBar = new QWidget(pane);
+    // The pane's bottom bar, as high as the static control bar beside it; a drag on it moves
+    // the window.
+    auto *paneBar = new QXDarkGradientView(pane);
+    paneBar->setObjectName(QStringLiteral("playlistPaneBar"));
+    paneBar->setFixedHeight(QXOverlay::StaticHeight);
     auto *paneBarLayout = new QHBoxLayout(paneBar);
-    paneBarLayout->setContentsMargins(4, 2, 4, 2);
+    paneBarLayout->setContentsMargins(8, 0, 4, 0);
+    paneBarLayout->setSpacing(6);
     c->playlistClearButton = makeButton(paneBar, "QXClear", QObject::tr("Clear Playlist"));
     c->playlistBackwardButton = makeButton(paneBar, "QXPrevious", QObject::tr("Previous Movie"));
     c->playlistForwardButton = makeButton(paneBar, "QXNext", QObject::tr("Next Movie"));
@@ -134,6 +151,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     paneBarLayout->addStretch(1);
     paneBarLayout->addWidget(c->playlistBackwardButton);
     paneBarLayout->addWidget(c->playlistForwardButton);
+    // The right end of the bar is kept free for the divider's grip.
     paneLayout->addWidget(paneBar);
     rootLayout->addWidget(pane);
     auto *divider = new QWidget(root);
@@ -153,7 +171,8 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     auto *areaLayout = new QVBoxLayout(area);
     areaLayout->setContentsMargins(0, 0, 0, 0);
     areaLayout->setSpacing(0);
-    c->playerContainerView = new QWidget(area);
+    // Dark grey wherever the picture leaves room.
+    c->playerContainerView = new QXGrayView(area);
     auto *containerLayout = new QVBoxLayout(c->playerContainerView);
     containerLayout->setContentsMargins(0, 0, 0, 0);
     c->playerView = new QXMovieView(c->playerContainerView);
