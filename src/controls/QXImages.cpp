@@ -505,6 +505,14 @@ QPixmap sectionUpdates()
 
 } // namespace
 
+QStringList QXGlyphNames()
+{
+    QStringList names;
+    for (const Glyph &g : kGlyphs)
+        names << QLatin1String(g.name);
+    return names;
+}
+
 QSize QXGlyphSize(const QString &name)
 {
     const Glyph *g = glyphNamed(name);

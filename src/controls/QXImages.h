@@ -22,6 +22,7 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 
@@ -33,6 +34,8 @@ enum class QXGround { Dark, Light };
 // same name and ground. A null icon for an unknown name.
 QIcon QXNamedImage(const QString &name, QXGround ground = QXGround::Dark);
 
+// Every glyph's name, in the order above.
+QStringList QXGlyphNames();
 // A glyph's natural size; empty for a name that is not a glyph.
 QSize QXGlyphSize(const QString &name);
 // A glyph at its natural size drawn at the scale (device pixels per unit), its device pixel

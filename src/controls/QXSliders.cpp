@@ -150,6 +150,12 @@ void QXWhiteSlider::setBlackOnWhite(bool blackOnWhite)
     update();
 }
 
+void QXWhiteSlider::setOverlayGround(const QColor &colour)
+{
+    m_overlayGround = colour;
+    update();
+}
+
 void QXWhiteSlider::setValue(double value)
 {
     changeDrawing([&] { m_value = value; });
@@ -177,7 +183,12 @@ QXSliderDrawing QXWhiteSlider::drawing() const
 void QXWhiteSlider::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    QXPaintSliderDrawing(p, drawing());
+    QXSliderDrawing d = drawing();
+    if (m_overlayGround.isValid())
+        for (QXSliderDrawing::Fill &fill : d.fills)
+            if (fill.paint == QXSliderDrawing::Paint::OverlayGround)
+                fill.colour = m_overlayGround;
+    QXPaintSliderDrawing(p, d);
 }
 
 void QXWhiteSlider::moveTo(double value)

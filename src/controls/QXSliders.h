@@ -49,6 +49,9 @@ public:
 
     bool isBlackOnWhite() const { return m_blackOnWhite; }
     void setBlackOnWhite(bool blackOnWhite);
+    // The floating bar's ground under the white scheme's bar, where it is not the usual 40 %
+    // black (an opaque bar where no compositor blends windows).
+    void setOverlayGround(const QColor &colour);
     double value() const { return m_value; }
     void setValue(double value);
     double maxValue() const { return m_max; }
@@ -90,6 +93,7 @@ private:
     double m_max = 0;
     double m_load = 0;
     bool m_down = false;
+    QColor m_overlayGround;
     double m_wheelStep = 0;
     int m_wheelRemainder = 0;
 };

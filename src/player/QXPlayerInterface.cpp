@@ -54,6 +54,7 @@ QLabel *makeTimeField(QWidget *parent)
     l->setStyleSheet("color: #e8e8e8; font-family: monospace;");
     l->setAttribute(Qt::WA_TransparentForMouseEvents);
     l->setText(QStringLiteral("00:00:00"));
+    l->setContentsMargins(3, 0, 3, 0);
     l->setMinimumWidth(l->sizeHint().width());
     l->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     return l;
@@ -112,7 +113,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     paneHeaderLayout->setContentsMargins(8, 0, 8, 1);
     c->playerHistoryNameField = new QXShadowedTextField(QString(), paneHeader);
     // Its own colour: the pane's style sheet would make it light on the light strip.
-    c->playerHistoryNameField->setStyleSheet("color: #333333;");
+    c->playerHistoryNameField->setStyleSheet("color: #333333; background: transparent;");
     QFont headerFont = c->playerHistoryNameField->font();
     headerFont.setBold(true);
     headerFont.setPixelSize(11);

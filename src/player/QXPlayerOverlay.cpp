@@ -81,6 +81,8 @@ void QXPlayerOverlayView::setStatic(bool isStatic)
 void QXPlayerOverlayView::setSeeThrough(bool seeThrough)
 {
     m_seeThrough = seeThrough;
+    for (QXWhiteSlider *slider : findChildren<QXWhiteSlider *>())
+        slider->setOverlayGround(seeThrough ? QColor() : QColor(0x26, 0x26, 0x26));
     update();
 }
 
@@ -88,12 +90,8 @@ void QXPlayerOverlayView::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     if (m_static) {
-        QLinearGradient light(0, 0, 0, height());
-        light.setColorAt(0, QColor(0xf4, 0xf4, 0xf4));
-        light.setColorAt(1, QColor(0xcc, 0xcc, 0xcc));
-        p.fillRect(rect(), light);
-        p.setPen(QColor(0x8a, 0x8a, 0x8a));
-        p.drawLine(0, 0, width(), 0);
+        // The light strip the sliders and wind buttons use too.
+        QXDrawPicture(p, QStringLiteral("QXLightGradient"), rect());
         return;
     }
     // 40 % black replacing the pixels: the picture shows through where windows are blended.

@@ -2,7 +2,9 @@
 // from items, and whether an item that clicks a button may act.
 #include "controls/QXButtons.h"
 
+#include <QDir>
 #include <QMenu>
+#include <QPainter>
 #include <QtTest>
 
 namespace {
@@ -143,6 +145,63 @@ private slots:
         b.setEnabled(true);
         b.setDown(true);
         QVERIFY(qRed(render(b).pixel(2, 5)) < qRed(enabled.pixel(2, 5)));   // pressed: darker face
+    }
+
+    // Every glyph in every state on both grounds, as one sheet (saved into $VISTREL_SHOTS).
+    void contactSheet()
+    {
+        const QHash<QString, QString> alternates = {{"QXPlay", "QXPause"}, {"QXUnlock", "QXLock"},
+                                                    {"QXPresent", "QXPresentExit"}, {"QXListHidden", "QXListVisible"}};
+        const QStringList names = QXGlyphNames();
+        QVERIFY(names.size() >= 16);
+        QImage sheet(4 * 32 + 8, names.size() * 2 * 28, QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&sheet);
+        for (int row = 0; row < names.size() * 2; ++row) {
+            const QString name = names[row / 2];
+            const bool light = row % 2;
+            p.fillRect(QRect(0, row * 28, sheet.width(), 28), light ? QColor(0xe4, 0xe4, 0xe4) : QColor(0x33, 0x33, 0x33));
+            QImage states[4];   // normal, pressed, disabled, on
+            for (int state = 0; state < 4; ++state) {
+                QXContextButton b;
+                b.setGround(light ? QXGround::Light : QXGround::Dark);
+                b.setImage(name);
+                b.setAlternateImage(alternates.value(name));
+                b.setCheckable(true);
+                b.resize(QXGlyphSize(name));
+                b.setDown(state == 1);
+                b.setEnabled(state != 2);
+                b.setChecked(state == 3);
+                states[state] = render(b);
+                p.drawImage(4 + state * 32, row * 28 + 2, states[state]);
+            }
+            const bool wide = QXGlyphSize(name).width() > 16;
+            QVERIFY2(opaqueCount(states[0]) > 8, qPrintable(name));
+            QVERIFY2(states[1] != states[0], qPrintable(name));
+            // Disabled: half strength when wide, nothing at 16 px.
+            const bool anyInk = !everyPixel(states[2], states[2], [](QRgb q, QRgb) { return qAlpha(q) == 0; });
+            QVERIFY2(opaqueCount(states[2]) == 0 && anyInk == wide, qPrintable(name));
+            QCOMPARE(states[3] != states[0], alternates.contains(name));
+        }
+        p.end();
+        if (qEnvironmentVariableIsSet("VISTREL_SHOTS"))
+            sheet.save(QDir(qEnvironmentVariable("VISTREL_SHOTS")).filePath("buttons-contact-sheet.png"));
+    }
+
+    // Straight-edged glyphs sit on whole pixels at scale 1 and 2: only their ink (opaque) and
+    // the emboss below it, no blurred edges.
+    void glyphsOnThePixelGrid()
+    {
+        for (const char *name : {"QXPause", "QXListVisible", "QXListHidden", "QXPresent", "QXPresentExit"})
+            for (qreal scale : {1.0, 2.0})
+                for (QXGround ground : {QXGround::Dark, QXGround::Light}) {
+                    const QImage image = QXGlyphImage(name, scale, ground);
+                    QCOMPARE(image.size(), QXGlyphSize(name) * scale);
+                    QSet<int> alphas;
+                    for (int y = 0; y < image.height(); ++y)
+                        for (int x = 0; x < image.width(); ++x)
+                            alphas << qAlpha(image.pixel(x, y));
+                    QVERIFY2(alphas.size() <= 3 && alphas.contains(255), qPrintable(QString("%1 at %2").arg(name).arg(scale)));
+                }
     }
 
     void primaryMenuOpensOnThePress()
