@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include "controls/QXSliders.h"
-#include <QStyle>
 
 QXControlState QXMPController::controlState() const
 {

@@ -24,9 +24,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QTableView>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -218,7 +216,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
                                  [c] { return c->overlay() ? c->overlay()->primaryMenu() : nullptr; });
     c->presentationSwitch = makeButton(bar, "QXPresent", QObject::tr("Presentation Mode"), "QXPresentExit");
     // Kept for what it reports; empty, it takes no room in the bar.
-    c->statusField = new QLabel(bar);
+    c->statusField = new QXLinkTextField(bar);
     c->statusField->setStyleSheet("color: #bbb;");
     c->statusField->hide();
 

@@ -223,6 +223,30 @@ private slots:
         c->togglePresentation();
         QVERIFY(!c->isPresenting);
     }
+
+    // An item that clicks a button of the floating bar's own window is greyed out, as its menu
+    // opens, while the window the bar belongs to is hidden.
+    void itemsClickingTheFloatingBarFollowItsWindow()
+    {
+        launchFloating(1000);
+        QVERIFY(c->openMovies({clip}, false));
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        QTRY_VERIFY(c->currentMovieIsPlayable);
+        overlay()->showOverlayByFadingIn(false);
+        if (!overlay()->overlayWindow())
+            QSKIP("the bar is no window of its own here");
+        auto *menu = qobject_cast<QMenu *>(c->playPauseMenuItem->parent());
+        QVERIFY(menu);
+        emit menu->aboutToShow();
+        QVERIFY(c->playPauseMenuItem->isEnabled());
+        c->playerWindow->hide();
+        emit menu->aboutToShow();
+        QVERIFY(!c->playPauseMenuItem->isEnabled());
+        QVERIFY(c->playPauseSwitch->isEnabled());   // the button itself keeps its rule
+        c->playerWindow->show();
+        emit menu->aboutToShow();
+        QVERIFY(c->playPauseMenuItem->isEnabled());
+    }
 };
 
 VISTREL_TEST_MAIN(TestOverlay)
