@@ -265,6 +265,10 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     // Menus. Items that mirror a button click it (setTargetControl), so each command has one
     // implementation; every item carries the command whose rule enables it.
     QMenuBar *mb = w->menuBar();
+    // Dark like the rest of the window, not the style's light bar.
+    mb->setStyleSheet("QMenuBar { background: #2e2e2e; color: #e8e8e8; border-bottom: 1px solid #1a1a1a; }"
+                      "QMenuBar::item { background: transparent; padding: 3px 8px; }"
+                      "QMenuBar::item:selected, QMenuBar::item:pressed { background: #555555; }");
     QMenu *file = mb->addMenu(QObject::tr("&File"));
     onTrigger(addItem(file, "openItem", QObject::tr("Open..."), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_O)}), c,
               [c] { c->openDocument(); });
