@@ -224,6 +224,21 @@ private slots:
         QVERIFY(!c->isPresenting);
     }
 
+    // A click on the picture outside presentation changes nothing.
+    void clickOnThePictureOutsidePresentation()
+    {
+        testsupport::launchFreshController(c, dir.path());
+        QVERIFY(c->openMovies({clip}, false));
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        QTRY_VERIFY(c->playerView->isPlaying());
+        const QRect frame = c->playerWindow->geometry();
+        QTest::mouseClick(c->playerView, Qt::LeftButton, {}, QPoint(30, 30));
+        QTest::qWait(300);
+        QVERIFY(!c->isPresenting && c->playerView->isPlaying());
+        QCOMPARE(c->playerWindow->geometry(), frame);
+        QCOMPARE(c->beepCount(), 0);
+    }
+
     // An item that clicks a button of the floating bar's own window is greyed out, as its menu
     // opens, while the window the bar belongs to is hidden.
     void itemsClickingTheFloatingBarFollowItsWindow()
