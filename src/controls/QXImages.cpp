@@ -1,4 +1,5 @@
 #include "controls/QXImages.h"
+#include "controls/QXPlaylistImages.h"
 
 #include <QHash>
 #include <QIconEngine>
@@ -620,7 +621,7 @@ QIcon QXNamedImage(const QString &name, QXGround ground)
         else if (name == QLatin1String("QXMovieFile") && !QIcon::hasThemeIcon(QStringLiteral("video-x-generic")))
             pm = movieFile();
         else if (name != QLatin1String("QXMovieFile"))
-            return {};
+            return QXPlaylistNamedImage(name);
         // The theme's picture is read from its files as sizes are asked for, and kept.
         icon = pm.isNull() ? QIcon::fromTheme(QStringLiteral("video-x-generic")) : QIcon(pm);
     }
