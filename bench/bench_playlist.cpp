@@ -8,6 +8,7 @@
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bench/bench_playlist [--menu-limit=N] [entries]
 // --menu-limit skips the menu above that many entries (for code where it takes minutes).
 #include "app/QXMPController.h"
+#include "playlist/QXMovieTableView.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovieView.h"
 

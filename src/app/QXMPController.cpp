@@ -26,7 +26,7 @@
 #include <QMenu>
 #include "controls/QXSliders.h"
 #include <QSystemTrayIcon>
-#include <QTableView>
+#include "playlist/QXMovieTableView.h"
 #include <QTimer>
 
 #include <cstdlib>

@@ -3,6 +3,7 @@
 // state and answers the application, window, menu and control events. Its member functions
 // are defined next to the subsystem each belongs to (app, playlist, player).
 #include "playlist/QXMovieRepresentation.h"
+#include "playlist/QXPlaylistDrop.h"
 #include "playlist/QXPlaylistIndex.h"
 
 #include <QList>
@@ -20,6 +21,9 @@ class QSystemTrayIcon;
 class QAbstractAnimation;
 class QKeyEvent;
 class QLabel;
+class QMimeData;
+class QXAddressPanel;
+class QXMovieTableView;
 class QMenu;
 class QAbstractButton;
 class QXVolumeSlider;
@@ -93,8 +97,23 @@ public:
     void buildPlaylistMenuIfNeeded();
     static constexpr int PlaylistMenuWindow = 500;
     void playlistDoubleClicked(int row);
-    // File > Open...: a file dialog, then openMovies.
+    // File > Open...: the open panel (files and folders, filtered), then openMovies.
     void openDocument();
+    // File > Open Address...: the address panel, built once; its OK and Cancel.
+    void openURL();
+    void openURLOK();
+    void openURLCancel();
+    QXAddressPanel *openURLPanel = nullptr;
+
+    // --- playlist table (drag and drop) ---
+    // The source row of a real move of this table's own row, else -1.
+    int tableRowFromDraggingInfo(const QMimeData *data, const QObject *source, int targetRow) const;
+    QXDragOperation tableViewValidateDrop(const QMimeData *data, const QObject *source,
+                                          const QXDropTarget &target) const;
+    // Moves the row, or lists the dropped files or address at the target; nothing is chosen.
+    bool tableViewAcceptDrop(const QMimeData *data, const QObject *source, const QXDropTarget &target);
+    // Files, folders and addresses dropped on the picture open as File > Open opens them.
+    bool openDroppedMovies(const QMimeData *data);
 
     // --- choosing and playback ---
     bool chooseMovie(const QUrl &url, bool changeSelection, bool startPlaying, bool byContinuing);
@@ -225,7 +244,7 @@ public:
     QWidget *playerContainerView = nullptr;
     QLabel *statusField = nullptr;
     QLabel *playerHistoryNameField = nullptr;
-    QTableView *playerHistoryList = nullptr;
+    QXMovieTableView *playerHistoryList = nullptr;
     QXPlaylistModel *playlistModel = nullptr;
     QAbstractButton *playlistVisibilitySwitch = nullptr;
     QAbstractButton *playlistClearButton = nullptr;

@@ -16,7 +16,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTableView>
+#include "playlist/QXMovieTableView.h"
 #include <QWindow>
 
 bool QXIsKeyTableKey(const QKeyEvent *event)

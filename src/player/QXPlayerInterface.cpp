@@ -6,8 +6,10 @@
 #include "controls/QXButtons.h"
 #include "controls/QXImages.h"
 #include "controls/QXSliders.h"
+#include "controls/QXTarvelShiftButton.h"
 #include "controls/QXViews.h"
 #include "engine/QXMovieView.h"
+#include "playlist/QXMovieTableView.h"
 #include "playlist/QXPlaylistModel.h"
 #include "player/QXKeyboard.h"
 #include "player/QXMenuValidation.h"
@@ -119,21 +121,10 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->playerHistoryNameField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     paneHeaderLayout->addWidget(c->playerHistoryNameField);
     paneLayout->addWidget(paneHeader);
-    auto *table = new QTableView(pane);
+    auto *table = new QXMovieTableView(c, pane);
     c->playerHistoryList = table;
     c->playlistModel = new QXPlaylistModel(c, table);
     table->setModel(c->playlistModel);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->horizontalHeader()->hide();
-    table->horizontalHeader()->setStretchLastSection(true);
-    table->verticalHeader()->hide();
-    table->verticalHeader()->setDefaultSectionSize(20);
-    table->setShowGrid(false);
-    table->setIconSize(QSize(16, 16));
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setStyleSheet("QTableView { background: #232323; border: none; }"
-                         "QTableView::item:selected { background: #3d6ea8; }");
     paneLayout->addWidget(table, 1);
     // The pane's bottom bar, as high as the static control bar beside it; a drag on it moves
     // the window.
@@ -141,7 +132,8 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     paneBar->setObjectName(QStringLiteral("playlistPaneBar"));
     paneBar->setFixedHeight(QXOverlay::StaticHeight);
     auto *paneBarLayout = new QHBoxLayout(paneBar);
-    paneBarLayout->setContentsMargins(8, 0, 4, 0);
+    // No right margin: the divider's grip meets the pane's edge line.
+    paneBarLayout->setContentsMargins(8, 0, 0, 0);
     paneBarLayout->setSpacing(6);
     c->playlistClearButton = makeButton(paneBar, "QXClear", QObject::tr("Clear Playlist"));
     c->playlistBackwardButton = makeButton(paneBar, "QXPrevious", QObject::tr("Previous Movie"));
@@ -150,7 +142,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     paneBarLayout->addStretch(1);
     paneBarLayout->addWidget(c->playlistBackwardButton);
     paneBarLayout->addWidget(c->playlistForwardButton);
-    // The right end of the bar is kept free for the divider's grip.
+    // The divider's grip at the bar's right end.
+    auto *shift = new QXTarvelShiftButton(paneBar);
+    paneBarLayout->addWidget(shift);
     paneLayout->addWidget(paneBar);
     rootLayout->addWidget(pane);
     auto *divider = new QWidget(root);
@@ -233,6 +227,23 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     barLayout->addWidget(c->aspectRatioLockSwitch);
     barLayout->addWidget(c->presentationSwitch);
     rootLayout->addWidget(area, 1);
+    shift->leftView = pane;
+    shift->rightView = area;
+    shift->visibilityTogglerControl = c->playlistVisibilitySwitch;
+    shift->leftMinimumWidthQuery = [] { return 100.0; };
+    shift->autoSaveNameQuery = [] { return QXKeys::PlaylistDividerName; };
+    // The pane and the window's right edge move together, so the movie area keeps its size.
+    shift->applyTiling = [c, w](int left, int width) {
+        w->setMinimumSize(0, 0);
+        w->playlistPane->setFixedWidth(left);
+        c->setPlayerWindowClientRect(QRect(w->geometry().topLeft(), QSize(width, w->height())));
+        if (c->overlay())
+            c->overlay()->updateOverlayFrameAndCheckToolbarVisibility(false, true);
+        c->updatePlayerWindowMinimumSize();
+    };
+    shift->awakeFromNib();
+    // Files, folders and addresses dropped on the picture open.
+    QXInstallPictureDrops(c);
     // Pointer movement over the picture and the bar brings the floating bar back.
     for (QWidget *tracked : {static_cast<QWidget *>(area), c->playerContainerView, static_cast<QWidget *>(c->playerView),
                              static_cast<QWidget *>(bar)})
@@ -272,6 +283,8 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QMenu *file = mb->addMenu(QObject::tr("&File"));
     onTrigger(addItem(file, "openItem", QObject::tr("Open..."), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_O)}), c,
               [c] { c->openDocument(); });
+    onTrigger(addItem(file, "openURLItem", QObject::tr("Open Address..."), QXCommand::Always,
+                      {QKeySequence(Qt::CTRL | Qt::Key_L)}), c, [c] { c->openURL(); });
     file->addSeparator();
     // No application menu here: the preferences sit in the File menu, as on most desktops.
     QAction *preferences = addItem(file, "preferencesItem", QObject::tr("Preferences..."), QXCommand::Always,
@@ -423,8 +436,11 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     // followed by the player window).
     QObject::connect(c, &QXMPController::playlistChanged, c, &QXMPController::updateButtons);
     QObject::connect(c, &QXMPController::currentMovieChanged, c, &QXMPController::updateButtons);
-    QObject::connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, c,
-                     &QXMPController::validateMenuItems);
+    QObject::connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, c, [c] {
+        c->validateMenuItems();
+        // The picture's message follows the selection.
+        c->playerView->update();
+    });
     QXInstallInputHandling(c);
 
     QMenu *help = mb->addMenu(QObject::tr("&Help"));

@@ -12,7 +12,7 @@
 #include <QAction>
 #include <QStyle>
 #include "controls/QXSliders.h"
-#include <QTableView>
+#include "playlist/QXMovieTableView.h"
 #include <QTimer>
 
 // The engine's end-of-movie callback lands here, on the main thread.

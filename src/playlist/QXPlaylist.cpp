@@ -16,7 +16,7 @@
 #include <QMenu>
 #include <QProxyStyle>
 #include <QSet>
-#include <QTableView>
+#include "playlist/QXMovieTableView.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,7 +2,6 @@
 
 #include "app/QXMPController.h"
 
-#include <QFont>
 
 QXPlaylistModel::QXPlaylistModel(QXMPController *controller, QObject *parent)
     : QAbstractListModel(parent), m_controller(controller)
@@ -14,28 +13,26 @@ int QXPlaylistModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_controller->movieRepresentations.size());
 }
 
+int QXPlaylistModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+Qt::ItemFlags QXPlaylistModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled : Qt::NoItemFlags;
+}
+
 QVariant QXPlaylistModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_controller->movieRepresentations.size())
         return {};
     const QXMovieRepresentationRef &r = m_controller->movieRepresentations.at(index.row());
-    switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole:
+    if (index.column() == 0)
+        return role == Qt::DecorationRole ? QVariant(r->icon()) : QVariant();
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return r->displayName();
-    case Qt::DecorationRole:
-        return r->icon();
-    case Qt::FontRole:
-        if (m_controller->currentMovieRepresentation
-            && m_controller->currentMovieRepresentation->address() == r->address()) {
-            QFont f;
-            f.setBold(true);
-            return f;
-        }
-        return {};
-    default:
-        return {};
-    }
+    return {};
 }
 
 void QXPlaylistModel::reloadData()
@@ -47,7 +44,7 @@ void QXPlaylistModel::reloadData()
 void QXPlaylistModel::redisplay()
 {
     if (rowCount() > 0)
-        emit dataChanged(index(0), index(rowCount() - 1), {Qt::FontRole});
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 1));
 }
 
 void QXPlaylistModel::beginAppend(int count)

@@ -1,5 +1,5 @@
 #pragma once
-// The playlist table's data: one row per entry, its name and icon, the current entry bold.
+// The playlist table's data: one row per entry, its icon in column 0 and its name in column 1.
 // The controller changes the list between the begin and end calls, which tell the view
 // which rows changed so it keeps its selection and scroll position without a reset.
 #include <QAbstractListModel>
@@ -12,7 +12,9 @@ class QXPlaylistModel : public QAbstractListModel
 public:
     explicit QXPlaylistModel(QXMPController *controller, QObject *parent = nullptr);
     int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
     void reloadData();
     // Redraws the rows without a reset (the playing mark moved).
     void redisplay();

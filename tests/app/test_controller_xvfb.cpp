@@ -1,6 +1,7 @@
 // The controller's launch, quit, close, re-activation and user-switch rules, with the real
 // engine under a display and a private settings folder per case.
 #include "app/QXMPController.h"
+#include "playlist/QXMovieTableView.h"
 #include "app/QXSettings.h"
 #include "controls/QXSliders.h"
 #include "engine/QXMovie.h"

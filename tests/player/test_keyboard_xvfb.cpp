@@ -3,6 +3,7 @@
 // that cannot act.
 #include "app/QXMPController.h"
 #include "controls/QXSliders.h"
+#include "playlist/QXMovieTableView.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"

@@ -2,6 +2,7 @@
 // restarting, per-movie positions, the selection message, a slow stream, volume and winding.
 #include "app/QXMPController.h"
 #include "controls/QXSliders.h"
+#include "playlist/QXMovieTableView.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -114,7 +115,7 @@ private slots:
         QVERIFY(!c->currentMovieHasVideo);
         c->chooseNoMovie();
         c->playerHistoryList->selectionModel()->select(c->playerHistoryList->model()->index(0, 0),
-                                                       QItemSelectionModel::ClearAndSelect);
+                                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         QCOMPARE(c->selectionMessage(), QString("\"tune.m4a\"\nDouble-click to open"));
         QXSettings::standard().setBool(true, QXKeys::HidePlaylist);
         QVERIFY(c->selectionMessage().isEmpty());

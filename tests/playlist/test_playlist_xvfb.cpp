@@ -1,6 +1,7 @@
 // Playlist operations through the controller: opening, ordering, walking, sorting,
 // shuffling, deleting with duplicates, clearing, the menu's window and the pane.
 #include "app/QXMPController.h"
+#include "playlist/QXMovieTableView.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -43,7 +44,7 @@ class TestPlaylist : public QObject
     void select(int row)
     {
         c->playerHistoryList->selectionModel()->select(c->playerHistoryList->model()->index(row, 0),
-                                                       QItemSelectionModel::ClearAndSelect);
+                                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 
     // Entries straight into the list (files that need not exist), as a restored playlist.
