@@ -44,7 +44,9 @@ QXMovieTableView::QXMovieTableView(QXMPController *controller, QWidget *parent)
     setDragDropMode(QAbstractItemView::DragDrop);
     setAutoScroll(true);
     const QColor ground = QXMovieCell::sourceListBackgroundColor();
-    setStyleSheet(QStringLiteral("QTableView { background: %1; border: none; outline: 0; }").arg(ground.name()));
+    // The style's own row panel takes the same colour as the table's fill, active or not.
+    setStyleSheet(QStringLiteral("QTableView { background: %1; border: none; outline: 0; selection-background-color: %2; }")
+                      .arg(ground.name(), QXMovieCell::sourceListInactiveSelectionColor().name()));
 }
 
 void QXMovieTableView::resizeEvent(QResizeEvent *event)

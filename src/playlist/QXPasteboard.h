@@ -30,7 +30,7 @@ bool hasURL(const QMimeData *data);
 
 // A web address from text, taken strictly: none (an empty QUrl) for an empty text, or one
 // holding a blank, a control or non-ASCII character, any other character outside RFC 3986, or
-// a "%" that does not start two hex digits. What it takes is kept as it is written.
+// a "%" that does not start two hex digits.
 QUrl QXURLWithString(const QString &text);
 
 // The address panel's text: split at every line feed (a carriage return stays part of its
