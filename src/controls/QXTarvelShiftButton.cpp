@@ -7,8 +7,20 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 #include <cmath>
+
+namespace {
+
+// The pointer in the window's coordinates: the window's left edge stays put while the grip
+// moves under the pointer.
+double windowX(QWidget *w, QMouseEvent *event)
+{
+    return w->window()->mapFromGlobal(event->globalPosition()).x();
+}
+
+} // namespace
 
 QXTarvelTiling QXTarvelTile(double startLeft, double startRightX, double startWindow, double d, double minimum,
                             double maximumWindowWidth)
@@ -100,6 +112,7 @@ void QXTarvelShiftButton::awakeFromNib()
             d = saved - leftView->width();
     }
     tileWithWidthDifference(d);
+    m_fitOnShow = d > 0;
     window()->installEventFilter(this);
 }
 
@@ -107,6 +120,17 @@ bool QXTarvelShiftButton::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == window() && event->type() == QEvent::Resize && !m_dragging)
         tileWithWidthDifference(0);
+    // A stored width was applied before the window had its launch size: once it shows, the
+    // pane gives back what would carry the window past the screen's usable width.
+    if (watched == window() && event->type() == QEvent::Show && m_fitOnShow) {
+        m_fitOnShow = false;
+        QTimer::singleShot(0, this, [this] {
+            const double over = window()->frameGeometry().width() - maximumWindowWidth()
+                                - (window()->frameGeometry().width() - window()->width());
+            if (over > 0 && leftView && leftView->width() > leftMinimumWidth())
+                tileWithWidthDifference(-over);
+        });
+    }
     return QAbstractButton::eventFilter(watched, event);
 }
 
@@ -126,7 +150,7 @@ void QXTarvelShiftButton::mousePressEvent(QMouseEvent *event)
     setDown(true);
     m_dragging = true;
     // Window coordinates: the window's left edge stays while its right edge moves.
-    m_pressX = event->scenePosition().x();
+    m_pressX = windowX(this, event);
     m_startLeft = leftView->width();
     m_startRightX = rightView->x();
     m_startWindow = window()->width();
@@ -135,14 +159,14 @@ void QXTarvelShiftButton::mousePressEvent(QMouseEvent *event)
 void QXTarvelShiftButton::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_dragging)
-        tile(event->scenePosition().x() - m_pressX);
+        tile(windowX(this, event) - m_pressX);
 }
 
 void QXTarvelShiftButton::mouseReleaseEvent(QMouseEvent *event)
 {
     if (!m_dragging)
         return;
-    tile(event->scenePosition().x() - m_pressX);
+    tile(windowX(this, event) - m_pressX);
     m_dragging = false;
     setDown(false);
     const QString key = autoSaveName();

@@ -65,6 +65,7 @@ protected:
 private:
     void tile(double d);
     bool m_dragging = false;
+    bool m_fitOnShow = false;
     double m_pressX = 0;
     double m_startLeft = 0, m_startRightX = 0, m_startWindow = 0;
 };

@@ -52,6 +52,8 @@ public:
     QXMovie *openedMovie() const { return m_movie; }
     bool hasMovieState() const { return m_movie != nullptr; }
     bool isDownloadingOnlineFlashMovie() const { return m_isDownloadingOnlineFlashMovie; }
+    // Set while the online video download runs; the table shows the loading mark.
+    void setDownloadingOnlineFlashMovie(bool downloading) { m_isDownloadingOnlineFlashMovie = downloading; }
 
     void setLastMovieSize(const QSizeF &size, bool isLocked);
     QSizeF lastMovieSize() const { return m_lastMovieSize; }

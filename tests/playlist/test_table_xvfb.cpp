@@ -1,0 +1,378 @@
+// The playlist table in the player window: drops of files and addresses at a spot, the marks,
+// the table as drawn (sampled by pixel), the address panel, the divider.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "controls/QXTarvelShiftButton.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerWindow.h"
+#include "playlist/QXMovieCell.h"
+#include "playlist/QXMovieTableView.h"
+#include "playlist/QXOpenPanel.h"
+#include "playlist/QXPasteboard.h"
+#include "ControllerFixture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace {
+
+// Data as another program's drag brings it: the bytes as sent.
+class RawMimeData : public QMimeData
+{
+public:
+    QHash<QString, QByteArray> raw;
+    QStringList formats() const override { return raw.keys(); }
+    bool hasFormat(const QString &f) const override { return raw.contains(f); }
+
+protected:
+    QVariant retrieveData(const QString &f, QMetaType) const override { return raw.value(f); }
+};
+
+} // namespace
+
+class TestTable : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    std::unique_ptr<QXMPController> c;
+
+    QString movie(const QString &name) { return testsupport::makeVideo(dir.path(), name, 64, 48, 1.0, false); }
+
+    QStringList names() const
+    {
+        QStringList n;
+        for (const auto &r : c->movieRepresentations)
+            n << r->displayName();
+        return n;
+    }
+    QXMovieTableView *table() const { return c->playerHistoryList; }
+    int selectedRow() const
+    {
+        const auto rows = table()->selectionModel()->selectedRows();
+        return rows.isEmpty() ? -1 : rows.first().row();
+    }
+    void select(int row)
+    {
+        table()->selectionModel()->select(table()->model()->index(row, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    // Six entries m1 … m6, listed only; row 2 selected.
+    void six()
+    {
+        testsupport::launchFreshController(c, dir.path());
+        c->playerWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        QList<QUrl> urls;
+        for (int i = 1; i <= 6; ++i)
+            urls << QUrl::fromLocalFile(movie(QStringLiteral("m%1.mp4").arg(i)));
+        QVERIFY(c->openMovies(urls, false));
+        c->chooseNoMovie();
+        select(2);
+    }
+    // A point on row r: its top quarter (between r - 1 and r) or its middle (on it); r = count
+    // is the space below the last row.
+    QPoint at(int row, bool on) const
+    {
+        const int n = table()->model()->rowCount();
+        if (row >= n)
+            return QPoint(40, n * 20 + 5);
+        return QPoint(40, table()->rowViewportPosition(row) + (on ? 10 : 2));
+    }
+    // Enter, move and drop as the window system delivers them; whether the drop was taken.
+    bool drop(QMimeData *data, const QPoint &p, bool *offered = nullptr)
+    {
+        QWidget *vp = table()->viewport();
+        QDragEnterEvent enter(p, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &enter);
+        QDragMoveEvent move(p, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &move);
+        if (offered)
+            *offered = move.isAccepted() && table()->isShowingDropIndicator();
+        QDropEvent dropped(p, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &dropped);
+        return dropped.isAccepted();
+    }
+    static RawMimeData *files(const QStringList &paths)
+    {
+        auto *d = new RawMimeData;
+        QByteArray list;
+        for (const QString &p : paths)
+            list += QUrl::fromLocalFile(p).toEncoded() + "\r\n";
+        d->raw.insert("text/uri-list", list);
+        return d;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(dir.isValid()); }
+
+    void dropsOfFilesAndAddresses()
+    {
+        const QString x = movie("x.mp4"), y = movie("y.mp4");
+        const QString emptyFolder = dir.filePath("empty");
+        QDir(dir.path()).mkpath("empty/sub");
+        testsupport::makeFile(emptyFolder + "/sub", "notes.txt", "text");
+        const QString m2 = dir.filePath("m2.mp4");
+        struct Case {
+            const char *name;
+            QStringList paths;
+            QByteArray address;   // a text/uri-list address when no paths
+            int row;
+            bool on;
+            bool taken;
+            QStringList after;
+        };
+        const QStringList unchanged{"m1.mp4", "m2.mp4", "m3.mp4", "m4.mp4", "m5.mp4", "m6.mp4"};
+        const Case cases[] = {
+            {"two above row 4", {y, x}, {}, 4, false, true,
+             {"m1.mp4", "m2.mp4", "m3.mp4", "m4.mp4", "x.mp4", "y.mp4", "m5.mp4", "m6.mp4"}},
+            {"one listed above", {y, m2}, {}, 4, false, true,
+             {"m1.mp4", "m3.mp4", "m4.mp4", "m2.mp4", "y.mp4", "m5.mp4", "m6.mp4"}},
+            {"below the last row", {x}, {}, 6, false, true, unchanged + QStringList{"x.mp4"}},
+            {"on a row", {x}, {}, 3, true, false, unchanged},
+            {"a folder without movies", {emptyFolder}, {}, 1, false, false, unchanged},
+            {"an invalid address", {}, "http://host/a b.mp4", 1, false, false, unchanged},
+            {"a pseudo-protocol", {}, "concat:/etc/passwd", 1, false, false, unchanged},
+        };
+        for (const Case &k : cases) {
+            six();
+            const auto selected = c->movieRepresentations.at(2);
+            std::unique_ptr<RawMimeData> data(files(k.paths));
+            if (k.paths.isEmpty())
+                data->raw.insert("text/uri-list", k.address + "\r\n");
+            QVERIFY2(drop(data.get(), at(k.row, k.on)) == k.taken, k.name);
+            QVERIFY2(names() == k.after, qPrintable(QString(k.name) + ": " + names().join(' ')));
+            QVERIFY2(c->movieRepresentations.at(selectedRow()) == selected, k.name);   // the selection stays
+            QVERIFY2(!c->currentMovieRepresentation, k.name);                          // nothing plays
+            QVERIFY(!table()->isShowingDropIndicator());
+        }
+        // Into an empty table anywhere, on a row's spot included.
+        testsupport::launchFreshController(c, dir.path());
+        std::unique_ptr<RawMimeData> data(files({y, x}));
+        QVERIFY(drop(data.get(), QPoint(40, 10)));
+        QCOMPARE(names(), (QStringList{"x.mp4", "y.mp4"}));
+        QVERIFY(!c->currentMovieRepresentation);
+    }
+
+    void dropFeedback()
+    {
+        six();
+        std::unique_ptr<RawMimeData> data(files({movie("x.mp4")}));
+        bool offered = false;
+        QWidget *vp = table()->viewport();
+        QDragEnterEvent enter(at(3, false), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &enter);
+        QVERIFY(enter.isAccepted());
+        QVERIFY(table()->isShowingDropIndicator());
+        QCOMPARE(table()->shownDropTarget(), (QXDropTarget{3, QXDropOperation::Above}));
+        QDragMoveEvent onRow(at(3, true), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &onRow);
+        QVERIFY(!onRow.isAccepted());
+        QVERIFY(!table()->isShowingDropIndicator());   // refused: nothing shown
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(vp, &leave);
+        Q_UNUSED(offered);
+        // A payload from elsewhere that claims to be a row is no row, and no file either.
+        RawMimeData forged;
+        forged.raw.insert(QXPasteboard::internalMoviePasteboardType(), QByteArray("\x01\x00\x00\x00", 4));
+        QVERIFY(!drop(&forged, at(1, false)));
+        QCOMPARE(names().size(), 6);
+    }
+
+    void marks()
+    {
+        six();
+        QVERIFY(c->chooseMovie(c->movieRepresentations.at(3)->URL(), false, false, false));
+        // The current address listed twice: only the first row carries the mark.
+        c->movieRepresentations.append(c->movieRepresentations.at(3));
+        c->updatePlaylistTableAndMenu();
+        c->movieRepresentations.at(5)->setDownloadingOnlineFlashMovie(true);
+        const struct { int row; bool playing, loading; } cases[] = {
+            {3, true, false}, {6, false, false}, {5, false, true}, {0, false, false}};
+        for (const auto &k : cases) {
+            const QXMovieCell::State s = QXMovieCell::cellState(c.get(), k.row, false);
+            QCOMPARE(s.isPlaying, k.playing);
+            QCOMPARE(s.isLoading, k.loading);
+        }
+        // Downloading and current: the loading mark only.
+        c->movieRepresentations.at(3)->setDownloadingOnlineFlashMovie(true);
+        const QXMovieCell::State s = QXMovieCell::cellState(c.get(), 3, true);
+        QVERIFY(s.isLoading && !s.isPlaying);
+        QVERIFY(s.font.bold() && s.textColor == Qt::white && s.font.pixelSize() == 12);
+        c->movieRepresentations.at(3)->setDownloadingOnlineFlashMovie(false);
+    }
+
+    void drawnTable()
+    {
+        six();
+        QVERIFY(c->chooseMovie(c->movieRepresentations.at(3)->URL(), false, false, false));
+        select(1);
+        c->playerWindow->resize(c->playerWindow->width(), 400);
+        QWidget *vp = table()->viewport();
+        QTRY_VERIFY(vp->height() > 6 * 20 + 20);
+        QTRY_VERIFY(vp->isVisible());
+        const QImage img = vp->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const int w = img.width();
+        const QRgb ground = QXMovieCell::sourceListBackgroundColor().rgb();
+        const QRgb selection = QXMovieCell::sourceListInactiveSelectionColor().rgb();
+        QCOMPARE(img.pixel(w / 2, 6 * 20 + 10), ground);          // below the rows
+        for (const int x : {0, 10, w / 2, w - 1}) {                  // edge to edge
+            QCOMPARE(img.pixel(x, 20 + 1), selection);
+            QCOMPARE(img.pixel(x, 20 + 19), selection);
+        }
+        // White text with a darker shadow one below, on the selected row only.
+        int white = 0, shadow = 0, whiteElsewhere = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 20; x < w - 20; ++x) {
+                white += img.pixel(x, 20 + y) == qRgb(255, 255, 255);
+                whiteElsewhere += img.pixel(x, 40 + y) == qRgb(255, 255, 255);
+                shadow += qGray(img.pixel(x, 20 + y)) < qGray(selection) - 30;
+            }
+        QVERIFY(white > 20);
+        QVERIFY(shadow > 20);
+        QCOMPARE(whiteElsewhere, 0);
+        // The mark: 15 from the right, its bottom 3 above the row's; dark, then inverted.
+        const auto markInk = [&](const QImage &im, int row, bool light) {
+            int n = 0;
+            for (int y = row * 20 + 20 - 3 - 12; y < row * 20 + 20 - 3; ++y)
+                for (int x = w - 15; x < w - 15 + 12; ++x)
+                    n += light ? im.pixel(x, y) == qRgb(255, 255, 255) : qGray(im.pixel(x, y)) < 110;
+            return n;
+        };
+        QVERIFY(markInk(img, 3, false) > 10);
+        QCOMPARE(markInk(img, 3, true), 0);
+        QCOMPARE(markInk(img, 2, false), 0);
+        // Nothing of the mark outside its place.
+        int stray = 0;
+        for (int y = 60; y < 60 + 20 - 15; ++y)
+            for (int x = w - 15; x < w; ++x)
+                stray += qGray(img.pixel(x, y)) < 110;
+        QCOMPARE(stray, 0);
+        select(3);
+        const QImage sel = vp->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(markInk(sel, 3, true) > 10);
+        QCOMPARE(markInk(sel, 3, false), 0);
+    }
+
+    void addressPanel()
+    {
+        testsupport::launchFreshController(c, dir.path());
+        c->playerWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        c->playerWindow->activateWindow();
+        QTRY_VERIFY(c->playerWindow->isActiveWindow());
+        // Ctrl+L from the window.
+        QTest::keyClick(c->playerWindow, Qt::Key_L, Qt::ControlModifier);
+        QTRY_VERIFY(c->openURLPanel && c->openURLPanel->isVisible());
+        QXAddressPanel *panel = c->openURLPanel;
+        QVERIFY(!panel->isModal());
+        QTRY_VERIFY(panel->isActiveWindow());
+        QCOMPARE(QApplication::focusWidget(), panel->openURLTextView);
+        QVERIFY(qAbs(panel->frameGeometry().center().x() - c->playerWindow->frameGeometry().center().x()) <= 2);
+        // OK on nothing: closes and beeps.
+        int beeps = c->beepCount();
+        QTest::mouseClick(panel->openURLOKButton, Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+        QCOMPARE(c->beepCount(), beeps + 1);
+        // Reopened empty; Escape cancels without a beep.
+        c->openURL();
+        QTRY_VERIFY(panel->isVisible());
+        QTest::keyClicks(panel->openURLTextView, "http://x/");
+        QTest::keyClick(panel->openURLTextView, Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+        c->openURL();
+        QCOMPARE(panel->openURLTextView->toPlainText(), QString());
+        QCOMPARE(c->beepCount(), beeps + 1);
+        // A server that takes the connection and never answers: given up within 6 s, a beep.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QList<QTcpSocket *> held;
+        connect(&silent, &QTcpServer::newConnection, this, [&] { held << silent.nextPendingConnection(); });
+        QTest::keyClicks(panel->openURLTextView,
+                         QStringLiteral("http://127.0.0.1:%1/movie.mp4").arg(silent.serverPort()));
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(panel->openURLTextView, Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(!panel->isVisible());
+        QVERIFY(clock.elapsed() < 1000);   // the player does not wait on the server
+        QTRY_VERIFY_WITH_TIMEOUT(c->beepCount() > beeps + 1, 6000);
+        QVERIFY(!held.isEmpty());
+        qDeleteAll(held);
+    }
+
+    void divider()
+    {
+        const QString key = QXKeys::DividerWidthFormat.arg(QXKeys::PlaylistDividerName);
+        testsupport::launchFreshController(c, dir.path());
+        c->playerWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        auto *grip = c->playerWindow->findChild<QXTarvelShiftButton *>();
+        QVERIFY(grip);
+        QWidget *pane = c->playerWindow->playlistPane;
+        const auto waitForWidth = [&](int width) { return QTest::qWaitFor([&] { return c->playerWindow->width() == width; }, 3000); };
+        const struct { QList<int> moves; int pane; } drags[] = {
+            {{-40, -20}, 140},    // only the total counts
+            {{-300}, 100},        // the minimum stops it
+            {{120, -20}, 200},
+        };
+        for (const auto &k : drags) {
+            const int startPane = pane->width(), startWindow = c->playerWindow->width();
+            const QSize area = c->playerWindow->playerArea->size();
+            Q_UNUSED(startPane);
+            const QPoint start = grip->rect().center();
+            QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, start);
+            // Each move is in window coordinates from the press, wherever the grip is now.
+            const QPoint pressInWindow = grip->mapTo(c->playerWindow, start);
+            int total = 0;
+            for (const int m : k.moves) {
+                total += m;
+                QMouseEvent move(QEvent::MouseMove, grip->mapFrom(c->playerWindow, pressInWindow + QPoint(total, 0)),
+                                 c->playerWindow->mapToGlobal(pressInWindow + QPoint(total, 0)), Qt::NoButton,
+                                 Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(grip, &move);
+            }
+            QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier, grip->mapFrom(c->playerWindow, pressInWindow + QPoint(total, 0)));
+            QCOMPARE(pane->width(), k.pane);
+            QVERIFY(waitForWidth(startWindow + k.pane - startPane));   // by the amount applied
+            QTRY_COMPARE(c->playerWindow->playerArea->size(), area);   // the movie keeps its size
+            QCOMPARE(QXSettings::standard().doubleForKey(key), double(k.pane));
+        }
+        // A double click clicks the visibility switch.
+        QTest::mouseDClick(grip, Qt::LeftButton);
+        QTRY_VERIFY(!pane->isVisible());
+        QVERIFY(QXSettings::standard().boolForKey(QXKeys::HidePlaylist));
+        QVERIFY(!grip->isVisible());
+        // Without a toggler a double click starts a drag like a press.
+        c->togglePlaylistVisibility();
+        QTRY_VERIFY(pane->isVisible());
+        grip->visibilityTogglerControl = nullptr;
+        QTest::mouseDClick(grip, Qt::LeftButton);
+        QVERIFY(pane->isVisible());
+
+        // Stored widths at launch.
+        const int screen = c->playerWindow->screen()->availableGeometry().width();
+        const struct { QJsonValue stored; int pane; } launches[] = {
+            {300.0, 300}, {60.0, 100}, {"abc", 200}, {1e9, -1}};
+        for (const auto &k : launches) {
+            testsupport::launchFreshController(c, dir.path(), QJsonObject{{key, k.stored}});
+            c->playerWindow->show();
+            QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+            pane = c->playerWindow->playlistPane;
+            if (k.pane > 0)
+                QTRY_COMPARE(pane->width(), k.pane);
+            else
+                QTRY_VERIFY2(pane->width() > 200 && c->playerWindow->frameGeometry().width() <= screen,
+                             qPrintable(QString("%1 %2").arg(pane->width()).arg(c->playerWindow->frameGeometry().width())));
+        }
+    }
+};
+
+VISTREL_TEST_MAIN(TestTable)
+#include "test_table_xvfb.moc"
