@@ -1,0 +1,125 @@
+// Row drags with the real pointer under a real window manager: a reorder, a drag out over the
+// picture (deleted, the puff shown, gone from the saved playlist) and a drag cancelled by
+// Escape (nothing changes). xdotool moves the pointer and presses the button through XTest.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerWindow.h"
+#include "playlist/QXMovieTableView.h"
+#include "ControllerFixture.h"
+
+#include <QApplication>
+#include <QJsonArray>
+#include <QProcess>
+#include <QtTest>
+
+class TestTableDrag : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    std::unique_ptr<QXMPController> c;
+    QProcess openbox;
+
+    QStringList names() const
+    {
+        QStringList n;
+        for (const auto &r : c->movieRepresentations)
+            n << r->displayName();
+        return n;
+    }
+    QXMovieTableView *table() const { return c->playerHistoryList; }
+    QPoint rowCentre(int row) const
+    {
+        return table()->viewport()->mapToGlobal(QPoint(60, table()->rowViewportPosition(row) + 10));
+    }
+    static QStringList xy(const QPoint &p) { return {QString::number(p.x()), QString::number(p.y())}; }
+
+    // Presses on `from`, moves through `path` in steps, then runs `before` (keys) and lets go.
+    // Runs while the event loop turns, as a user's drag does; whether the puff showed.
+    bool drag(const QPoint &from, const QList<QPoint> &path, const QStringList &before = {})
+    {
+        QStringList args = QStringList{"mousemove"} + xy(from) + QStringList{"mousedown", "1", "sleep", "0.2"};
+        QPoint last = from;
+        for (const QPoint &to : path) {
+            for (int i = 1; i <= 4; ++i)
+                args << "mousemove" << xy(last + (to - last) * i / 4) << "sleep" << "0.08";
+            last = to;
+        }
+        args << "sleep" << "0.3" << before << "mouseup" << "1";
+        QProcess xdotool;
+        xdotool.start("xdotool", args);
+        bool puff = false;
+        const bool done = QTest::qWaitFor([&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                puff = puff || (w->objectName() == "QXPoofWindow" && w->isVisible());
+            return xdotool.state() == QProcess::NotRunning;
+        }, 15000);
+        // The puff plays for about a quarter of a second after the release.
+        QTest::qWaitFor([&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                puff = puff || (w->objectName() == "QXPoofWindow" && w->isVisible());
+            return puff;
+        }, 500);
+        return done && puff;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        openbox.start("openbox", {});
+        QVERIFY(openbox.waitForStarted());
+        QTest::qWait(500);
+    }
+    void cleanupTestCase()
+    {
+        c.reset();
+        openbox.kill();
+        openbox.waitForFinished();
+    }
+
+    void init()
+    {
+        testsupport::launchFreshController(c, dir.path());
+        QXSettings::standard().setBool(true, QXKeys::DoNotForgetPlaylistOnQuit);
+        QList<QUrl> urls;
+        for (int i = 1; i <= 6; ++i)
+            urls << QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), QStringLiteral("m%1.mp4").arg(i), 64, 48, 1.0, false));
+        QVERIFY(c->openMovies(urls, false));
+        c->pause();
+        c->playerWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        c->playerWindow->resize(640, 400);
+        c->playerWindow->activateWindow();
+        QTRY_VERIFY(c->playerWindow->isActiveWindow());
+        QTest::qWait(300);
+    }
+
+    void reorder()
+    {
+        // Row 4 into the gap above row 1.
+        const QPoint gap = table()->viewport()->mapToGlobal(QPoint(60, table()->rowViewportPosition(1) + 2));
+        QVERIFY(!drag(rowCentre(4), {rowCentre(3), gap}));
+        QCOMPARE(names(), (QStringList{"m1.mp4", "m5.mp4", "m2.mp4", "m3.mp4", "m4.mp4", "m6.mp4"}));
+    }
+
+    void dragOutOverThePicture()
+    {
+        const QPoint picture = c->playerView->mapToGlobal(c->playerView->rect().center());
+        QVERIFY(drag(rowCentre(2), {rowCentre(2) + QPoint(0, 30), picture}));
+        QCOMPARE(names(), (QStringList{"m1.mp4", "m2.mp4", "m4.mp4", "m5.mp4", "m6.mp4"}));
+        c->applicationShouldTerminate();
+        const QJsonArray saved = QXSettings::standard().storedPlaylist();
+        QCOMPARE(saved.size(), 5);
+        QVERIFY(!QJsonDocument(saved).toJson().contains("m3.mp4"));
+    }
+
+    void escapeCancels()
+    {
+        const QPoint picture = c->playerView->mapToGlobal(c->playerView->rect().center());
+        QVERIFY(!drag(rowCentre(1), {rowCentre(1) + QPoint(0, 30), picture}, {"key", "Escape", "sleep", "0.2"}));
+        QCOMPARE(names(), (QStringList{"m1.mp4", "m2.mp4", "m3.mp4", "m4.mp4", "m5.mp4", "m6.mp4"}));
+    }
+};
+
+VISTREL_TEST_MAIN(TestTableDrag)
+#include "test_table_drag_xvfb.moc"
