@@ -112,8 +112,11 @@ public:
                                           const QXDropTarget &target) const;
     // Moves the row, or lists the dropped files or address at the target; nothing is chosen.
     bool tableViewAcceptDrop(const QMimeData *data, const QObject *source, const QXDropTarget &target);
-    // Files, folders and addresses dropped on the picture open as File > Open opens them.
-    bool openDroppedMovies(const QMimeData *data);
+    // Files, folders and addresses dropped on the picture open as File > Open opens them:
+    // what a drop brings (its local files, else its first address; none for the table's rows
+    // or text that makes no address), then the opening, a beep when nothing opens.
+    static QList<QUrl> droppedMovieURLs(const QMimeData *data);
+    bool openDroppedMovies(const QList<QUrl> &urls);
 
     // --- choosing and playback ---
     bool chooseMovie(const QUrl &url, bool changeSelection, bool startPlaying, bool byContinuing);

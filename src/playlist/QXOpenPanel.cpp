@@ -84,8 +84,11 @@ public:
         for (QAbstractItemView *view : findChildren<QAbstractItemView *>()) {
             if (!view->isVisible() || !view->selectionModel() || !qobject_cast<QSortFilterProxyModel *>(view->model()))
                 continue;
+            // The list and the detail view share one selection.
             for (const QModelIndex &i : view->selectionModel()->selectedRows())
                 urls.append(QUrl::fromLocalFile(i.data(QFileSystemModel::FilePathRole).toString()));
+            if (!urls.isEmpty())
+                break;
         }
         if (urls.isEmpty()) {
             // A typed name: the panel's own handling.

@@ -119,17 +119,22 @@ bool QXMPController::tableViewAcceptDrop(const QMimeData *data, const QObject *s
     return true;
 }
 
-bool QXMPController::openDroppedMovies(const QMimeData *data)
+QList<QUrl> QXMPController::droppedMovieURLs(const QMimeData *data)
 {
     QStringList paths;
     QUrl url;
-    if (!data || data->hasFormat(QXPasteboard::internalMoviePasteboardType()) || !droppedURLs(data, &paths, &url))
-        return false;
     QList<QUrl> urls;
+    if (!data || data->hasFormat(QXPasteboard::internalMoviePasteboardType()) || !droppedURLs(data, &paths, &url))
+        return urls;
     for (const QString &p : std::as_const(paths))
         urls.append(QUrl::fromLocalFile(p));
     if (paths.isEmpty() && !url.isEmpty())
         urls.append(url);
+    return urls;
+}
+
+bool QXMPController::openDroppedMovies(const QList<QUrl> &urls)
+{
     bool opened;
     {
         BusyCursor busy;
@@ -169,15 +174,11 @@ protected:
         case QEvent::Drop: {
             auto *e = static_cast<QDropEvent *>(event);
             // Opening may take a while (folders, probes): the drag's source is let go first.
-            QMimeData *copy = new QMimeData;
-            for (const QString &format : e->mimeData()->formats())
-                copy->setData(format, e->mimeData()->data(format));
+            const QList<QUrl> urls = QXMPController::droppedMovieURLs(e->mimeData());
             e->setDropAction(Qt::CopyAction);
             e->accept();
-            QMetaObject::invokeMethod(m_controller, [c = m_controller, copy] {
-                c->openDroppedMovies(copy);
-                delete copy;
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(m_controller, [c = m_controller, urls] { c->openDroppedMovies(urls); },
+                                      Qt::QueuedConnection);
             return true;
         }
         default:

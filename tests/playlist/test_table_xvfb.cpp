@@ -13,6 +13,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QTreeView>
 #include <QJsonObject>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -305,6 +308,99 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(c->beepCount() > beeps + 1, 6000);
         QVERIFY(!held.isEmpty());
         qDeleteAll(held);
+    }
+
+
+    void dropsOnThePicture()
+    {
+        testsupport::launchFreshController(c, dir.path());
+        c->playerWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        QDir(dir.path()).mkpath("pictured/deeper");
+        const QString b = testsupport::makeVideo(dir.filePath("pictured"), "b 10.mp4", 64, 48, 1.0, false);
+        const QString a = testsupport::makeVideo(dir.filePath("pictured/deeper"), "a 2.mp4", 64, 48, 1.0, false);
+        testsupport::makeFile(dir.filePath("pictured"), "readme.txt", "text");
+        QWidget *view = c->playerView;
+        const QPoint p = view->rect().center();
+        const auto dropOn = [&](QMimeData *data) {
+            QDragEnterEvent enter(p, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(view, &enter);
+            QDropEvent dropped(p, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            if (enter.isAccepted())
+                QApplication::sendEvent(view, &dropped);
+            return enter.isAccepted() && dropped.isAccepted();
+        };
+        // A row of the table is no file: refused.
+        RawMimeData row;
+        row.raw.insert(QXPasteboard::internalMoviePasteboardType(), QByteArray(4, '\0'));
+        QVERIFY(!dropOn(&row));
+        // A folder opens its movies, walked and sorted, the first chosen.
+        std::unique_ptr<RawMimeData> folder(files({dir.filePath("pictured")}));
+        QVERIFY(dropOn(folder.get()));
+        // (by address: ".../b 10.mp4" before ".../deeper/a 2.mp4")
+        QTRY_COMPARE(names(), (QStringList{"b 10.mp4", "a 2.mp4"}));
+        QVERIFY(c->currentMovieRepresentation);
+        QCOMPARE(c->currentMovieRepresentation->path(), b);
+        Q_UNUSED(a);
+        // An address that makes none: a beep, nothing changes.
+        const int beeps = c->beepCount();
+        RawMimeData bad;
+        bad.raw.insert("text/uri-list", "http://host/a b.mp4\r\n");
+        QVERIFY(dropOn(&bad));
+        QTRY_COMPARE(c->beepCount(), beeps + 1);
+        QVERIFY2(names().size() == 2, qPrintable(names().join('|')));
+    }
+
+    void openPanel()
+    {
+        testsupport::launchFreshController(c, dir.path());
+        c->playerWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        const QString mixed = dir.filePath("mixed");
+        QDir(mixed).mkpath("sub/deep");
+        testsupport::makeVideo(mixed, "clip.mp4", 64, 48, 1.0, false);
+        testsupport::makeVideo(mixed + "/sub/deep", "a.mp4", 64, 48, 1.0, false);
+        testsupport::makeVideo(mixed + "/sub", "z 2.mp4", 64, 48, 1.0, false);
+        testsupport::makeVideo(mixed + "/sub", "z 10.mp4", 64, 48, 1.0, false);
+        testsupport::makeFile(mixed, "notes.txt", "text");
+        QFile::link(mixed + "/clip.mp4", mixed + "/link.mp4");
+        QFile::link(mixed + "/gone.mp4", mixed + "/broken.mp4");
+        QStringList shown;
+        QString title;
+        // Lists what the panel shows in the mixed folder, then chooses the folder "sub".
+        const auto choose = [&](const QString &folder, const QString &pick) {
+            QTimer::singleShot(0, this, [&, folder, pick] {
+                QFileDialog *panel = nullptr;
+                QTRY_VERIFY((panel = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())));
+                title = panel->windowTitle();
+                if (!folder.isEmpty())
+                    panel->setDirectory(folder);
+                auto *tree = panel->findChild<QTreeView *>("treeView");
+                auto *list = panel->findChild<QAbstractItemView *>("listView");
+                QAbstractItemView *view = tree && tree->isVisible() ? static_cast<QAbstractItemView *>(tree) : list;
+                QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+                QTest::qWait(300);   // the model lists the folder in the background
+                shown.clear();
+                for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+                    shown << view->model()->index(r, 0, view->rootIndex()).data().toString();
+                for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r) {
+                    const QModelIndex i = view->model()->index(r, 0, view->rootIndex());
+                    if (i.data().toString() == pick)
+                        view->selectionModel()->select(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                }
+                QMetaObject::invokeMethod(panel, "accept");
+            });
+            c->openDocument();
+        };
+        choose(mixed, "sub");
+        QCOMPARE(title, QString("Open"));
+        shown.sort();
+        QCOMPARE(shown, (QStringList{"clip.mp4", "link.mp4", "sub"}));
+        // The folder chosen opens what is inside, recursively and sorted.
+        QCOMPARE(names(), (QStringList{"a.mp4", "z 2.mp4", "z 10.mp4"}));
+        // The panel opens where it was left, and a file can be chosen there.
+        choose(QString(), "clip.mp4");
+        QCOMPARE(names().last(), QString("clip.mp4"));
     }
 
     void divider()
