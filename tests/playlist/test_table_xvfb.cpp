@@ -418,10 +418,24 @@ private slots:
             {{-300}, 100},        // the minimum stops it
             {{120, -20}, 200},
         };
+        // Every size the movie area takes on the way: it never changes.
+        QList<QSize> areaSizes;
+        struct SizeWatch : QObject
+        {
+            QList<QSize> *sizes;
+            bool eventFilter(QObject *o, QEvent *e) override
+            {
+                if (e->type() == QEvent::Resize || e->type() == QEvent::Paint)
+                    sizes->append(static_cast<QWidget *>(o)->size());
+                return false;
+            }
+        } watch;
+        watch.sizes = &areaSizes;
+        c->playerWindow->playerArea->installEventFilter(&watch);
         for (const auto &k : drags) {
             const int startPane = pane->width(), startWindow = c->playerWindow->width();
             const QSize area = c->playerWindow->playerArea->size();
-            Q_UNUSED(startPane);
+            areaSizes.clear();
             const QPoint start = grip->rect().center();
             QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, start);
             // Each move is in window coordinates from the press, wherever the grip is now.
@@ -438,8 +452,11 @@ private slots:
             QCOMPARE(pane->width(), k.pane);
             QVERIFY(waitForWidth(startWindow + k.pane - startPane));   // by the amount applied
             QTRY_COMPARE(c->playerWindow->playerArea->size(), area);   // the movie keeps its size
+            QTest::qWait(100);
+            QCOMPARE(QSet<QSize>(areaSizes.begin(), areaSizes.end()), (QSet<QSize>{area}));
             QCOMPARE(QXSettings::standard().doubleForKey(key), double(k.pane));
         }
+        c->playerWindow->playerArea->removeEventFilter(&watch);
         // A double click clicks the visibility switch.
         QTest::mouseDClick(grip, Qt::LeftButton);
         QTRY_VERIFY(!pane->isVisible());
