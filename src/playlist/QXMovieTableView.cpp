@@ -30,6 +30,10 @@ QXMovieTableView::QXMovieTableView(QXMPController *controller, QWidget *parent)
     viewport()->setAttribute(Qt::WA_Hover, false);
     setMouseTracking(false);
     horizontalHeader()->hide();
+    // The icon column keeps 20 (16 and a margin), through resets too; the name fills the rest.
+    horizontalHeader()->setMinimumSectionSize(0);
+    horizontalHeader()->setDefaultSectionSize(20);
+    horizontalHeader()->setStretchLastSection(true);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(20);
@@ -47,14 +51,6 @@ QXMovieTableView::QXMovieTableView(QXMPController *controller, QWidget *parent)
     // The style's own row panel takes the same colour as the table's fill, active or not.
     setStyleSheet(QStringLiteral("QTableView { background: %1; border: none; outline: 0; selection-background-color: %2; }")
                       .arg(ground.name(), QXMovieCell::sourceListInactiveSelectionColor().name()));
-}
-
-void QXMovieTableView::resizeEvent(QResizeEvent *event)
-{
-    QTableView::resizeEvent(event);
-    // The icon column keeps 20 (16 and a margin); the name fills the rest.
-    setColumnWidth(QXMovieCell::IconColumn, 20);
-    setColumnWidth(QXMovieCell::NameColumn, qMax(0, viewport()->width() - 20));
 }
 
 int QXMovieTableView::draggedRow() const

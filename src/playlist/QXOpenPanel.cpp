@@ -118,8 +118,10 @@ void QXMPController::openDocument()
     panel.setProxyModel(filter);
     if (!s_lastOpenFolder.isEmpty())
         panel.setDirectory(s_lastOpenFolder);
-    if (auto *tree = panel.findChild<QTreeView *>(QStringLiteral("treeView")))
+    if (auto *tree = panel.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
         tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     const int answer = panel.exec();
     s_lastOpenFolder = panel.directory().absolutePath();
     if (answer != QDialog::Accepted || panel.chosen.isEmpty())

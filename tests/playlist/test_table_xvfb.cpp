@@ -216,7 +216,10 @@ private slots:
     {
         six();
         QVERIFY(c->chooseMovie(c->movieRepresentations.at(3)->URL(), false, false, false));
+        c->updatePlaylistTableAndMenu();   // a reset keeps the columns
         select(1);
+        QCOMPARE(table()->columnWidth(QXMovieCell::IconColumn), 20);
+        QCOMPARE(table()->columnWidth(QXMovieCell::NameColumn), table()->viewport()->width() - 20);
         c->playerWindow->resize(c->playerWindow->width(), 400);
         QWidget *vp = table()->viewport();
         QTRY_VERIFY(vp->height() > 6 * 20 + 20);
