@@ -127,16 +127,30 @@ void QXMovieTableView::setIndicator(bool shown, const QXDropTarget &target)
 
 bool QXMovieTableView::pointerIsOverTable() const
 {
-    return isVisible() && viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos()))
-           && QApplication::topLevelAt(QCursor::pos()) == window();
+    // The drag's picture follows the pointer in a window of its own: only the table's place
+    // on the screen is asked.
+    return isVisible() && viewport()->rect().contains(viewport()->mapFromGlobal(QCursor::pos()));
 }
 
 void QXMovieTableView::updateDisappearingItemCursor()
 {
-    if (!m_dragging || draggedRow() == QXMPController::NotFound)
+    if (!m_dragging || !m_drag || draggedRow() == QXMPController::NotFound)
         return;
-    // The drag shows the cursor wherever no one takes the row; this follows the spot.
-    m_isDisappearingItemCursorSet = !pointerIsOverTable();
+    const bool off = !pointerIsOverTable();
+    if (off == m_isDisappearingItemCursorSet)
+        return;
+    m_isDisappearingItemCursorSet = off;
+    // The drag keeps the cursor of each answer it gets; off the table every answer shows ours,
+    // and it is put up at once rather than at the next answer.
+    const QPixmap cursor = off ? QXPlaylistNamedImage(QStringLiteral("QXDisappearingItemCursor"))
+                                     .pixmap(QSize(32, 32), devicePixelRatioF())
+                               : QPixmap();
+    for (const Qt::DropAction action : {Qt::IgnoreAction, Qt::MoveAction, Qt::CopyAction, Qt::LinkAction})
+        m_drag->setDragCursor(cursor, action);
+    if (QGuiApplication::overrideCursor())
+        QGuiApplication::changeOverrideCursor(off ? QCursor(cursor, QXDisappearingItemCursorHotSpot,
+                                                            QXDisappearingItemCursorHotSpot)
+                                                  : QCursor(Qt::DragMoveCursor));
 }
 
 void QXMovieTableView::startDrag(Qt::DropActions)
@@ -156,11 +170,8 @@ void QXMovieTableView::startDrag(Qt::DropActions)
     const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
     drag.setHotSpot(QPoint(qBound(0, at.x(), picture.width() / qMax(1, int(picture.devicePixelRatio()))),
                            qBound(0, at.y() - rowViewportPosition(row), rowHeight(row))));
-    // Where nothing takes the row, letting go deletes it.
-    drag.setDragCursor(QXPlaylistNamedImage(QStringLiteral("QXDisappearingItemCursor"))
-                           .pixmap(QSize(32, 32), devicePixelRatioF()),
-                       Qt::IgnoreAction);
     m_dragging = true;
+    m_isDisappearingItemCursorSet = false;
     m_dragCancelled = false;
     QTimer follow;
     follow.setInterval(30);

@@ -9,6 +9,7 @@
 #include "ControllerFixture.h"
 
 #include <QApplication>
+#include <QJsonDocument>
 #include <QJsonArray>
 #include <QProcess>
 #include <QtTest>
@@ -19,6 +20,7 @@ class TestTableDrag : public QObject
     QTemporaryDir dir;
     std::unique_ptr<QXMPController> c;
     QProcess openbox;
+    bool offTableCursor = false;
 
     QStringList names() const
     {
@@ -49,6 +51,17 @@ class TestTableDrag : public QObject
         QProcess xdotool;
         xdotool.start("xdotool", args);
         bool puff = false;
+        offTableCursor = false;
+        // The drag runs its own event loop: a timer looks while it runs.
+        QTimer look;
+        look.setInterval(10);
+        connect(&look, &QTimer::timeout, this, [&] {
+            // Off the table the drag shows our own cursor, and the table knows it.
+            const QCursor *cursor = QGuiApplication::overrideCursor();
+            offTableCursor = offTableCursor
+                             || (table()->isDisappearingItemCursorSet() && cursor && !cursor->pixmap().isNull());
+        });
+        look.start();
         const bool done = QTest::qWaitFor([&] {
             for (QWidget *w : QApplication::topLevelWidgets())
                 puff = puff || (w->objectName() == "QXPoofWindow" && w->isVisible());
@@ -94,12 +107,26 @@ private slots:
         QTest::qWait(300);
     }
 
+    void clickAndDoubleClick()
+    {
+        // A click selects and the picture's message follows; a double click opens.
+        c->chooseNoMovie();
+        const QPoint row3 = table()->viewport()->mapFromGlobal(rowCentre(3));
+        QTest::mouseClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, row3);
+        QTRY_COMPARE(c->selectionMessage(), QString("\"m4.mp4\"\nDouble-click to open"));
+        QVERIFY(!c->currentMovieRepresentation);
+        QTest::mouseDClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, row3);
+        QTRY_VERIFY(c->currentMovieRepresentation == c->movieRepresentations.at(3));
+        QCOMPARE(c->playerHistoryList->focusPolicy(), Qt::NoFocus);
+    }
+
     void reorder()
     {
         // Row 4 into the gap above row 1.
         const QPoint gap = table()->viewport()->mapToGlobal(QPoint(60, table()->rowViewportPosition(1) + 2));
         QVERIFY(!drag(rowCentre(4), {rowCentre(3), gap}));
         QCOMPARE(names(), (QStringList{"m1.mp4", "m5.mp4", "m2.mp4", "m3.mp4", "m4.mp4", "m6.mp4"}));
+        QVERIFY(!offTableCursor);
     }
 
     void dragOutOverThePicture()
@@ -107,6 +134,7 @@ private slots:
         const QPoint picture = c->playerView->mapToGlobal(c->playerView->rect().center());
         QVERIFY(drag(rowCentre(2), {rowCentre(2) + QPoint(0, 30), picture}));
         QCOMPARE(names(), (QStringList{"m1.mp4", "m2.mp4", "m4.mp4", "m5.mp4", "m6.mp4"}));
+        QVERIFY(offTableCursor);
         c->applicationShouldTerminate();
         const QJsonArray saved = QXSettings::standard().storedPlaylist();
         QCOMPARE(saved.size(), 5);
