@@ -261,6 +261,16 @@ private slots:
             for (int x = w - 15; x < w; ++x)
                 stray += qGray(img.pixel(x, y)) < 110;
         QCOMPARE(stray, 0);
+        // The same fill while another window is active.
+        QWidget other;
+        other.resize(100, 100);
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        QVERIFY(!c->playerWindow->isActiveWindow());
+        const QImage inactive = vp->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (const int x : {0, w / 2, w - 1})
+            QCOMPARE(inactive.pixel(x, 20 + 10), selection);
         select(3);
         const QImage sel = vp->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY(markInk(sel, 3, true) > 10);
