@@ -2,6 +2,9 @@
 // the table as drawn (sampled by pixel), the address panel, the divider.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
+#include "controls/QXImages.h"
+#include "controls/QXPlaylistImages.h"
+#include "controls/QXPoof.h"
 #include "controls/QXTarvelShiftButton.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
@@ -270,6 +273,33 @@ private slots:
         const QImage sel = vp->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY(markInk(sel, 3, true) > 10);
         QCOMPARE(markInk(sel, 3, false), 0);
+    }
+
+    void puff()
+    {
+        // Five frames in order, centred on the point, cut to its shape (no compositor under
+        // Xvfb), taking no input; gone after about a quarter of a second.
+        QPointer<QXPoofWindow> w = QXPoofWindow::showAnimationEffect(QPoint(300, 200));
+        QVERIFY(w);
+        QList<int> frames;
+        connect(w, &QXPoofWindow::framePainted, this, [&](int f) { frames << f; });
+        QCOMPARE(w->geometry().topLeft() + QPoint(QXPoofSize / 2, QXPoofSize / 2), QPoint(300, 200));
+        QVERIFY(w->windowFlags() & Qt::WindowTransparentForInput);
+        QVERIFY(!w->mask().isEmpty() && w->mask() != QRegion(w->rect()));
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!w, 2000);
+        QVERIFY(clock.elapsed() < 1000);
+        QCOMPARE(frames, (QList<int>{1, 2, 3, 4, 5}));
+        // The images at both scales, each from its own drawing.
+        for (const char *name : {"QXTableButtonPlaying", "QXTableButtonLoadingInverted", "QXPoof3", "QXTarvelShiftGrip",
+                                 "QXDisappearingItemCursor"}) {
+            const QIcon icon = QXNamedImage(QLatin1String(name));
+            QVERIFY2(!icon.isNull(), name);
+            const QSize size = icon.availableSizes().first();
+            QCOMPARE(icon.pixmap(size, 2.0).size(), size * 2);
+        }
+        QVERIFY(QXNamedImage("QXPoof6").isNull());
     }
 
     void addressPanel()
