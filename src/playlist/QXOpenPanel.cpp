@@ -103,6 +103,21 @@ public:
 
 QString s_lastOpenFolder;
 
+// What a panel chose opens as the Open command opens it: busy while collecting and probing,
+// a beep when nothing could be added.
+void openChosen(QXMPController *c, const QList<QUrl> &urls)
+{
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool opened = c->openMovies(urls, false);
+    QApplication::restoreOverrideCursor();
+    if (!opened) {
+        c->beep();
+        return;
+    }
+    c->playerView->update();
+    c->showPlayerWindowIfNotVisible();
+}
+
 } // namespace
 
 void QXMPController::openDocument()
@@ -126,18 +141,7 @@ void QXMPController::openDocument()
     s_lastOpenFolder = panel.directory().absolutePath();
     if (answer != QDialog::Accepted || panel.chosen.isEmpty())
         return;
-    bool opened;
-    {
-        QApplication::setOverrideCursor(Qt::BusyCursor);
-        opened = openMovies(panel.chosen, false);
-        QApplication::restoreOverrideCursor();
-    }
-    if (!opened) {
-        beep();
-        return;
-    }
-    playerView->update();
-    showPlayerWindowIfNotVisible();
+    openChosen(this, panel.chosen);
 }
 
 QXAddressPanel::QXAddressPanel(QWidget *parent) : QDialog(parent)
@@ -200,16 +204,7 @@ void QXMPController::openURLOK()
     if (!openURLPanel)
         return;
     openURLPanel->hide();
-    const QList<QUrl> urls = QXURLsFromLines(openURLPanel->openURLTextView->toPlainText());
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    const bool opened = openMovies(urls, false);
-    QApplication::restoreOverrideCursor();
-    if (!opened) {
-        beep();
-        return;
-    }
-    playerView->update();
-    showPlayerWindowIfNotVisible();
+    openChosen(this, QXURLsFromLines(openURLPanel->openURLTextView->toPlainText()));
 }
 
 void QXMPController::openURLCancel()
