@@ -4,6 +4,7 @@
 #include "player/QXPlayerOverlay.h"
 #include "app/QXSettings.h"
 #include "controls/QXImages.h"
+#include "controls/QXViews.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "update/QXRWUpdateChecker.h"
@@ -115,8 +116,16 @@ void QXPreferences::loadWindow()
     windowLayout->setContentsMargins(0, 0, 0, 0);
     windowLayout->setSpacing(0);
 
-    // Sections: one checkable, exclusive item each; no customising.
-    auto *toolbar = new QToolBar(window);
+    // Sections: one checkable, exclusive item each; no customising. They sit on the window's
+    // dark blue head.
+    auto *head = new QXDarkBlueGradientView(window);
+    auto *headLayout = new QHBoxLayout(head);
+    headLayout->setContentsMargins(0, 0, 0, 0);
+    auto *toolbar = new QToolBar(head);
+    toolbar->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"
+                                          "QToolButton { color: white; }"
+                                          "QToolButton:checked { background: rgba(255, 255, 255, 60); border: none; }"));
+    headLayout->addWidget(toolbar);
     toolbar->setObjectName(QStringLiteral("Preferences Toolbar"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
@@ -134,7 +143,7 @@ void QXPreferences::loadWindow()
         group->addAction(item);
         connect(item, &QAction::triggered, this, [this, item] { changePreferencesSection(item); });
     }
-    windowLayout->addWidget(toolbar);
+    windowLayout->addWidget(head);
 
     auto *stack = new QStackedWidget(window);
     stack->setObjectName(QStringLiteral("preferencesTabView"));
