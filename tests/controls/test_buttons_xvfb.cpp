@@ -1,6 +1,7 @@
 // Context and wind buttons: their pixels in each state, the primary menu on the press, clicks
 // from items, and whether an item that clicks a button may act.
 #include "controls/QXButtons.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QMenu>
@@ -9,13 +10,7 @@
 
 namespace {
 
-QImage render(QWidget &w)
-{
-    QImage image(w.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    w.render(&image, {}, {}, QWidget::DrawChildren);
-    return image;
-}
+QImage render(QWidget &w) { return testsupport::renderWidget(w); }
 
 // Pixels of a and b where a is opaque / transparent, compared by a rule.
 template <typename Rule>
@@ -43,38 +38,32 @@ class TestButtons : public QObject
 {
     Q_OBJECT
 private slots:
-    void contextButtonPixels_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<bool>("withMenu");
-        QTest::addColumn<QString>("expect");   // "none", "half", "full"
-        QTest::newRow("16 disabled: invisible") << 16 << false << false << "none";
-        QTest::newRow("17 disabled: half") << 17 << false << false << "half";
-        QTest::newRow("16 enabled") << 16 << true << false << "full";
-        QTest::newRow("16 disabled with menu: full") << 16 << false << true << "full";
-    }
     void contextButtonPixels()
     {
-        QFETCH(int, width);
-        QFETCH(bool, enabled);
-        QFETCH(bool, withMenu);
-        QFETCH(QString, expect);
-        QXContextButton reference, b;
-        for (QXContextButton *button : {&reference, &b}) {
-            button->setImage("QXNext");
-            button->resize(width, 16);
+        enum Ink { NoInk, HalfInk, FullInk };
+        const struct { int width; bool enabled, withMenu; Ink expect; } cases[] = {
+            {16, false, false, NoInk},     // disabled at 16 px: invisible
+            {17, false, false, HalfInk},   // wider: half strength
+            {16, true, false, FullInk},
+            {16, false, true, FullInk},    // a menu keeps it whole
+        };
+        for (const auto &k : cases) {
+            QXContextButton reference, b;
+            for (QXContextButton *button : {&reference, &b}) {
+                button->setImage("QXNext");
+                button->resize(k.width, 16);
+            }
+            b.setEnabled(k.enabled);
+            b.setPrimaryMenuSource([k] { return k.withMenu; }, [] { return nullptr; });
+            const QImage full = render(reference), got = render(b);
+            QVERIFY(opaqueCount(full) > 20);
+            const auto ink = [&](QRgb f, QRgb g) {
+                return qAbs(qAlpha(g) - (k.expect == NoInk ? 0 : k.expect == HalfInk ? qAlpha(f) / 2 : qAlpha(f))) <= 1;
+            };
+            QVERIFY2(everyPixel(full, got, ink), qPrintable(QString("%1 px, case %2").arg(k.width).arg(&k - cases)));
+            if (k.expect == FullInk)
+                QCOMPARE(got, full);
         }
-        b.setEnabled(enabled);
-        b.setPrimaryMenuSource([withMenu] { return withMenu; }, [] { return nullptr; });
-        const QImage full = render(reference), got = render(b);
-        QVERIFY(opaqueCount(full) > 20);
-        if (expect == "none")
-            QVERIFY(everyPixel(got, got, [](QRgb p, QRgb) { return qAlpha(p) == 0; }));
-        else if (expect == "full")
-            QCOMPARE(got, full);
-        else
-            QVERIFY(everyPixel(full, got, [](QRgb f, QRgb g) { return qAbs(qAlpha(g) - qAlpha(f) / 2) <= 1; }));
     }
 
     void pressDarkensOnlyTheImage()
@@ -95,25 +84,6 @@ private slots:
             }));
             QVERIFY(normal != pressed);
         }
-    }
-
-    void onStateImage()
-    {
-        QXContextButton plain, toggle, normal;
-        for (QXContextButton *b : {&plain, &toggle, &normal}) {
-            b->setImage("QXPlay");
-            b->setCheckable(true);
-            b->resize(24, 24);
-        }
-        toggle.setAlternateImage("QXPause");
-        plain.setChecked(true);
-        toggle.setChecked(true);
-        QCOMPARE(render(plain), render(normal));   // no alternate: the normal image
-        QVERIFY(render(toggle) != render(normal));
-        QXContextButton pause;
-        pause.setImage("QXPause");
-        pause.resize(24, 24);
-        QCOMPARE(render(toggle), render(pause));
     }
 
     void windButtonPixels()
@@ -180,6 +150,12 @@ private slots:
             // Disabled: half strength when wide, nothing at 16 px.
             const bool anyInk = !everyPixel(states[2], states[2], [](QRgb q, QRgb) { return qAlpha(q) == 0; });
             QVERIFY2(opaqueCount(states[2]) == 0 && anyInk == wide, qPrintable(name));
+            // On: exactly the alternate image where there is one, else the normal one.
+            QXContextButton on;
+            on.setGround(light ? QXGround::Light : QXGround::Dark);
+            on.setImage(alternates.value(name, name));
+            on.resize(QXGlyphSize(name));
+            QVERIFY2(states[3] == render(on), qPrintable(name));
             QCOMPARE(states[3] != states[0], alternates.contains(name));
         }
         p.end();

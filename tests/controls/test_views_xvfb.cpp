@@ -1,18 +1,13 @@
 // Labels and decorative views: plain text that ignores the mouse, the pictures and lines they
 // paint, and a drag on the footer that moves its window.
 #include "controls/QXViews.h"
+#include "TestSupport.h"
 
 #include <QtTest>
 
 namespace {
 
-QImage render(QWidget &w, QColor ground = Qt::transparent)
-{
-    QImage image(w.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(ground);
-    w.render(&image, {}, {}, QWidget::DrawChildren);
-    return image;
-}
+QImage render(QWidget &w) { return testsupport::renderWidget(w); }
 
 // Counts presses that reach it.
 class Parent : public QWidget
@@ -80,23 +75,19 @@ private slots:
         QXShadowedTextField label("Playlist");
         label.setStyleSheet("color: black;");
         label.resize(label.sizeHint());
-        const QImage image = render(label, QColor(0x80, 0x80, 0x80));
-        int lighter = 0, darker = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                lighter += qRed(image.pixel(x, y)) > 0xa0;
-                darker += qRed(image.pixel(x, y)) < 0x40;
-            }
-        QVERIFY(lighter > 5 && darker > 5);
-        // The shadow lies below the text: light under dark far more often than above it.
-        const auto dark = [&](int x, int y) { return qRed(image.pixel(x, y)) < 0x78; };
-        const auto light = [&](int x, int y) { return qRed(image.pixel(x, y)) > 0x88; };
-        int below = 0, above = 0;
+        const QImage image = testsupport::renderWidget(label, QColor(0x80, 0x80, 0x80));
+        // Dark text with a light shadow, the shadow below the text: light under dark far more
+        // often than above it.
+        const auto red = [&](int x, int y) { return qRed(image.pixel(x, y)); };
+        int lighter = 0, darker = 0, below = 0, above = 0;
         for (int y = 0; y + 1 < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
-                below += dark(x, y) && light(x, y + 1);
-                above += light(x, y) && dark(x, y + 1);
+                lighter += red(x, y) > 0xa0;
+                darker += red(x, y) < 0x40;
+                below += red(x, y) < 0x78 && red(x, y + 1) > 0x88;
+                above += red(x, y) > 0x88 && red(x, y + 1) < 0x78;
             }
+        QVERIFY(lighter > 5 && darker > 5);
         QVERIFY2(below > 2 * above + 5, qPrintable(QString("%1 %2").arg(below).arg(above)));
     }
 

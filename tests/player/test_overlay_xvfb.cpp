@@ -1,8 +1,6 @@
 // The control bar: its folding by width, the fades and the vanish timer, what keeps it up,
 // and that fading it costs the picture no frames. Screenshots go to $VISTREL_SHOTS.
-#include "app/QXMPController.h"
 #include "controls/QXSliders.h"
-#include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieEngine.h"
 #include "engine/QXMovieView.h"
@@ -19,7 +17,6 @@
 #include <mpv/client.h>
 
 using QXOverlay::Parts;
-Q_DECLARE_METATYPE(QXOverlay::Parts)
 
 namespace {
 
@@ -47,10 +44,16 @@ class TestOverlay : public QObject
         QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(folder).filePath(name + ".png")));
     }
     QXPlayerOverlay *overlay() const { return c->overlay(); }
+    // A fresh player holding the given settings, the clip open in its shown window.
+    void launchWithClip(const QJsonObject &settings = {})
+    {
+        testsupport::launchFreshController(c, dir.path(), settings);
+        QVERIFY(c->openMovies({clip}, false));
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+    }
     void launchFloating(int interval)
     {
-        testsupport::launchFreshController(c, dir.path(), {{"Overlay Controls In Window Mode", true},
-                                                           {"Control Interval", interval}});
+        launchWithClip({{"Overlay Controls In Window Mode", true}, {"Control Interval", interval}});
     }
 
 private slots:
@@ -61,37 +64,37 @@ private slots:
     }
     void cleanupTestCase() { c.reset(); }
 
-    void foldingFollowsTheWidth_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<Parts>("parts");   // buttons, remaining time, time hidden
-        QTest::newRow("400") << 400 << Parts{false, false, false};
-        QTest::newRow("354") << 354 << Parts{false, false, false};
-        QTest::newRow("353") << 353 << Parts{true, false, false};
-        QTest::newRow("300") << 300 << Parts{true, false, false};
-        QTest::newRow("254") << 254 << Parts{true, false, false};
-        QTest::newRow("230") << 230 << Parts{true, true, false};
-        QTest::newRow("202") << 202 << Parts{true, true, false};
-        QTest::newRow("150") << 150 << Parts{true, true, true};
-    }
     void foldingFollowsTheWidth()
     {
-        QFETCH(int, width);
-        QFETCH(Parts, parts);
-        // At once from either end, and step by step from the neighbours: the same parts.
-        for (const Parts &from : {Parts{}, Parts{true, true, true}})
-            QCOMPARE(QXOverlay::partsForWidth(from, width), parts);
+        // Parts: buttons, remaining time, time hidden. The same parts at once from either end
+        // and step by step, narrowing and then widening again.
+        const struct { int width; Parts parts; } rows[] = {
+            {400, {false, false, false}}, {354, {false, false, false}}, {353, {true, false, false}},
+            {300, {true, false, false}},  {254, {true, false, false}},  {230, {true, true, false}},
+            {202, {true, true, false}},   {150, {true, true, true}},
+        };
+        const int n = int(std::size(rows));
         Parts stepped;
-        for (int w : {400, 354, 353, 300, 254, 230, 202, 150, 202, 230, 254, 300, 353, 354, 400})
-            stepped = QXOverlay::partsForWidth(stepped, w);
-        QCOMPARE(stepped, Parts{});
+        for (int i = 0; i < 2 * n - 1; ++i) {
+            const auto &r = rows[i < n ? i : 2 * n - 2 - i];
+            for (const Parts &from : {Parts{}, Parts{true, true, true}})
+                QCOMPARE(QXOverlay::partsForWidth(from, r.width), r.parts);
+            stepped = QXOverlay::partsForWidth(stepped, r.width);
+            QVERIFY2(stepped == r.parts, qPrintable(QString::number(r.width)));
+        }
     }
 
     void theBarShowsItsPartsAndChevron()
     {
-        testsupport::launchFreshController(c, dir.path());
-        QVERIFY(c->openMovies({clip}, false));
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        launchWithClip();
+        // A click on the picture outside presentation changes nothing.
+        QTRY_VERIFY(c->playerView->isPlaying());
+        const QRect frame = c->playerWindow->geometry();
+        QTest::mouseClick(c->playerView, Qt::LeftButton, {}, QPoint(30, 30));
+        QTest::qWait(300);
+        QVERIFY(!c->isPresenting && c->playerView->isPlaying());
+        QCOMPARE(c->playerWindow->geometry(), frame);
+        QCOMPARE(c->beepCount(), 0);
         shoot("overlay-static");
         const struct { int width; bool buttons, remaining, time; } rows[] = {
             {480, true, true, true}, {300, false, true, true}, {230, false, false, true}, {150, false, false, false}, {480, true, true, true}};
@@ -143,7 +146,8 @@ private slots:
             QCOMPARE(overlay()->overlayVanishInterval(), row.seconds);
         }
 
-        launchFloating(1);
+        testsupport::launchFreshController(c, dir.path(), {{"Overlay Controls In Window Mode", true},
+                                                           {"Control Interval", 1}});
         // An empty player shows no floating bar.
         overlay()->showOverlayByFadingIn(false);
         QVERIFY(!overlay()->isShown());
@@ -185,11 +189,9 @@ private slots:
         QVERIFY(overlay()->isShown());
     }
 
-    void fadingCostsThePictureNoFrames()
+    void fadingCostsThePictureNoFramesAndTheBarSpansThePresentation()
     {
         launchFloating(5);
-        QVERIFY(c->openMovies({clip}, false));
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
         QTRY_VERIFY(c->playerView->isPlaying());
         QTest::qWait(500);
         const auto drops = [] { return mpvCount("frame-drop-count") + mpvCount("vo-drop-frame-count"); };
@@ -209,12 +211,8 @@ private slots:
         // A fade that held the event loop would cost about ten frames a cycle; a loaded
         // machine's noise weighs on both halves alike.
         QVERIFY2(fading <= still * 3 / 2 + 10, qPrintable(QString("%1 dropped while fading, %2 without").arg(fading).arg(still)));
-    }
 
-    void presentationBarSpansTheScreen()
-    {
-        launchFloating(5);
-        QVERIFY(c->openMovies({clip}, false));
+        // In presentation the bar spans the bottom of the screen.
         c->togglePresentation();
         QVERIFY(c->isPresenting);
         QTRY_VERIFY(overlay()->isShown());
@@ -224,28 +222,11 @@ private slots:
         QVERIFY(!c->isPresenting);
     }
 
-    // A click on the picture outside presentation changes nothing.
-    void clickOnThePictureOutsidePresentation()
-    {
-        testsupport::launchFreshController(c, dir.path());
-        QVERIFY(c->openMovies({clip}, false));
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
-        QTRY_VERIFY(c->playerView->isPlaying());
-        const QRect frame = c->playerWindow->geometry();
-        QTest::mouseClick(c->playerView, Qt::LeftButton, {}, QPoint(30, 30));
-        QTest::qWait(300);
-        QVERIFY(!c->isPresenting && c->playerView->isPlaying());
-        QCOMPARE(c->playerWindow->geometry(), frame);
-        QCOMPARE(c->beepCount(), 0);
-    }
-
     // An item that clicks a button of the floating bar's own window is greyed out, as its menu
     // opens, while the window the bar belongs to is hidden.
     void itemsClickingTheFloatingBarFollowItsWindow()
     {
         launchFloating(1000);
-        QVERIFY(c->openMovies({clip}, false));
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
         QTRY_VERIFY(c->currentMovieIsPlayable);
         overlay()->showOverlayByFadingIn(false);
         if (!overlay()->overlayWindow())

@@ -1,8 +1,5 @@
 // Playlist operations through the controller: opening, ordering, walking, sorting,
 // shuffling, deleting with duplicates, clearing, the menu's window and the pane.
-#include "app/QXMPController.h"
-#include "playlist/QXMovieTableView.h"
-#include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
@@ -21,31 +18,10 @@ class TestPlaylist : public QObject
     QTemporaryDir dir;
     std::unique_ptr<QXMPController> c;
 
-    QUrl movie(const QString &name)
-    {
-        const QString p = testsupport::makeVideo(dir.path(), name, 64, 48, 1.0, false);
-        return QUrl::fromLocalFile(p);
-    }
-
-    QStringList names() const
-    {
-        QStringList n;
-        for (const auto &r : c->movieRepresentations)
-            n << r->displayName();
-        return n;
-    }
-
-    int selectedRow() const
-    {
-        const auto rows = c->playerHistoryList->selectionModel()->selectedRows();
-        return rows.isEmpty() ? -1 : rows.first().row();
-    }
-
-    void select(int row)
-    {
-        c->playerHistoryList->selectionModel()->select(c->playerHistoryList->model()->index(row, 0),
-                                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    }
+    QUrl movie(const QString &name) { return QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), name, 64, 48, 1.0, false)); }
+    QStringList names() const { return testsupport::playlistNames(*c); }
+    int selectedRow() const { return testsupport::selectedRow(*c); }
+    void select(int row) { testsupport::selectRow(*c, row); }
 
     // Entries straight into the list (files that need not exist), as a restored playlist.
     void fill(const QList<QUrl> &urls)

@@ -1,11 +1,8 @@
 // Row drags with the real pointer under a real window manager: a reorder, a drag out over the
 // picture (deleted, the puff shown, gone from the saved playlist) and a drag cancelled by
 // Escape (nothing changes). xdotool moves the pointer and presses the button through XTest.
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
-#include "playlist/QXMovieTableView.h"
 #include "ControllerFixture.h"
 
 #include <QApplication>
@@ -22,13 +19,7 @@ class TestTableDrag : public QObject
     QProcess openbox;
     bool offTableCursor = false;
 
-    QStringList names() const
-    {
-        QStringList n;
-        for (const auto &r : c->movieRepresentations)
-            n << r->displayName();
-        return n;
-    }
+    QStringList names() const { return testsupport::playlistNames(*c); }
     QXMovieTableView *table() const { return c->playerHistoryList; }
     QPoint rowCentre(int row) const
     {
@@ -62,17 +53,16 @@ class TestTableDrag : public QObject
                              || (table()->isDisappearingItemCursorSet() && cursor && !cursor->pixmap().isNull());
         });
         look.start();
-        const bool done = QTest::qWaitFor([&] {
+        const auto lookForPuff = [&] {
             for (QWidget *w : QApplication::topLevelWidgets())
                 puff = puff || (w->objectName() == "QXPoofWindow" && w->isVisible());
+        };
+        const bool done = QTest::qWaitFor([&] {
+            lookForPuff();
             return xdotool.state() == QProcess::NotRunning;
         }, 15000);
         // The puff plays for about a quarter of a second after the release.
-        QTest::qWaitFor([&] {
-            for (QWidget *w : QApplication::topLevelWidgets())
-                puff = puff || (w->objectName() == "QXPoofWindow" && w->isVisible());
-            return puff;
-        }, 500);
+        QTest::qWaitFor([&] { lookForPuff(); return puff; }, 500);
         return done && puff;
     }
 

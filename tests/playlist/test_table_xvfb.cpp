@@ -1,7 +1,5 @@
 // The playlist table in the player window: drops of files and addresses at a spot, the marks,
 // the table as drawn (sampled by pixel), the address panel, the divider.
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
 #include "controls/QXImages.h"
 #include "controls/QXPlaylistImages.h"
 #include "controls/QXPoof.h"
@@ -9,7 +7,6 @@
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "playlist/QXMovieCell.h"
-#include "playlist/QXMovieTableView.h"
 #include "playlist/QXOpenPanel.h"
 #include "playlist/QXPasteboard.h"
 #include "ControllerFixture.h"
@@ -17,8 +14,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
-#include <QJsonObject>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -27,19 +22,20 @@
 #include <QTreeView>
 #include <QtTest>
 
+using testsupport::RawMimeData;
+
 namespace {
 
-// Data as another program's drag brings it: the bytes as sent.
-class RawMimeData : public QMimeData
+// Pixels of the rectangle that pass the test.
+template <typename Test>
+int count(const QImage &image, const QRect &r, Test test)
 {
-public:
-    QHash<QString, QByteArray> raw;
-    QStringList formats() const override { return raw.keys(); }
-    bool hasFormat(const QString &f) const override { return raw.contains(f); }
-
-protected:
-    QVariant retrieveData(const QString &f, QMetaType) const override { return raw.value(f); }
-};
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += test(image.pixel(x, y));
+    return n;
+}
 
 } // namespace
 
@@ -49,38 +45,29 @@ class TestTable : public QObject
     QTemporaryDir dir;
     std::unique_ptr<QXMPController> c;
 
-    QString movie(const QString &name) { return testsupport::makeVideo(dir.path(), name, 64, 48, 1.0, false); }
-
-    QStringList names() const
+    QString movie(const QString &name, const QString &folder = {})
     {
-        QStringList n;
-        for (const auto &r : c->movieRepresentations)
-            n << r->displayName();
-        return n;
+        return testsupport::makeVideo(folder.isEmpty() ? dir.path() : folder, name, 64, 48, 1.0, false);
     }
+    QStringList names() const { return testsupport::playlistNames(*c); }
     QXMovieTableView *table() const { return c->playerHistoryList; }
-    int selectedRow() const
+    // A fresh player holding the given settings, its window shown.
+    void launch(const QJsonObject &stored = {})
     {
-        const auto rows = table()->selectionModel()->selectedRows();
-        return rows.isEmpty() ? -1 : rows.first().row();
-    }
-    void select(int row)
-    {
-        table()->selectionModel()->select(table()->model()->index(row, 0),
-                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        testsupport::launchFreshController(c, dir.path(), stored);
+        c->playerWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
     }
     // Six entries m1 … m6, listed only; row 2 selected.
     void six()
     {
-        testsupport::launchFreshController(c, dir.path());
-        c->playerWindow->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        launch();
         QList<QUrl> urls;
         for (int i = 1; i <= 6; ++i)
             urls << QUrl::fromLocalFile(movie(QStringLiteral("m%1.mp4").arg(i)));
         QVERIFY(c->openMovies(urls, false));
         c->chooseNoMovie();
-        select(2);
+        testsupport::selectRow(*c, 2);
     }
     // A point on row r: its top quarter (between r - 1 and r) or its middle (on it); r = count
     // is the space below the last row.
@@ -152,7 +139,7 @@ private slots:
                 data->raw.insert("text/uri-list", k.address + "\r\n");
             QVERIFY2(drop(data.get(), at(k.row, k.on)) == k.taken, k.name);
             QVERIFY2(names() == k.after, qPrintable(QString(k.name) + ": " + names().join(' ')));
-            QVERIFY2(c->movieRepresentations.at(selectedRow()) == selected, k.name);   // the selection stays
+            QVERIFY2(c->movieRepresentations.at(testsupport::selectedRow(*c)) == selected, k.name);   // the selection stays
             QVERIFY2(!c->currentMovieRepresentation, k.name);                          // nothing plays
             QVERIFY(!table()->isShowingDropIndicator());
         }
@@ -215,14 +202,15 @@ private slots:
         six();
         QVERIFY(c->chooseMovie(c->movieRepresentations.at(3)->URL(), false, false, false));
         c->updatePlaylistTableAndMenu();   // a reset keeps the columns
-        select(1);
+        testsupport::selectRow(*c, 1);
         QCOMPARE(table()->columnWidth(QXMovieCell::IconColumn), 20);
         QCOMPARE(table()->columnWidth(QXMovieCell::NameColumn), table()->viewport()->width() - 20);
         c->playerWindow->resize(c->playerWindow->width(), 400);
         QWidget *vp = table()->viewport();
         QTRY_VERIFY(vp->height() > 6 * 20 + 20);
         QTRY_VERIFY(vp->isVisible());
-        const QImage img = vp->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const auto grab = [vp] { return vp->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        const QImage img = grab();
         const int w = img.width();
         const QRgb ground = QXMovieCell::sourceListBackgroundColor().rgb();
         const QRgb selection = QXMovieCell::sourceListInactiveSelectionColor().rgb();
@@ -232,33 +220,19 @@ private slots:
             QCOMPARE(img.pixel(x, 20 + 19), selection);
         }
         // White text with a darker shadow one below, on the selected row only.
-        int white = 0, shadow = 0, whiteElsewhere = 0;
-        for (int y = 0; y < 20; ++y)
-            for (int x = 20; x < w - 20; ++x) {
-                white += img.pixel(x, 20 + y) == qRgb(255, 255, 255);
-                whiteElsewhere += img.pixel(x, 40 + y) == qRgb(255, 255, 255);
-                shadow += qGray(img.pixel(x, 20 + y)) < qGray(selection) - 30;
-            }
-        QVERIFY(white > 20);
-        QVERIFY(shadow > 20);
-        QCOMPARE(whiteElsewhere, 0);
-        // The mark: 15 from the right, its bottom 3 above the row's; dark, then inverted.
-        const auto markInk = [&](const QImage &im, int row, bool light) {
-            int n = 0;
-            for (int y = row * 20 + 20 - 3 - 12; y < row * 20 + 20 - 3; ++y)
-                for (int x = w - 15; x < w - 15 + 12; ++x)
-                    n += light ? im.pixel(x, y) == qRgb(255, 255, 255) : qGray(im.pixel(x, y)) < 110;
-            return n;
-        };
-        QVERIFY(markInk(img, 3, false) > 10);
-        QCOMPARE(markInk(img, 3, true), 0);
-        QCOMPARE(markInk(img, 2, false), 0);
-        // Nothing of the mark outside its place.
-        int stray = 0;
-        for (int y = 60; y < 60 + 20 - 15; ++y)
-            for (int x = w - 15; x < w; ++x)
-                stray += qGray(img.pixel(x, y)) < 110;
-        QCOMPARE(stray, 0);
+        const auto white = [](QRgb p) { return p == qRgb(255, 255, 255); };
+        const auto dark = [](QRgb p) { return qGray(p) < 110; };
+        const QRect text(20, 20, w - 40, 20);
+        QVERIFY(count(img, text, white) > 20);
+        QVERIFY(count(img, text, [&](QRgb p) { return qGray(p) < qGray(selection) - 30; }) > 20);
+        QCOMPARE(count(img, text.translated(0, 20), white), 0);
+        // The mark: 15 from the right, its bottom 3 above the row's; dark, then inverted, and
+        // nothing of it above its place.
+        const auto mark = [w](int row) { return QRect(w - 15, row * 20 + 5, 12, 12); };
+        QVERIFY(count(img, mark(3), dark) > 10);
+        QCOMPARE(count(img, mark(3), white), 0);
+        QCOMPARE(count(img, mark(2), dark), 0);
+        QCOMPARE(count(img, QRect(w - 15, 60, 15, 5), dark), 0);
         // The same fill while another window is active.
         QWidget other;
         other.resize(100, 100);
@@ -266,13 +240,13 @@ private slots:
         other.activateWindow();
         QTRY_VERIFY(other.isActiveWindow());
         QVERIFY(!c->playerWindow->isActiveWindow());
-        const QImage inactive = vp->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage inactive = grab();
         for (const int x : {0, w / 2, w - 1})
             QCOMPARE(inactive.pixel(x, 20 + 10), selection);
-        select(3);
-        const QImage sel = vp->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QVERIFY(markInk(sel, 3, true) > 10);
-        QCOMPARE(markInk(sel, 3, false), 0);
+        testsupport::selectRow(*c, 3);
+        const QImage sel = grab();
+        QVERIFY(count(sel, mark(3), white) > 10);
+        QCOMPARE(count(sel, mark(3), dark), 0);
     }
 
     void puff()
@@ -304,9 +278,7 @@ private slots:
 
     void addressPanel()
     {
-        testsupport::launchFreshController(c, dir.path());
-        c->playerWindow->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        launch();
         c->playerWindow->activateWindow();
         QTRY_VERIFY(c->playerWindow->isActiveWindow());
         // Ctrl+L from the window.
@@ -348,15 +320,12 @@ private slots:
         qDeleteAll(held);
     }
 
-
     void dropsOnThePicture()
     {
-        testsupport::launchFreshController(c, dir.path());
-        c->playerWindow->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        launch();
         QDir(dir.path()).mkpath("pictured/deeper");
-        const QString b = testsupport::makeVideo(dir.filePath("pictured"), "b 10.mp4", 64, 48, 1.0, false);
-        testsupport::makeVideo(dir.filePath("pictured/deeper"), "a 2.mp4", 64, 48, 1.0, false);
+        const QString b = movie("b 10.mp4", dir.filePath("pictured"));
+        movie("a 2.mp4", dir.filePath("pictured/deeper"));
         testsupport::makeFile(dir.filePath("pictured"), "readme.txt", "text");
         QWidget *view = c->playerView;
         const QPoint p = view->rect().center();
@@ -390,15 +359,13 @@ private slots:
 
     void openPanel()
     {
-        testsupport::launchFreshController(c, dir.path());
-        c->playerWindow->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        launch();
         const QString mixed = dir.filePath("mixed");
         QDir(mixed).mkpath("sub/deep");
-        testsupport::makeVideo(mixed, "clip.mp4", 64, 48, 1.0, false);
-        testsupport::makeVideo(mixed + "/sub/deep", "a.mp4", 64, 48, 1.0, false);
-        testsupport::makeVideo(mixed + "/sub", "z 2.mp4", 64, 48, 1.0, false);
-        testsupport::makeVideo(mixed + "/sub", "z 10.mp4", 64, 48, 1.0, false);
+        movie("clip.mp4", mixed);
+        movie("a.mp4", mixed + "/sub/deep");
+        movie("z 2.mp4", mixed + "/sub");
+        movie("z 10.mp4", mixed + "/sub");
         testsupport::makeFile(mixed, "notes.txt", "text");
         QFile::link(mixed + "/clip.mp4", mixed + "/link.mp4");
         QFile::link(mixed + "/gone.mp4", mixed + "/broken.mp4");
@@ -418,11 +385,10 @@ private slots:
                 QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
                 QTest::qWait(300);   // the model lists the folder in the background
                 shown.clear();
-                for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
-                    shown << view->model()->index(r, 0, view->rootIndex()).data().toString();
                 for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r) {
                     const QModelIndex i = view->model()->index(r, 0, view->rootIndex());
-                    if (i.data().toString() == pick)
+                    shown << i.data().toString();
+                    if (shown.last() == pick)
                         view->selectionModel()->select(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
                 }
                 QMetaObject::invokeMethod(panel, "accept");
@@ -443,13 +409,10 @@ private slots:
     void divider()
     {
         const QString key = QXKeys::DividerWidthFormat.arg(QXKeys::PlaylistDividerName);
-        testsupport::launchFreshController(c, dir.path());
-        c->playerWindow->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        launch();
         auto *grip = c->playerWindow->findChild<QXTarvelShiftButton *>();
         QVERIFY(grip);
         QWidget *pane = c->playerWindow->playlistPane;
-        const auto waitForWidth = [&](int width) { return QTest::qWaitFor([&] { return c->playerWindow->width() == width; }, 3000); };
         const struct { QList<int> moves; int pane; } drags[] = {
             {{-40, -20}, 140},    // only the total counts
             {{-300}, 100},        // the minimum stops it
@@ -477,17 +440,16 @@ private slots:
             QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, start);
             // Each move is in window coordinates from the press, wherever the grip is now.
             const QPoint pressInWindow = grip->mapTo(c->playerWindow, start);
-            int total = 0;
+            QPoint to = pressInWindow;
             for (const int m : k.moves) {
-                total += m;
-                QMouseEvent move(QEvent::MouseMove, grip->mapFrom(c->playerWindow, pressInWindow + QPoint(total, 0)),
-                                 c->playerWindow->mapToGlobal(pressInWindow + QPoint(total, 0)), Qt::NoButton,
-                                 Qt::LeftButton, Qt::NoModifier);
+                to += QPoint(m, 0);
+                QMouseEvent move(QEvent::MouseMove, grip->mapFrom(c->playerWindow, to), c->playerWindow->mapToGlobal(to),
+                                 Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
                 QApplication::sendEvent(grip, &move);
             }
-            QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier, grip->mapFrom(c->playerWindow, pressInWindow + QPoint(total, 0)));
+            QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier, grip->mapFrom(c->playerWindow, to));
             QCOMPARE(pane->width(), k.pane);
-            QVERIFY(waitForWidth(startWindow + k.pane - startPane));   // by the amount applied
+            QTRY_COMPARE_WITH_TIMEOUT(c->playerWindow->width(), startWindow + k.pane - startPane, 3000);   // by the amount applied
             QTRY_COMPARE(c->playerWindow->playerArea->size(), area);   // the movie keeps its size
             QTest::qWait(100);
             QCOMPARE(QSet<QSize>(areaSizes.begin(), areaSizes.end()), (QSet<QSize>{area}));
@@ -511,9 +473,7 @@ private slots:
         const struct { QJsonValue stored; int pane; } launches[] = {
             {300.0, 300}, {60.0, 100}, {"abc", 200}, {1e9, -1}};
         for (const auto &k : launches) {
-            testsupport::launchFreshController(c, dir.path(), QJsonObject{{key, k.stored}});
-            c->playerWindow->show();
-            QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+            launch({{key, k.stored}});
             pane = c->playerWindow->playlistPane;
             if (k.pane > 0)
                 QTRY_COMPARE(pane->width(), k.pane);

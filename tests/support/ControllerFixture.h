@@ -2,6 +2,7 @@
 // A launched controller on a settings folder of its own, for tests that link the player.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
+#include "playlist/QXMovieTableView.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -28,6 +29,27 @@ inline void launchFreshController(std::unique_ptr<QXMPController> &c, const QStr
     }
     c = std::make_unique<QXMPController>();
     c->applicationDidFinishLaunching();
+}
+
+// The playlist's entries by name, in order.
+inline QStringList playlistNames(const QXMPController &c)
+{
+    QStringList names;
+    for (const auto &r : c.movieRepresentations)
+        names << r->displayName();
+    return names;
+}
+
+// The table's selected row (-1 for none), and selecting one row alone.
+inline int selectedRow(const QXMPController &c)
+{
+    const auto rows = c.playerHistoryList->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+inline void selectRow(const QXMPController &c, int row)
+{
+    c.playerHistoryList->selectionModel()->select(c.playerHistoryList->model()->index(row, 0),
+                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 } // namespace testsupport

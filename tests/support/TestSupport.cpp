@@ -102,6 +102,14 @@ double colourfulShare(const QImage &image, int minSaturation)
     return total ? double(hits) / total : 0;
 }
 
+QImage renderWidget(QWidget &widget, const QColor &ground)
+{
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(ground);
+    widget.render(&image, {}, {}, QWidget::DrawChildren);
+    return image;
+}
+
 bool quitBySignal(QProcess &process)
 {
     return ::kill(pid_t(process.processId()), SIGTERM) == 0 && process.waitForFinished(10000)

@@ -4,12 +4,14 @@
 #include <QDesktopServices>
 #include <QImage>
 #include <QJsonObject>
+#include <QMimeData>
 #include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QWidget>
 
 #include "app/QXApplication.h"
 
@@ -58,6 +60,22 @@ QString startServer(QProcess &server, const QStringList &arguments);
 // (false when the kernel refuses).
 qint64 peakMemoryKb();
 bool resetPeakMemory();
+
+// The widget and its children drawn onto a ground of the given colour.
+QImage renderWidget(QWidget &widget, const QColor &ground = Qt::transparent);
+
+// Data as another program's drag brings it: the bytes as sent (QMimeData itself would parse
+// a uri-list into addresses).
+class RawMimeData : public QMimeData
+{
+public:
+    QHash<QString, QByteArray> raw;
+    QStringList formats() const override { return raw.keys(); }
+    bool hasFormat(const QString &f) const override { return raw.contains(f); }
+
+protected:
+    QVariant retrieveData(const QString &f, QMetaType) const override { return raw.value(f); }
+};
 
 // Catches the addresses the application hands to the browser, for as long as it lives.
 class UrlCatcher : public QObject
