@@ -164,7 +164,7 @@ void QXMPController::resizePlayerWindowForCurrentMagnification()
 void QXMPController::updatePlayerWindowMinimumSize()
 {
     const QSizeF area = playerAreaSize();
-    const QSizeF spec = QXGeometry::minimumFrameSize(playerWindow->width(), area.width());
+    const QSizeF rule = QXGeometry::minimumFrameSize(playerWindow->width(), area.width());
     QSizeF least = playerAreaContentMinimum();
     // With the lock on, the least player area has the picture's proportions too.
     QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
@@ -172,8 +172,8 @@ void QXMPController::updatePlayerWindowMinimumSize()
         least = QXGeometry::proportionallyAtLeast(naturalSizeForMagnification(m, 0.01f), least.width(), least.height());
     const QSizeF content(least.width() + playerWindow->width() - area.width(),
                          least.height() + playerWindow->height() - area.height());
-    playerWindow->setMinimumSize(qCeil(qMax(spec.width(), content.width())),
-                                 qCeil(qMax(spec.height(), content.height())));
+    playerWindow->setMinimumSize(qCeil(qMax(rule.width(), content.width())),
+                                 qCeil(qMax(rule.height(), content.height())));
     applyAspectHints();
 }
 
