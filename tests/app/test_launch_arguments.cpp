@@ -54,7 +54,6 @@ private slots:
         QCOMPARE(QXURLHandlerAddress("vistrelx://host/movie.mp4"), QUrl("http://host/movie.mp4"));
         QCOMPARE(QXURLHandlerAddress("vistrelxs://host/m.mp4"), QUrl("https://host/m.mp4"));
         QVERIFY(QXURLHandlerAddress("vistrel").isEmpty());   // shorter than eight characters
-        QVERIFY(QXURLHandlerAddress("").isEmpty());
         QVERIFY(QXURLHandlerAddress("vistrelx:").isEmpty()); // "http" alone is no address
         QVERIFY(QXURLHandlerAddress("vistrelx://").isEmpty());
     }
