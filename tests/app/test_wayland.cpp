@@ -1,6 +1,6 @@
 // The player in a Wayland session (headless weston, no X server): a plain launch shows the
-// movie's picture and plays it; in the session's own terms the player seeks and presents full
-// screen. Screenshots come from the compositor (weston-screenshooter) and go to
+// movie's picture and plays it; in the session's own terms the player presents full screen.
+// Screenshots come from the compositor (weston-screenshooter) and go to
 // $VISTREL_SHOTS (default /tmp/vistrel-shots).
 #include "app/QXMPController.h"
 #include "engine/QXMovie.h"
@@ -57,7 +57,7 @@ private slots:
         QVERIFY(testsupport::quitBySignal(player));
     }
 
-    void playsSeeksAndPresents()
+    void playsAndPresents()
     {
         std::unique_ptr<QXMPController> c;
         testsupport::launchFreshController(c, dir.path());
@@ -66,8 +66,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m->currentTime().seconds() > 0.5, 10000);
         QTRY_VERIFY(c->playerView->framesDrawn() > 5);
         QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer()) > 0.3);
-        c->setTime(m->duration().timeValue / 2, m);
-        QTRY_VERIFY(qAbs(m->currentTime().seconds() - 15) < 2);
 
         c->togglePresentation();
         QVERIFY(c->isPresenting);
