@@ -149,7 +149,7 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         for (const char *field : {"controlIntervalField", "stepIntervalField"}) {
-            for (const char *typed : {"0", "", "abc", "999999999999"})
+            for (const char *typed : {"", "999999999999"}) // others: plainArithmetic
                 QTest::addRow("%s %s", field, typed) << typed << (QByteArray(typed).startsWith('9') ? "86400" : "1");
             QTest::addRow("%s 30", field) << "30" << "30";
         }
