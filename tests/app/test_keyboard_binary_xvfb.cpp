@@ -59,11 +59,7 @@ private slots:
         QVERIFY(openbox.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(!run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found"), 10000);
     }
-    void cleanupTestCase()
-    {
-        openbox.kill();
-        openbox.waitForFinished();
-    }
+    void cleanupTestCase() { openbox.kill(); openbox.waitForFinished(); }
 
     void drivenByKeysAndMouse()
     {

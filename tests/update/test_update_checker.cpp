@@ -59,11 +59,7 @@ private slots:
         checker->installUpdatesPane(&updatesPane, new QVBoxLayout(&updatesPane));
         updatesPane.show();
     }
-    void cleanupTestCase()
-    {
-        server.kill();
-        server.waitForFinished();
-    }
+    void cleanupTestCase() { server.kill(); server.waitForFinished(); }
 
     void plainFunctions()
     {
