@@ -220,7 +220,7 @@ private slots:
     }
 
     // Each section leaves 20 px under its lowest control, moving only the bottom edge.
-    void sectionsFitTheWindow()
+    void sectionsFitTheWindowAndFoldedRotation()
     {
         open();
         const int top = p->preferencesWindow->geometry().top();
@@ -240,13 +240,9 @@ private slots:
             QCOMPARE(w->geometry(), before);
         }
         QVERIFY(heights.size() >= 3);
-    }
 
-    // Counter-clockwise chosen while the bar is folded: the setting changes, the button shows it
-    // once the bar unfolds.
-    void counterclockwiseWhileFolded()
-    {
-        open();
+        // Counter-clockwise chosen while the bar is folded: stored at once, shown on the
+        // button once the bar unfolds.
         const int wide = c->playerWindow->width();
         c->playerWindow->resize(260, c->playerWindow->height());
         QTRY_VERIFY(c->isToolbarButtonsHidden);
