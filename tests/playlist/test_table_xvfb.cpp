@@ -17,8 +17,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTreeView>
 #include <QtTest>
 
@@ -303,21 +301,13 @@ private slots:
         c->openURL();
         QCOMPARE(panel->openURLTextView->toPlainText(), QString());
         QCOMPARE(c->beepCount(), beeps + 1);
-        // A server that takes the connection and never answers: given up within 6 s, a beep.
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
-        QList<QTcpSocket *> held;
-        connect(&silent, &QTcpServer::newConnection, this, [&] { held << silent.nextPendingConnection(); });
-        QTest::keyClicks(panel->openURLTextView,
-                         QStringLiteral("http://127.0.0.1:%1/movie.mp4").arg(silent.serverPort()));
-        QElapsedTimer clock;
-        clock.start();
+        // Ctrl+Return opens the address: listed at once, whatever the server does later.
+        const QUrl address("http://127.0.0.1:9/movie.mp4");
+        QTest::keyClicks(panel->openURLTextView, address.toString());
         QTest::keyClick(panel->openURLTextView, Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(!panel->isVisible());
-        QVERIFY(clock.elapsed() < 1000);   // the player does not wait on the server
-        QTRY_VERIFY_WITH_TIMEOUT(c->beepCount() > beeps + 1, 6000);
-        QVERIFY(!held.isEmpty());
-        qDeleteAll(held);
+        QCOMPARE(c->movieRepresentations.size(), 1);
+        QCOMPARE(c->movieRepresentations.first()->URL(), address);
     }
 
     void dropsOnThePicture()
