@@ -36,12 +36,10 @@ class TestWindowManager : public QObject
     QProcess openbox;
     std::unique_ptr<QXMPController> c;
 
-    QUrl movie(int width, int height, const QStringList &extra = {})
+    QUrl movie(int width, int height)
     {
-        const QString name = QString("m%1x%2%3.mp4").arg(width).arg(height).arg(extra.isEmpty() ? "" : "r");
-        QStringList args{"-f", "lavfi", "-i", QString("testsrc2=size=%1x%2:rate=25:duration=20").arg(width).arg(height),
-                         "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"};
-        return QUrl::fromLocalFile(testsupport::ffmpeg(dir.filePath(name), args + extra));
+        return QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), QString("m%1x%2.mp4").arg(width).arg(height),
+                                                          width, height, 20.0, false));
     }
     QRect frame() const { return c->playerWindow->frameGeometry(); }
     QRect available() const { return c->playerWindow->screen()->availableGeometry(); }
