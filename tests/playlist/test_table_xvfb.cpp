@@ -76,16 +76,19 @@ class TestTable : public QObject
             return QPoint(40, n * 20 + 5);
         return QPoint(40, table()->rowViewportPosition(row) + (on ? 10 : 2));
     }
-    // Enter, move and drop as the window system delivers them; whether the drop was taken.
-    bool drop(QMimeData *data, const QPoint &p)
+    // Enter, move and drop on the table (or another widget) as the window system delivers
+    // them, nothing after a refused entry; whether the drop was taken.
+    bool drop(QMimeData *data, const QPoint &p, QWidget *on = nullptr)
     {
-        QWidget *vp = table()->viewport();
+        on = on ? on : table()->viewport();
         QDragEnterEvent enter(p, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(vp, &enter);
+        QApplication::sendEvent(on, &enter);
+        if (!enter.isAccepted())
+            return false;
         QDragMoveEvent move(p, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(vp, &move);
+        QApplication::sendEvent(on, &move);
         QDropEvent dropped(p, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(vp, &dropped);
+        QApplication::sendEvent(on, &dropped);
         return dropped.isAccepted();
     }
     static RawMimeData *files(const QStringList &paths)
@@ -317,16 +320,7 @@ private slots:
         const QString b = movie("b 10.mp4", dir.filePath("pictured"));
         movie("a 2.mp4", dir.filePath("pictured/deeper"));
         testsupport::makeFile(dir.filePath("pictured"), "readme.txt", "text");
-        QWidget *view = c->playerView;
-        const QPoint p = view->rect().center();
-        const auto dropOn = [&](QMimeData *data) {
-            QDragEnterEvent enter(p, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(view, &enter);
-            QDropEvent dropped(p, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-            if (enter.isAccepted())
-                QApplication::sendEvent(view, &dropped);
-            return enter.isAccepted() && dropped.isAccepted();
-        };
+        const auto dropOn = [this](QMimeData *data) { return drop(data, c->playerView->rect().center(), c->playerView); };
         // A row of the table is no file: refused.
         RawMimeData row;
         row.raw.insert(QXPasteboard::internalMoviePasteboardType(), QByteArray(4, '\0'));
