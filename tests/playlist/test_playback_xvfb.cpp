@@ -107,6 +107,10 @@ private slots:
         QVERIFY(c->openMovies({QUrl::fromLocalFile(sound)}, false));
         QCOMPARE(c->selectionMessage(), QString("\"tune.m4a\"\nAudio Only"));
         QVERIFY(!c->currentMovieHasVideo);
+        c->chooseNoMovie();
+        c->playerHistoryList->selectionModel()->select(c->playerHistoryList->model()->index(0, 0),
+                                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QCOMPARE(c->selectionMessage(), QString("\"tune.m4a\"\nDouble-click to open"));
         QXSettings::standard().setBool(true, QXKeys::HidePlaylist);
         QVERIFY(c->selectionMessage().isEmpty());
     }
