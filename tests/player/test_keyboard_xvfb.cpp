@@ -136,7 +136,8 @@ private slots:
         QCOMPARE(c->playPauseSwitch->isChecked(), bool(expected[1]));
     }
 
-    void arrowsStepFramesAndCtrlArrowsWind()
+    // Then another window's keys stay its own.
+    void arrowsStepFramesAndCtrlArrowsWindInThePlayerOnly()
     {
         setUp("three", {{"Do Not Play On Open", true}});
         press("Ctrl+Right");   // the menu's wind of ten seconds, not the table's step
@@ -150,13 +151,8 @@ private slots:
         QTRY_VERIFY(qAbs(seconds() - wound - 0.08) < 0.01);
         press("Ctrl+Left");
         QTRY_VERIFY(seconds() < wound - 9.0);
-        QVERIFY(!c->playerView->isPlaying());
-        QCOMPARE(c->beepCount(), 0);
-    }
-
-    void otherWindowsKeepTheirKeys()
-    {
-        setUp("three");
+        QTest::qWait(300);
+        const double settled = seconds();
         QLineEdit field;
         field.show();
         field.activateWindow();
@@ -165,7 +161,9 @@ private slots:
         QTest::keyClick(field.windowHandle(), Qt::Key_Left);
         QCOMPARE(field.text(), QString(" "));
         QCOMPARE(field.cursorPosition(), 0);
-        QVERIFY(c->playerView->isPlaying());
+        QTest::qWait(300);
+        QCOMPARE(seconds(), settled);
+        QVERIFY(!c->playerView->isPlaying());
         QCOMPARE(c->beepCount(), 0);
     }
 
