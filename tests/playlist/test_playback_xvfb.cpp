@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(c->beepCount(), 0);
     }
 
-    void slidersFollowClicksAndTheWheel()
+    void volumeAndTimeByClicksWheelAndCommands()
     {
         // Wide enough for a slider of some length.
         QVERIFY(c->openMovies({QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), "slide.mp4", 480, 270, 20.0))}, false));
@@ -161,11 +161,8 @@ private slots:
         QVERIFY(qAbs(currentMovie()->volume() - 0.1f) < 0.001f);
         QVERIFY(!c->muteMenuItem->isChecked());
         QVERIFY(qAbs(QXSettings::standard().doubleForKey(QXKeys::Volume) - 0.1) < 0.001);
-    }
 
-    void volumeMuteAndSteps()
-    {
-        QVERIFY(c->openMovies({clip("v.mp4", 2.0)}, false));
+        // Mute and back, steps, and a newly chosen movie.
         c->volumeSlider->setValue(0.6);
         c->changeVolume();
         QCOMPARE(QXSettings::standard().doubleForKey(QXKeys::Volume), 0.6);
