@@ -175,30 +175,7 @@ private slots:
         QCOMPARE(names().size(), 6);
     }
 
-    void marks()
-    {
-        six();
-        QVERIFY(c->chooseMovie(c->movieRepresentations.at(3)->URL(), false, false, false));
-        // The current address listed twice: only the first row carries the mark.
-        c->movieRepresentations.append(c->movieRepresentations.at(3));
-        c->updatePlaylistTableAndMenu();
-        c->movieRepresentations.at(5)->setDownloadingOnlineFlashMovie(true);
-        const struct { int row; bool playing, loading; } cases[] = {
-            {3, true, false}, {6, false, false}, {5, false, true}, {0, false, false}};
-        for (const auto &k : cases) {
-            const QXMovieCell::State s = QXMovieCell::cellState(c.get(), k.row, false);
-            QCOMPARE(s.isPlaying, k.playing);
-            QCOMPARE(s.isLoading, k.loading);
-        }
-        // Downloading and current: the loading mark only.
-        c->movieRepresentations.at(3)->setDownloadingOnlineFlashMovie(true);
-        const QXMovieCell::State s = QXMovieCell::cellState(c.get(), 3, true);
-        QVERIFY(s.isLoading && !s.isPlaying);
-        QVERIFY(s.font.bold() && s.textColor == Qt::white && s.font.pixelSize() == 12);
-        c->movieRepresentations.at(3)->setDownloadingOnlineFlashMovie(false);
-    }
-
-    void drawnTable()
+    void drawnTableAndMarks()
     {
         six();
         QVERIFY(c->chooseMovie(c->movieRepresentations.at(3)->URL(), false, false, false));
@@ -248,6 +225,23 @@ private slots:
         const QImage sel = grab();
         QVERIFY(count(sel, mark(3), white) > 10);
         QCOMPARE(count(sel, mark(3), dark), 0);
+
+        // The current address listed twice: only the first row carries the mark.
+        c->movieRepresentations.append(c->movieRepresentations.at(3));
+        c->updatePlaylistTableAndMenu();
+        c->movieRepresentations.at(5)->setDownloadingOnlineFlashMovie(true);
+        const struct { int row; bool playing, loading; } cases[] = {
+            {3, true, false}, {6, false, false}, {5, false, true}, {0, false, false}};
+        for (const auto &k : cases) {
+            const QXMovieCell::State s = QXMovieCell::cellState(c.get(), k.row, false);
+            QCOMPARE(s.isPlaying, k.playing);
+            QCOMPARE(s.isLoading, k.loading);
+        }
+        // Downloading and current: the loading mark only.
+        c->movieRepresentations.at(3)->setDownloadingOnlineFlashMovie(true);
+        const QXMovieCell::State s = QXMovieCell::cellState(c.get(), 3, true);
+        QVERIFY(s.isLoading && !s.isPlaying);
+        QVERIFY(s.font.bold() && s.textColor == Qt::white && s.font.pixelSize() == 12);
     }
 
     void puff()
