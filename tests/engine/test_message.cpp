@@ -46,7 +46,6 @@ private slots:
         QTest::addColumn<bool>("hasText");
         QTest::newRow("message") << "\"tune.m4a\"\nAudio Only" << true;
         QTest::newRow("empty") << "" << false;
-        QTest::newRow("absent") << QString() << false;
     }
     void drawnInTheWholeView()
     {

@@ -117,13 +117,10 @@ private slots:
         const QImage audioOnly = view->grabFramebuffer();
         QVERIFY(share(audioOnly, 237) > 0.5 && share(audioOnly, 227) > 0.01);
 
-        // And back to the first movie at the position it was left at.
-        const double left = movie->currentTime().seconds();
-        QVERIFY(left > 0.3);
+        // And back to the first movie: its pictures again.
         view->setMovie(movie.get());
         const quint64 again = view->framesDrawn();
         QTRY_VERIFY_WITH_TIMEOUT(view->framesDrawn() >= again + 3, 8000);
-        QVERIFY(movie->currentTime().seconds() >= left - 0.1);
         delete view;   // frees the render context while its GL context is alive
         QCOMPARE(QXMovieEngine::liveHandleCount(), 1);
     }

@@ -94,7 +94,6 @@ private slots:
         };
         row("empty: every key beeps but the arrows up and down", "empty", none,
             "Space Escape Return Backspace Delete Left Right Up Down", {7, 0, 0, -1, -1, 0});
-        row("space pauses", "three", none, "Space", {0, 0, 3, 0, 0, 0});
         row("space pauses and plays", "three", none, "Space Space", {0, 1, 3, 0, 0, 0});
         row("a held space acts once", "three", none, "Space Space* Space*", {0, 0, 3, 0, 0, 0});
         row("space on a movie that cannot play yet", "unplayable", none, "Space", {1, 0, 1, 0, 0, 0});
@@ -111,8 +110,7 @@ private slots:
         row("delete on the last row leaves no selection", "three", none, "Down Down Delete", {0, 1, 2, -1, 0, 0});
         row("a held delete removes one", "three", none, "Delete Delete* Delete*", {0, 0, 2, 0, -1, 0});
         row("escape leaves presentation", "presenting", none, "Escape", {0, 1, 3, 0, 0, 0});
-        row("then pauses", "three", none, "Escape", {0, 0, 3, 0, 0, 0});
-        row("then unloads", "three", none, "Escape Escape", {0, 0, 3, -1, -1, 0});
+        row("escape pauses, then unloads", "three", none, "Escape Escape", {0, 0, 3, -1, -1, 0});
         row("then beeps", "three", none, "Escape Escape Escape", {1, 0, 3, -1, -1, 0});
         row("a held escape acts once", "three", none, "Escape Escape* Escape*", {0, 0, 3, 0, 0, 0});
         row("space while presenting", "presenting", none, "Space", {0, 0, 3, 0, 0, 1});
@@ -138,7 +136,8 @@ private slots:
         QCOMPARE(c->playPauseSwitch->isChecked(), bool(expected[1]));
     }
 
-    void arrowsStepFramesAndCtrlArrowsWind()
+    // Then another window's keys stay its own.
+    void arrowsStepFramesAndCtrlArrowsWindInThePlayerOnly()
     {
         setUp("three", {{"Do Not Play On Open", true}});
         press("Ctrl+Right");   // the menu's wind of ten seconds, not the table's step
@@ -152,13 +151,8 @@ private slots:
         QTRY_VERIFY(qAbs(seconds() - wound - 0.08) < 0.01);
         press("Ctrl+Left");
         QTRY_VERIFY(seconds() < wound - 9.0);
-        QVERIFY(!c->playerView->isPlaying());
-        QCOMPARE(c->beepCount(), 0);
-    }
-
-    void otherWindowsKeepTheirKeys()
-    {
-        setUp("three");
+        QTest::qWait(300);
+        const double settled = seconds();
         QLineEdit field;
         field.show();
         field.activateWindow();
@@ -167,7 +161,9 @@ private slots:
         QTest::keyClick(field.windowHandle(), Qt::Key_Left);
         QCOMPARE(field.text(), QString(" "));
         QCOMPARE(field.cursorPosition(), 0);
-        QVERIFY(c->playerView->isPlaying());
+        QTest::qWait(300);
+        QCOMPARE(seconds(), settled);
+        QVERIFY(!c->playerView->isPlaying());
         QCOMPARE(c->beepCount(), 0);
     }
 
@@ -290,8 +286,6 @@ private slots:
         QCOMPARE(menu->objectName(), QString("pictureMenu"));
         QVERIFY(menu->actions().contains(c->playPauseMenuItem) && menu->actions().contains(c->playlistMenu->menuAction()));
         menu->close();
-        QTest::mouseDClick(c->playerView, Qt::LeftButton);
-        QTRY_VERIFY(c->isPresenting);
     }
 };
 

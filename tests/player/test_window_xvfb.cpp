@@ -137,7 +137,7 @@ private slots:
         QVERIFY(c->openMovies({QUrl::fromLocalFile(sound)}, false));
         c->togglePresentation();
         QCOMPARE(c->beepCount(), 1);   // no picture, no presentation
-        QVERIFY(!c->isPresenting);
+        QVERIFY(!c->isPresenting && !c->presentationMenuItem->isChecked());
 
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         c->setScale(20);

@@ -96,24 +96,17 @@ private slots:
         }
     }
 
-    void openingKeepsTheMovieStateAndRotation()
+    void openingKeepsTheMovieState()
     {
-        const QString clip = testsupport::makeVideo(home.path(), "turned.mp4", 64, 48, 1.0);
-        QJsonObject table;
-        table.insert("~/turned.mp4", 90);
-        QXSettings::standard().setObject(table, QXKeys::RotatedMovies);
+        const QString clip = testsupport::makeVideo(home.path(), "kept.mp4", 64, 48, 1.0);
         auto r = QXMovieRepresentation::movieRepresentationWithPath(clip);
         r->setLastMovieSize(QSizeF(320, 240), true);
         QVERIFY(!r->hasMovieState());   // a remembered size alone is no state
         QXMovie *m = r->movie();
         QVERIFY(m && r->hasMovieState());
         QCOMPARE(r->movie(), m);        // kept open, not made again
-        QCOMPARE(m->angle(), 90);
         QCOMPARE(r->lastMovieSize(), QSizeF(320, 240));
         QVERIFY(r->lastMovieIsLocked());
-        QXSettings::standard().setBool(true, QXKeys::ForgetRotation);
-        QCOMPARE(QXMovieRepresentation::movieRepresentationWithPath(clip)->movie()->angle(), 0);
-        QXSettings::standard().removeObjectForKey(QXKeys::ForgetRotation);
     }
 
     void sortKeysOrderAsCompareNames()

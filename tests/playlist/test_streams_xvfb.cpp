@@ -21,25 +21,16 @@ class TestStreams : public QObject
     Q_OBJECT
     QTemporaryDir dir;
     QProcess server;
-    int port = 0;
+    QString base;
     std::unique_ptr<QXMPController> c;
 
-    QUrl at(const QString &path) const { return QUrl(QString("http://127.0.0.1:%1/%2").arg(port).arg(path)); }
+    QUrl at(const QString &path) const { return QUrl(base + '/' + path); }
     QXMovie *currentMovie() const { return c->currentMovieRepresentation->openedMovie(); }
     QString faststart(const QString &name, double seconds, int width = 160, int height = 120)
     {
         return testsupport::ffmpeg(dir.filePath(name),
             {"-f", "lavfi", "-i", QString("testsrc2=size=%1x%2:rate=25:duration=%3").arg(width).arg(height).arg(seconds),
              "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
-    }
-    // Share of clearly coloured pixels: the test picture has many, a black view none.
-    static double colourful(const QImage &image)
-    {
-        int hits = 0, total = 0;
-        for (int y = 0; y < image.height(); y += 4)
-            for (int x = 0; x < image.width(); x += 4, ++total)
-                hits += QColor(image.pixel(x, y)).hsvSaturation() > 120 ? 1 : 0;
-        return total ? double(hits) / total : 0;
     }
 
 private slots:
@@ -50,10 +41,8 @@ private slots:
         // An MP4 whose index is at its end cannot start over a connection that cannot seek.
         QVERIFY(!testsupport::makeVideo(dir.path(), "tail.mp4", 320, 240, 8.0, true).isEmpty());
         QVERIFY(!testsupport::makeFile(dir.path(), "notes.mp4", QByteArray(20000, 'x')).isEmpty());
-        server.start("python3", {QFINDTESTDATA("../support/test_http_server.py"), dir.path()});
-        QVERIFY(server.waitForReadyRead(5000));
-        port = server.readLine().trimmed().toInt();
-        QVERIFY(port > 0);
+        base = testsupport::startServer(server, {QFINDTESTDATA("../support/test_http_server.py"), dir.path()});
+        QVERIFY(!base.isEmpty());
     }
     void cleanupTestCase()
     {
@@ -129,7 +118,7 @@ private slots:
             QVERIFY2(currentMovie()->currentTime().seconds() < 1.5,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())));
             QTRY_VERIFY_WITH_TIMEOUT(c->playerView->framesDrawn() > 10, 8000);
-            QVERIFY(colourful(c->playerView->grabFramebuffer()) > 0.3);
+            QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer(), 120) > 0.3);
             QTRY_COMPARE_WITH_TIMEOUT(c->timeField->text(), QString("00:00:02"), 5000);
         }
     }
