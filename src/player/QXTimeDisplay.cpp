@@ -2,6 +2,7 @@
 #include "app/QXMPController.h"
 #include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSettings.h"
+#include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXTimeFormat.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 
 #include <cmath>
-#include "controls/QXSliders.h"
 
 QString QXFormatTime(qint64 s)
 {
