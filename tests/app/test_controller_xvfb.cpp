@@ -151,13 +151,13 @@ private slots:
         c->applicationOpenFiles(names.replaceInStrings(QRegularExpression("^"), home.path() + "/"));
         c->applicationDidFinishLaunching();
         QVERIFY(!c->playerWindow->isVisible());
-        QTRY_VERIFY(c->playerWindow->isVisible());
+        VERIFY_SOON(c->playerWindow->isVisible(), 5000);
         QCOMPARE(c->beepCount(), beeps);
         QCOMPARE(c->movieRepresentations.size(), 1 - beeps);
         QVERIFY(beeps == 0 || !c->openWindowAfterDelay);
         if (beeps == 0) {
             QCOMPARE(c->currentMovieRepresentation->path(), clip);
-            QTRY_VERIFY(c->playerView->isPlaying());
+            VERIFY_SOON(c->playerView->isPlaying(), 5000);
             QCOMPARE(c->playerWindow->windowTitle(), QString("clip.mp4"));
         }
     }
@@ -191,11 +191,11 @@ private slots:
         c->userSessionDidBecomeActive();
         QVERIFY(!c->playerView->isPlaying());   // paused before: nothing starts
         c->play();
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         c->userSessionDidResign();
         QVERIFY(!c->playerView->isPlaying());
         c->userSessionDidBecomeActive();
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         QXSettings::standard().setBool(true, QXKeys::DoNotPauseOnUserSwitch);
         c->userSessionDidResign();
         QVERIFY(c->playerView->isPlaying());
@@ -207,10 +207,10 @@ private slots:
         // the launch test shows that with the real binary).
         QProcess tray;
         tray.start("trayer", {});
-        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+        VERIFY_SOON(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
         launch();
         QVERIFY(c->chooseMovie(QUrl::fromLocalFile(clip), true, true, false));
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         QVERIFY(c->playerWindow->close());
         QVERIFY(!c->playerWindow->isVisible());
         QVERIFY(!c->playerView->isPlaying());            // paused by default
@@ -222,7 +222,7 @@ private slots:
 
         QXSettings::standard().setBool(true, QXKeys::DoNotPauseOnClose);
         c->play();
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         QVERIFY(c->playerWindow->close());
         QVERIFY(c->playerView->isPlaying());
 

@@ -57,7 +57,7 @@ private slots:
         qputenv("VISTREL_VO", "");
         openbox.start("openbox", {});
         QVERIFY(openbox.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(!run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found"), 10000);
+        VERIFY_SOON(!run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found"), 10000);
     }
     void cleanupTestCase() { openbox.kill(); openbox.waitForFinished(); }
 
@@ -75,23 +75,23 @@ private slots:
         QProcess player;
         player.start(testsupport::playerBinary(), clips);
         QString window;
-        QTRY_VERIFY_WITH_TIMEOUT(!(window = xdotool({"search", "--name", "^e1.mp4$"})).isEmpty(), 15000);
+        VERIFY_SOON(!(window = xdotool({"search", "--name", "^e1.mp4$"})).isEmpty(), 15000);
         xdotool({"windowactivate", "--sync", window});
-        QTRY_VERIFY_WITH_TIMEOUT(!still(window), 10000);   // playing
+        VERIFY_SOON(!still(window), 10000);   // playing
 
         // Walk to the next movie, playing on.
         xdotool({"key", "ctrl+shift+Right"});
         QTRY_COMPARE(xdotool({"getwindowname", window}), QString("e2.mp4"));
-        QTRY_VERIFY(!still(window));
+        VERIFY_SOON(!still(window), 5000);
         // Pause; one frame on and it stays; play again.
         xdotool({"key", "space"});
-        QTRY_VERIFY(still(window));
+        VERIFY_SOON(still(window), 5000);
         const QImage paused = grab(window);
         xdotool({"key", "Right"});
-        QTRY_VERIFY(grab(window) != paused);
+        VERIFY_SOON(grab(window) != paused, 5000);
         QVERIFY(still(window));
         xdotool({"key", "space"});
-        QTRY_VERIFY(!still(window));
+        VERIFY_SOON(!still(window), 5000);
 
         // The last entry selected by arrow and deleted; the one playing stays.
         xdotool({"key", "Down", "Down", "Down", "Delete"});
@@ -102,8 +102,8 @@ private slots:
         const QSize screen = QGuiApplication::primaryScreen()->size();
         const QString geometry = QString("Geometry: %1x%2").arg(screen.width()).arg(screen.height());
         xdotool({"mousemove", "--window", window, "360", "120", "click", "--repeat", "2", "--delay", "80", "1"});
-        QTRY_VERIFY(xdotool({"getactivewindow", "getwindowgeometry"}).contains(geometry));
-        QTRY_VERIFY(!still(xdotool({"getactivewindow"})));   // playing on in presentation
+        VERIFY_SOON(xdotool({"getactivewindow", "getwindowgeometry"}).contains(geometry), 5000);
+        VERIFY_SOON(!still(xdotool({"getactivewindow"})), 5000);   // playing on in presentation
         xdotool({"key", "Escape"});
         QTRY_COMPARE(xdotool({"getactivewindow"}), window);
         QVERIFY(!xdotool({"getwindowgeometry", window}).contains(geometry));

@@ -161,7 +161,7 @@ private slots:
                     return true;
             return false;
         };
-        QTRY_VERIFY_WITH_TIMEOUT(walking(), 20000);
+        VERIFY_SOON(walking(), 20000);
         QElapsedTimer clock;
         clock.start();
         QVERIFY(testsupport::quitBySignal(player));
@@ -215,7 +215,7 @@ private slots:
         QVERIFY(!window.isEmpty());
         const QPoint centred = placeOf(window);
         xdotool({"windowmove", window, "40", "90"});
-        QTRY_VERIFY(placeOf(window) != centred);
+        VERIFY_SOON(placeOf(window) != centred, 5000);
         const QPoint left = placeOf(window);
         QTest::qWait(1500);   // a move comes to rest before it is kept
         // Closed by the window manager with no tray to wait in: the player quits, saving as usual.

@@ -200,7 +200,7 @@ private slots:
         const QString clip = testsupport::makeVideo(dir.path(), "clip.mp4", 320, 240, 5.0, false);
         open();
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
-        QTRY_VERIFY_WITH_TIMEOUT(c->currentMovieHasVideo, 10000);
+        VERIFY_SOON(c->currentMovieHasVideo, 10000);
         QTest::mouseClick(c->presentationSwitch, Qt::LeftButton);
         QVERIFY(c->isPresenting);
         QAction *item = menuItem("overlayMenuItem");
@@ -245,13 +245,13 @@ private slots:
         // button once the bar unfolds.
         const int wide = c->playerWindow->width();
         c->playerWindow->resize(260, c->playerWindow->height());
-        QTRY_VERIFY(c->isToolbarButtonsHidden);
+        VERIFY_SOON(c->isToolbarButtonsHidden, 5000);
         click("rotateCounterclockwiseButton");
         QCOMPARE(state("rotateClockwiseButton"), "off");
         QCOMPARE(stored().value(QXKeys::RotateCounterclockwise), QJsonValue(true));
         QCOMPARE(qobject_cast<QXContextButton *>(c->rotateButton)->imageName(), QString("QXTPChevron"));
         c->playerWindow->resize(wide, c->playerWindow->height());
-        QTRY_VERIFY(!c->isToolbarButtonsHidden);
+        VERIFY_SOON(!c->isToolbarButtonsHidden, 5000);
         QCOMPARE(qobject_cast<QXContextButton *>(c->rotateButton)->imageName(), QString("QXRotateCounterclockwise"));
     }
 

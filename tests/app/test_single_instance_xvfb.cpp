@@ -103,7 +103,7 @@ private slots:
         QFETCH(int, launches);
         QProcess *first = before.isEmpty() ? nullptr : launch({});
         if (first)
-            QTRY_VERIFY_WITH_TIMEOUT(S_ISSOCK(info(QXSingleInstance::socketPath()).st_mode), 20000);
+            VERIFY_SOON(S_ISSOCK(info(QXSingleInstance::socketPath()).st_mode), 20000);
         if (before == "stopped") {
             const pid_t pid = pid_t(first->processId());
             ::kill(pid, SIGSTOP);

@@ -63,18 +63,18 @@ private slots:
         testsupport::launchFreshController(c, dir.path());
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         QXMovie *m = c->currentMovieRepresentation->openedMovie();
-        QTRY_VERIFY_WITH_TIMEOUT(m->currentTime().seconds() > 0.5, 10000);
-        QTRY_VERIFY(c->playerView->framesDrawn() > 5);
+        VERIFY_SOON(m->currentTime().seconds() > 0.5, 10000);
+        VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
         QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer()) > 0.3);
 
         c->togglePresentation();
         QVERIFY(c->isPresenting);
-        QTRY_VERIFY_WITH_TIMEOUT(c->presentationWindow()->isFullScreen(), 5000);
+        VERIFY_SOON(c->presentationWindow()->isFullScreen(), 5000);
         // The picture fills the screen's height (4:3 on 16:10), the bar floats over it.
-        QTRY_VERIFY(c->playerWindow->controlBar->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(testsupport::colourfulShare(screenshot("wayland-present")) > 0.5, 10000);
+        VERIFY_SOON(c->playerWindow->controlBar->isVisible(), 5000);
+        VERIFY_SOON(testsupport::colourfulShare(screenshot("wayland-present")) > 0.5, 10000);
         c->stopPresentation();
-        QTRY_VERIFY(!c->isPresenting && c->playerWindow->isVisible());
+        VERIFY_SOON(!c->isPresenting && c->playerWindow->isVisible(), 5000);
         // Back in the window: the picture again, the desktop around it.
         double share = 0;
         QVERIFY2(QTest::qWaitFor([&] { share = testsupport::colourfulShare(screenshot("wayland-after-present")); return share > 0.05 && share < 0.4; },

@@ -202,11 +202,11 @@ private slots:
             b->setEnabled(enabled);
             for (QPoint at : {QPoint(2, 2), QPoint(22, 20)}) {
                 QTest::mousePress(b, Qt::LeftButton, {}, at);
-                QTRY_VERIFY(menu && menu->isVisible());
+                VERIFY_SOON(menu && menu->isVisible(), 5000);
                 QCOMPARE(menu->pos(), b->mapToGlobal(QPoint(16, 9)));
                 QVERIFY(b->isDown());
                 menu->close();
-                QTRY_VERIFY(!menu);
+                VERIFY_SOON(!menu, 5000);
                 QVERIFY(!b->isDown());
                 QTest::mouseRelease(b, Qt::LeftButton, {}, at);
             }

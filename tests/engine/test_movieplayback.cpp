@@ -66,7 +66,7 @@ private slots:
         other->play(); // detached: only a wish
         m_view->setMovie(movie.get());
         QVERIFY(movie->isAttached());
-        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded(), 3000);
+        VERIFY_SOON(fileLoaded(), 3000);
         movie->setCurrentTime(movie->duration());
         QTest::qWait(600);
         QVERIFY(fired == 0 && movie->isStopCallbackArmed());
@@ -74,7 +74,7 @@ private slots:
         for (int round = 1; round <= 2; ++round) {
             m_view->play();
             QCOMPARE(movie->rate(), 1.0f);
-            QTRY_VERIFY_WITH_TIMEOUT(fileLoaded() && mpvDouble("time-pos") < 0.9, 2000);
+            VERIFY_SOON(fileLoaded() && mpvDouble("time-pos") < 0.9, 2000);
             QTRY_COMPARE_WITH_TIMEOUT(fired, round, 5000);
             QVERIFY(!armedInside);
             QTest::qWait(400);
@@ -86,7 +86,7 @@ private slots:
         movie->setCurrentTime(QXTime::fromSeconds(0.6));
         movie->disposeStopCallback();
         movie->play();
-        QTRY_VERIFY_WITH_TIMEOUT(!movie->isPlaying(), 3000);
+        VERIFY_SOON(!movie->isPlaying(), 3000);
         QTest::qWait(200);
         QVERIFY(fired == 2 && otherFired == 0 && other->rate() == 0.0f);
     }
@@ -97,28 +97,28 @@ private slots:
         std::unique_ptr<QXMovie> a(QXMovie::movieWithFile(m_long)), b(QXMovie::movieWithFile(m_short));
         QVERIFY(a && b);
         m_view->setMovie(a.get());
-        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded(), 3000);
+        VERIFY_SOON(fileLoaded(), 3000);
         a->setCurrentTime(QXTime::fromSeconds(0.7));
-        QTRY_VERIFY_WITH_TIMEOUT(qAbs(mpvDouble("time-pos") - 0.7) < 0.05, 2000);
+        VERIFY_SOON(qAbs(mpvDouble("time-pos") - 0.7) < 0.05, 2000);
 
         m_view->setMovie(b.get());
         QVERIFY(!a->isAttached() && b->isAttached());
         QVERIFY(qAbs(a->currentTime().seconds() - 0.7) < 0.05);
         a->play(); // remembered for later
         QCOMPARE(a->rate(), 0.0f);
-        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded(), 3000);
+        VERIFY_SOON(fileLoaded(), 3000);
         QVERIFY(mpvDouble("time-pos") < 0.1); // b starts at its own position
 
         m_view->setMovie(a.get());
-        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded(), 3000);
+        VERIFY_SOON(fileLoaded(), 3000);
         const double resumed = mpvDouble("time-pos");
         QVERIFY2(resumed > 0.6 && resumed < 1.2, qPrintable(QString::number(resumed)));
         QCOMPARE(a->rate(), 1.0f);
-        QTRY_VERIFY_WITH_TIMEOUT(a->currentTime().seconds() > resumed + 0.2, 2000);
+        VERIFY_SOON(a->currentTime().seconds() > resumed + 0.2, 2000);
         QCOMPARE(QXMovieEngine::liveHandleCount(), 1);
         a.reset(); // deleting the playing, attached movie leaves the view empty and the player idle
         QVERIFY(!m_view->movie() && !QXMovieEngine::existing()->attachedMovie() && !m_view->isPlaying());
-        QTRY_VERIFY_WITH_TIMEOUT(mpvDouble("time-pos") < 0, 2000);
+        VERIFY_SOON(mpvDouble("time-pos") < 0, 2000);
     }
 
     // Kept within range, and set without waiting for the player, which gets there in order;
@@ -147,15 +147,15 @@ private slots:
         movie->setCurrentTime(QXTime::fromSeconds(1.0));
         m_view->setMovie(movie.get());
         // Stepped once the opening seek is done: a step before it is taken by the seek's frame.
-        QTRY_VERIFY_WITH_TIMEOUT(fileLoaded() && mpvDouble("time-pos") >= 0.95 && mpvFlag("seeking") == 0, 8000);
+        VERIFY_SOON(fileLoaded() && mpvDouble("time-pos") >= 0.95 && mpvFlag("seeking") == 0, 8000);
         const double start = mpvDouble("time-pos");
         movie->stepForward();
-        QTRY_VERIFY_WITH_TIMEOUT(mpvDouble("time-pos") > start + 0.02, 8000);
+        VERIFY_SOON(mpvDouble("time-pos") > start + 0.02, 8000);
         QCOMPARE(movie->rate(), 0.0f);
         const double forward = mpvDouble("time-pos");
         QVERIFY(forward < start + 0.1); // one frame at 25 fps, not playback
         movie->stepBackward();
-        QTRY_VERIFY_WITH_TIMEOUT(mpvDouble("time-pos") < forward - 0.02, 8000);
+        VERIFY_SOON(mpvDouble("time-pos") < forward - 0.02, 8000);
         QCOMPARE(movie->rate(), 0.0f);
     }
 

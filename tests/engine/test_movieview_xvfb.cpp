@@ -77,7 +77,7 @@ private slots:
 
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QTRY_VERIFY_WITH_TIMEOUT(view->framesDrawn() >= 5, 8000);
+        VERIFY_SOON(view->framesDrawn() >= 5, 8000);
         const PictureStats shown = statsOf(view->grabFramebuffer());
         QVERIFY2(shown.colours > 20 && shown.saturated > 0.3,
                  qPrintable(QString("colours %1 saturated %2").arg(shown.colours).arg(shown.saturated)));
@@ -87,7 +87,7 @@ private slots:
         second->show();
         QVERIFY(QTest::qWaitForWindowExposed(second.get()));
         const quint64 before = view->framesDrawn();
-        QTRY_VERIFY_WITH_TIMEOUT(view->framesDrawn() >= before + 5, 8000);
+        VERIFY_SOON(view->framesDrawn() >= before + 5, 8000);
         QVERIFY(movie->isPlaying());
         const PictureStats moved = statsOf(view->grabFramebuffer());
         QVERIFY2(moved.saturated > 0.3, qPrintable(QString::number(moved.saturated)));
@@ -113,14 +113,14 @@ private slots:
         QVERIFY(sound);
         view->setMovie(sound.get());
         sound->play();
-        QTRY_VERIFY_WITH_TIMEOUT(sound->currentTime().seconds() > 0.2, 3000);
+        VERIFY_SOON(sound->currentTime().seconds() > 0.2, 3000);
         const QImage audioOnly = view->grabFramebuffer();
         QVERIFY(share(audioOnly, 237) > 0.5 && share(audioOnly, 227) > 0.01);
 
         // And back to the first movie: its pictures again.
         view->setMovie(movie.get());
         const quint64 again = view->framesDrawn();
-        QTRY_VERIFY_WITH_TIMEOUT(view->framesDrawn() >= again + 3, 8000);
+        VERIFY_SOON(view->framesDrawn() >= again + 3, 8000);
         delete view;   // frees the render context while its GL context is alive
         QCOMPARE(QXMovieEngine::liveHandleCount(), 1);
     }

@@ -49,7 +49,7 @@ class TestKeyboard : public QObject
     void setUp(const QString &state, const QJsonObject &settings = {})
     {
         testsupport::launchFreshController(c, dir.path(), settings);
-        QTRY_VERIFY(c->playerWindow->isActiveWindow());
+        VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
         if (state == "empty")
             return;
         if (state == "unplayable") {
@@ -57,7 +57,7 @@ class TestKeyboard : public QObject
             return;
         }
         QVERIFY(c->openMovies(state == "audio" ? QList<QUrl>{audio} : state == "one" ? clips.mid(0, 1) : clips, false));
-        QTRY_VERIFY(c->currentMovieIsPlayable);
+        VERIFY_SOON(c->currentMovieIsPlayable, 5000);
         if (state == "one") {
             press("Escape");
             press("Escape");   // paused, then unloaded
@@ -65,7 +65,7 @@ class TestKeyboard : public QObject
         }
         if (state == "presenting") {
             c->togglePresentation();
-            QTRY_VERIFY(c->presentationWindow()->isActiveWindow());
+            VERIFY_SOON(c->presentationWindow()->isActiveWindow(), 5000);
         }
     }
 
@@ -141,16 +141,16 @@ private slots:
     {
         setUp("three", {{"Do Not Play On Open", true}});
         press("Ctrl+Right");   // the menu's wind of ten seconds, not the table's step
-        QTRY_VERIFY(seconds() > 9.9);
+        VERIFY_SOON(seconds() > 9.9, 5000);
         QTest::qWait(300);
         const double wound = seconds();
         for (const QString &k : {"Right", "Right*", "Right*"})
             press(k);
-        QTRY_VERIFY(qAbs(seconds() - wound - 0.12) < 0.01);   // three frames of 1/25 s
+        VERIFY_SOON(qAbs(seconds() - wound - 0.12) < 0.01, 5000);   // three frames of 1/25 s
         press("Left");
-        QTRY_VERIFY(qAbs(seconds() - wound - 0.08) < 0.01);
+        VERIFY_SOON(qAbs(seconds() - wound - 0.08) < 0.01, 5000);
         press("Ctrl+Left");
-        QTRY_VERIFY(seconds() < wound - 9.0);
+        VERIFY_SOON(seconds() < wound - 9.0, 5000);
         QTest::qWait(300);
         const double settled = seconds();
         QLineEdit field;
@@ -234,7 +234,7 @@ private slots:
     {
         setUp("three");
         press("Ctrl+2");   // wide enough for every button of the bar
-        QTRY_VERIFY(!c->isToolbarButtonsHidden);
+        VERIFY_SOON(!c->isToolbarButtonsHidden, 5000);
         const QList<QPair<QAction *, QAbstractButton *>> bound = {
             {c->playPauseMenuItem, c->playPauseSwitch}, {c->forwardPlaylistMenuItem, c->playlistForwardButton},
             {c->backwardPlaylistMenuItem, c->playlistBackwardButton}, {c->rotateMenuItem, c->rotateButton},
@@ -261,7 +261,7 @@ private slots:
         press("Escape");
         // Folded, Ctrl+R rotates at once instead of opening the chevron's menu.
         c->resizePlayerWindowForSize(QSizeF(150, 113));
-        QTRY_VERIFY(c->isToolbarButtonsHidden);
+        VERIFY_SOON(c->isToolbarButtonsHidden, 5000);
         press("Ctrl+R");
         QCOMPARE(c->currentMovieRepresentation->openedMovie()->angle(), 90);
         QVERIFY(!QApplication::activePopupWidget());

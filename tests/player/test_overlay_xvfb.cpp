@@ -89,7 +89,7 @@ private slots:
     {
         launchWithClip();
         // A click on the picture outside presentation changes nothing.
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         const QRect frame = c->playerWindow->geometry();
         QTest::mouseClick(c->playerView, Qt::LeftButton, {}, QPoint(30, 30));
         QTest::qWait(300);
@@ -160,7 +160,7 @@ private slots:
         QTRY_COMPARE(overlay()->alpha(), 1.0f);
         QVERIFY(overlay()->isShown());
         shoot("overlay-floating");
-        QTRY_VERIFY_WITH_TIMEOUT(!overlay()->isShown(), 3000);
+        VERIFY_SOON(!overlay()->isShown(), 3000);
         shoot("overlay-vanished");
 
         // Kept up: the pointer over it, a held slider, the chevron's open menu.
@@ -173,7 +173,7 @@ private slots:
         QTest::qWait(1600);
         QVERIFY(overlay()->isShown());
         c->volumeSlider->setSliderDown(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!overlay()->isShown(), 3000);
+        VERIFY_SOON(!overlay()->isShown(), 3000);
 
         // A static bar never goes.
         QXSettings::standard().setBool(false, QXKeys::OverlayControlsInWindowMode);
@@ -185,7 +185,7 @@ private slots:
     void fadingCostsThePictureNoFramesAndTheBarSpansThePresentation()
     {
         launchFloating(5);
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         QTest::qWait(500);
         const auto drops = [] { return mpvCount("frame-drop-count") + mpvCount("vo-drop-frame-count"); };
         // Still and fading in turns, so a busy moment of the machine weighs on both alike.
@@ -208,7 +208,7 @@ private slots:
         // In presentation the bar spans the bottom of the screen.
         c->togglePresentation();
         QVERIFY(c->isPresenting);
-        QTRY_VERIFY(overlay()->isShown());
+        VERIFY_SOON(overlay()->isShown(), 5000);
         QTRY_COMPARE(overlay()->playerOverlayFrame(), QRect(0, 800 - 41, 1280, 41));
         shoot("overlay-presentation");
         c->togglePresentation();
@@ -220,7 +220,7 @@ private slots:
     void itemsClickingTheFloatingBarFollowItsWindow()
     {
         launchFloating(1000);
-        QTRY_VERIFY(c->currentMovieIsPlayable);
+        VERIFY_SOON(c->currentMovieIsPlayable, 5000);
         overlay()->showOverlayByFadingIn(false);
         if (!overlay()->overlayWindow())
             QSKIP("the bar is no window of its own here");

@@ -53,7 +53,7 @@ private slots:
         qputenv("HOME", QFile::encodeName(dir.path()));
         openbox.start("openbox", {});
         QVERIFY(openbox.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(!run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found"), 10000);
+        VERIFY_SOON(!run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found"), 10000);
     }
     void cleanupTestCase()
     {
@@ -84,9 +84,9 @@ private slots:
             c->rotateClockwise();
         const QSize shown = turned ? size.transposed() : size;
         // Once the window manager has framed and placed it (a loaded machine takes a while).
-        QTRY_VERIFY2_WITH_TIMEOUT(available().contains(frame()),
-                                  qPrintable(QString("%1,%2 %3x%4").arg(frame().x()).arg(frame().y())
-                                                 .arg(frame().width()).arg(frame().height())), 8000);
+        VERIFY2_SOON(available().contains(frame()),
+                     qPrintable(QString("%1,%2 %3x%4").arg(frame().x()).arg(frame().y())
+                                    .arg(frame().width()).arg(frame().height())), 8000);
         QVERIFY(qAbs(areaAspect() - double(shown.width()) / shown.height()) < 0.01);
         // The magnification follows what the window shows.
         QVERIFY(qAbs(c->currentMagnification - c->playerAreaSize().width() / shown.width()) < 0.01);
@@ -95,7 +95,7 @@ private slots:
         c->togglePresentation();
         QVERIFY(c->isPresenting);
         c->togglePresentation();
-        QTRY_VERIFY_WITH_TIMEOUT(available().contains(frame()), 8000);
+        VERIFY_SOON(available().contains(frame()), 8000);
     }
 
     void narrowMoviesKeepTheirProportions()
@@ -124,15 +124,15 @@ private slots:
         const QRect before = frame();
         // The maximize button: the proportional zoom frame, not a fill; again: back.
         c->playerWindow->showMaximized();
-        QTRY_VERIFY(!c->playerWindow->isMaximized());
+        VERIFY_SOON(!c->playerWindow->isMaximized(), 5000);
         // Once the zoom has landed (a loaded machine takes its time).
-        QTRY_VERIFY2_WITH_TIMEOUT(frame().width() == available().width() || frame().height() == available().height(),
-                                  qPrintable(QString("%1,%2 %3x%4").arg(frame().x()).arg(frame().y())
-                                                 .arg(frame().width()).arg(frame().height())), 8000);
-        QTRY_VERIFY(available().contains(frame()));
-        QTRY_VERIFY(qAbs(areaAspect() - 16.0 / 9) < 0.01);
+        VERIFY2_SOON(frame().width() == available().width() || frame().height() == available().height(),
+                     qPrintable(QString("%1,%2 %3x%4").arg(frame().x()).arg(frame().y())
+                                    .arg(frame().width()).arg(frame().height())), 8000);
+        VERIFY_SOON(available().contains(frame()), 5000);
+        VERIFY_SOON(qAbs(areaAspect() - 16.0 / 9) < 0.01, 5000);
         c->playerWindow->showMaximized();
-        QTRY_VERIFY(!c->playerWindow->isMaximized());
+        VERIFY_SOON(!c->playerWindow->isMaximized(), 5000);
         QTRY_COMPARE(frame(), before);
 
         // A drag on the frame's corner: the window manager keeps the proportions all along,
@@ -167,9 +167,9 @@ private slots:
         QVERIFY(c->openMovies({movie(320, 240)}, false));
         c->togglePresentation();
         QVERIFY(c->isPresenting);
-        QTRY_VERIFY(c->presentationWindow()->isActiveWindow());
+        VERIFY_SOON(c->presentationWindow()->isActiveWindow(), 5000);
         run("xdotool", {"key", "--clearmodifiers", "alt+F4"});
-        QTRY_VERIFY(!c->isPresenting);
+        VERIFY_SOON(!c->isPresenting, 5000);
         QVERIFY(c->playerWindow->isVisible());
         QVERIFY(!c->presentationMenuItem->isChecked());
     }
@@ -183,7 +183,7 @@ private slots:
         QVERIFY(!path.isEmpty());
         QVERIFY(c->openMovies({QUrl::fromLocalFile(path)}, false));
         QCOMPARE(c->playerAreaSize(), QSizeF(240, 320));
-        QTRY_VERIFY(c->playerView->framesDrawn() > 3);
+        VERIFY_SOON(c->playerView->framesDrawn() > 3, 5000);
         const QImage picture = c->playerView->grabFramebuffer();
         // The test picture's colour bars run across the screen once turned: colours change
         // down a column, hardly along a row.

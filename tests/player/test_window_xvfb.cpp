@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(c->playerAreaSize(), QSizeF(480, 260));
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         QCOMPARE(c->playerAreaSize(), QSizeF(320, 240));
-        QTRY_VERIFY(c->playerView->framesDrawn() > 5);
+        VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
         shoot(c->playerWindow, "window-1x");
         c->setScale(20);
         QCOMPARE(c->currentMagnification, 2.0f);
@@ -141,17 +141,17 @@ private slots:
 
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         c->setScale(20);
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         const QSize areaBefore = c->playerContainerView->size();
         c->pause();
         c->togglePresentation();
         QVERIFY(c->isPresenting);
         QVERIFY(!c->playerWindow->isVisible());
-        QTRY_VERIFY(c->playerView->isPlaying());   // presenting starts a paused movie
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);   // presenting starts a paused movie
         QWidget *w = c->presentationWindow();
         QTRY_COMPARE(w->geometry(), QRect(0, 0, 1280, 800));
         QCOMPARE(c->playerView->geometry(), QRect(107, 0, 1067, 800));   // 4:3 fitted, bars at the sides
-        QTRY_VERIFY(c->playerView->framesDrawn() > 5);
+        VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
         // The control bar floats over the picture, fades after "Control Interval" seconds and
         // comes back with the mouse.
         QWidget *bar = c->playerWindow->controlBar;
@@ -162,11 +162,11 @@ private slots:
         shoot(w, "present-fit");
         QXSettings::standard().setInteger(1, QXKeys::ControlInterval);
         c->overlay()->showOverlayByFadingIn(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), 4000);
+        VERIFY_SOON(!bar->isVisible(), 4000);
         QTest::mouseMove(c->playerView, QPoint(300, 300));
-        QTRY_VERIFY(bar->isVisible());
+        VERIFY_SOON(bar->isVisible(), 5000);
         // A move during the fade-out brings the bar back whole, and the old fade does not end it.
-        QTRY_VERIFY_WITH_TIMEOUT(bar->window()->windowOpacity() < 0.9, 4000);
+        VERIFY_SOON(bar->window()->windowOpacity() < 0.9, 4000);
         QTest::mouseMove(c->playerView, QPoint(320, 300));
         QTest::qWait(600);
         QVERIFY(bar->isVisible() && bar->window()->windowOpacity() == 1.0);
@@ -186,9 +186,9 @@ private slots:
         QCOMPARE(c->playerWindow->controlBar->parentWidget(), c->playerWindow->playerArea);
         QTRY_COMPARE(c->playerView->size(), areaBefore);
         QVERIFY(c->playerView->isPlaying());   // "Pause On Window" is off
-        QTRY_VERIFY(c->currentMovieRepresentation->openedMovie()->currentTime().seconds() > before);
+        VERIFY_SOON(c->currentMovieRepresentation->openedMovie()->currentTime().seconds() > before, 5000);
         const quint64 frames = c->playerView->framesDrawn();
-        QTRY_VERIFY(c->playerView->framesDrawn() > frames + 5);   // still drawing in the window
+        VERIFY_SOON(c->playerView->framesDrawn() > frames + 5, 5000);   // still drawing in the window
         shoot(c->playerWindow, "window-after-present");
 
         QXSettings::standard().setBool(true, QXKeys::PauseOnWindow);

@@ -49,11 +49,11 @@ private slots:
     void playsThroughToTheEndOfTheLastAndStops()
     {
         QVERIFY(c->openMovies({clip("p1.mp4", 0.6), clip("p2.mp4", 0.6), clip("p3.mp4", 0.6)}, false));
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(c->currentMovieRepresentation->displayName(), QString("p2.mp4"), 5000);
         QCOMPARE(c->playerHistoryList->selectionModel()->selectedRows().first().row(), 0);   // selection stays
         QTRY_COMPARE_WITH_TIMEOUT(c->currentMovieRepresentation->displayName(), QString("p3.mp4"), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(!c->playerView->isPlaying(), 5000);
+        VERIFY_SOON(!c->playerView->isPlaying(), 5000);
         QTest::qWait(700);   // a timer tick brings the controls along
         QCOMPARE(c->currentMovieRepresentation->displayName(), QString("p3.mp4"));
         QVERIFY(!c->playPauseSwitch->isChecked());
@@ -65,7 +65,7 @@ private slots:
     {
         const QUrl a = clip("r.mp4", 3.0), gone = clip("s2.mp4", 0.6);
         QVERIFY(c->openMovies({a, gone}, false));
-        QTRY_VERIFY(currentMovie()->currentTime().seconds() > 0.5);
+        VERIFY_SOON(currentMovie()->currentTime().seconds() > 0.5, 5000);
         QVERIFY(c->chooseMovie(a, true, false, false));
         QVERIFY(currentMovie()->currentTime().seconds() < 0.2);
         QCOMPARE(c->playerWindow->windowTitle(), QString("r.mp4"));
@@ -86,13 +86,13 @@ private slots:
         QXMovie *m = currentMovie();
         m->setCurrentTime(QXTime::fromSeconds(2.5));
         c->pause();
-        QTRY_VERIFY(qAbs(m->currentTime().seconds() - 2.5) < 0.1);
+        VERIFY_SOON(qAbs(m->currentTime().seconds() - 2.5) < 0.1, 5000);
         for (const QUrl &o : others)
             QVERIFY(c->chooseMovie(o, false, false, false));
         QVERIFY(c->chooseMovie(first, true, false, false));
         QCOMPARE(currentMovie(), m);   // the entry kept its movie
-        QTRY_VERIFY2(qAbs(m->currentTime().seconds() - 2.5) < 0.15,
-                     qPrintable(QString::number(m->currentTime().seconds())));
+        VERIFY2_SOON(qAbs(m->currentTime().seconds() - 2.5) < 0.15,
+                     qPrintable(QString::number(m->currentTime().seconds())), 5000);
     }
 
     void selectionMessages()
@@ -130,21 +130,21 @@ private slots:
     {
         // Wide enough for a slider of some length.
         QVERIFY(c->openMovies({QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), "slide.mp4", 480, 270, 20.0))}, false));
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         c->pause();
         QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
         // A click on the groove seeks there.
         QXWhiteSlider *time = c->timeSlider;
         QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() * 3 / 4, time->height() / 2));
-        QTRY_VERIFY2(qAbs(currentMovie()->currentTime().seconds() - 15) < 2.5,
-                     qPrintable(QString::number(currentMovie()->currentTime().seconds())));
+        VERIFY2_SOON(qAbs(currentMovie()->currentTime().seconds() - 15) < 2.5,
+                     qPrintable(QString::number(currentMovie()->currentTime().seconds())), 5000);
         // Sent to its very end while paused, play starts it over.
         QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() - 1, time->height() / 2));
-        QTRY_VERIFY(currentMovie()->currentTime().seconds() > 19);
+        VERIFY_SOON(currentMovie()->currentTime().seconds() > 19, 5000);
         QTest::qWait(300);
         QTest::mouseClick(c->playPauseSwitch, Qt::LeftButton);
-        QTRY_VERIFY2(currentMovie()->currentTime().seconds() < 5 && currentMovie()->currentTime().seconds() > 0.2,
-                     qPrintable(QString::number(currentMovie()->currentTime().seconds())));
+        VERIFY2_SOON(currentMovie()->currentTime().seconds() < 5 && currentMovie()->currentTime().seconds() > 0.2,
+                     qPrintable(QString::number(currentMovie()->currentTime().seconds())), 5000);
         c->pause();
         // A click on the volume changes the sound and is remembered; the far left is silence.
         QXVolumeSlider *volume = c->volumeSlider;
@@ -199,17 +199,17 @@ private slots:
         QXSettings::standard().setInteger(-5, QXKeys::StepInterval);
         currentMovie()->setCurrentTime(QXTime::fromSeconds(3));
         c->wind(true);
-        QTRY_VERIFY(qAbs(currentMovie()->currentTime().seconds() - 13) < 0.1);
+        VERIFY_SOON(qAbs(currentMovie()->currentTime().seconds() - 13) < 0.1, 5000);
         c->wind(false);
         c->wind(false);
-        QTRY_VERIFY(currentMovie()->currentTime().seconds() < 0.05);   // not below 0
+        VERIFY_SOON(currentMovie()->currentTime().seconds() < 0.05, 5000);   // not below 0
         QXSettings::standard().setInteger(1, QXKeys::StepInterval);
         c->wind(true);
-        QTRY_VERIFY(qAbs(currentMovie()->currentTime().seconds() - 1) < 0.1);
+        VERIFY_SOON(qAbs(currentMovie()->currentTime().seconds() - 1) < 0.1, 5000);
         // Forward past the end lands one unit before it.
         currentMovie()->setCurrentTime(QXTime::fromSeconds(29.5));
         c->wind(true);
-        QTRY_VERIFY(currentMovie()->currentTime().timeValue >= currentMovie()->duration().timeValue - 60);
+        VERIFY_SOON(currentMovie()->currentTime().timeValue >= currentMovie()->duration().timeValue - 60, 5000);
         QVERIFY(currentMovie()->currentTime().timeValue < currentMovie()->duration().timeValue);
     }
 };

@@ -45,7 +45,7 @@ private slots:
         QCOMPARE(names(), QStringList({"a.mov", "B2.mov", "b10.mov"}));
         QCOMPARE(c->currentMovieRepresentation->displayName(), QString("a.mov"));
         QCOMPARE(selectedRow(), 0);
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
 
         // Opening again moves the addresses, sorted, to the end; nothing is listed twice.
         QVERIFY(c->openMovies({movie("c.mov"), movie("B2.mov")}, false));
@@ -228,12 +228,12 @@ private slots:
         QTRY_COMPARE(c->currentMovieRepresentation->URL(), a);
         // "Show Playlist", at the end, shows a hidden pane.
         c->togglePlaylistVisibility();
-        QTRY_VERIFY(!c->playerWindow->playlistPane->isVisible());
+        VERIFY_SOON(!c->playerWindow->playlistPane->isVisible(), 5000);
         c->playlistMenu->popup(QPoint(50, 50));
-        QTRY_VERIFY(c->playlistMenu->isVisible());
+        VERIFY_SOON(c->playlistMenu->isVisible(), 5000);
         QTest::keyClick(c->playlistMenu, Qt::Key_End);
         QTest::keyClick(c->playlistMenu, Qt::Key_Return);
-        QTRY_VERIFY(c->playerWindow->playlistPane->isVisible());
+        VERIFY_SOON(c->playerWindow->playlistPane->isVisible(), 5000);
         QVERIFY(!QXSettings::standard().boolForKey(QXKeys::HidePlaylist));
     }
 };

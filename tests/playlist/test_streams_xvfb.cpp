@@ -79,7 +79,7 @@ private slots:
         // Listed and loading at once: the window never waits on the network.
         QVERIFY2(opening.elapsed() < 500, qPrintable(QString::number(opening.elapsed())));
         QCOMPARE(c->selectionMessage(), QString("\"%1\"\nLoading...").arg(url.toString()));
-        QTRY_VERIFY_WITH_TIMEOUT(c->selectionMessage().contains("Cannot open: "), 9000);
+        VERIFY_SOON(c->selectionMessage().contains("Cannot open: "), 9000);
         QVERIFY2(c->selectionMessage().endsWith(reason), qPrintable(c->selectionMessage()));
         QCOMPARE(c->beepCount(), 1);
         QVERIFY(!c->playPauseMenuItem->isEnabled());
@@ -95,14 +95,14 @@ private slots:
                                            QJsonObject{{"URL", at("close/y.mp4").toString()}}, QJsonObject{{"Path", last}}}}});
         QVERIFY(c->chooseMovie(QUrl::fromLocalFile(first), true, true, false));
         QTRY_COMPARE_WITH_TIMEOUT(c->currentMovieRepresentation->URL(), QUrl::fromLocalFile(last), 10000);
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         QCOMPARE(c->beepCount(), 2);
 
         // The missing one is there now: choosing it again tries again, and it plays.
         QVERIFY(QFile::copy(dir.filePath("clip.mp4"), dir.filePath("late.mp4")));
         QVERIFY(c->chooseMovie(at("plain/late.mp4"), true, true, false));
-        QTRY_VERIFY_WITH_TIMEOUT(c->currentMovieIsPlayable, 8000);
-        QTRY_VERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->currentMovieIsPlayable, 8000);
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         QCOMPARE(c->beepCount(), 2);
     }
 
@@ -114,10 +114,10 @@ private slots:
             QVERIFY(!c->playerWindow->isVisible());
             QVERIFY(c->openURLs({at("plain/clip.mp4")}));
             QVERIFY(c->playerWindow->isVisible());
-            QTRY_VERIFY_WITH_TIMEOUT(c->playerView->isPlaying(), 8000);
+            VERIFY_SOON(c->playerView->isPlaying(), 8000);
             QVERIFY2(currentMovie()->currentTime().seconds() < 1.5,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())));
-            QTRY_VERIFY_WITH_TIMEOUT(c->playerView->framesDrawn() > 10, 8000);
+            VERIFY_SOON(c->playerView->framesDrawn() > 10, 8000);
             QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer(), 120) > 0.3);
             QTRY_COMPARE_WITH_TIMEOUT(c->timeField->text(), QString("00:00:02"), 5000);
         }
@@ -128,7 +128,7 @@ private slots:
         // Slowly served and without ranges: the end is not loaded, and cannot be reached.
         QVERIFY(!faststart("long.mp4", 30.0, 320, 240).isEmpty());
         QVERIFY(c->openURLs({at("slow/long.mp4")}));
-        QTRY_VERIFY_WITH_TIMEOUT(c->playerView->isPlaying(), 10000);
+        VERIFY_SOON(c->playerView->isPlaying(), 10000);
         c->setTime(qint64(currentMovie()->duration().timeValue * 0.9), currentMovie());
         QTRY_COMPARE_WITH_TIMEOUT(c->beepCount(), 1, 4000);
         QTest::qWait(600);
@@ -143,7 +143,7 @@ private slots:
             {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=25:duration=2", "-c:v", "libx264",
              "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-f", "mpegts"}).isEmpty());
         QVERIFY(c->openURLs({at("live/live.ts")}));
-        QTRY_VERIFY_WITH_TIMEOUT(c->playerView->isPlaying(), 10000);
+        VERIFY_SOON(c->playerView->isPlaying(), 10000);
         QVERIFY(currentMovie()->duration().isIndefinite());
         QVERIFY(c->playerWindow->timeSliderHolder->isHidden());
         QTest::qWait(1200);   // timer ticks

@@ -93,7 +93,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
         c->playerWindow->resize(640, 400);
         c->playerWindow->activateWindow();
-        QTRY_VERIFY(c->playerWindow->isActiveWindow());
+        VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
         QTest::qWait(300);
     }
 
@@ -106,7 +106,7 @@ private slots:
         QTRY_COMPARE(c->selectionMessage(), QString("\"m4.mp4\"\nDouble-click to open"));
         QVERIFY(!c->currentMovieRepresentation);
         QTest::mouseDClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, row3);
-        QTRY_VERIFY(c->currentMovieRepresentation == c->movieRepresentations.at(3));
+        VERIFY_SOON(c->currentMovieRepresentation == c->movieRepresentations.at(3), 5000);
         QCOMPARE(c->playerHistoryList->focusPolicy(), Qt::NoFocus);
     }
 

@@ -185,8 +185,8 @@ private slots:
         QCOMPARE(table()->columnWidth(QXMovieCell::NameColumn), table()->viewport()->width() - 20);
         c->playerWindow->resize(c->playerWindow->width(), 400);
         QWidget *vp = table()->viewport();
-        QTRY_VERIFY(vp->height() > 6 * 20 + 20);
-        QTRY_VERIFY(vp->isVisible());
+        VERIFY_SOON(vp->height() > 6 * 20 + 20, 5000);
+        VERIFY_SOON(vp->isVisible(), 5000);
         const auto grab = [vp] { return vp->grab().toImage().convertToFormat(QImage::Format_RGB32); };
         const QImage img = grab();
         const int w = img.width();
@@ -216,7 +216,7 @@ private slots:
         other.resize(100, 100);
         other.show();
         other.activateWindow();
-        QTRY_VERIFY(other.isActiveWindow());
+        VERIFY_SOON(other.isActiveWindow(), 5000);
         QVERIFY(!c->playerWindow->isActiveWindow());
         const QImage inactive = grab();
         for (const int x : {0, w / 2, w - 1})
@@ -257,7 +257,7 @@ private slots:
         QVERIFY(!w->mask().isEmpty() && w->mask() != QRegion(w->rect()));
         QElapsedTimer clock;
         clock.start();
-        QTRY_VERIFY_WITH_TIMEOUT(!w, 2000);
+        VERIFY_SOON(!w, 2000);
         QVERIFY(clock.elapsed() < 1000);
         QCOMPARE(frames, (QList<int>{1, 2, 3, 4, 5}));
         // The images at both scales, each from its own drawing.
@@ -275,13 +275,13 @@ private slots:
     {
         launch();
         c->playerWindow->activateWindow();
-        QTRY_VERIFY(c->playerWindow->isActiveWindow());
+        VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
         // Ctrl+L from the window.
         QTest::keyClick(c->playerWindow, Qt::Key_L, Qt::ControlModifier);
-        QTRY_VERIFY(c->openURLPanel && c->openURLPanel->isVisible());
+        VERIFY_SOON(c->openURLPanel && c->openURLPanel->isVisible(), 5000);
         QXAddressPanel *panel = c->openURLPanel;
         QVERIFY(!panel->isModal());
-        QTRY_VERIFY(panel->isActiveWindow());
+        VERIFY_SOON(panel->isActiveWindow(), 5000);
         QCOMPARE(QApplication::focusWidget(), panel->openURLTextView);
         QVERIFY(qAbs(panel->frameGeometry().center().x() - c->playerWindow->frameGeometry().center().x()) <= 2);
         // OK on nothing: closes and beeps.
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(c->beepCount(), beeps + 1);
         // Reopened empty; Escape cancels without a beep.
         c->openURL();
-        QTRY_VERIFY(panel->isVisible());
+        VERIFY_SOON(panel->isVisible(), 5000);
         QTest::keyClicks(panel->openURLTextView, "http://x/");
         QTest::keyClick(panel->openURLTextView, Qt::Key_Escape);
         QVERIFY(!panel->isVisible());
@@ -360,7 +360,7 @@ private slots:
                 auto *tree = panel->findChild<QTreeView *>("treeView");
                 auto *list = panel->findChild<QAbstractItemView *>("listView");
                 QAbstractItemView *view = tree && tree->isVisible() ? static_cast<QAbstractItemView *>(tree) : list;
-                QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+                VERIFY_SOON(view->model()->rowCount(view->rootIndex()) > 0, 5000);
                 QTest::qWait(300);   // the model lists the folder in the background
                 shown.clear();
                 for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r) {
@@ -436,12 +436,12 @@ private slots:
         c->playerWindow->playerArea->removeEventFilter(&watch);
         // A double click clicks the visibility switch.
         QTest::mouseDClick(grip, Qt::LeftButton);
-        QTRY_VERIFY(!pane->isVisible());
+        VERIFY_SOON(!pane->isVisible(), 5000);
         QVERIFY(QXSettings::standard().boolForKey(QXKeys::HidePlaylist));
         QVERIFY(!grip->isVisible());
         // Without a toggler a double click starts a drag like a press.
         c->togglePlaylistVisibility();
-        QTRY_VERIFY(pane->isVisible());
+        VERIFY_SOON(pane->isVisible(), 5000);
         grip->visibilityTogglerControl = nullptr;
         QTest::mouseDClick(grip, Qt::LeftButton);
         QVERIFY(pane->isVisible());
@@ -456,8 +456,8 @@ private slots:
             if (k.pane > 0)
                 QTRY_COMPARE(pane->width(), k.pane);
             else
-                QTRY_VERIFY2(pane->width() > 200 && c->playerWindow->frameGeometry().width() <= screen,
-                             qPrintable(QString("%1 %2").arg(pane->width()).arg(c->playerWindow->frameGeometry().width())));
+                VERIFY2_SOON(pane->width() > 200 && c->playerWindow->frameGeometry().width() <= screen,
+                             qPrintable(QString("%1 %2").arg(pane->width()).arg(c->playerWindow->frameGeometry().width())), 5000);
         }
     }
 };

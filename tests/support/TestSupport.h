@@ -10,10 +10,19 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 #include <QWidget>
 
 #include "app/QXApplication.h"
+
+// Waits until expr holds. Unlike QTRY_VERIFY, which asks again after its wait and fails when
+// the answer changed in between, this judges one answer: conditions on a running player (a
+// file held open for a moment, a time not yet passed) are momentary.
+#define VERIFY_SOON(expr, timeoutMs)                                                               \
+    QVERIFY2(QTest::qWaitFor([&] { return bool(expr); }, timeoutMs), "not in time: " #expr)
+#define VERIFY2_SOON(expr, message, timeoutMs)                                                     \
+    QVERIFY2(QTest::qWaitFor([&] { return bool(expr); }, timeoutMs), message)
 
 namespace testsupport {
 

@@ -164,7 +164,7 @@ private slots:
         if (!alertShown())
             return;
         QCOMPARE(checker->alertWindowMessageTextField->text(), status);
-        QTRY_VERIFY(notes().contains("Notes of " + scenario));
+        VERIFY_SOON(notes().contains("Notes of " + scenario), 5000);
         browser.opened.clear();
         QTest::mouseClick(checker->alertWindowDownloadButton, Qt::LeftButton);
         QCOMPARE(browser.opened, QList<QUrl>{checker->productPageURL()});
@@ -181,7 +181,7 @@ private slots:
         checker->checkForUpdates();
         QCOMPARE(checker->productPageURL(), QUrl(origin + "/page/product"));
         QCOMPARE(checker->releaseNotesURL(), QUrl(origin + "/page/notes.html"));
-        QTRY_VERIFY(notes().contains("Notes of page"));
+        VERIFY_SOON(notes().contains("Notes of page"), 5000);
         settings.setObject("0.0.0", QXKeys::UpdateStatusVersion);
         QCOMPARE(checker->status() + checker->statusDate(), "");
         QCOMPARE(checker->statusColor(), QGuiApplication::palette().color(QPalette::WindowText));
@@ -193,7 +193,7 @@ private slots:
         fresh("hostile");
         checker->checkForUpdates();
         QTextBrowser *view = checker->alertWindowReleaseNotesWebView;
-        QTRY_VERIFY(notes().contains("Hostile notes"));
+        VERIFY_SOON(notes().contains("Hostile notes"), 5000);
         for (const char *resource : {"file:///etc/passwd", "/dev/zero"}) {
             const QVariant loaded = view->document()->resource(QTextDocument::ImageResource, QUrl(resource));
             QVERIFY(loaded.value<QImage>().isNull() && loaded.toByteArray().isEmpty());
@@ -214,7 +214,7 @@ private slots:
         checker->showAlert();
         checker->releaseNotesAddress = QUrl(origin + "/newer/vistrel/log.html");
         checker->showAlert();
-        QTRY_VERIFY(notes().contains("Notes of newer"));
+        VERIFY_SOON(notes().contains("Notes of newer"), 5000);
         QTest::qWait(1500);
         QVERIFY(notes().contains("Notes of newer"));
     }
