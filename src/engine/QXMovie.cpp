@@ -163,14 +163,21 @@ void QXMovie::play()
     // Playing a movie that stands at its end starts it again (also when it was sought to
     // the end while paused: mpv would report no new end then).
     bool restart = m_atEnd;
-    double at = 0;
-    if (!restart && engine && engine->isFileLoaded()) {
-        // A seek to the end while paused brings no news of the end: ask.
-        bool eof = engine->eofReached();
-        if (!eof)
-            engine->readFlag("eof-reached", &eof);
-        if (eof)
-            restart = engine->timePosition(&at) && at > 0.05;   // an end at the start is no end
+    if (!restart && engine) {
+        // A seek to the end while paused brings no news of the end: ask. A loaded machine may
+        // not have got there yet, or still be opening the file there, so a position within a
+        // frame or two of the end counts too.
+        double at = m_position;
+        bool eof = false;
+        if (engine->isFileLoaded()) {
+            eof = engine->eofReached();
+            if (!eof)
+                engine->readFlag("eof-reached", &eof);
+            if (!m_seekPending)
+                engine->timePosition(&at);
+        }
+        const bool nearEnd = !m_probe.isIndefinite && m_probe.duration > 0.5 && at >= m_probe.duration - 0.1;
+        restart = (eof || nearEnd) && at > 0.05;   // an end at the start is no end
     }
     if (restart) {
         m_atEnd = false;

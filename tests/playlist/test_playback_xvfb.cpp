@@ -138,10 +138,9 @@ private slots:
         QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() * 3 / 4, time->height() / 2));
         VERIFY2_SOON(qAbs(currentMovie()->currentTime().seconds() - 15) < 2.5,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())), 5000);
-        // Sent to its very end while paused, play starts it over.
+        // Sent to its very end while paused, play starts it over, also before mpv got there.
         QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() - 1, time->height() / 2));
-        VERIFY_SOON(currentMovie()->currentTime().seconds() > 19, 5000);
-        QTest::qWait(300);
+        QVERIFY(currentMovie()->currentTime().seconds() > 19);
         QTest::mouseClick(c->playPauseSwitch, Qt::LeftButton);
         VERIFY2_SOON(currentMovie()->currentTime().seconds() < 5 && currentMovie()->currentTime().seconds() > 0.2,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())), 5000);
