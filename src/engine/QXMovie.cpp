@@ -185,7 +185,8 @@ void QXMovie::play()
     }
     if (!engine)
         return;
-    if (!engine->hasFile() || (restart && !engine->isFileLoaded())) {
+    // A stream that cannot seek starts over by opening it again.
+    if (!engine->hasFile() || (restart && (!engine->isFileLoaded() || !engine->canSeekAttached()))) {
         engine->loadAttached();
         return;
     }

@@ -8,6 +8,7 @@
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -121,6 +122,20 @@ private slots:
             QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer(), 120) > 0.3);
             QTRY_COMPARE_WITH_TIMEOUT(c->timeField->text(), QString("00:00:02"), 5000);
         }
+    }
+
+    void playedToItsEndPlaysAgainFromItsStart()
+    {
+        QVERIFY(!faststart("short.mp4", 2.0).isEmpty());
+        QVERIFY(c->openURLs({at("plain/short.mp4")}));
+        VERIFY_SOON(c->playerView->isPlaying(), 8000);
+        VERIFY_SOON(!c->playerView->isPlaying(), 8000);
+        QCOMPARE(c->timeField->text(), QString("00:00:02"));
+        const int drawn = c->playerView->framesDrawn();
+        QTest::mouseClick(c->playPauseSwitch, Qt::LeftButton);
+        VERIFY2_SOON(c->playerView->isPlaying() && currentMovie()->currentTime().seconds() < 1.5
+                         && c->playerView->framesDrawn() > drawn + 5,
+                     qPrintable(QString::number(currentMovie()->currentTime().seconds())), 8000);
     }
 
     void refusedSeekKeepsTheRealPlace()
