@@ -1,18 +1,14 @@
 // The controller's launch, quit, close, re-activation and user-switch rules, with the real
 // engine under a display and a private settings folder per case.
-#include "app/QXMPController.h"
-#include "playlist/QXMovieTableView.h"
-#include "app/QXSettings.h"
 #include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
-#include "TestSupport.h"
+#include "ControllerFixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QSystemTrayIcon>
-#include <QTableView>
 #include <QtTest>
 
 class TestController : public QObject
@@ -38,14 +34,8 @@ class TestController : public QObject
         QXSettings::resetStandard();
         c = std::make_unique<QXMPController>();
         c->applicationDidFinishLaunching();
-        QVERIFY(c->hasLaunched());
     }
-
-    void quit()
-    {
-        c->runQuitSteps();
-        c.reset();
-    }
+    void quit() { c->runQuitSteps(); c.reset(); }
 
 private slots:
     void initTestCase()
@@ -56,14 +46,7 @@ private slots:
         QVERIFY(!clip.isEmpty());
     }
 
-    void init()
-    {
-        // Each case starts from its own empty settings folder.
-        static int n = 0;
-        testsupport::isolateSettings(home.filePath(QString("config%1").arg(++n)));
-        QXSettings::resetStandard();
-    }
-
+    void init() { testsupport::useFreshSettings(home.path()); }
     void cleanup() { c.reset(); }
 
     void freshStoreLaunch()

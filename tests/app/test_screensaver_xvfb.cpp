@@ -1,7 +1,6 @@
 // Keeping the screen awake: the inhibitor against a stand-in screen-saver service on a
 // private session bus (answers held back, the short object path, no service, no bus), and the
 // controller taking and giving back the inhibit as it plays.
-#include "app/QXMPController.h"
 #include "app/QXScreenSaverInhibitor.h"
 #include "engine/QXMovieView.h"
 #include "ControllerFixture.h"
