@@ -161,12 +161,13 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
         p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::MergedChannels);
         for (const auto &[arg, code, output] : {std::tuple("--version", 0, VISTREL_VERSION),
-                                                {"--help", 0, "vistrelx://"}, {"--bogus", 2, ""}}) {
+                                                {"--help", 0, "vistrelx://"}, {"--bogus", 2, "unknown option --bogus"}}) {
             p.start(testsupport::playerBinary(), {arg});
             QVERIFY(p.waitForFinished(5000));
             QCOMPARE(p.exitCode(), code);
-            QVERIFY(p.readAllStandardOutput().contains(output));
+            QVERIFY(p.readAll().contains(output));
         }
     }
 };
