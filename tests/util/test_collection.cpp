@@ -9,11 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static QStringList sorted(QStringList list)
-{
-    list.sort();
-    return list;
-}
+static QStringList sorted(QStringList list) { list.sort(); return list; }
 
 class TestCollection : public QObject
 {
