@@ -67,12 +67,10 @@ private slots:
         QDir().mkpath(at("folder"));
         const QString made = testsupport::makeVideo(home.path(), "made.mp4", 320, 240, 30.0, false);
         QVERIFY(!made.isEmpty());
-        const QStringList names{"cmd", "folder/inside", "handed"};
         QSet<QUrl> expected;
-        for (const QString &name : names) {
-            // The byte 0xFF is no UTF-8 anywhere.
-            const QByteArray raw = QFile::encodeName(at(name)) + "\xff.mp4";
-            QVERIFY(QFile::copy(made, at(name + ".mp4")) && ::rename(QFile::encodeName(at(name + ".mp4")).constData(), raw.constData()) == 0);
+        for (const char *name : {"cmd", "folder/inside", "handed"}) {
+            const QByteArray raw = QFile::encodeName(at(name)) + "\xff.mp4"; // 0xFF is no UTF-8 anywhere
+            QVERIFY(::link(QFile::encodeName(made).constData(), raw.constData()) == 0);
             expected.insert(QXFileNames::fileURL(QXFileNames::decode(raw)));
         }
 
