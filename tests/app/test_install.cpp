@@ -1,9 +1,6 @@
 // The install target puts the player, its desktop entry and its icon where desktops look, and
 // the entry names that icon.
 #include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 class TestInstall : public QObject

@@ -1,34 +1,20 @@
 // The real player under a window manager, driven by xdotool alone as a user would drive it:
 // three movies from the command line; walk, pause, step, play, delete, full screen and back,
 // volume and playlist pane by key, quit; the settings and the playlist files show the result.
-#include "app/QXSettings.h"
-#include "TestSupport.h"
+#include "ControllerFixture.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QProcess>
 #include <QScreen>
 #include <QtTest>
 
 namespace {
 
-// Runs a tool without holding up this process's event loop.
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess p;
-    p.start(program, arguments);
-    if (!QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 5000))
-        p.kill();
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-QString xdotool(const QStringList &arguments) { return run("xdotool", arguments); }
+QString xdotool(const QStringList &arguments) { return testsupport::runTool("xdotool", arguments); }
 
 // The picture's part of the window: right of the playlist pane, between the menu bar and the
 // control bar (whose time fields move at their own pace).
 QImage grab(const QString &window)
 {
-    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
+    const QImage shot = testsupport::grabWindow(window);
     return shot.copy(210, 40, shot.width() - 220, shot.height() - 100);
 }
 
@@ -54,17 +40,13 @@ private slots:
         QVERIFY(home.isValid());
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
-        qputenv("VISTREL_VO", "");
-        openbox.start("openbox", {});
-        QVERIFY(openbox.waitForStarted());
-        VERIFY_SOON(!run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found"), 10000);
+        QVERIFY(testsupport::startWindowManager(openbox));
     }
     void cleanupTestCase() { openbox.kill(); openbox.waitForFinished(); }
 
     void drivenByKeysAndMouse()
     {
-        testsupport::isolateSettings(home.filePath("config"));
-        QXSettings::resetStandard();
+        testsupport::useFreshSettings(home.path());
         QXSettings::standard().setBool(true, QXKeys::DoNotForgetPlaylistOnQuit);
         QXSettings::standard().setFloat(0.5, QXKeys::Volume);
         QVERIFY(QXSettings::standard().flush());
@@ -74,8 +56,8 @@ private slots:
 
         QProcess player;
         player.start(testsupport::playerBinary(), clips);
-        QString window;
-        VERIFY_SOON(!(window = xdotool({"search", "--name", "^e1.mp4$"})).isEmpty(), 15000);
+        const QString window = testsupport::findWindow("^e1.mp4$");
+        QVERIFY(!window.isEmpty());
         xdotool({"windowactivate", "--sync", window});
         VERIFY_SOON(!still(window), 10000);   // playing
 
@@ -114,14 +96,9 @@ private slots:
         QCOMPARE(player.exitStatus(), QProcess::NormalExit);
         QCOMPARE(player.exitCode(), 0);
 
-        QXSettings::resetStandard();
-        QXSettings &settings = QXSettings::standard();
-        QCOMPARE(settings.doubleForKey(QXKeys::Volume), 0.4);
-        QVERIFY(settings.boolForKey(QXKeys::HidePlaylist));
-        QStringList kept;
-        for (const QJsonValue &entry : settings.storedPlaylist())
-            kept << QFileInfo(entry.toObject().value("Path").toString()).fileName();
-        QCOMPARE(kept, QStringList({"e1.mp4", "e2.mp4"}));
+        QCOMPARE(testsupport::storedPlaylistPaths(), clips.mid(0, 2));
+        QCOMPARE(QXSettings::standard().doubleForKey(QXKeys::Volume), 0.4);
+        QVERIFY(QXSettings::standard().boolForKey(QXKeys::HidePlaylist));
     }
 };
 

@@ -1,13 +1,9 @@
 // The real vistrel binary: names that are not UTF-8 (from its command line, a folder and the
 // hand-over), a signal in the middle of a long folder walk, a stream from the command line
 // drawn at every launch, and the window's place kept while closing without a tray quits.
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
 #include "engine/QXFileNames.h"
-#include "TestSupport.h"
+#include "ControllerFixture.h"
 
-#include <QApplication>
-#include <QScreen>
 #include <QtTest>
 
 #include <unistd.h>
@@ -22,26 +18,9 @@ void startWithRawArguments(QProcess &p, const QString &cwd, const QString &shell
     p.start("sh", {"-c", "exec \"$0\" " + shellWords, testsupport::playerBinary()});
 }
 
-QString xdotool(const QStringList &arguments)
-{
-    QProcess p;
-    p.start("xdotool", arguments);
-    p.waitForFinished(5000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// The first window whose title starts so, within 15 s, or an empty string.
-QString windowNamed(const QString &prefix)
-{
-    QString found;
-    return QTest::qWaitFor([&] { return !(found = xdotool({"search", "--name", "^" + prefix})).isEmpty(); }, 15000)
-        ? found.section('\n', 0, 0) : QString();
-}
-
-QImage grab(const QString &window)
-{
-    return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
-}
+QString xdotool(const QStringList &arguments) { return testsupport::runTool("xdotool", arguments); }
+QString windowNamed(const QString &prefix) { return testsupport::findWindow("^" + prefix); }
+QImage grab(const QString &window) { return testsupport::grabWindow(window); }
 
 // The strong colours of the test picture, which the window's controls lack.
 double saturatedShare(const QString &window) { return testsupport::colourfulShare(grab(window), 120); }
@@ -56,10 +35,9 @@ class TestLaunchBinary : public QObject
     QString at(const QString &name) const { return home.filePath(name); }
 
     // A fresh settings folder with the playlist kept over a quit, shared with the child.
-    void keepPlaylist(const QString &config)
+    void keepPlaylist()
     {
-        testsupport::isolateSettings(at(config));
-        QXSettings::resetStandard();
+        testsupport::useFreshSettings(home.path());
         QXSettings::standard().setBool(true, QXKeys::DoNotForgetPlaylistOnQuit);
     }
 
@@ -74,34 +52,25 @@ class TestLaunchBinary : public QObject
         return QTest::qWaitFor([&] { return grab(window) != before; }, 5000);
     }
 
-    QJsonArray savedPlaylist()
-    {
-        QXSettings::resetStandard();
-        return QXSettings::standard().storedPlaylist();
-    }
-
 private slots:
     void initTestCase()
     {
         QVERIFY(home.isValid());
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
-        qputenv("VISTREL_VO", "");   // the child draws for real
         QVERIFY(QFileInfo(testsupport::playerBinary()).isExecutable());
     }
 
     void namesThatAreNotUtf8PlayAndArePlaylisted()
     {
-        keepPlaylist("config-raw");
+        keepPlaylist();
         QDir().mkpath(at("folder"));
         const QString made = testsupport::makeVideo(home.path(), "made.mp4", 320, 240, 30.0, false);
         QVERIFY(!made.isEmpty());
-        const QStringList names{"cmd", "folder/inside", "handed"};
         QSet<QUrl> expected;
-        for (const QString &name : names) {
-            // The byte 0xFF is no UTF-8 anywhere.
-            const QByteArray raw = QFile::encodeName(at(name)) + "\xff.mp4";
-            QVERIFY(QFile::copy(made, at(name + ".mp4")) && ::rename(QFile::encodeName(at(name + ".mp4")).constData(), raw.constData()) == 0);
+        for (const char *name : {"cmd", "folder/inside", "handed"}) {
+            const QByteArray raw = QFile::encodeName(at(name)) + "\xff.mp4"; // 0xFF is no UTF-8 anywhere
+            QVERIFY(::link(QFile::encodeName(made).constData(), raw.constData()) == 0);
             expected.insert(QXFileNames::fileURL(QXFileNames::decode(raw)));
         }
 
@@ -121,7 +90,8 @@ private slots:
 
         // Saved under their addresses (the bytes percent-encoded), and restored to the same
         // addresses and to paths that open.
-        const QJsonArray stored = savedPlaylist();
+        QXSettings::resetStandard();
+        const QJsonArray stored = QXSettings::standard().storedPlaylist();
         QXMPController restored;
         restored.applicationDidFinishLaunching();
         QCOMPARE(restored.movieRepresentations.size(), stored.size());
@@ -139,7 +109,7 @@ private slots:
 
     void signalEndsALongFolderWalk()
     {
-        keepPlaylist("config-walk");
+        keepPlaylist();
         // 20,000 names of one file that every probe has to look at closely: a walk of many
         // seconds, made in a fraction of one.
         QDir().mkpath(at("huge"));
@@ -167,9 +137,8 @@ private slots:
         QVERIFY(testsupport::quitBySignal(player));
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString("quit after %1 ms").arg(clock.elapsed())));
         // The quit steps ran (the playlist was written); the cancelled walk added nothing.
-        QXSettings::resetStandard();
+        QVERIFY(testsupport::storedPlaylistPaths().isEmpty());
         QVERIFY(QFileInfo::exists(QXSettings::standard().playlistFilePath()));
-        QVERIFY(QXSettings::standard().storedPlaylist().isEmpty());
     }
 
     void streamFromTheCommandLineDrawsEveryTime()
@@ -183,7 +152,7 @@ private slots:
         const QString url = testsupport::startServer(server, {QFINDTESTDATA("../support/test_http_server.py"), home.path()}) + "/plain/web.mp4";
         QVERIFY(url.startsWith("http"));
         for (int launch = 0; launch < 10; ++launch) {
-            keepPlaylist(QString("config-web%1").arg(launch));
+            keepPlaylist();
             QProcess player;
             player.start(testsupport::playerBinary(), {url});
             QVERIFY(player.waitForStarted());
@@ -199,10 +168,8 @@ private slots:
     void windowPlaceIsKeptAndClosingWithoutATrayQuits()
     {
         QProcess openbox;
-        openbox.start("openbox", {});
-        QVERIFY(openbox.waitForStarted());
-        QTest::qWait(500);
-        keepPlaylist("config-place");
+        QVERIFY(testsupport::startWindowManager(openbox));
+        keepPlaylist();
         const QString clip = testsupport::makeVideo(home.path(), "placed.mp4", 320, 240, 20.0, false);
         const auto placeOf = [](const QString &window) {
             const QString geometry = xdotool({"getwindowgeometry", window});
@@ -223,7 +190,7 @@ private slots:
         xdotool({"key", "--clearmodifiers", "alt+F4"});
         QVERIFY(player.waitForFinished(10000));
         QCOMPARE(player.exitCode(), 0);
-        QCOMPARE(savedPlaylist().size(), 1);
+        QCOMPARE(testsupport::storedPlaylistPaths(), QStringList{clip});
 
         // The next launch opens where the window was left, title bar on screen.
         player.start(testsupport::playerBinary(), {clip});

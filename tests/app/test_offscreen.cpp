@@ -1,6 +1,5 @@
 // Without OpenGL (Qt's offscreen platform makes no context): the player says so once, draws
 // its pictures in software, plays, and quits through its quit steps on SIGTERM.
-#include "app/QXMPController.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "ControllerFixture.h"
@@ -37,11 +36,8 @@ private slots:
     {
         const QString config = dir.filePath("config-binary");
         QVERIFY(testsupport::writeSettingsFile(config, "{\"Do Not Forget Playlist On Quit\": true}"));
+        testsupport::isolateSettings(config); // for the child
         QProcess player;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", config);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        player.setProcessEnvironment(env);
         player.start(testsupport::playerBinary(), {clip});
         QVERIFY(player.waitForStarted());
         QTest::qWait(2500);

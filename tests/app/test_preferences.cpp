@@ -87,30 +87,27 @@ private slots:
             QCOMPARE(QXPreferencesHeightChange(row.height, row.lowest), row.change);
     }
 
-    // One click on each control of a fresh store, forget-on-close and quit-on-close last (they
-    // turn pause on close back on): the keys and senses stored.
+    // One click on each control of a fresh store stores its key and nothing else; forget on
+    // close comes late, as it turns forget at quit and pause on close back on.
     void senses()
     {
         open();
-        for (const char *name : {"overlaySwitch", "showFileExtensionsSwitch", "forgetOnOpenSwitch", "forgetOnQuitSwitch",
-                                 "rememberRotatationSwitch", "playOnOpenSwitch", "playOnPresentSwitch", "pauseOnWindowSwitch",
-                                 "pauseOnCloseSwitch", "pauseOnUserSwitchSwitch", "showOnStartupSwitch",
-                                 "rotateCounterclockwiseButton"})
+        const std::pair<const char *, QString> controls[] = {
+            {"overlaySwitch", QXKeys::OverlayControlsInWindowMode}, {"showFileExtensionsSwitch", QXKeys::HideFileExtensions},
+            {"forgetOnOpenSwitch", QXKeys::ForgetPlaylistOnOpen}, {"forgetOnQuitSwitch", QXKeys::DoNotForgetPlaylistOnQuit},
+            {"rememberRotatationSwitch", QXKeys::ForgetRotation}, {"playOnOpenSwitch", QXKeys::DoNotPlayOnOpen},
+            {"playOnPresentSwitch", QXKeys::DoNotPlayOnPresent}, {"pauseOnWindowSwitch", QXKeys::PauseOnWindow},
+            {"pauseOnCloseSwitch", QXKeys::DoNotPauseOnClose}, {"pauseOnUserSwitchSwitch", QXKeys::DoNotPauseOnUserSwitch},
+            {"showOnStartupSwitch", QXKeys::DoNotShowWindowOnStartup}, {"rotateCounterclockwiseButton", QXKeys::RotateCounterclockwise},
+            {"forgetOnCloseSwitch", QXKeys::ForgetPlaylistOnClose}, {"quitOnCloseSwitch", QXKeys::QuitOnClose}};
+        QJsonObject expected{{QXKeys::PlayerHasBeenCentered, true}};
+        for (const auto &[name, key] : controls) {
             click(name);
-        QCOMPARE(stored().value(QXKeys::DoNotForgetPlaylistOnQuit), QJsonValue(true));
-        QCOMPARE(stored().value(QXKeys::DoNotPauseOnClose), QJsonValue(true));
-        click("forgetOnCloseSwitch");
-        click("quitOnCloseSwitch");
-        QJsonObject expected;
-        for (const QString &key : {QXKeys::OverlayControlsInWindowMode, QXKeys::HideFileExtensions, QXKeys::ForgetPlaylistOnOpen,
-                                   QXKeys::ForgetRotation, QXKeys::DoNotPlayOnOpen, QXKeys::DoNotPlayOnPresent,
-                                   QXKeys::PauseOnWindow, QXKeys::DoNotPauseOnUserSwitch, QXKeys::DoNotShowWindowOnStartup,
-                                   QXKeys::RotateCounterclockwise, QXKeys::ForgetPlaylistOnClose, QXKeys::QuitOnClose})
             expected.insert(key, true);
-        expected.insert(QXKeys::DoNotForgetPlaylistOnQuit, false);
-        expected.insert(QXKeys::DoNotPauseOnClose, false);
-        expected.insert(QXKeys::PlayerHasBeenCentered, true);
-        QCOMPARE(stored(), expected);
+            if (key == QXKeys::ForgetPlaylistOnClose)
+                expected[QXKeys::DoNotForgetPlaylistOnQuit] = expected[QXKeys::DoNotPauseOnClose] = false;
+            QCOMPARE(stored(), expected);
+        }
         click("rotateClockwiseButton");
         QCOMPARE(stored().value(QXKeys::RotateCounterclockwise), QJsonValue(false));
     }
@@ -143,33 +140,25 @@ private slots:
         }
     }
 
-    // Each edit is stored at once, while the field keeps the focus.
-    void intervals_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        for (const char *field : {"controlIntervalField", "stepIntervalField"}) {
-            for (const char *typed : {"", "999999999999"}) // others: plainArithmetic
-                QTest::addRow("%s %s", field, typed) << typed << (QByteArray(typed).startsWith('9') ? "86400" : "1");
-            QTest::addRow("%s 30", field) << "30" << "30";
-        }
-    }
+    // Each edit is stored at once, while the field keeps the focus (other texts: plainArithmetic).
     void intervals()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, shown);
         open();
-        const bool step = QByteArray(QTest::currentDataTag()).startsWith("step");
-        auto *field = control<QLineEdit>(step ? "stepIntervalField" : "controlIntervalField");
-        QCOMPARE(field->text(), step ? "10" : "5");
-        QTest::mouseClick(field, Qt::LeftButton);
-        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-        if (typed.isEmpty())
-            QTest::keyClick(field, Qt::Key_Backspace);
-        QTest::keyClicks(field, typed);
-        QVERIFY(field->hasFocus());
-        QCOMPARE(field->text(), shown);
-        QCOMPARE(stored().value(step ? QXKeys::StepInterval : QXKeys::ControlInterval).toInteger(), shown.toLongLong());
+        for (const auto &[name, key, initial] : {std::tuple("controlIntervalField", QXKeys::ControlInterval, "5"),
+                                                 {"stepIntervalField", QXKeys::StepInterval, "10"}}) {
+            auto *field = control<QLineEdit>(name);
+            QCOMPARE(field->text(), initial);
+            for (const auto &[typed, shown] : {std::pair("", "1"), {"999999999999", "86400"}, {"30", "30"}}) {
+                QTest::mouseClick(field, Qt::LeftButton);
+                QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(field, typed);
+                if (!*typed)
+                    QTest::keyClick(field, Qt::Key_Backspace);
+                QVERIFY(field->hasFocus());
+                QCOMPARE(field->text(), shown);
+                QCOMPARE(stored().value(key).toInteger(), QByteArray(shown).toLongLong());
+            }
+        }
     }
 
     // A stored mode outside the pop-up leaves it as loaded; a mode chosen from the menu before

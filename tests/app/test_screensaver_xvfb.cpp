@@ -1,7 +1,6 @@
 // Keeping the screen awake: the inhibitor against a stand-in screen-saver service on a
 // private session bus (answers held back, the short object path, no service, no bus), and the
 // controller taking and giving back the inhibit as it plays.
-#include "app/QXMPController.h"
 #include "app/QXScreenSaverInhibitor.h"
 #include "engine/QXMovieView.h"
 #include "ControllerFixture.h"
@@ -191,11 +190,8 @@ int main(int argc, char **argv)
     // On a session bus of its own, made before anything can reach for the user's.
     if (!qEnvironmentVariableIsSet("VISTREL_PRIVATE_BUS")) {
         qputenv("VISTREL_PRIVATE_BUS", "1");
-        char self[4096] = {};
-        std::vector<char *> args{const_cast<char *>("dbus-run-session"), const_cast<char *>("--"), self};
-        if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-            return 1;
-        args.insert(args.end(), argv + 1, argv + argc + 1);
+        std::vector<char *> args{const_cast<char *>("dbus-run-session"), const_cast<char *>("--")};
+        args.insert(args.end(), argv, argv + argc + 1);
         execvp(args[0], args.data());
         perror("cannot start dbus-run-session for a private session bus");
         return 1;

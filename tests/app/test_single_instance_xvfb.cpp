@@ -2,29 +2,14 @@
 // launches, a stopped player and a killed one all leave one player holding every file.
 // These run the real vistrel binary.
 #include "app/QXLaunchArguments.h"
-#include "app/QXSettings.h"
 #include "app/QXSingleInstance.h"
-#include "util/QXPathInfo.h"
-#include "TestSupport.h"
+#include "ControllerFixture.h"
 
-#include <QApplication>
 #include <QtTest>
 
 #include <csignal>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
-
-// The playlist the player stored at quit, as sorted paths.
-static QStringList storedPlaylist()
-{
-    QXSettings::resetStandard();
-    QStringList paths;
-    for (const QJsonValue &v : QXSettings::standard().storedPlaylist())
-        paths << QXPathInfo::stringByExpandingTildeInPath(v.toObject().value(QXKeys::EntryPath).toString());
-    paths.sort();
-    return paths;
-}
 
 static struct stat info(const QString &path)
 {
@@ -73,11 +58,9 @@ private slots:
     }
     void init()
     {
-        static int n = 0;
-        const QString config = home.filePath(QString("config%1").arg(++n));
-        testsupport::isolateSettings(config);
+        testsupport::useFreshSettings(home.path());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-        QVERIFY(testsupport::writeSettingsFile(config, R"({"Do Not Forget Playlist On Quit": true})"));
+        QVERIFY(QXSettings::standard().setBool(true, QXKeys::DoNotForgetPlaylistOnQuit));
     }
     void cleanup()
     {
@@ -126,7 +109,9 @@ private slots:
         QProcess *player = running().first();
         QVERIFY(!first || player == first);
         QVERIFY(testsupport::quitBySignal(*player));
-        QCOMPARE(storedPlaylist(), movies.mid(0, launches));
+        QStringList stored = testsupport::storedPlaylistPaths();
+        stored.sort(); // in the order the launches got through
+        QCOMPARE(stored, movies.mid(0, launches));
     }
 
     // This process serves, its main thread blocked until the launch has ended: only the server
@@ -176,12 +161,13 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
         p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::MergedChannels);
         for (const auto &[arg, code, output] : {std::tuple("--version", 0, VISTREL_VERSION),
-                                                {"--help", 0, "vistrelx://"}, {"--bogus", 2, ""}}) {
+                                                {"--help", 0, "vistrelx://"}, {"--bogus", 2, "unknown option --bogus"}}) {
             p.start(testsupport::playerBinary(), {arg});
             QVERIFY(p.waitForFinished(5000));
             QCOMPARE(p.exitCode(), code);
-            QVERIFY(p.readAllStandardOutput().contains(output));
+            QVERIFY(p.readAll().contains(output));
         }
     }
 };

@@ -2,7 +2,6 @@
 // movie's picture and plays it; in the session's own terms the player presents full screen.
 // Screenshots come from the compositor (weston-screenshooter) and go to
 // $VISTREL_SHOTS (default /tmp/vistrel-shots).
-#include "app/QXMPController.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
@@ -44,10 +43,8 @@ private slots:
     {
         // Only WAYLAND_DISPLAY is set: the player finds the session by itself.
         QVERIFY(qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"));
+        testsupport::isolateSettings(dir.filePath("config-plain"));
         QProcess player;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", dir.filePath("config-plain"));
-        player.setProcessEnvironment(env);
         player.start(testsupport::playerBinary(), {clip});
         QVERIFY(player.waitForStarted());
         QImage first;

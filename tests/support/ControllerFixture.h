@@ -1,8 +1,9 @@
 #pragma once
-// A launched controller on a settings folder of its own, for tests that link the player.
+// Settings folders of their own and a launched controller, for tests that link the player.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "playlist/QXMovieTableView.h"
+#include "util/QXPathInfo.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -11,6 +12,14 @@
 
 namespace testsupport {
 
+// Points the store at a new, empty settings folder under root, as a fresh process finds it.
+inline void useFreshSettings(const QString &root)
+{
+    static int n = 0;
+    isolateSettings(QDir(root).filePath(QStringLiteral("config%1").arg(++n)));
+    QXSettings::resetStandard();
+}
+
 // Replaces c (the old controller goes first: the first controller alive is the shared one)
 // with one launched on a new settings folder under root, holding the given values ("Playlist
 // Movies" as the stored playlist).
@@ -18,9 +27,7 @@ inline void launchFreshController(std::unique_ptr<QXMPController> &c, const QStr
                                   const QJsonObject &stored = {})
 {
     c.reset();
-    static int n = 0;
-    isolateSettings(QDir(root).filePath(QStringLiteral("config%1").arg(++n)));
-    QXSettings::resetStandard();
+    useFreshSettings(root);
     for (auto it = stored.begin(); it != stored.end(); ++it) {
         if (it.key() == QXKeys::PlaylistMovies) // kept in a file of its own
             QXSettings::standard().setStoredPlaylist(it.value().toArray());
@@ -29,6 +36,16 @@ inline void launchFreshController(std::unique_ptr<QXMPController> &c, const QStr
     }
     c = std::make_unique<QXMPController>();
     c->applicationDidFinishLaunching();
+}
+
+// The playlist a player stored at its quit, read afresh: its entries' paths, "~" expanded.
+inline QStringList storedPlaylistPaths()
+{
+    QXSettings::resetStandard();
+    QStringList paths;
+    for (const QJsonValue &v : QXSettings::standard().storedPlaylist())
+        paths << QXPathInfo::stringByExpandingTildeInPath(v.toObject().value(QXKeys::EntryPath).toString());
+    return paths;
 }
 
 // The playlist's entries by name, in order.

@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHash>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QScreen>
 
 #include <csignal>
 
@@ -123,6 +125,35 @@ QString startServer(QProcess &server, const QStringList &arguments)
         return {};
     const int port = server.readLine().trimmed().toInt();
     return port > 0 ? QStringLiteral("http://127.0.0.1:%1").arg(port) : QString();
+}
+
+QString runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    if (!QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 5000))
+        p.kill();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+bool startWindowManager(QProcess &openbox)
+{
+    openbox.start(QStringLiteral("openbox"), {});
+    return openbox.waitForStarted() && QTest::qWaitFor([] {
+        return !runTool("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found");
+    }, 10000);
+}
+
+QString findWindow(const QString &titlePattern)
+{
+    QString found;
+    QTest::qWaitFor([&] { return !(found = runTool("xdotool", {"search", "--name", titlePattern})).isEmpty(); }, 15000);
+    return found.section('\n', 0, 0);
+}
+
+QImage grabWindow(const QString &window)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
 }
 
 qint64 peakMemoryKb()

@@ -70,6 +70,15 @@ QString startServer(QProcess &server, const QStringList &arguments);
 qint64 peakMemoryKb();
 bool resetPeakMemory();
 
+// Under an X display: runs a tool (xdotool, xprop ...) while this process's events go on and
+// answers its output, trimmed; starts openbox and answers once it manages the screen; finds the
+// first window whose title matches the pattern within 15 s (empty: none); grabs a window's
+// picture as on screen (windows named by xdotool's ids).
+QString runTool(const QString &program, const QStringList &arguments);
+bool startWindowManager(QProcess &openbox);
+QString findWindow(const QString &titlePattern);
+QImage grabWindow(const QString &window);
+
 // The widget and its children drawn onto a ground of the given colour.
 QImage renderWidget(QWidget &widget, const QColor &ground = Qt::transparent);
 

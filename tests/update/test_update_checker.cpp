@@ -1,11 +1,10 @@
 // The update checker: version order and status dates as plain functions, then checks against
 // a local update server (tests/support/update_server.py) with a fixed clock, hostile answers
 // included.
-#include "app/QXSettings.h"
 #include "update/QXRWUpdateChecker.h"
 #include "update/QXRWUpdateParsing.h"
 #include "util/QXNetwork.h"
-#include "TestSupport.h"
+#include "ControllerFixture.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -39,8 +38,7 @@ class TestUpdateChecker : public QObject
     // A fresh store and checker on the given answer of the server; the scenario's path.
     QXSettings &fresh(const QString &scenario)
     {
-        testsupport::isolateSettings(dir.filePath(QString("config%1").arg(++runs)));
-        QXSettings::resetStandard();
+        testsupport::useFreshSettings(dir.path());
         checker->productPageAddress = checker->releaseNotesAddress = QUrl();
         if (checker->alertWindow)
             checker->alertWindow->close();
@@ -104,7 +102,7 @@ private slots:
         QFETCH(bool, on);
         QFETCH(QJsonValue, last);
         QFETCH(bool, fetches);
-        const QString scenario = QString("equal-%1").arg(runs);
+        const QString scenario = QString("equal-%1").arg(++runs);
         QXSettings &settings = fresh(scenario);
         settings.setBool(on, QXKeys::UpdateCheckAtStartup);
         if (!last.isUndefined())

@@ -9,11 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static QStringList sorted(QStringList list)
-{
-    list.sort();
-    return list;
-}
+static QStringList sorted(QStringList list) { list.sort(); return list; }
 
 class TestCollection : public QObject
 {
@@ -95,9 +91,8 @@ private slots:
 
     void cancelledWalkStopsAndCollectsNothing()
     {
-        put("cancel/one/a.mp4");
-        put("cancel/two/b.mp4");
-        put("cancel/three/c.mp4");
+        for (const char *movie : {"one/a", "two/b", "three/c"})
+            put(QString("cancel/%1.mp4").arg(movie));
         const QList<QUrl> kept{QUrl("http://kept.example/first")};
         QList<QUrl> into = kept;
         QStringList entered;

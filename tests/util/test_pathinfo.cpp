@@ -1,7 +1,6 @@
 // Path tests (system and network roots, folders), link resolution, path strings and substrings,
-// display names and icons.
+// and icons.
 #include "TestSupport.h"
-#include "app/QXSettings.h"
 #include "engine/QXFileNames.h"
 #include "util/QXPathInfo.h"
 
@@ -37,12 +36,7 @@ class TestPathInfo : public QObject
     QString at(const QString &name) const { return m_dir.filePath(name); }
 
 private slots:
-    void initTestCase()
-    {
-        testsupport::isolateSettings(at("config"));
-        QXSettings::resetStandard();
-        m_home = QDir::homePath();
-    }
+    void initTestCase() { m_home = QDir::homePath(); }
     void cleanup() { qputenv("HOME", QFile::encodeName(m_home)); }
 
     void substrings()
@@ -134,20 +128,6 @@ private slots:
         QCOMPARE(resolvedPathIsDirectory(at("res/sub/abs"), nullptr), target);
         QVERIFY(resolvedAliasPath(target).isNull());
         QVERIFY(checkFolderPathAndCreateIfNecessary(raw + "/made"));
-    }
-
-    void names()
-    {
-        for (const bool hide : {false, true}) {
-            QXSettings::standard().setBool(hide, QXKeys::HideFileExtensions);
-            QCOMPARE(displayFileName("/x/Trip.mov"), QString(hide ? "Trip" : "Trip.mov"));
-        }
-        QXSettings::standard().setBool(false, QXKeys::HideFileExtensions);
-
-        const QRegularExpression form("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$");
-        const QString a = uniqueString();
-        QVERIFY2(form.match(a).hasMatch(), qPrintable(a));
-        QVERIFY(a != uniqueString());
     }
 
     void icons()
