@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -112,6 +113,9 @@ void QXPreferences::loadWindow()
     auto *window = new QWidget(nullptr, Qt::Window);
     window->setObjectName(QStringLiteral("Preferences"));
     window->setWindowTitle(tr("Preferences"));
+    // Closed by the keys that close the player's window and dialogs.
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)})
+        connect(new QShortcut(keys, window), &QShortcut::activated, window, &QWidget::close);
     auto *windowLayout = new QVBoxLayout(window);
     windowLayout->setContentsMargins(0, 0, 0, 0);
     windowLayout->setSpacing(0);

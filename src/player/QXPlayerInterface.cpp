@@ -296,6 +296,10 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
               [w] { w->close(); });
     onTrigger(addItem(file, "quitItem", QObject::tr("Quit"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_Q)}), c,
               [c] { c->terminate(); });
+    // What the application does, rather than this window, answers its keys in the preferences too.
+    for (QAction *a : file->actions())
+        if (a->objectName() != QLatin1String("closeItem"))
+            a->setShortcutContext(Qt::ApplicationShortcut);
 
     // The Delete and Backspace keys reach the key table first; the item names the command.
     QMenu *edit = mb->addMenu(QObject::tr("&Edit"));

@@ -90,8 +90,19 @@ private slots:
         QTRY_COMPARE(xdotool({"getactivewindow"}), window);
         QVERIFY(!xdotool({"getwindowgeometry", window}).contains(geometry));
 
-        // Softer, the playlist pane away, and quit.
-        xdotool({"key", "ctrl+Down", "F9", "ctrl+q"});
+        // Softer and the playlist pane away. The preferences close by their own keys, and the
+        // application's keys work from there: quit.
+        xdotool({"key", "ctrl+Down", "F9", "ctrl+comma"});
+        const auto preferencesActive = [] {
+            return xdotool({"search", "--onlyvisible", "--name", "^Preferences$"}).section('\n', 0, 0)
+                   == xdotool({"getactivewindow"});
+        };
+        VERIFY_SOON(preferencesActive(), 5000);
+        xdotool({"key", "ctrl+w"});
+        QTRY_COMPARE(xdotool({"getactivewindow"}), window);
+        xdotool({"key", "ctrl+comma"});
+        VERIFY_SOON(preferencesActive(), 5000);
+        xdotool({"key", "ctrl+q"});
         QVERIFY(player.waitForFinished(10000));
         QCOMPARE(player.exitStatus(), QProcess::NormalExit);
         QCOMPARE(player.exitCode(), 0);
