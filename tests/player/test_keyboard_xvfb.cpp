@@ -2,7 +2,6 @@
 #include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
-#include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
@@ -11,7 +10,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTableView>
 #include <QTcpServer>
 #include <QtTest>
 

@@ -1,7 +1,4 @@
 // The player window's sizes, zoom, drags and presentation under a real window manager (openbox).
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
-#include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"

@@ -8,8 +8,6 @@
 #include "player/QXPlayerWindow.h"
 #include "TestSupport.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QScreen>
 #include <QWindow>
 #include <QtTest>

@@ -1,14 +1,11 @@
 // Playlist operations through the controller: opening, walking, sorting, deleting and its menu.
-#include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "util/QXMovieCollection.h"
 #include "ControllerFixture.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
-#include <QTableView>
 #include <QtTest>
 
 class TestPlaylist : public QObject

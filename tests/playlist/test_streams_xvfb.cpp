@@ -1,6 +1,4 @@
 // Web addresses as a user opens them, against a real server without byte ranges.
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"

@@ -328,7 +328,6 @@ private slots:
         movie("z 10.mp4", mixed + "/sub");
         testsupport::makeFile(mixed, "notes.txt", "text");
         QFile::link(mixed + "/clip.mp4", mixed + "/link.mp4");
-        QFile::link(mixed + "/gone.mp4", mixed + "/broken.mp4");
         QStringList shown;
         QString title;
         // Lists what the panel shows in the mixed folder, then chooses the folder "sub".
