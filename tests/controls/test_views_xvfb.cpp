@@ -1,5 +1,4 @@
-// Labels and decorative views: plain text that ignores the mouse, the pictures and lines they
-// paint, and a drag on the footer that moves its window.
+// Labels and decorative views: text that ignores the mouse, what they paint, a footer drag.
 #include "controls/QXViews.h"
 #include "TestSupport.h"
 

@@ -1,6 +1,4 @@
-// Playback on the shared player (no window shows the picture here): attaching and
-// detaching, the end-of-movie callback, the state a detached movie keeps, frame steps, and a
-// file that fails in the player or a movie deleted while it plays.
+// Playback on the shared player, no window showing the picture.
 #include "TestSupport.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieEngine.h"
@@ -115,7 +113,6 @@ private slots:
         QVERIFY2(resumed > 0.6 && resumed < 1.2, qPrintable(QString::number(resumed)));
         QCOMPARE(a->rate(), 1.0f);
         VERIFY_SOON(a->currentTime().seconds() > resumed + 0.2, 2000);
-        QCOMPARE(QXMovieEngine::liveHandleCount(), 1);
         a.reset(); // deleting the playing, attached movie leaves the view empty and the player idle
         QVERIFY(!m_view->movie() && !QXMovieEngine::existing()->attachedMovie() && !m_view->isPlaying());
         VERIFY_SOON(mpvDouble("time-pos") < 0, 2000);

@@ -1,6 +1,4 @@
-// What the engine says about files before anything plays: which files are movies (by content,
-// whatever their name), what their probe reports, and that no picture, text, cut-off header or
-// odd path passes for one.
+// What the engine says about files before anything plays: which are movies, and what they hold.
 #include "TestSupport.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieProbe_p.h"

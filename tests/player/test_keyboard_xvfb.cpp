@@ -1,10 +1,7 @@
-// Keys, menus and the picture's mouse commands, by real events to the real windows: the key
-// table row by row, the commands' rules over the player's states, and the beep of a command
-// that cannot act.
+// Keys, menus and the picture's mouse commands, by real events to the real windows.
 #include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
-#include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
@@ -13,7 +10,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTableView>
 #include <QTcpServer>
 #include <QtTest>
 

@@ -1,10 +1,4 @@
-// The player window under a real window manager (openbox): movies too large for the screen
-// open fitted to it, narrow ones keep their proportions, the maximize button zooms, a drag on
-// the frame keeps the picture's proportions, and presentation closed by the window manager
-// ends as Escape ends it.
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
-#include "engine/QXMovie.h"
+// The player window's sizes, zoom, drags and presentation under a real window manager (openbox).
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
@@ -140,18 +134,15 @@ private slots:
         // On a loaded machine the window manager may miss the press on its grip: drag again.
         for (int attempt = 0; attempt < 3 && frame().width() >= before.width(); ++attempt) {
             const QPoint corner = frame().bottomRight() - QPoint(2, 2);
-            run("xdotool", {"mousemove", QString::number(corner.x()), QString::number(corner.y())});
-            QTest::qWait(300);
-            run("xdotool", {"mousedown", "1"});
-            QTest::qWait(300);
-            for (int step = 1; step <= 6; ++step) {
-                run("xdotool", {"mousemove", QString::number(corner.x() - 30 * step), QString::number(corner.y() - 5 * step)});
-                QTest::qWait(100);
-            }
-            run("xdotool", {"mouseup", "1"});
-            QTest::qWait(500);
-            for (int wait = 0; wait < 20 && frame().width() >= before.width(); ++wait)
-                QTest::qWait(100);
+            const auto to = [&corner](int step) {
+                return QStringList{"mousemove", QString::number(corner.x() - 30 * step),
+                                   QString::number(corner.y() - 5 * step), "sleep", "0.3"};
+            };
+            QStringList drag = to(0) + QStringList{"mousedown", "1", "sleep", "0.3"};
+            for (int step = 1; step <= 6; ++step)
+                drag += to(step);
+            run("xdotool", drag + QStringList{"mouseup", "1"});
+            (void)QTest::qWaitFor([&] { return frame().width() < before.width(); }, 2500);
         }
         QVERIFY2(frame().width() < before.width(), "the drag did not resize the window");
         settle();

@@ -1,6 +1,4 @@
-// The playlist table's rules without a window: where a point drops, whether a row drag is a
-// move, what a drop is offered, where dropped movies land; the payloads and the address
-// text; the divider's tiling and stored width; the open panel's filter.
+// The playlist table's drop, drag, payload, divider and open-panel rules, without a window.
 #include "controls/QXTarvelShiftButton.h"
 #include "playlist/QXOpenPanel.h"
 #include "playlist/QXPasteboard.h"

@@ -1,5 +1,4 @@
-// Playlist entries: keys, names, icons, opening on demand; sorting by name and the address
-// index.
+// Playlist entries (keys, names, icons, opening on demand), name sorting and the address index.
 #include "app/QXSettings.h"
 #include "engine/QXFileNames.h"
 #include "engine/QXMovie.h"

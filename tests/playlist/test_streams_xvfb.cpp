@@ -1,8 +1,4 @@
-// Web addresses as a user opens them, against a real server without byte ranges: they open at
-// once and load while the window answers; a stream that cannot open says why, beeps and lets
-// a continuing playlist go on; one that opens plays from its start and draws its picture.
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
+// Web addresses as a user opens them, against a real server without byte ranges.
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
@@ -27,18 +23,20 @@ class TestStreams : public QObject
 
     QUrl at(const QString &path) const { return QUrl(base + '/' + path); }
     QXMovie *currentMovie() const { return c->currentMovieRepresentation->openedMovie(); }
-    QString faststart(const QString &name, double seconds, int width = 160, int height = 120)
+    // A picture-only movie that can start from its first bytes: its index in front, or a stream.
+    QString streamable(const QString &name, double seconds, QSize size = {160, 120},
+                       const QStringList &format = {"-movflags", "+faststart"})
     {
-        return testsupport::ffmpeg(dir.filePath(name),
-            {"-f", "lavfi", "-i", QString("testsrc2=size=%1x%2:rate=25:duration=%3").arg(width).arg(height).arg(seconds),
-             "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
+        const QString picture = QString("testsrc2=size=%1x%2:rate=25:duration=%3").arg(size.width()).arg(size.height()).arg(seconds);
+        return testsupport::ffmpeg(dir.filePath(name), QStringList{"-f", "lavfi", "-i", picture, "-c:v", "libx264", "-preset",
+                                                                   "ultrafast", "-pix_fmt", "yuv420p"} + format);
     }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
-        QVERIFY(!faststart("clip.mp4", 6.0).isEmpty());
+        QVERIFY(!streamable("clip.mp4", 6.0).isEmpty());
         // An MP4 whose index is at its end cannot start over a connection that cannot seek.
         QVERIFY(!testsupport::makeVideo(dir.path(), "tail.mp4", 320, 240, 8.0, true).isEmpty());
         QVERIFY(!testsupport::makeFile(dir.path(), "notes.mp4", QByteArray(20000, 'x')).isEmpty());
@@ -141,7 +139,7 @@ private slots:
     void refusedSeekKeepsTheRealPlace()
     {
         // Slowly served and without ranges: the end is not loaded, and cannot be reached.
-        QVERIFY(!faststart("long.mp4", 30.0, 320, 240).isEmpty());
+        QVERIFY(!streamable("long.mp4", 30.0, {320, 240}).isEmpty());
         QVERIFY(c->openURLs({at("slow/long.mp4")}));
         VERIFY_SOON(c->playerView->isPlaying(), 10000);
         c->setTime(qint64(currentMovie()->duration().timeValue * 0.9), currentMovie());
@@ -154,9 +152,7 @@ private slots:
 
     void liveStreamHasNoTimeLineAndDoesNotWind()
     {
-        QVERIFY(!testsupport::ffmpeg(dir.filePath("live.ts"),
-            {"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=25:duration=2", "-c:v", "libx264",
-             "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-f", "mpegts"}).isEmpty());
+        QVERIFY(!streamable("live.ts", 2.0, {64, 48}, {"-f", "mpegts"}).isEmpty());
         QVERIFY(c->openURLs({at("live/live.ts")}));
         VERIFY_SOON(c->playerView->isPlaying(), 10000);
         QVERIFY(currentMovie()->duration().isIndefinite());

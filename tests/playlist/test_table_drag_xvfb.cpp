@@ -1,6 +1,4 @@
-// Row drags with the real pointer under a real window manager: a reorder, a drag out over the
-// picture (deleted, the puff shown, gone from the saved playlist) and a drag cancelled by
-// Escape (nothing changes). xdotool moves the pointer and presses the button through XTest.
+// Row drags with the real pointer (xdotool, through XTest) under a real window manager.
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"

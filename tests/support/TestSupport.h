@@ -81,6 +81,17 @@ QImage grabWindow(const QString &window);
 
 // The widget and its children drawn onto a ground of the given colour.
 QImage renderWidget(QWidget &widget, const QColor &ground = Qt::transparent);
+// Pixels of the rectangle (the whole image when none) that pass the test.
+template <typename Test>
+int countPixels(const QImage &image, Test test, const QRect &rect = {})
+{
+    const QRect r = rect.isNull() ? image.rect() : rect;
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += bool(test(image.pixel(x, y)));
+    return n;
+}
 
 // Data as another program's drag brings it: the bytes as sent (QMimeData itself would parse
 // a uri-list into addresses).
