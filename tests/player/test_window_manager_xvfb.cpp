@@ -8,20 +8,6 @@
 #include <QScreen>
 #include <QtTest>
 
-namespace {
-
-// Runs a tool while this process goes on answering the window manager (which waits for the
-// client to redraw during a resize).
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess p;
-    p.start(program, arguments);
-    QTest::qWaitFor([&p] { return p.state() == QProcess::NotRunning; }, 5000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-} // namespace
-
 class TestWindowManager : public QObject
 {
     Q_OBJECT
@@ -45,9 +31,7 @@ private slots:
     {
         QVERIFY(dir.isValid());
         qputenv("HOME", QFile::encodeName(dir.path()));
-        openbox.start("openbox", {});
-        QVERIFY(openbox.waitForStarted());
-        VERIFY_SOON(!run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("not found"), 10000);
+        QVERIFY(testsupport::startWindowManager(openbox));
     }
     void cleanupTestCase()
     {
@@ -141,14 +125,14 @@ private slots:
             QStringList drag = to(0) + QStringList{"mousedown", "1", "sleep", "0.3"};
             for (int step = 1; step <= 6; ++step)
                 drag += to(step);
-            run("xdotool", drag + QStringList{"mouseup", "1"});
+            testsupport::runTool("xdotool", drag + QStringList{"mouseup", "1"});
             (void)QTest::qWaitFor([&] { return frame().width() < before.width(); }, 2500);
         }
         QVERIFY2(frame().width() < before.width(), "the drag did not resize the window");
         settle();
         QVERIFY2(qAbs(c->playerAreaSize().height() - c->playerAreaSize().width() * 9 / 16) <= 1.0,
                  qPrintable(QString("%1x%2").arg(c->playerAreaSize().width()).arg(c->playerAreaSize().height())));
-        const QString info = run("xwininfo", {"-id", QString::number(c->playerWindow->winId())});
+        const QString info = testsupport::runTool("xwininfo", {"-id", QString::number(c->playerWindow->winId())});
         QVERIFY(info.contains(QString("Width: %1").arg(c->playerWindow->width())));
         QVERIFY(info.contains(QString("Height: %1").arg(c->playerWindow->height())));
     }
@@ -159,7 +143,7 @@ private slots:
         c->togglePresentation();
         QVERIFY(c->isPresenting);
         VERIFY_SOON(c->presentationWindow()->isActiveWindow(), 5000);
-        run("xdotool", {"key", "--clearmodifiers", "alt+F4"});
+        testsupport::runTool("xdotool", {"key", "--clearmodifiers", "alt+F4"});
         VERIFY_SOON(!c->isPresenting, 5000);
         QVERIFY(c->playerWindow->isVisible());
         QVERIFY(!c->presentationMenuItem->isChecked());

@@ -124,7 +124,7 @@ private slots:
 
     void playedToItsEndPlaysAgainFromItsStart()
     {
-        QVERIFY(!faststart("short.mp4", 2.0).isEmpty());
+        QVERIFY(!streamable("short.mp4", 2.0).isEmpty());
         QVERIFY(c->openURLs({at("plain/short.mp4")}));
         VERIFY_SOON(c->playerView->isPlaying(), 8000);
         VERIFY_SOON(!c->playerView->isPlaying(), 8000);

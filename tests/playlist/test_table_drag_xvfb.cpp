@@ -60,16 +60,14 @@ class TestTableDrag : public QObject
             return xdotool.state() == QProcess::NotRunning;
         }, 15000);
         // The puff plays for about a quarter of a second after the release.
-        QTest::qWaitFor([&] { lookForPuff(); return puff; }, 500);
+        static_cast<void>(QTest::qWaitFor([&] { lookForPuff(); return puff; }, 500));
         return done && puff;
     }
 
 private slots:
     void initTestCase()
     {
-        openbox.start("openbox", {});
-        QVERIFY(openbox.waitForStarted());
-        QTest::qWait(500);
+        QVERIFY(testsupport::startWindowManager(openbox));
     }
     void cleanupTestCase()
     {

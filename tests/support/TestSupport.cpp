@@ -147,7 +147,7 @@ bool startWindowManager(QProcess &openbox)
 QString findWindow(const QString &titlePattern)
 {
     QString found;
-    QTest::qWaitFor([&] { return !(found = runTool("xdotool", {"search", "--name", titlePattern})).isEmpty(); }, 15000);
+    static_cast<void>(QTest::qWaitFor([&] { return !(found = runTool("xdotool", {"search", "--name", titlePattern})).isEmpty(); }, 15000));
     return found.section('\n', 0, 0);
 }
 
