@@ -477,7 +477,8 @@ void QXMovieEngine::saveAttachedState()
         movie->m_atEnd = true;
         if (!movie->m_probe.isIndefinite && movie->m_probe.duration > 0)
             movie->m_position = movie->m_probe.duration;
-    } else if (!movie->m_seekPending && timePosition(&t)) {
+    } else if (!movie->m_seekPending && (readDouble("time-pos", &t) || timePosition(&t))) {
+        // Asked afresh: the time of a seek that just landed may not have reached us yet.
         movie->m_position = qMax(0.0, t);
     }
 }

@@ -101,7 +101,7 @@ private slots:
 
         m_view->setMovie(b.get());
         QVERIFY(!a->isAttached() && b->isAttached());
-        QVERIFY(qAbs(a->currentTime().seconds() - 0.7) < 0.05);
+        QVERIFY2(qAbs(a->currentTime().seconds() - 0.7) < 0.05, qPrintable(QString::number(a->currentTime().seconds())));
         a->play(); // remembered for later
         QCOMPARE(a->rate(), 0.0f);
         VERIFY_SOON(fileLoaded(), 3000);
