@@ -233,6 +233,27 @@ void QXSettings::load()
     }
     if (!m_writeBlocked)
         QXStoredFile::removeLeftovers(m_path);
+    if (!m_movedAside.isEmpty() || m_writeBlocked)
+        keepPlaylistOfUnreadSettings();
+}
+
+// The settings that said whether to keep the playlist were not read, so "Do Not Forget
+// Playlist On Quit" reads false and the playlist would be removed at launch and again at
+// quit. It goes aside with the settings, for the user to put both back; with settings that
+// stay in place unread, it stays in place untouched.
+void QXSettings::keepPlaylistOfUnreadSettings()
+{
+    const QString path = playlistFilePath();
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return;
+    if (m_movedAside.isEmpty() || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) {
+        m_playlistWriteBlocked = true;
+        return;
+    }
+    QString aside;
+    m_playlistWriteBlocked = !moveAside(path, QStringLiteral("belongs to the settings set aside"), &aside,
+                                        QStringLiteral(".kept-"));
 }
 
 void QXSettings::migratePlaylist()
@@ -269,12 +290,12 @@ void QXSettings::parse(const QByteArray &bytes)
         m_values = doc.object();
 }
 
-bool QXSettings::moveAside(const QString &path, const QString &problem, QString *target)
+bool QXSettings::moveAside(const QString &path, const QString &problem, QString *target, const QString &label)
 {
     const QString what = path == m_path ? QStringLiteral("settings file") : QStringLiteral("playlist file");
     // Renamed, never deleted: the user may want the old values back by hand.
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString base = path + QStringLiteral(".corrupt-") + stamp;
+    const QString base = path + label + stamp;
     QString reason;
     for (int n = 1; n <= 100; ++n) {
         const QString name = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);

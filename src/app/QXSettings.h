@@ -71,6 +71,8 @@ public:
     // written over. Temporary files left by a write that was killed midway are removed.
     // A file that can be neither read nor moved aside is never written over: changes then
     // stay in memory and every setter answers false.
+    // The playlist file of settings moved aside goes aside with them ("playlist.json.kept-…",
+    // said on stderr); with settings neither read nor moved, it is never written or removed.
     // A "Playlist Movies" key left by an older version is moved to the playlist file: the
     // key leaves the settings file only once the playlist file is written.
     explicit QXSettings(const QString &filePath);
@@ -142,8 +144,10 @@ private:
     void load();
     void parse(const QByteArray &bytes);
     void migratePlaylist();
-    // Renames a broken file aside, says so on stderr; false when it could not.
-    bool moveAside(const QString &path, const QString &problem, QString *target);
+    // Renames a file aside as "<path><label><time>", says so on stderr; false when it could not.
+    bool moveAside(const QString &path, const QString &problem, QString *target,
+                   const QString &label = QStringLiteral(".corrupt-"));
+    void keepPlaylistOfUnreadSettings();
     bool put(const QString &key, const QJsonValue &value);
 
     QString m_path;
