@@ -31,7 +31,8 @@ QXLaunchArguments QXParseLaunchArguments(const QStringList &arguments, const QSt
         }
         if (arg.isEmpty())
             continue;
-        if (arg.startsWith(QLatin1String(QXOwnScheme) + QLatin1Char(':'), Qt::CaseInsensitive)) {
+        if (arg.startsWith(QLatin1String(QXOwnScheme) + QLatin1Char(':'), Qt::CaseInsensitive)
+            || arg.startsWith(QLatin1String(QXOwnSecureScheme) + QLatin1Char(':'), Qt::CaseInsensitive)) {
             a.ownAddresses.append(arg);
             continue;
         }
@@ -103,6 +104,7 @@ QString QXUsageText()
         "  file or folder    a movie file, or a folder whose movies are all opened\n"
         "  http(s)://...     a web address the player can stream\n"
         "  vistrelx://...    the player's own scheme: opened as http://...\n"
+        "  vistrelxs://...   opened as https://...\n"
         "\n"
         "Options:\n"
         "  -h, --help        show this text\n"

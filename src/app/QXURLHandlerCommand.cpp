@@ -1,5 +1,4 @@
-#include <QString>
-#include <QUrl>
+#include "app/QXLaunchArguments.h"
 
 // The own scheme "vistrelx" is eight characters, so replacing the first eight with "http"
 // turns vistrelx://host/movie.mp4 into http://host/movie.mp4 (and vistrelxs:// into https://).

@@ -57,14 +57,23 @@ static void installSignalHandlers(QXMPController *controller, QXSingleInstance *
     sigaction(SIGHUP, &sa, nullptr);
 }
 
+// Everything a launch names is opened at once, so the first of it in the playlist plays.
 static void deliver(QXMPController *c, const QXLaunchArguments &a)
 {
-    if (!a.files.isEmpty())
-        c->applicationOpenFiles(a.files);
-    for (const QString &own : a.ownAddresses)
-        QMetaObject::invokeMethod(c, [c, own] { c->handleURLCommand(own); }, Qt::QueuedConnection);
+    QList<QUrl> urls;
+    for (const QString &file : a.files)
+        urls.append(QXFileNames::fileURL(file));
+    for (const QString &own : a.ownAddresses) {
+        const QUrl url = QXURLHandlerAddress(own);
+        if (url.isEmpty()) // beeps and shows the window, as the command does
+            QMetaObject::invokeMethod(c, [c, own] { c->handleURLCommand(own); }, Qt::QueuedConnection);
+        else
+            urls.append(url);
+    }
     for (const QString &web : a.webAddresses)
-        QMetaObject::invokeMethod(c, [c, web] { c->openURLs({QUrl(web)}); }, Qt::QueuedConnection);
+        urls.append(QUrl(web));
+    if (!urls.isEmpty())
+        c->applicationOpenURLs(urls);
 }
 
 int main(int argc, char *argv[])

@@ -27,6 +27,9 @@ private slots:
                 entry.insert(QString::fromUtf8(line.left(eq)), QString::fromUtf8(line.mid(eq + 1)));
         const QString icon = entry.value("Icon");
         QCOMPARE(entry.value("Exec").section(' ', 0, 0), QString("vistrel"));
+        // Both of the player's own schemes reach it.
+        for (const char *scheme : {"vistrelx", "vistrelxs"})
+            QVERIFY2(entry.value("MimeType").split(';').contains(QString("x-scheme-handler/") + scheme), scheme);
         for (int size : {16, 32, 48, 64, 128, 256}) {
             const QImage png(share.filePath(QString("icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(icon)));
             QCOMPARE(png.size(), QSize(size, size));
