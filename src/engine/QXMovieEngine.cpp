@@ -14,6 +14,7 @@
 #include <mpv/client.h>
 
 #include <clocale>
+#include <dlfcn.h>
 #include <cstdio>
 
 namespace {
@@ -30,6 +31,7 @@ enum ObservedProperty : quint64 {
     PropDWidth,
     PropDHeight,
     PropTimePos,
+    PropCurrentAo,
 };
 
 void setOption(mpv_handle *mpv, const char *name, const QByteArray &value)
@@ -41,6 +43,21 @@ void setOption(mpv_handle *mpv, const char *name, const QByteArray &value)
 QByteArray secondsText(double seconds)
 {
     return QByteArray::number(seconds, 'f', 3);
+}
+
+void ignoreAlsaMessage(const char *, int, const char *, int, const char *, ...) {}
+
+// Without a sound device every sound library mpv tries writes lines of its own to stderr
+// (sixteen from ALSA alone) before mpv falls back to no sound; the player says it once
+// instead. ALSA is asked for its handler by name, as it is mpv's library, not ours.
+void quietenSoundLibraries()
+{
+    using Handler = void (*)(const char *, int, const char *, int, const char *, ...);
+    if (auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler")))
+        setHandler(ignoreAlsaMessage);
+    // PipeWire's own log; a level the user set stands.
+    if (!qEnvironmentVariableIsSet("PIPEWIRE_DEBUG"))
+        qputenv("PIPEWIRE_DEBUG", "0");
 }
 
 } // namespace
@@ -89,6 +106,8 @@ bool QXMovieEngine::start()
     // QApplication sets the locale from the environment; mpv refuses to run unless numbers
     // are written the C way.
     std::setlocale(LC_NUMERIC, "C");
+    // Before mpv's threads can read the environment.
+    quietenSoundLibraries();
     m_mpv = mpv_create();
     if (!m_mpv)
         return false;
@@ -158,6 +177,7 @@ bool QXMovieEngine::start()
     mpv_observe_property(m_mpv, PropDHeight, "dheight", MPV_FORMAT_INT64);
     // The position comes with the events, so the window never waits on the player to ask.
     mpv_observe_property(m_mpv, PropTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_mpv, PropCurrentAo, "current-ao", MPV_FORMAT_STRING);
 
     // Runs on mpv's threads: only post to the main thread, at most one pending drain.
     mpv_set_wakeup_callback(
@@ -279,6 +299,16 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
 void QXMovieEngine::handlePropertyChange(const mpv_event *event)
 {
     const auto *prop = static_cast<const mpv_event_property *>(event->data);
+    if (event->reply_userdata == PropCurrentAo) {
+        // No output could be opened and mpv fell back to none: said once a run, unless no
+        // sound was asked for.
+        const char *ao = prop->format == MPV_FORMAT_STRING ? *static_cast<char **>(prop->data) : nullptr;
+        if (ao && qstrcmp(ao, "null") == 0 && qgetenv("VISTREL_AO") != "null" && !m_saidNoSound) {
+            m_saidNoSound = true;
+            fputs("Vistrel: no sound device could be opened; movies play without sound\n", stderr);
+        }
+        return;
+    }
     if (event->reply_userdata == PropVoConfigured) {
         // The state of the output itself, whichever file is loading.
         const bool configured = prop->format == MPV_FORMAT_FLAG && *static_cast<int *>(prop->data);

@@ -115,6 +115,7 @@ private:
     bool m_fileEnded = false;
     bool m_playbackRestarted = false;
     bool m_videoConfigured = false;
+    bool m_saidNoSound = false;
     bool m_eofReached = false;
     QHash<QByteArray, double> m_sentSettings;
     int m_pendingStep = 0;
