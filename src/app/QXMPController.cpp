@@ -2,6 +2,7 @@
 // the own-scheme address command, closing the window and quitting.
 #include "app/QXMPController.h"
 
+#include "app/QXLaunchArguments.h"
 #include "app/QXPreferences.h"
 #include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSessionWatcher.h"
@@ -172,8 +173,9 @@ void QXMPController::applicationDidFinishLaunching()
     if (checker->checkAtStartup())
         checker->checkForUpdatesWithAutomaticRequest(true);
 
-    // 25.
-    if (!openWindowAfterDelay && !settings.boolForKey(QXKeys::DoNotShowWindowOnStartup))
+    // 25. A window kept hidden waits in the tray; without one it is shown, or no one could
+    // reach the player.
+    if (!openWindowAfterDelay && (!settings.boolForKey(QXKeys::DoNotShowWindowOnStartup) || !showTrayIcon()))
         showPlayerWindow();
     checker->showAlertAgainIfShown();
 
@@ -264,9 +266,9 @@ void QXMPController::applicationDidChangeScreenParameters()
 
 bool QXMPController::applicationShouldHandleReopen(bool)
 {
+    // A window hidden at startup comes too: a launch with nothing to open may be the only way
+    // back to it.
     if (isPresenting)
-        return false;
-    if (QXSettings::standard().boolForKey(QXKeys::DoNotShowWindowOnStartup) && !currentMovieRepresentation)
         return false;
     showPlayerWindow();
     return true;
@@ -283,15 +285,19 @@ bool QXMPController::applicationOpenFile(const QString &path)
 
 void QXMPController::applicationOpenFiles(const QStringList &paths)
 {
-    openWindowAfterDelay = true;
     QList<QUrl> urls;
     for (const QString &p : paths)
         urls.append(QXFileNames::fileURL(QXFileNames::absolutePath(p)));
-    // Posted, not timed: what arrives first opens first, also ahead of a quit asked for later.
-    QMetaObject::invokeMethod(this, [this, urls] { openMovies(urls); }, Qt::QueuedConnection);
+    applicationOpenURLs(urls);
 }
 
-QUrl QXURLHandlerAddress(const QString &text);
+void QXMPController::applicationOpenURLs(const QList<QUrl> &urls)
+{
+    openWindowAfterDelay = true;
+    // Posted, not timed: what arrives first opens first, also ahead of a quit asked for later.
+    // One opening for all, so the first of them in the playlist is the one chosen.
+    QMetaObject::invokeMethod(this, [this, urls] { openMovies(urls); }, Qt::QueuedConnection);
+}
 
 void QXMPController::handleURLCommand(const QString &text)
 {
@@ -362,26 +368,30 @@ bool QXMPController::windowShouldClose(QWidget *window)
     } else if (quitOnClose || !settings.boolForKey(QXKeys::DoNotPauseOnClose)) {
         pause();
     }
-    if (quitOnClose) {
-        QTimer::singleShot(0, this, &QXMPController::terminate);
-    } else if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        // Nothing on this desktop brings a closed window back but a tray icon.
-        if (!m_trayIcon) {
-            m_trayIcon = new QSystemTrayIcon(playerWindow->windowIcon(), this);
-            m_trayIcon->setToolTip(QStringLiteral("Vistrel"));
-            auto *menu = new QMenu(playerWindow);
-            menu->addAction(tr("Show Player"), this, &QXMPController::showPlayerWindow);
-            menu->addAction(tr("Quit"), this, &QXMPController::terminate);
-            m_trayIcon->setContextMenu(menu);
-            connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-                if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
-                    showPlayerWindow();
-            });
-        }
-        m_trayIcon->show();
-    } else {
+    if (quitOnClose || !showTrayIcon()) {
         // No tray: a closed window would leave a player no one can reach.
         QTimer::singleShot(0, this, &QXMPController::terminate);
     }
+    return true;
+}
+
+bool QXMPController::showTrayIcon()
+{
+    // Nothing on this desktop brings a hidden window back but a tray icon (or a launch).
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return false;
+    if (!m_trayIcon) {
+        m_trayIcon = new QSystemTrayIcon(playerWindow->windowIcon(), this);
+        m_trayIcon->setToolTip(QStringLiteral("Vistrel"));
+        auto *menu = new QMenu(playerWindow);
+        menu->addAction(tr("Show Player"), this, &QXMPController::showPlayerWindow);
+        menu->addAction(tr("Quit"), this, &QXMPController::terminate);
+        m_trayIcon->setContextMenu(menu);
+        connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+            if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
+                showPlayerWindow();
+        });
+    }
+    m_trayIcon->show();
     return true;
 }

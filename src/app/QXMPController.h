@@ -57,6 +57,8 @@ public:
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
     bool applicationOpenFile(const QString &path);
     void applicationOpenFiles(const QStringList &paths);
+    // Files and addresses handed over together.
+    void applicationOpenURLs(const QList<QUrl> &urls);
     // Saves or forgets the playlist and drops the rotation table as the settings say, then
     // writes every setting still pending.
     void applicationShouldTerminate();
@@ -309,6 +311,11 @@ signals:
 
 private:
     void restorePlaylist();
+    // Shows the tray icon that brings the window back; false where there is no tray.
+    bool showTrayIcon();
+    // Says on stderr why each file named among urls (not a folder) is missing from collected;
+    // answers the view's message for the first, or an empty text.
+    QString reportUnopenedFiles(const QList<QUrl> &urls, const QList<QUrl> &collected);
     QRectF usableScreenFrame() const;
     // The least player area the window's content allows (the control bar's buttons).
     QSizeF playerAreaContentMinimum() const;
@@ -363,4 +370,7 @@ private:
     QSystemTrayIcon *m_trayIcon = nullptr;
     QXPreferences *m_preferences = nullptr;
     const QXMovie *m_failureShownFor = nullptr;
+    // Why the files last opened gave no movie, shown in the empty view until one is chosen or
+    // the selection changes.
+    QString m_openFailure;
 };

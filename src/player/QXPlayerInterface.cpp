@@ -443,6 +443,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QObject::connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, c, [c] {
         c->validateMenuItems();
         // The picture's message follows the selection.
+        c->m_openFailure.clear();
         c->playerView->update();
     });
     QXInstallInputHandling(c);

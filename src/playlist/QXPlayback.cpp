@@ -79,6 +79,7 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
     currentMovieShouldAutoplay = startPlaying;
     m_currentMovieChosenByContinuing = byContinuing;
     m_failureShownFor = nullptr;
+    m_openFailure.clear();
     playerView->setMovie(m);
     playerView->update();
 
@@ -242,6 +243,10 @@ void QXMPController::chooseNoMovie()
     playerView->update();
     currentMovieRepresentation.clear();
     currentMovieHasVideo = false;
+    m_openFailure.clear();
+    // The window no longer names a movie.
+    playerWindow->setWindowFilePath(QString());
+    playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
     applyAspectHints();
     m_playlistMenuValid = false;
     if (playlistModel)
@@ -287,6 +292,8 @@ QString QXMPController::selectionMessage() const
             return tr("\"%1\"\nLoading...").arg(name);
         return tr("\"%1\"\nAudio Only").arg(name);
     }
+    if (!m_openFailure.isEmpty())
+        return m_openFailure;
     if (movieRepresentations.isEmpty() || QXSettings::standard().boolForKey(QXKeys::HidePlaylist))
         return {};
     const QModelIndexList rows = playerHistoryList && playerHistoryList->selectionModel()

@@ -8,9 +8,12 @@
 #include "playlist/QXNameSort.h"
 #include "playlist/QXPlaylistModel.h"
 #include "util/QXMovieCollection.h"
+#include "util/QXPathInfo.h"
+#include "engine/QXFileNames.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDebug>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QMenu>
@@ -134,10 +137,51 @@ void QXMPController::appendPlaylistEntries(const QList<QXMovieRepresentationRef>
     emit playlistChanged();
 }
 
+QString QXMPController::reportUnopenedFiles(const QList<QUrl> &urls, const QList<QUrl> &collected)
+{
+    QSet<QString> taken;
+    for (const QUrl &u : collected)
+        if (u.isLocalFile())
+            taken.insert(QXFileNames::localPath(u));
+    QString first;
+    for (const QUrl &u : urls) {
+        if (!u.isLocalFile() || QXWalkCancelled())
+            continue;
+        const QString path = QXFileNames::localPath(u);
+        if (taken.contains(path))
+            continue;
+        QString reason;
+        switch (QXWhyUncollected(path)) {
+        case QXUncollected::Folder:
+            continue;
+        case QXUncollected::Missing:
+            reason = tr("no such file");
+            break;
+        case QXUncollected::Unreadable:
+            reason = tr("cannot be read");
+            break;
+        case QXUncollected::NotAMovie:
+            reason = tr("not a movie");
+            break;
+        }
+        qWarning().noquote() << QStringLiteral("Vistrel: cannot open %1: %2").arg(path, reason);
+        if (first.isEmpty())
+            first = tr("\"%1\"\nCannot open: %2").arg(QXPathInfo::lastPathComponent(path), reason);
+    }
+    return first;
+}
+
 bool QXMPController::openMovies(const QList<QUrl> &urls, bool revealPackageContents)
 {
     QList<QUrl> collected;
-    if (QXAddMovieURLs(collected, urls, revealPackageContents)) {
+    const bool any = QXAddMovieURLs(collected, urls, revealPackageContents);
+    // Shown in the empty view; a movie on show stays.
+    const QString unopened = reportUnopenedFiles(urls, collected);
+    if (!unopened.isEmpty() && !currentMovieRepresentation) {
+        m_openFailure = unopened;
+        playerView->update();
+    }
+    if (any) {
         QXSettings &settings = QXSettings::standard();
         if (settings.boolForKey(QXKeys::ForgetPlaylistOnOpen)) {
             movieRepresentations = {};

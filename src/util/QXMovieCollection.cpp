@@ -7,10 +7,12 @@
 #include <QSet>
 
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -173,6 +175,19 @@ bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
         walk.enteredFolder = false;
     }
     return into.size() > before;
+}
+
+QXUncollected QXWhyUncollected(const QString &path)
+{
+    const QByteArray name = QXFileNames::encode(path);
+    struct stat st;
+    if (::stat(name.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? QXUncollected::Missing : QXUncollected::Unreadable;
+    if (S_ISDIR(st.st_mode))
+        return QXUncollected::Folder;
+    if (S_ISREG(st.st_mode) && ::access(name.constData(), R_OK) != 0)
+        return QXUncollected::Unreadable;
+    return QXUncollected::NotAMovie;
 }
 
 // Compared by hand rather than with QCollator: the same order in every locale, and fast

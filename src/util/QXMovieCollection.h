@@ -34,6 +34,11 @@ bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
                              const QString &basePath, bool revealPackageContents,
                              const QXFolderVisitor &enterFolder);
 
+// Why a path named on its own gave nothing to collect. A folder's walk leaves out what is no
+// movie without a word, so a folder has no reason.
+enum class QXUncollected { Folder, Missing, Unreadable, NotAMovie };
+QXUncollected QXWhyUncollected(const QString &path);
+
 // Cancels every walk under way and every later one (the player is quitting); false lifts
 // it. Async-signal-safe: a signal handler may call it.
 void QXRequestWalkCancel(bool cancel = true);

@@ -81,6 +81,14 @@ QString playerBinary()
     return QDir(dir.isEmpty() ? QStringLiteral(".") : dir).filePath(QStringLiteral("vistrel"));
 }
 
+QString supportFile(const QString &name)
+{
+    QString dir = QFileInfo(QStringLiteral(__FILE__)).path();
+    if (QDir::isRelativePath(dir))
+        dir = QFileInfo(playerBinary()).path() + QLatin1Char('/') + dir;
+    return QDir::cleanPath(dir + QLatin1Char('/') + name);
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile f(path);

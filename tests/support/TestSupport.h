@@ -51,6 +51,9 @@ namespace testsupport {
 void useQuietEngineOutput();
 // The built player binary (for tests that launch it).
 QString playerBinary();
+// A file beside this one in tests/support (servers and the like). QFINDTESTDATA misses them
+// when ccache has made the source names relative to the build folder.
+QString supportFile(const QString &name);
 
 // The file's bytes (empty when unreadable), and its JSON object.
 QByteArray readFile(const QString &path);
