@@ -4,8 +4,6 @@
 
 #include <QtTest>
 
-QUrl QXURLHandlerAddress(const QString &text);
-
 class TestLaunchArguments : public QObject
 {
     Q_OBJECT
@@ -13,12 +11,12 @@ private slots:
     void parsesFilesAddressesAndOptions()
     {
         const QXLaunchArguments a = QXParseLaunchArguments(
-            {"clip.mp4", "../x/y.mov", "/abs/z.mkv", "vistrelx://host/m.mp4", "https://h/s.m3u8",
+            {"clip.mp4", "../x/y.mov", "/abs/z.mkv", "vistrelx://host/m.mp4", "https://h/s.m3u8", "VistrelXS://h/n.mp4",
              "file:///tmp/f.mp4", "--", "-dash.mp4"},
             "/home/u/movies");
         QCOMPARE(a.files, QStringList({"/home/u/movies/clip.mp4", "/home/u/x/y.mov", "/abs/z.mkv",
                                        "/tmp/f.mp4", "/home/u/movies/-dash.mp4"}));
-        QCOMPARE(a.ownAddresses, QStringList({"vistrelx://host/m.mp4"}));
+        QCOMPARE(a.ownAddresses, QStringList({"vistrelx://host/m.mp4", "VistrelXS://h/n.mp4"}));
         QCOMPARE(a.webAddresses, QStringList({"https://h/s.m3u8"}));
         QVERIFY(!a.help && !a.version && a.error.isEmpty()); // options: helpAndVersionNeedNoDisplay
         // A name with a colon but no scheme is a file.

@@ -149,7 +149,7 @@ private slots:
              "ultrafast", "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
         QVERIFY(!clip.isEmpty());
         QProcess server;
-        const QString url = testsupport::startServer(server, {QFINDTESTDATA("../support/test_http_server.py"), home.path()}) + "/plain/web.mp4";
+        const QString url = testsupport::startServer(server, {testsupport::supportFile("test_http_server.py"), home.path()}) + "/plain/web.mp4";
         QVERIFY(url.startsWith("http"));
         for (int launch = 0; launch < 10; ++launch) {
             keepPlaylist();

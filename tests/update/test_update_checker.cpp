@@ -51,7 +51,7 @@ class TestUpdateChecker : public QObject
 private slots:
     void initTestCase()
     {
-        origin = testsupport::startServer(server, {QFINDTESTDATA("../support/update_server.py"), QXRWUpdateChecker::ownVersion()});
+        origin = testsupport::startServer(server, {testsupport::supportFile("update_server.py"), QXRWUpdateChecker::ownVersion()});
         QVERIFY(!origin.isEmpty());
         checker->setClock([this] { return now; });
         checker->installUpdatesPane(&updatesPane, new QVBoxLayout(&updatesPane));
