@@ -38,6 +38,13 @@ class TestOpeningBinary : public QObject
         player.start(testsupport::playerBinary(), arguments);
         QVERIFY(player.waitForStarted());
     }
+    // A second launch, which hands its arguments to the running player and ends.
+    static bool handOver(const QStringList &arguments)
+    {
+        QProcess second;
+        second.start(testsupport::playerBinary(), arguments);
+        return second.waitForFinished(10000) && second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0;
+    }
     // The first launch serves later ones once its hand-over socket is there.
     bool serving() const
     {
@@ -127,12 +134,11 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(bool, handedOver);
         QFETCH(QString, title);
-        QProcess player, second;
+        QProcess player;
         start(player, handedOver ? QStringList() : arguments);
         if (handedOver) {
             VERIFY_SOON(serving(), 10000);
-            start(second, arguments);
-            QVERIFY(second.waitForFinished(10000) && second.exitCode() == 0);
+            QVERIFY(handOver(arguments));
         }
         const QString window = testsupport::findWindow("^" + QRegularExpression::escape(title.left(12)));
         QVERIFY(!window.isEmpty());
@@ -194,9 +200,7 @@ private slots:
         VERIFY_SOON(serving(), 10000);
         QTest::qWait(500);   // time for a window that would wrongly show
         QVERIFY(visibleWindow("Vistrel").isEmpty());
-        QProcess second;
-        start(second, {});
-        QVERIFY(second.waitForFinished(10000) && second.exitCode() == 0);
+        QVERIFY(handOver({}));
         VERIFY_SOON(!visibleWindow("Vistrel").isEmpty(), 10000);
         QVERIFY(testsupport::quitBySignal(player));
         tray.kill();
@@ -243,12 +247,11 @@ private slots:
         const QString other = testsupport::makeVideo(home.path(), "other.mp4", 320, 240, 20.0, true);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("VISTREL_AO");
-        QProcess player, second;
+        QProcess player;
         player.setProcessEnvironment(env);
         start(player, {tone});
         QVERIFY(shows(testsupport::findWindow("^tone.mp4$"), "tone.mp4"));
-        start(second, {other});
-        QVERIFY(second.waitForFinished(10000) && second.exitCode() == 0);
+        QVERIFY(handOver({other}));
         QVERIFY(shows(testsupport::findWindow("^other.mp4$"), "other.mp4"));
         QVERIFY(testsupport::quitBySignal(player));
         const QString err = player.readAllStandardError();
