@@ -35,15 +35,12 @@ class TestHelpMenu : public QObject
         QTest::mouseClick(help, Qt::LeftButton, {}, help->actionGeometry(item).center());
         return !help->isVisible();
     }
-    template <typename Box>
-    Box *shown(const char *name)
+    // The message of that name once shown, within the check's own time limit.
+    QMessageBox *shown(const char *name)
     {
-        Box *box = nullptr;
-        static_cast<void>(QTest::qWaitFor([&] {
-            box = c->playerWindow->findChild<Box *>(name);
-            return box && box->isVisible();
-        }, 7000));
-        return box && box->isVisible() ? box : nullptr;
+        QMessageBox *box = nullptr;
+        return QTest::qWaitFor([&] { return (box = c->playerWindow->findChild<QMessageBox *>(name)) && box->isVisible(); }, 7000)
+            ? box : nullptr;
     }
 
 private slots:
@@ -81,7 +78,7 @@ private slots:
         QFETCH(QString, address);
         QGuiApplication::clipboard()->setText("before");
         QVERIFY(clickHelpItem(item));
-        QPointer<QMessageBox> box = shown<QMessageBox>("NoBrowser");
+        QPointer<QMessageBox> box = shown("NoBrowser");
         QVERIFY(box);
         QCOMPARE(box->informativeText(), address);
         QAbstractButton *copy = nullptr;
@@ -107,7 +104,7 @@ private slots:
         QFETCH(QString, message);
         qputenv("VISTREL_UPDATE_SERVER", (origin + '/' + scenario).toUtf8());
         QVERIFY(clickHelpItem("checkForUpdatesItem"));
-        QPointer<QMessageBox> box = shown<QMessageBox>("UpdateOutcome");
+        QPointer<QMessageBox> box = shown("UpdateOutcome");
         QVERIFY(box);
         QCOMPARE(box->text(), message);
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
