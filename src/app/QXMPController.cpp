@@ -166,8 +166,8 @@ void QXMPController::applicationDidFinishLaunching()
     updateButtons();
     updateTimeField(0, 0);
 
-    // 24. At most once a week, and only when the user asked for it. The alert belongs to the
-    // player window, so the window shown next does not cover it.
+    // 24. At most once a week, and only when the user asked for it; the window does not wait
+    // for the answer. The alert belongs to the player window, so the window does not cover it.
     QXRWUpdateChecker *checker = QXRWUpdateChecker::updateChecker();
     checker->setAlertParent(playerWindow);
     if (checker->checkAtStartup())

@@ -289,7 +289,8 @@ public:
     QXPreferences *preferences();
     // A message box: there is no help yet.
     void help();
-    // Open the donation page and the home page in the user's browser.
+    // Open the donation page and the home page in the user's browser, or show their address
+    // when no browser takes it.
     void donate();
     static QString donationURLString();
     void goHome();

@@ -2,11 +2,11 @@
 // help, the donation page and the home page.
 #include "app/QXMPController.h"
 #include "app/QXPreferences.h"
+#include "app/QXWebLink.h"
 #include "player/QXPlayerWindow.h"
 #include "update/QXRWUpdateParsing.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -49,7 +49,7 @@ QString QXMPController::donationURLString()
         + QLatin1String("&item_name=Vistrel&no_shipping=1&tax=0&currency_code=") + tr("USD");
 }
 
-void QXMPController::donate() { QDesktopServices::openUrl(QUrl(donationURLString())); }
+void QXMPController::donate() { QXWebLink::open(QUrl(donationURLString()), playerWindow); }
 
 QUrl QXMPController::homePageURL()
 {
@@ -58,4 +58,4 @@ QUrl QXMPController::homePageURL()
                 + QLatin1String("/vistrel/"));
 }
 
-void QXMPController::goHome() { QDesktopServices::openUrl(homePageURL()); }
+void QXMPController::goHome() { QXWebLink::open(homePageURL(), playerWindow); }

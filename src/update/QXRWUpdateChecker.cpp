@@ -1,6 +1,7 @@
 #include "update/QXRWUpdateChecker.h"
 
 #include "app/QXSettings.h"
+#include "app/QXWebLink.h"
 #include "update/QXRWUpdateFetch.h"
 #include "update/QXRWUpdateParsing.h"
 
@@ -12,6 +13,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
@@ -70,6 +72,18 @@ void setTextColor(QLabel *label, const QColor &color)
 QString checkDateFormat() { return QXRWUpdateChecker::tr("Last check: %B %1d, %Y - %1I:%M%p"); }
 
 } // namespace
+
+QXRWUpdateChecker::QXRWUpdateChecker()
+{
+    // A check under way at quit ends there, its connection closed while the application is
+    // still there to close it.
+    if (QCoreApplication *app = QCoreApplication::instance()) {
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+            for (QXRWUpdateFetch *fetch : {m_versionListFetch.data(), m_releaseNotesFetch.data()})
+                delete fetch;
+        });
+    }
+}
 
 QXRWUpdateChecker *QXRWUpdateChecker::updateChecker()
 {
@@ -145,33 +159,57 @@ void QXRWUpdateChecker::setStatus(const QString &text, const QString &dateFormat
     showStatus();
 }
 
+bool QXRWUpdateChecker::automaticCheckIsDue() const
+{
+    if (!checkAtStartup())
+        return false;
+    const QJsonValue last = QXSettings::standard().objectForKey(QXKeys::UpdateLastCheckDate);
+    if (!last.isDouble())
+        return true;
+    const double since = QXUpdate::secondsSinceReferenceDate(now()) - last.toDouble();
+    // A date ahead of the clock (a clock set back, an edited file) holds nothing off.
+    return since < 0 || since >= CheckInterval;
+}
+
 void QXRWUpdateChecker::checkForUpdatesWithAutomaticRequest(bool automatic)
 {
-    QXSettings &settings = QXSettings::standard();
-    if (automatic) {
-        if (!checkAtStartup())
-            return;
-        const QJsonValue last = settings.objectForKey(QXKeys::UpdateLastCheckDate);
-        if (last.isDouble()) {
-            const double since = QXUpdate::secondsSinceReferenceDate(now()) - last.toDouble();
-            // A date ahead of the clock (a clock set back, an edited file) holds nothing off.
-            if (since >= 0 && since < CheckInterval)
-                return;
-        }
+    if (automatic && !automaticCheckIsDue())
+        return;
+    if (m_versionListFetch) {
+        m_checkIsReported = m_checkIsReported || !automatic;
+        return;
     }
+    m_checkIsAutomatic = automatic;
+    m_checkIsReported = !automatic;
+    auto *fetch = new QXRWUpdateFetch(versionListURL(), MaxVersionListBytes, VersionListTimeoutMs, this);
+    m_versionListFetch = fetch;
+    connect(fetch, &QXRWUpdateFetch::finished, this, [this, fetch](const QByteArray &body, bool ok) {
+        fetch->deleteLater();
+        m_versionListFetch = nullptr;
+        const QXUpdate::VersionList list = ok ? QXUpdate::parseVersionList(body) : QXUpdate::VersionList();
+        finishCheck(list, ok ? QXUpdate::Failure::NotAVersionList : fetch->failure(), fetch->httpStatus());
+    });
+}
 
-    const QXUpdate::VersionList list = QXUpdate::parseVersionList(
-        QXRWUpdateFetch::fetchBlocking(versionListURL(), MaxVersionListBytes, VersionListTimeoutMs));
+bool QXRWUpdateChecker::isChecking() const { return m_versionListFetch; }
+
+void QXRWUpdateChecker::finishCheck(const QXUpdate::VersionList &list, QXUpdate::Failure failure, int httpStatus)
+{
     if (!list.ok) {
-        setStatus(tr("Connection failed."), tr("Last attempt: %B %1d, %Y - %1I:%M%p"), QColor::fromRgbF(0.4, 0, 0));
+        const QString text = tr("The check for updates failed: %1.")
+                                 .arg(QXUpdate::failureReason(failure, httpStatus, VersionListTimeoutMs,
+                                                              MaxVersionListBytes));
+        setStatus(text, tr("Last attempt: %B %1d, %Y - %1I:%M%p"), QColor::fromRgbF(0.4, 0, 0));
+        if (m_checkIsReported)
+            showOutcome(text, true);
         return;
     }
     if (!list.productPage.isEmpty())
         productPageAddress = list.productPage;
     if (!list.releaseNotes.isEmpty())
         releaseNotesAddress = list.releaseNotes;
-    if (automatic)
-        settings.setObject(QXUpdate::secondsSinceReferenceDate(now()), QXKeys::UpdateLastCheckDate);
+    if (m_checkIsAutomatic)
+        QXSettings::standard().setObject(QXUpdate::secondsSinceReferenceDate(now()), QXKeys::UpdateLastCheckDate);
 
     // Only a newer version is an update: an older one offered would be a downgrade.
     const std::optional<int> order = QXUpdate::compareVersions(list.productVersion, ownVersion());
@@ -181,7 +219,28 @@ void QXRWUpdateChecker::checkForUpdatesWithAutomaticRequest(bool automatic)
         showAlert();
     } else {
         setStatus(tr("Vistrel is up to date."), checkDateFormat(), QColor());
+        if (m_checkIsReported)
+            showOutcome(tr("Vistrel %1 is the newest version.").arg(ownVersion()), false);
     }
+}
+
+void QXRWUpdateChecker::showOutcome(const QString &text, bool failed)
+{
+    // One message at a time: a later check's replaces an earlier one's.
+    if (!outcomeAlert) {
+        auto *box = new QMessageBox(m_alertParent);
+        box->setObjectName(QStringLiteral("UpdateOutcome"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->setWindowTitle(tr("Software Update"));
+        box->setStandardButtons(QMessageBox::Ok);
+        outcomeAlert = box;
+    }
+    outcomeAlert->setIcon(failed ? QMessageBox::Warning : QMessageBox::Information);
+    outcomeAlert->setText(text);
+    outcomeAlert->show();
+    outcomeAlert->raise();
+    outcomeAlert->activateWindow();
 }
 
 void QXRWUpdateChecker::checkForUpdates() { checkForUpdatesWithAutomaticRequest(false); }
@@ -201,7 +260,7 @@ QUrl QXRWUpdateChecker::releaseNotesURL() const
     return URLFromAddress(releaseNotesAddress, updateServer() + QLatin1String(ReleaseNotesPath));
 }
 
-void QXRWUpdateChecker::visitWebSite() { QDesktopServices::openUrl(productPageURL()); }
+void QXRWUpdateChecker::visitWebSite() { QXWebLink::open(productPageURL(), alertWindow); }
 
 void QXRWUpdateChecker::setAlertParent(QWidget *parent)
 {

@@ -1,13 +1,16 @@
 #pragma once
-// Finds out whether a newer Vistrel exists: fetches the version list from the update server,
-// records the outcome as a status line with a date and a colour in the settings, shows it in
-// the Updates pane of the preferences and, for a newer version, opens an alert with the
-// release notes and a download button.
+// Finds out whether a newer Vistrel exists: fetches the version list from the update server in
+// the background, records the outcome as a status line with a date and a colour in the
+// settings, shows it in the Updates pane of the preferences and, for a newer version, opens an
+// alert with the release notes and a download button. A check the user asked for also ends in
+// a small message when there is no update or the check failed.
 #include <QColor>
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+
+#include "update/QXRWUpdateParsing.h"
 
 #include <functional>
 
@@ -16,6 +19,7 @@ class QBoxLayout;
 class QCheckBox;
 class QDialog;
 class QLabel;
+class QMessageBox;
 class QPushButton;
 class QTextBrowser;
 class QWidget;
@@ -50,10 +54,12 @@ public:
     // QXUpdate::formatDate), then refreshes the Updates pane.
     void setStatus(const QString &status, const QString &dateFormat, const QColor &color);
 
-    // An automatic check runs only with the switch on and at most once every 7 days. Blocks
-    // for up to 5 seconds.
+    // Starts a check and returns at once; its outcome arrives within VersionListTimeoutMs. An
+    // automatic check runs only with the switch on and at most once every 7 days. One check
+    // runs at a time: asking while one is under way makes that one report as the user's.
     void checkForUpdatesWithAutomaticRequest(bool automatic);
     void checkForUpdates();
+    bool isChecking() const;
 
     static QUrl URLFromAddress(const QUrl &address, const QString &defaultURLString);
     QUrl productPageURL() const;
@@ -89,12 +95,17 @@ public:
     QTextBrowser *alertWindowReleaseNotesWebView = nullptr;
     QPushButton *alertWindowDownloadButton = nullptr;
     QPushButton *alertWindowCancelButton = nullptr;
+    // The message ending a check the user asked for that found no update.
+    QPointer<QMessageBox> outcomeAlert;
     // Named by the last version list that named them; empty until then.
     QUrl productPageAddress;
     QUrl releaseNotesAddress;
 
 private:
-    QXRWUpdateChecker() = default;
+    QXRWUpdateChecker();
+    bool automaticCheckIsDue() const;
+    void finishCheck(const QXUpdate::VersionList &list, QXUpdate::Failure failure, int httpStatus);
+    void showOutcome(const QString &text, bool failed);
     void loadAlertWindow();
     void showStatus();
     void loadReleaseNotes();
@@ -102,4 +113,7 @@ private:
     std::function<QDateTime()> m_clock;
     QPointer<QWidget> m_alertParent;
     QPointer<QXRWUpdateFetch> m_releaseNotesFetch;
+    QPointer<QXRWUpdateFetch> m_versionListFetch;
+    bool m_checkIsAutomatic = false;
+    bool m_checkIsReported = false;
 };

@@ -1,8 +1,5 @@
 #include "update/QXRWUpdateFetch.h"
 
-#include "update/QXRWUpdateParsing.h"
-
-#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -11,7 +8,7 @@ QXRWUpdateFetch::QXRWUpdateFetch(const QUrl &url, qint64 maxBytes, int timeoutMs
     : QObject(parent), m_maxBytes(qMax<qint64>(maxBytes, 0))
 {
     if (!QXUpdate::isAcceptedAddress(url)) {
-        QMetaObject::invokeMethod(this, &QXRWUpdateFetch::fail, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { fail(QXUpdate::Failure::AddressRefused); }, Qt::QueuedConnection);
         return;
     }
     m_manager = new QNetworkAccessManager(this);
@@ -33,13 +30,13 @@ QXRWUpdateFetch::QXRWUpdateFetch(const QUrl &url, qint64 maxBytes, int timeoutMs
         if (QXUpdate::isAcceptedAddress(to) && !downgrade)
             emit m_reply->redirectAllowed();
         else
-            fail();
+            fail(QXUpdate::Failure::RedirectRefused);
     });
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &QXRWUpdateFetch::take);
     connect(m_reply, &QNetworkReply::readyRead, this, &QXRWUpdateFetch::take);
     connect(m_reply, &QNetworkReply::finished, this, &QXRWUpdateFetch::done);
     m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this, &QXRWUpdateFetch::fail);
+    connect(&m_deadline, &QTimer::timeout, this, [this] { fail(QXUpdate::Failure::TimedOut); });
     m_deadline.start(timeoutMs);
 }
 
@@ -60,15 +57,17 @@ void QXRWUpdateFetch::abort()
     m_deadline.stop();
     if (m_reply) {
         m_reply->disconnect(this);
-        m_reply->abort();
+        // Later: aborted inside one of its own signals, a reply reports its end twice.
+        QMetaObject::invokeMethod(m_reply, &QNetworkReply::abort, Qt::QueuedConnection);
     }
 }
 
-void QXRWUpdateFetch::fail()
+void QXRWUpdateFetch::fail(QXUpdate::Failure failure)
 {
     if (m_over)
         return;
     abort();
+    m_failure = failure;
     m_body.clear();
     emit finished(QByteArray(), false);
 }
@@ -79,21 +78,18 @@ void QXRWUpdateFetch::take()
         return;
     const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int code = status.toInt();
+    m_httpStatus = code;
     // Redirect answers carry bodies of their own, which are not the page.
     if (status.isValid() && code >= 300 && code < 400)
         return;
     if (status.isValid() && (code < 200 || code >= 300)) {
-        fail();
+        fail(QXUpdate::Failure::HttpStatus);
         return;
     }
     const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    if (announced.isValid() && announced.toLongLong() > m_maxBytes) {
-        fail();
-        return;
-    }
     const qint64 room = m_maxBytes - m_body.size();
-    if (m_reply->bytesAvailable() > room) {
-        fail();
+    if ((announced.isValid() && announced.toLongLong() > m_maxBytes) || m_reply->bytesAvailable() > room) {
+        fail(QXUpdate::Failure::TooLarge);
         return;
     }
     m_body += m_reply->readAll();
@@ -106,9 +102,16 @@ void QXRWUpdateFetch::done()
     take();
     if (m_over)
         return;
-    const int code = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const int code = status.toInt();
+    if (status.isValid())
+        m_httpStatus = code;
     if (m_reply->error() != QNetworkReply::NoError || code < 200 || code >= 300) {
-        fail();
+        // An answer's status says more than the error Qt makes of it.
+        const QXUpdate::Failure failure = QXUpdate::failureFromNetworkError(m_reply->error());
+        fail(status.isValid() && (code < 200 || code >= 300) ? QXUpdate::Failure::HttpStatus
+             : failure == QXUpdate::Failure::None             ? QXUpdate::Failure::Unreachable
+                                                              : failure);
         return;
     }
     m_over = true;
@@ -116,17 +119,4 @@ void QXRWUpdateFetch::done()
     const QByteArray body = m_body.isNull() ? QByteArray("", 0) : m_body;
     m_body.clear();
     emit finished(body, true);
-}
-
-QByteArray QXRWUpdateFetch::fetchBlocking(const QUrl &url, qint64 maxBytes, int timeoutMs)
-{
-    QEventLoop loop;
-    QByteArray result;
-    QXRWUpdateFetch fetch(url, maxBytes, timeoutMs);
-    connect(&fetch, &QXRWUpdateFetch::finished, &loop, [&](const QByteArray &body, bool ok) {
-        result = ok ? body : QByteArray();
-        loop.quit();
-    });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return result;
 }

@@ -2,6 +2,8 @@
 // One GET for the update checker: only accepted addresses (https, or http to this machine),
 // redirects followed only to accepted addresses and never from https to http, a deadline on
 // the whole transfer rather than on silence, a cap on the body, and a 2xx status required.
+#include "update/QXRWUpdateParsing.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QTimer>
@@ -21,16 +23,16 @@ public:
     // Stops the transfer; finished() is not sent.
     void abort();
 
-    // Runs a fetch in a local event loop (user input held back) and answers the body, or a
-    // null QByteArray on any failure.
-    static QByteArray fetchBlocking(const QUrl &url, qint64 maxBytes, int timeoutMs);
+    // Why it failed, once finished() said so; the status code of the last answer (0 for none).
+    QXUpdate::Failure failure() const { return m_failure; }
+    int httpStatus() const { return m_httpStatus; }
 
 signals:
     // The body on success; ok false (and an empty body) on any failure.
     void finished(const QByteArray &body, bool ok);
 
 private:
-    void fail();
+    void fail(QXUpdate::Failure failure);
     void take();
     void done();
 
@@ -40,4 +42,6 @@ private:
     QByteArray m_body;
     qint64 m_maxBytes;
     bool m_over = false;
+    QXUpdate::Failure m_failure = QXUpdate::Failure::None;
+    int m_httpStatus = 0;
 };

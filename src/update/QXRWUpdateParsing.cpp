@@ -2,6 +2,7 @@
 
 #include "util/QXNetwork.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QStringView>
 #include <QTimeZone>
@@ -186,6 +187,63 @@ VersionList parseVersionList(const QByteArray &bytes)
     list.productPage = acceptedAddressFromValue(map.value(QStringLiteral("productPageURL")));
     list.releaseNotes = acceptedAddressFromValue(map.value(QStringLiteral("productReleaseNotesURL")));
     return list;
+}
+
+Failure failureFromNetworkError(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::NoError:
+        return Failure::None;
+    case QNetworkReply::ConnectionRefusedError:
+        return Failure::Refused;
+    case QNetworkReply::HostNotFoundError:
+        return Failure::HostNotFound;
+    case QNetworkReply::SslHandshakeFailedError:
+    case QNetworkReply::InsecureRedirectError:
+        return Failure::Insecure;
+    // The transfer time-out cancels the reply.
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return Failure::TimedOut;
+    case QNetworkReply::TooManyRedirectsError:
+        return Failure::RedirectRefused;
+    default:
+        return Failure::Unreachable;
+    }
+}
+
+QString failureReason(Failure failure, int httpStatus, int timeoutMs, qint64 maxBytes)
+{
+    const auto tr = [](const char *text) { return QCoreApplication::translate("QXRWUpdateChecker", text); };
+    switch (failure) {
+    case Failure::None:
+        return {};
+    case Failure::AddressRefused:
+        return tr("the update server's address is not accepted");
+    case Failure::RedirectRefused:
+        return tr("the update server sent the request on to an address that is not accepted");
+    case Failure::Refused:
+        return tr("the update server refused the connection");
+    case Failure::HostNotFound:
+        return tr("the update server's host was not found");
+    case Failure::Insecure:
+        return tr("no secure connection to the update server could be made");
+    case Failure::Unreachable:
+        return tr("the update server could not be reached");
+    case Failure::TimedOut:
+    {
+        const int seconds = qMax(1, (timeoutMs + 999) / 1000);
+        return seconds == 1 ? tr("the update server did not answer within a second")
+                            : tr("the update server did not answer within %1 seconds").arg(seconds);
+    }
+    case Failure::HttpStatus:
+        return tr("the update server answered %1").arg(httpStatus);
+    case Failure::TooLarge:
+        return tr("the update server's answer is larger than %1 KB").arg(maxBytes / 1024);
+    case Failure::NotAVersionList:
+        return tr("the update server's answer is not a version list");
+    }
+    return {};
 }
 
 } // namespace QXUpdate

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QLocale>
+#include <QNetworkReply>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
@@ -50,5 +51,25 @@ struct VersionList
 };
 // The body of the version file read as a property list.
 VersionList parseVersionList(const QByteArray &bytes);
+
+// Why a check found no version list, as far as the user can act on it.
+enum class Failure {
+    None,
+    AddressRefused,  // the address is not one that may be fetched
+    RedirectRefused, // sent on to such an address, or from https to http
+    Refused,         // the connection was refused
+    HostNotFound,
+    Insecure,        // no secure connection could be made
+    Unreachable,     // any other failure below HTTP
+    TimedOut,
+    HttpStatus,      // answered with a status other than 2xx
+    TooLarge,
+    NotAVersionList,
+};
+// A transfer's error below HTTP as a failure (None for NoError).
+Failure failureFromNetworkError(QNetworkReply::NetworkError error);
+// The reason shown to the user, to follow "The check for updates failed: " (no full stop).
+// httpStatus is read for HttpStatus, timeoutMs for TimedOut, maxBytes for TooLarge.
+QString failureReason(Failure failure, int httpStatus, int timeoutMs, qint64 maxBytes);
 
 } // namespace QXUpdate

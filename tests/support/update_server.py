@@ -1,13 +1,17 @@
 # An update server on 127.0.0.1 for the update checker's tests; argv[1] is the player's own
 # version. The first path component names the answer (a suffix after "-" keeps rows apart in
 # the log); then "vistrel/version.plist" or a page ending in ".html". GET /log lists the paths
-# asked for so far. Prints the port, then serves until killed.
+# asked for so far; GET /held counts the "hold" requests whose connection is still open.
+# Prints the port, then serves until killed.
 import http.server
 import plistlib
 import sys
+import threading
 import time
 
 seen = []
+held = [0]
+held_lock = threading.Lock()
 VERSIONS = {'equal': sys.argv[1], 'newer': '999.1', 'older': '0.0.1', 'late': '999.1', 'hostile': '999.1',
             'number': 2, 'array': ['999.1'], 'long': '1' * 10000, 'html': '<b>999.1</b>'}
 NEWER = plistlib.dumps({'productVersion': '999.1'})
@@ -43,6 +47,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         if self.path == '/log':
             return self.answer('\n'.join(seen).encode())
+        if self.path == '/held':
+            return self.answer(str(held[0]).encode())
         seen.append(self.path)
         scenario, _, rest = self.path.strip('/').partition('/')
         kind = scenario.split('-')[0]
@@ -74,6 +80,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     time.sleep(1)
             elif kind == 'silent':
                 time.sleep(30)
+            elif kind == 'hold':  # never answers, and notices when the client gives up
+                with held_lock:
+                    held[0] += 1
+                try:
+                    self.connection.settimeout(60)
+                    while self.connection.recv(4096):
+                        pass
+                finally:
+                    with held_lock:
+                        held[0] -= 1
             else:
                 self.answer(b'no such page', status=404)
         except OSError:
