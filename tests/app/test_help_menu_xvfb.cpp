@@ -51,7 +51,7 @@ private slots:
         // Addresses on this machine, should a browser turn up after all.
         qputenv("VISTREL_PAYMENT_SERVER", "http://127.0.0.1:1");
         qputenv("VISTREL_HOME_SERVER", "http://127.0.0.1:1");
-        origin = testsupport::startServer(server, {QFINDTESTDATA("../support/update_server.py"), QXRWUpdateChecker::ownVersion()});
+        origin = testsupport::startServer(server, {testsupport::supportFile("update_server.py"), QXRWUpdateChecker::ownVersion()});
         QVERIFY(!origin.isEmpty());
         testsupport::launchFreshController(c, home.path());
         QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));

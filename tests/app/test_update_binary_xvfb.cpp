@@ -58,7 +58,7 @@ private slots:
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
         QVERIFY(testsupport::startWindowManager(openbox));
-        origin = testsupport::startServer(server, {QFINDTESTDATA("../support/update_server.py"), QXRWUpdateChecker::ownVersion()});
+        origin = testsupport::startServer(server, {testsupport::supportFile("update_server.py"), QXRWUpdateChecker::ownVersion()});
         QVERIFY(!origin.isEmpty());
     }
     void cleanupTestCase()
