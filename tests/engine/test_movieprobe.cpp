@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include <libavutil/error.h>
+
 #include <unistd.h>
 
 using namespace testsupport;
@@ -174,6 +176,38 @@ private slots:
         QCOMPARE(QXMovie::canInitWithFile(path), sniff == 'u' && libavSaysMovie);
         QVERIFY(!QXProbeMovieFile(path).canOpen);
         QVERIFY(!std::unique_ptr<QXMovie>(QXMovie::movieWithURL(QUrl::fromLocalFile(path))));
+    }
+
+    // The reason a failed opening shows: what the server did, not the error code that
+    // libavformat happened to end with.
+    void failureReasons()
+    {
+        using Trace = QXRedirectTrace;
+        const struct
+        {
+            const char *tag;
+            OpenFailure failure;   // error, network, timed out, answered, trace
+            const char *reason;
+        } cases[] = {
+            {"redirect loop", {AVERROR(EIO), true, false, false, Trace::TooManyRedirects}, "too many redirects"},
+            {"redirect to file:", {AVERROR(EINVAL), true, false, false, Trace::RedirectRefused}, "redirect refused"},
+            {"bytes that are no HTTP", {AVERROR_EOF, true, false, false, Trace::NotHttp}, "not a movie"},
+            {"closed before answering", {AVERROR_EOF, true, false, false, Trace::Unknown}, "the server closed the connection"},
+            {"host not resolved", {AVERROR(EIO), true, false, false, Trace::Unknown}, "the server cannot be found"},
+            {"endless body", {AVERROR_INVALIDDATA, true, true, true, Trace::Unknown}, "not a movie"},
+            {"body too slow", {AVERROR_EXIT, true, true, true, Trace::Unknown}, "too slow: no movie within 5 seconds"},
+            {"silent server", {AVERROR_EXIT, true, true, false, Trace::Unknown}, "no answer within 5 seconds"},
+            {"socket time-out", {AVERROR(ETIMEDOUT), true, false, false, Trace::Unknown}, "no answer within 5 seconds"},
+            {"slow file", {AVERROR_EXIT, false, true, false, Trace::Unknown}, "the file did not open in time"},
+            {"answered 404", {AVERROR_HTTP_NOT_FOUND, true, false, false, Trace::Unknown}, "server answered 404"},
+            {"answered 503", {AVERROR_HTTP_SERVER_ERROR, true, false, false, Trace::Unknown}, "server answered with an error (5xx)"},
+            {"refused", {AVERROR(ECONNREFUSED), true, false, false, Trace::Unknown}, "connection refused"},
+            {"answered, not a movie", {AVERROR_INVALIDDATA, true, false, true, Trace::Answered}, "not a movie"},
+            {"file missing", {AVERROR(ENOENT), false, false, false, Trace::Unknown}, "the file is missing"},
+            {"no container", {AVERROR_DEMUXER_NOT_FOUND, false, false, false, Trace::Unknown}, "not a movie"},
+        };
+        for (const auto &k : cases)
+            QVERIFY2(failureReason(k.failure) == QLatin1String(k.reason), qPrintable(QString("%1: %2").arg(k.tag, failureReason(k.failure))));
     }
 
     // The by-name verdict is cached per suffix; names that other globs match (whole names,
