@@ -415,6 +415,17 @@ bool isMovieBrand(const uchar *brand)
     return false;
 }
 
+// HEIF and AVIF pictures come in a movie's box; libavformat takes them for movies it then
+// cannot open.
+bool isPictureBrand(const uchar *brand)
+{
+    static const char *const brands[] = {"mif1", "heic", "heix", "heim", "heis", "avif"};
+    for (const char *picture : brands)
+        if (std::memcmp(brand, picture, 4) == 0)
+            return true;
+    return false;
+}
+
 // The signatures of the common containers and of the common files that are none. A
 // container whose header is all the file holds is no movie. Anything unclear is Undecided
 // and goes to libavformat. `rest` counts the file's bytes from b on; size is how many of
@@ -437,6 +448,8 @@ HeadVerdict sniffHead(const uchar *b, size_t size, qint64 rest)
     // MP4, QuickTime, 3GP, M4A: an ftyp box first, with a major brand of a movie.
     if (size >= 8 && std::memcmp(b + 4, "ftyp", 4) == 0) {
         const quint32 box = be32(b);
+        if (size >= 12 && isPictureBrand(b + 8))
+            return HeadVerdict::NotMovie;
         if (box == 0 || box == 1)   // to the end of the file, or a 64-bit size
             return HeadVerdict::Undecided;
         const bool plain = box >= 16 && box <= quint32(ContentProbeBytes);

@@ -116,7 +116,8 @@ private slots:
     void notMovies_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<char>("sniff"); // 'n' not a movie, 'c' a cut-off header, 'u' undecided
+        // 'n' not a movie, 'p' a picture in a movie's box, 'c' a cut-off header, 'u' undecided
+        QTest::addColumn<char>("sniff");
         const QString dir = m_dir.path();
         const QStringList stills{"jpg", "png", "gif", "webp"};
         QStringList args{"-f", "lavfi", "-i", "testsrc2=size=64x48", "-frames:v", "1"};
@@ -137,8 +138,8 @@ private slots:
             {"random bytes", makeFile(dir, "noise.bin", noise), 'u'},
             // Sync bytes every 188 bytes, but not a packet header among them.
             {"Gs named .ts", makeFile(dir, "letters.ts", QByteArray(8192, 'G')), 'u'},
-            // An ftyp box with a picture's brand is left to libavformat.
-            {"heif brand", makeFile(dir, "photo.bin", QByteArray("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24) + QByteArray(64, '\0')), 'u'},
+            // A picture in a movie's box, which libavformat alone takes for a movie.
+            {"heif brand", makeFile(dir, "photo.bin", QByteArray("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24) + QByteArray(64, '\0')), 'p'},
             {"pdf", makeFile(dir, "doc.bin", "%PDF-1.4\n1 0 obj\n<<>>\nendobj\n%%EOF\n"), 'n'},
             {"zip", makeFile(dir, "archive.bin", QByteArray("PK\x03\x04\x14\0\0\0\0\0", 10) + QByteArray(40, '\0')), 'n'},
             {"elf", makeFile(dir, "program.bin", program.read(4096)), 'n'},
@@ -172,8 +173,12 @@ private slots:
         QFETCH(char, sniff);
         QCOMPARE(sniffFile(path), sniff == 'u' ? HeadVerdict::Undecided : HeadVerdict::NotMovie);
         const bool libavSaysMovie = contentProbeSaysMovie(path);
-        QVERIFY(sniff != 'n' || !libavSaysMovie); // the shortcut says no more than the probe would
-        QCOMPARE(QXMovie::canInitWithFile(path), sniff == 'u' && libavSaysMovie);
+        // Left open by the signature check, it is refused by libavformat's probe; refused by
+        // the check alone, libavformat would say the same (a cut-off header and a picture in a
+        // movie's box aside: the check is there for them).
+        if (sniff == 'u' || sniff == 'n')
+            QVERIFY(!libavSaysMovie);
+        QVERIFY(!QXMovie::canInitWithFile(path));
         QVERIFY(!QXProbeMovieFile(path).canOpen);
         QVERIFY(!std::unique_ptr<QXMovie>(QXMovie::movieWithURL(QUrl::fromLocalFile(path))));
     }
