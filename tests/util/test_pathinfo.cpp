@@ -4,10 +4,12 @@
 #include "engine/QXFileNames.h"
 #include "util/QXPathInfo.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QtTest>
 
 #include <functional>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -148,10 +150,26 @@ private slots:
         // Not an image: the type's icon, still 16×16.
         const QImage typeIcon = iconFromPath(testsupport::makeFile(m_dir.path(), "notes.txt", "hello"));
         QVERIFY(!typeIcon.isNull() && typeIcon.size() == QSize(16, 16));
-        // A named pipe is never opened (that would wait for a writer, hanging this test).
-        QVERIFY(::mkfifo(QFile::encodeName(at("pipe.png")).constData(), 0600) == 0);
+        // A named pipe is never read (with no writer, reading would hang): it gets its type's
+        // icon, while the green picture waiting in the pipe stays there unread.
+        const QByteArray fifo = QFile::encodeName(at("pipe.png"));
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+        const int writer = ::open(fifo.constData(), O_RDWR | O_NONBLOCK);
+        QVERIFY(writer >= 0);
+        QImage green(16, 16, QImage::Format_ARGB32);
+        green.fill(Qt::green);
+        QByteArray picture;
+        QBuffer buffer(&picture);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && green.save(&buffer, "PNG"));
+        QCOMPARE(::write(writer, picture.constData(), size_t(picture.size())), ssize_t(picture.size()));
         const QImage pipeIcon = iconFromPath(at("pipe.png"));
-        QVERIFY(pipeIcon.isNull() || pipeIcon.size() == QSize(16, 16));
+        QByteArray left(picture.size() + 1, '\0');
+        const ssize_t unread = ::read(writer, left.data(), size_t(left.size()));
+        ::close(writer);
+        QCOMPARE(unread, ssize_t(picture.size()));
+        QCOMPARE(pipeIcon.size(), QSize(16, 16));
+        QVERIFY(testsupport::countPixels(pipeIcon, [](QRgb p) { return qAlpha(p) > 0; }) > 0);
+        QVERIFY(testsupport::countPixels(pipeIcon, [](QRgb p) { return p != QColor(Qt::green).rgba(); }) > 0);
     }
 };
 
