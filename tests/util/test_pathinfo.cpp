@@ -8,7 +8,10 @@
 #include <QImage>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
+#include <future>
+#include <thread>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,8 +153,9 @@ private slots:
         // Not an image: the type's icon, still 16×16.
         const QImage typeIcon = iconFromPath(testsupport::makeFile(m_dir.path(), "notes.txt", "hello"));
         QVERIFY(!typeIcon.isNull() && typeIcon.size() == QSize(16, 16));
-        // A named pipe is never read (with no writer, reading would hang): it gets its type's
-        // icon, while the green picture waiting in the pipe stays there unread.
+        // A named pipe is never read (reading would wait for a writer): it gets its type's
+        // icon, while the green picture waiting in the pipe stays there unread. A reader
+        // that waits is let go after 3 s, by closing the pipe's only writer.
         const QByteArray fifo = QFile::encodeName(at("pipe.png"));
         QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
         const int writer = ::open(fifo.constData(), O_RDWR | O_NONBLOCK);
@@ -162,7 +166,18 @@ private slots:
         QBuffer buffer(&picture);
         QVERIFY(buffer.open(QIODevice::WriteOnly) && green.save(&buffer, "PNG"));
         QCOMPARE(::write(writer, picture.constData(), size_t(picture.size())), ssize_t(picture.size()));
+        std::promise<void> finished;
+        std::atomic<bool> letGo{false};
+        std::thread watchdog([&, done = finished.get_future()] {
+            if (done.wait_for(std::chrono::seconds(3)) == std::future_status::timeout) {
+                letGo = true;
+                ::close(writer);
+            }
+        });
         const QImage pipeIcon = iconFromPath(at("pipe.png"));
+        finished.set_value();
+        watchdog.join();
+        QVERIFY2(!letGo, "the pipe was read");
         QByteArray left(picture.size() + 1, '\0');
         const ssize_t unread = ::read(writer, left.data(), size_t(left.size()));
         ::close(writer);
