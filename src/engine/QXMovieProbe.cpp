@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QThreadPool>
+#include <QUrl>
 #include <QHash>
 #include <QMimeDatabase>
 #include <QSet>
@@ -414,6 +415,17 @@ bool isMovieBrand(const uchar *brand)
     return false;
 }
 
+// HEIF and AVIF pictures come in a movie's box; libavformat takes them for movies it then
+// cannot open.
+bool isPictureBrand(const uchar *brand)
+{
+    static const char *const brands[] = {"mif1", "heic", "heix", "heim", "heis", "avif"};
+    for (const char *picture : brands)
+        if (std::memcmp(brand, picture, 4) == 0)
+            return true;
+    return false;
+}
+
 // The signatures of the common containers and of the common files that are none. A
 // container whose header is all the file holds is no movie. Anything unclear is Undecided
 // and goes to libavformat. `rest` counts the file's bytes from b on; size is how many of
@@ -436,6 +448,8 @@ HeadVerdict sniffHead(const uchar *b, size_t size, qint64 rest)
     // MP4, QuickTime, 3GP, M4A: an ftyp box first, with a major brand of a movie.
     if (size >= 8 && std::memcmp(b + 4, "ftyp", 4) == 0) {
         const quint32 box = be32(b);
+        if (size >= 12 && isPictureBrand(b + 8))
+            return HeadVerdict::NotMovie;
         if (box == 0 || box == 1)   // to the end of the file, or a 64-bit size
             return HeadVerdict::Undecided;
         const bool plain = box >= 16 && box <= quint32(ContentProbeBytes);
@@ -683,39 +697,6 @@ int interruptAtDeadline(void *opaque)
     return av_gettime_relative() > d->until ? 1 : 0;
 }
 
-// What a user can make of a failed opening.
-QString failureFromError(int error, bool network, bool timedOut)
-{
-    auto tr = [](const char *text) { return QCoreApplication::translate("QXMovie", text); };
-    if (timedOut || error == AVERROR_EXIT || error == AVERROR(ETIMEDOUT))
-        return network ? tr("no answer within 5 seconds") : tr("the file did not open in time");
-    switch (error) {
-    case AVERROR_HTTP_BAD_REQUEST: return tr("server answered 400");
-    case AVERROR_HTTP_UNAUTHORIZED: return tr("server answered 401");
-    case AVERROR_HTTP_FORBIDDEN: return tr("server answered 403");
-    case AVERROR_HTTP_NOT_FOUND: return tr("server answered 404");
-    case AVERROR_HTTP_OTHER_4XX: return tr("server answered with an error (4xx)");
-    case AVERROR_HTTP_SERVER_ERROR: return tr("server answered with an error (5xx)");
-    case AVERROR(ECONNREFUSED): return tr("connection refused");
-    case AVERROR(EHOSTUNREACH):
-    case AVERROR(ENETUNREACH): return tr("the server cannot be reached");
-    case AVERROR(ECONNRESET):
-    case AVERROR(EPIPE):
-    case AVERROR_EOF: return tr("the server closed the connection");
-    case AVERROR_INVALIDDATA:
-    case AVERROR_DEMUXER_NOT_FOUND:
-    case AVERROR_STREAM_NOT_FOUND: return tr("not a movie");
-    case AVERROR(ENOENT): return network ? tr("the server cannot be found") : tr("the file is missing");
-    case AVERROR(EACCES): return tr("permission denied");
-    default: break;
-    }
-    if (network && error == AVERROR(EIO))
-        return tr("the server cannot be found");
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return QString::fromUtf8(text);
-}
-
 // The clockwise quarter turns a player applies to the stream (its display matrix).
 int streamRotation(AVStream *st)
 {
@@ -763,6 +744,46 @@ QSizeF displaySize(AVFormatContext *ic, AVStream *st)
     return QSizeF(double(w), double(h));
 }
 
+bool isWebAddress(const QByteArray &address)
+{
+    return address.startsWith("http://") || address.startsWith("https://");
+}
+
+// Errors after which the server's answer is known well enough; others of a web address are
+// looked into by following its redirects by hand.
+bool saysWhyByItself(int error)
+{
+    switch (error) {
+    case AVERROR_HTTP_BAD_REQUEST:
+    case AVERROR_HTTP_UNAUTHORIZED:
+    case AVERROR_HTTP_FORBIDDEN:
+    case AVERROR_HTTP_NOT_FOUND:
+    case AVERROR_HTTP_OTHER_4XX:
+    case AVERROR_HTTP_SERVER_ERROR:
+    case AVERROR(ECONNREFUSED):
+    case AVERROR(EHOSTUNREACH):
+    case AVERROR(ENETUNREACH): return true;
+    default: return false;
+    }
+}
+
+QXMovieProbe failedProbe(QXMovieProbeInternal::OpenFailure failure, const QByteArray &address,
+                         const Deadline &deadline)
+{
+    // Only a server that answered something, fast, is asked again; the same deadline holds.
+    if (failure.network && !failure.answered && !failure.timedOut && !saysWhyByItself(failure.error)
+        && isWebAddress(address)) {
+        const int64_t left = (deadline.until - av_gettime_relative()) / 1000;
+        const QXRedirectTrace trace = QXTraceRedirects(
+            QUrl::fromEncoded(address), int(qMax<int64_t>(left, 1)),
+            [d = deadline]() mutable { return interruptAtDeadline(&d) != 0; });
+        failure.trace = trace.outcome;
+    }
+    QXMovieProbe failed;
+    failed.failure = QXMovieProbeInternal::failureReason(failure);
+    return failed;
+}
+
 QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *format,
                              bool network, int timeoutMs, const std::atomic<bool> *cancel = nullptr)
 {
@@ -774,6 +795,8 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
     Deadline deadline{av_gettime_relative() + int64_t(timeoutMs) * 1000, cancel, network};
     ic->interrupt_callback.callback = interruptAtDeadline;
     ic->interrupt_callback.opaque = &deadline;
+    QXMovieProbeInternal::OpenFailure failure;
+    failure.network = network;
 
     AVDictionary *options = nullptr;
     if (network) {
@@ -784,12 +807,29 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
     } else {
         av_dict_set(&options, "protocol_whitelist", "file,crypto,data", 0);
     }
+    // A web address's connection is opened here, so that a failure tells whether the server
+    // answered at all, and the connection outlives a failed opening of the container.
+    AVIOContext *io = nullptr;
+    if (network && isWebAddress(address)) {
+        const int connected = avio_open2(&io, address.constData(), AVIO_FLAG_READ, &ic->interrupt_callback, &options);
+        if (connected < 0) {
+            av_dict_free(&options);
+            avformat_free_context(ic);
+            failure.error = connected;
+            failure.timedOut = interruptAtDeadline(&deadline) != 0;
+            return failedProbe(failure, address, deadline);
+        }
+        failure.answered = true;
+        ic->pb = io;
+    }
     const int opened = avformat_open_input(&ic, address.constData(), format, &options);
     av_dict_free(&options);
     if (opened < 0) {
-        // avformat_open_input freed the context
-        result.failure = failureFromError(opened, network, interruptAtDeadline(&deadline) != 0);
-        return result;
+        // avformat_open_input freed the context, not a connection of ours
+        avio_closep(&io);
+        failure.error = opened;
+        failure.timedOut = interruptAtDeadline(&deadline) != 0;
+        return failedProbe(failure, address, deadline);
     }
 
     if (!isRejectedFormat(ic->iformat)) {
@@ -825,12 +865,12 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
         result.isIndefinite = network && result.duration < 0;
         result.canOpen = (result.hasVideo || result.hasAudio) && !interruptAtDeadline(&deadline);
     }
-    const bool timedOut = interruptAtDeadline(&deadline) != 0;
+    failure.timedOut = interruptAtDeadline(&deadline) != 0;
     avformat_close_input(&ic);
+    avio_closep(&io);
     if (!result.canOpen) {
-        QXMovieProbe failed;
-        failed.failure = failureFromError(timedOut ? AVERROR_EXIT : AVERROR_INVALIDDATA, network, timedOut);
-        return failed;
+        failure.error = failure.timedOut ? AVERROR_EXIT : AVERROR_INVALIDDATA;
+        return failedProbe(failure, address, deadline);
     }
     return result;
 }
@@ -961,6 +1001,52 @@ bool contentProbeSaysMovie(const QString &path)
 bool nameSaysNoMovie(const QString &fileName)
 {
     return ::nameSaysNoMovie(fileName);
+}
+
+QString failureReason(const OpenFailure &f)
+{
+    auto tr = [](const char *text) { return QCoreApplication::translate("QXMovie", text); };
+    switch (f.trace) {
+    case QXRedirectTrace::TooManyRedirects: return tr("too many redirects");
+    case QXRedirectTrace::RedirectRefused: return tr("redirect refused");
+    case QXRedirectTrace::NotHttp: return tr("not a movie");
+    default: break;
+    }
+    const bool notMovie = f.error == AVERROR_INVALIDDATA || f.error == AVERROR_DEMUXER_NOT_FOUND
+                          || f.error == AVERROR_STREAM_NOT_FOUND;
+    if (f.timedOut || f.error == AVERROR_EXIT || f.error == AVERROR(ETIMEDOUT)) {
+        if (!f.network)
+            return tr("the file did not open in time");
+        // A server that answered at once but whose body never made a movie has answered.
+        if (!f.answered)
+            return tr("no answer within 5 seconds");
+        return notMovie ? tr("not a movie") : tr("too slow: no movie within 5 seconds");
+    }
+    if (notMovie)
+        return tr("not a movie");
+    switch (f.error) {
+    case AVERROR_HTTP_BAD_REQUEST: return tr("server answered 400");
+    case AVERROR_HTTP_UNAUTHORIZED: return tr("server answered 401");
+    case AVERROR_HTTP_FORBIDDEN: return tr("server answered 403");
+    case AVERROR_HTTP_NOT_FOUND: return tr("server answered 404");
+    case AVERROR_HTTP_OTHER_4XX: return tr("server answered with an error (4xx)");
+    case AVERROR_HTTP_SERVER_ERROR: return tr("server answered with an error (5xx)");
+    case AVERROR(ECONNREFUSED): return tr("connection refused");
+    case AVERROR(EHOSTUNREACH):
+    case AVERROR(ENETUNREACH): return tr("the server cannot be reached");
+    case AVERROR(ECONNRESET):
+    case AVERROR(EPIPE):
+    case AVERROR_EOF: return tr("the server closed the connection");
+    case AVERROR(ENOENT): return f.network ? tr("the server cannot be found") : tr("the file is missing");
+    case AVERROR(EACCES): return tr("permission denied");
+    default: break;
+    }
+    // The network layer's answer when a host name does not resolve.
+    if (f.network && f.error == AVERROR(EIO))
+        return tr("the server cannot be found");
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(f.error, text, sizeof text);
+    return QString::fromUtf8(text);
 }
 
 bool nameSaysNoMovieUncached(const QString &fileName)

@@ -2,9 +2,24 @@
 // Internals of QXMovieProbe.cpp, open to its tests: the signature check that settles the
 // common containers without libavformat, libavformat's content probe on its own, and the
 // cached by-name verdict next to the uncached one it must always agree with.
+#include "QXRedirectTrace.h"
+
 #include <QString>
 
 namespace QXMovieProbeInternal {
+
+// What is known of an opening that failed: libavformat's error, and for a web address how far
+// the server got and what following its redirects by hand showed.
+struct OpenFailure
+{
+    int error = 0;              // an AVERROR code
+    bool network = false;
+    bool timedOut = false;      // the deadline (or a cancel) cut it short
+    bool answered = false;      // the server's answer came and its body was being read
+    QXRedirectTrace::Outcome trace = QXRedirectTrace::Unknown;
+};
+// The reason the view shows after "Cannot open: ".
+QString failureReason(const OpenFailure &failure);
 
 enum class HeadVerdict { Movie, NotMovie, Undecided };
 

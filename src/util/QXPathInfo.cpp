@@ -93,8 +93,13 @@ QImage iconImageForType(const QString &path)
     QIcon icon;
     if (type.isValid())
         icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
-    if (icon.isNull() && qobject_cast<QApplication *>(qGuiApp))
-        icon = QFileIconProvider().icon(QFileInfo(path));
+    if (icon.isNull() && qobject_cast<QApplication *>(qGuiApp)) {
+        const QFileIconProvider provider;
+        icon = provider.icon(QFileInfo(path));
+        // Pipes, sockets and devices have none of their own: any path has an icon.
+        if (icon.isNull())
+            icon = provider.icon(QAbstractFileIconProvider::File);
+    }
     if (icon.isNull())
         return {};
     return icon.pixmap(QSize(IconSide, IconSide)).toImage();

@@ -6,10 +6,41 @@
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
+#include "app/QXSessionWatcher.h"
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QSystemTrayIcon>
+#include <QThread>
 #include <QtTest>
+
+#include <unistd.h>
+
+static const QString LoginService = "org.freedesktop.login1";
+static const QString SessionPath = "/org/freedesktop/login1/session/_3";
+
+// logind's manager and this process's session, as the session watcher asks them. Served from
+// a thread of their own: the watcher's calls wait for the answer.
+class FakeLoginManager : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public slots:
+    QDBusObjectPath GetSessionByPID(uint pid) { return QDBusObjectPath(pid == uint(getpid()) ? SessionPath : "/"); }
+};
+
+class FakeLoginSession : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Session")
+    Q_PROPERTY(bool Active READ isActive)
+public:
+    std::atomic<bool> active{true};
+    bool isActive() const { return active; }
+};
 
 class TestController : public QObject
 {
@@ -17,6 +48,19 @@ class TestController : public QObject
     QTemporaryDir home;
     QString clip;
     std::unique_ptr<QXMPController> c;
+    QThread loginThread;
+    FakeLoginManager loginManager;
+    FakeLoginSession loginSession;
+    QDBusConnection loginBus{QString()};
+
+    // The session turns active or not as logind tells it: a property change on the bus.
+    void setSessionActive(bool active)
+    {
+        loginSession.active = active;
+        QDBusMessage changed = QDBusMessage::createSignal(SessionPath, "org.freedesktop.DBus.Properties", "PropertiesChanged");
+        changed << "org.freedesktop.login1.Session" << QVariantMap{{"Active", active}} << QStringList();
+        QVERIFY(loginBus.send(changed));
+    }
 
     static void writeSettings(const QByteArray &json) { QVERIFY(testsupport::writeSettingsFile(qEnvironmentVariable("XDG_CONFIG_HOME"), json)); }
     static QJsonObject readSettings() { return testsupport::readJsonObject(QXSettings::standardFilePath()); }
@@ -40,10 +84,25 @@ class TestController : public QObject
 private slots:
     void initTestCase()
     {
+        loginBus = QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"), "fake-logind");
+        QVERIFY2(loginBus.isConnected(), "no private bus");
+        loginManager.moveToThread(&loginThread);
+        loginSession.moveToThread(&loginThread);
+        loginThread.start();
+        QVERIFY(loginBus.registerObject("/org/freedesktop/login1", &loginManager, QDBusConnection::ExportAllSlots));
+        QVERIFY(loginBus.registerObject(SessionPath, &loginSession, QDBusConnection::ExportAllProperties));
+        QVERIFY(loginBus.registerService(LoginService));
         QVERIFY(home.isValid());
         qputenv("HOME", QFile::encodeName(home.path()));
         clip = testsupport::makeVideo(home.path(), "clip.mp4", 320, 240, 2.0);
         QVERIFY(!clip.isEmpty());
+    }
+
+    void cleanupTestCase()
+    {
+        loginBus.unregisterService(LoginService);
+        loginThread.quit();
+        loginThread.wait();
     }
 
     void init() { testsupport::useFreshSettings(home.path()); }
@@ -147,23 +206,43 @@ private slots:
         c->playerWindow->hide();
         QVERIFY(c->applicationShouldHandleReopen(false));
         QVERIFY(c->playerWindow->isVisible());
-        c->isPresenting = true;
+        // In presentation, entered by its key, a reopen changes nothing.
+        c->playerWindow->activateWindow();
+        VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
+        QTest::keySequence(c->playerWindow->windowHandle(), QKeySequence("Ctrl+F"));
+        VERIFY_SOON(c->isPresenting && c->presentationWindow() && c->presentationWindow()->isVisible(), 5000);
         QVERIFY(!c->applicationShouldHandleReopen(true));
-        c->isPresenting = false;
+        QVERIFY(c->isPresenting && c->presentationWindow()->isVisible());
+        VERIFY_SOON(c->presentationWindow()->isActiveWindow(), 5000);
+        QTest::keySequence(c->presentationWindow()->windowHandle(), QKeySequence("Escape"));
+        VERIFY_SOON(!c->isPresenting, 5000);
+        VERIFY_SOON(c->playerView->isPlaying(), 5000);   // presenting started it
 
-        // A user switch pauses what plays and plays it again on return, unless told not to.
-        c->userSessionDidResign();
-        c->userSessionDidBecomeActive();
+        // A user switch, as logind announces it, pauses what plays and plays it again on
+        // return, unless told not to.
+        auto *watcher = c->findChild<QXSessionWatcher *>();
+        QVERIFY(watcher && watcher->isAvailable());
+        QSignalSpy away(watcher, &QXSessionWatcher::sessionDidResignActive);
+        QSignalSpy back(watcher, &QXSessionWatcher::sessionDidBecomeActive);
+        setSessionActive(false);
+        VERIFY_SOON(away.count() == 1, 5000);
+        QVERIFY(!c->playerView->isPlaying());
+        setSessionActive(true);
+        VERIFY_SOON(back.count() == 1 && c->playerView->isPlaying(), 5000);
+        c->pause();
+        setSessionActive(false);
+        VERIFY_SOON(away.count() == 2, 5000);
+        setSessionActive(true);
+        VERIFY_SOON(back.count() == 2, 5000);
         QVERIFY(!c->playerView->isPlaying());   // paused before: nothing starts
         c->play();
         VERIFY_SOON(c->playerView->isPlaying(), 5000);
-        c->userSessionDidResign();
-        QVERIFY(!c->playerView->isPlaying());
-        c->userSessionDidBecomeActive();
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
         QXSettings::standard().setBool(true, QXKeys::DoNotPauseOnUserSwitch);
-        c->userSessionDidResign();
+        setSessionActive(false);
+        VERIFY_SOON(away.count() == 3, 5000);
         QVERIFY(c->playerView->isPlaying());
+        setSessionActive(true);
+        VERIFY_SOON(back.count() == 3, 5000);
     }
 
     void closingTheWindow()
@@ -205,5 +284,5 @@ private slots:
     }
 };
 
-VISTREL_TEST_MAIN(TestController)
+VISTREL_PRIVATE_BUS_TEST_MAIN(TestController)
 #include "test_controller_xvfb.moc"

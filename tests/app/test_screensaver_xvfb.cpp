@@ -188,14 +188,7 @@ private slots:
 int main(int argc, char **argv)
 {
     // On a session bus of its own, made before anything can reach for the user's.
-    if (!qEnvironmentVariableIsSet("VISTREL_PRIVATE_BUS")) {
-        qputenv("VISTREL_PRIVATE_BUS", "1");
-        std::vector<char *> args{const_cast<char *>("dbus-run-session"), const_cast<char *>("--")};
-        args.insert(args.end(), argv, argv + argc + 1);
-        execvp(args[0], args.data());
-        perror("cannot start dbus-run-session for a private session bus");
-        return 1;
-    }
+    testsupport::restartOnPrivateBus(argc, argv);
     testsupport::useQuietEngineOutput();
     QApplication app(argc, argv);
     setlocale(LC_NUMERIC, "C");

@@ -83,9 +83,14 @@ private slots:
 
     void payloads()
     {
+        // The row travels under the private type as a native 32-bit integer.
+        const QString rowType = "application/x-org.vistrel.player.QXMovieListPlayerPasteboardType";
+        QCOMPARE(QXPasteboard::internalMoviePasteboardType(), rowType);
         QMimeData row;
         QXPasteboard::setTableRow(&row, 4);
-        QCOMPARE(row.formats(), QStringList{QXPasteboard::internalMoviePasteboardType()});
+        QCOMPARE(row.formats(), QStringList{rowType});
+        const qint32 four = 4;
+        QCOMPARE(row.data(rowType), QByteArray(reinterpret_cast<const char *>(&four), sizeof four));
         QCOMPARE(QXPasteboard::tableRow(&row), 4);
         QMimeData shortRow, none;
         shortRow.setData(QXPasteboard::internalMoviePasteboardType(), QByteArray("\x01\x00\x00", 3));

@@ -67,6 +67,11 @@ private slots:
         QTest::newRow("no movie") << "plain/notes.mp4" << "not a movie";
         QTest::newRow("index at the end") << "plain/tail.mp4" << "before anything could be played";
         QTest::newRow("silent") << "silent/x.mp4" << "no answer within 5 seconds";
+        QTest::newRow("no HTTP answer") << "garbage/x.mp4" << "not a movie";
+        QTest::newRow("redirect loop") << "loop/x.mp4" << "too many redirects";
+        QTest::newRow("redirect to file:") << "tofile/clip.mp4" << "redirect refused";
+        // Answered at once, but what comes never turns into a movie.
+        QTest::newRow("endless body") << "endless/x.mp4" << "not a movie";
     }
     void failuresSayWhy()
     {

@@ -10,6 +10,11 @@
 #include <QScreen>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -73,6 +78,20 @@ void useQuietEngineOutput()
 {
     qunsetenv("VISTREL_VO");
     qputenv("VISTREL_AO", "null");
+}
+
+void restartOnPrivateBus(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsSet("VISTREL_PRIVATE_BUS")) {
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", qgetenv("DBUS_SESSION_BUS_ADDRESS"));
+        return;
+    }
+    qputenv("VISTREL_PRIVATE_BUS", "1");
+    std::vector<char *> args{const_cast<char *>("dbus-run-session"), const_cast<char *>("--")};
+    args.insert(args.end(), argv, argv + argc + 1);
+    execvp(args[0], args.data());
+    perror("cannot start dbus-run-session for a private bus");
+    std::exit(1);
 }
 
 QString playerBinary()

@@ -54,6 +54,10 @@ QString playerBinary();
 // A file beside this one in tests/support (servers and the like). QFINDTESTDATA misses them
 // when ccache has made the source names relative to the build folder.
 QString supportFile(const QString &name);
+// Runs this test again under dbus-run-session (returns only there), with the system bus
+// pointed at that private bus as well: stand-ins for desktop and system services are served
+// on it, and nothing reaches the user's own buses.
+void restartOnPrivateBus(int argc, char **argv);
 
 // The file's bytes (empty when unreadable), and its JSON object.
 QByteArray readFile(const QString &path);
@@ -134,9 +138,14 @@ private:
 
 // A QtTest main for tests of the player (they link it): its own application object, the real
 // engine with no sound, C numbers for mpv.
-#define VISTREL_TEST_MAIN(TestClass)                                                               \
+#define VISTREL_TEST_MAIN(TestClass) VISTREL_TEST_MAIN_WITH(TestClass, (void)0)
+// The same, on a private bus of its own (testsupport::restartOnPrivateBus).
+#define VISTREL_PRIVATE_BUS_TEST_MAIN(TestClass)                                                   \
+    VISTREL_TEST_MAIN_WITH(TestClass, testsupport::restartOnPrivateBus(argc, argv))
+#define VISTREL_TEST_MAIN_WITH(TestClass, before)                                                  \
     int main(int argc, char **argv)                                                                \
     {                                                                                              \
+        before;                                                                                    \
         testsupport::useQuietEngineOutput();                                                       \
         QXApplication app(argc, argv);                                                             \
         setlocale(LC_NUMERIC, "C");                                                                \

@@ -4,10 +4,15 @@
 #   /live/NAME   the file again and again, no length (a live broadcast)
 #   /close/...   the connection closed before any answer
 #   /silent/...  the request read and never answered
+#   /garbage/... bytes that are no HTTP answer, then the connection closed
+#   /loop/...    a redirect to itself, for ever
+#   /tofile/NAME a redirect to the file on this machine (file:)
+#   /endless/... a chunked body of zeros that never ends
 #   anything else: 404
 # Prints the port, then serves until killed.
 import http.server
 import os
+import random
 import sys
 import time
 
@@ -27,6 +32,30 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         if kind == 'silent':
             time.sleep(3600)
+            return
+        if kind == 'garbage':
+            self.close_connection = True
+            self.wfile.write(random.Random(7).randbytes(8192))
+            return
+        if kind in ('loop', 'tofile'):
+            target = self.path if kind == 'loop' else 'file://' + os.path.join(root, os.path.basename(name))
+            self.send_response(302)
+            self.send_header('Location', target)
+            self.send_header('Content-Length', '0')
+            self.end_headers()
+            return
+        if kind == 'endless':
+            self.close_connection = True
+            self.send_response(200)
+            self.send_header('Content-Type', 'application/octet-stream')
+            self.send_header('Transfer-Encoding', 'chunked')
+            self.end_headers()
+            chunk = b'%x\r\n' % 65536 + bytes(65536) + b'\r\n'
+            try:
+                while True:
+                    self.wfile.write(chunk)
+            except (BrokenPipeError, ConnectionResetError):
+                pass
             return
         path = os.path.join(root, os.path.basename(name))
         if kind not in ('plain', 'slow', 'live') or not os.path.isfile(path):

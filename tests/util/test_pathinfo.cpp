@@ -4,10 +4,15 @@
 #include "engine/QXFileNames.h"
 #include "util/QXPathInfo.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
+#include <future>
+#include <thread>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -148,10 +153,38 @@ private slots:
         // Not an image: the type's icon, still 16×16.
         const QImage typeIcon = iconFromPath(testsupport::makeFile(m_dir.path(), "notes.txt", "hello"));
         QVERIFY(!typeIcon.isNull() && typeIcon.size() == QSize(16, 16));
-        // A named pipe is never opened (that would wait for a writer, hanging this test).
-        QVERIFY(::mkfifo(QFile::encodeName(at("pipe.png")).constData(), 0600) == 0);
+        // A named pipe is never read (reading would wait for a writer): it gets its type's
+        // icon, while the green picture waiting in the pipe stays there unread. A reader
+        // that waits is let go after 3 s, by closing the pipe's only writer.
+        const QByteArray fifo = QFile::encodeName(at("pipe.png"));
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+        const int writer = ::open(fifo.constData(), O_RDWR | O_NONBLOCK);
+        QVERIFY(writer >= 0);
+        QImage green(16, 16, QImage::Format_ARGB32);
+        green.fill(Qt::green);
+        QByteArray picture;
+        QBuffer buffer(&picture);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && green.save(&buffer, "PNG"));
+        QCOMPARE(::write(writer, picture.constData(), size_t(picture.size())), ssize_t(picture.size()));
+        std::promise<void> finished;
+        std::atomic<bool> letGo{false};
+        std::thread watchdog([&, done = finished.get_future()] {
+            if (done.wait_for(std::chrono::seconds(3)) == std::future_status::timeout) {
+                letGo = true;
+                ::close(writer);
+            }
+        });
         const QImage pipeIcon = iconFromPath(at("pipe.png"));
-        QVERIFY(pipeIcon.isNull() || pipeIcon.size() == QSize(16, 16));
+        finished.set_value();
+        watchdog.join();
+        QVERIFY2(!letGo, "the pipe was read");
+        QByteArray left(picture.size() + 1, '\0');
+        const ssize_t unread = ::read(writer, left.data(), size_t(left.size()));
+        ::close(writer);
+        QCOMPARE(unread, ssize_t(picture.size()));
+        QCOMPARE(pipeIcon.size(), QSize(16, 16));
+        QVERIFY(testsupport::countPixels(pipeIcon, [](QRgb p) { return qAlpha(p) > 0; }) > 0);
+        QVERIFY(testsupport::countPixels(pipeIcon, [](QRgb p) { return p != QColor(Qt::green).rgba(); }) > 0);
     }
 };
 
