@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QLabel>
 #include <QProcess>
+#include <QScreen>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -30,6 +31,14 @@ class TestStreams : public QObject
         const QString picture = QString("testsrc2=size=%1x%2:rate=25:duration=%3").arg(size.width()).arg(size.height()).arg(seconds);
         return testsupport::ffmpeg(dir.filePath(name), QStringList{"-f", "lavfi", "-i", picture, "-c:v", "libx264", "-preset",
                                                                    "ultrafast", "-pix_fmt", "yuv420p"} + format);
+    }
+
+    // The picture as the X server shows it (the view may draw in a native window of its own).
+    QImage picture() const
+    {
+        const QPoint at = c->playerView->mapTo(c->playerWindow, QPoint(0, 0));
+        return c->playerWindow->screen()->grabWindow(c->playerWindow->winId(), at.x(), at.y(),
+                                                      c->playerView->width(), c->playerView->height()).toImage();
     }
 
 private slots:
@@ -83,6 +92,11 @@ private slots:
         QCOMPARE(c->beepCount(), 1);
         QVERIFY(!c->playPauseMenuItem->isEnabled());
         QCOMPARE(c->movieRepresentations.size(), 1);
+        // On screen the failure reads at once: dark on the light ground.
+        VERIFY_SOON(c->playerWindow->isVisible(), 5000);
+        double contrast = 0;
+        VERIFY2_SOON((contrast = testsupport::textContrast(picture())) >= 4.5,
+                     qPrintable(QString("contrast %1").arg(contrast)), 5000);
     }
 
     void continuingGoesPastFailedStreamsAndRetriesOnChoice()

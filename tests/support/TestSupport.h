@@ -79,6 +79,12 @@ bool startWindowManager(QProcess &openbox);
 QString findWindow(const QString &titlePattern);
 QImage grabWindow(const QString &window);
 
+// The contrast ratio of two colours as readability guides measure it (1 to 21), and that of
+// the image's text with its ground: the ground its most common colour, the text the pixel
+// that stands out most from it.
+double contrastRatio(QRgb a, QRgb b);
+double textContrast(const QImage &image);
+
 // The widget and its children drawn onto a ground of the given colour.
 QImage renderWidget(QWidget &widget, const QColor &ground = Qt::transparent);
 // Pixels of the rectangle (the whole image when none) that pass the test.
