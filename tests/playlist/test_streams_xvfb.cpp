@@ -95,8 +95,12 @@ private slots:
         // On screen the failure reads at once: dark on the light ground.
         VERIFY_SOON(c->playerWindow->isVisible(), 5000);
         double contrast = 0;
-        VERIFY2_SOON((contrast = testsupport::textContrast(picture())) >= 4.5,
+        QImage shown;
+        VERIFY2_SOON((contrast = testsupport::textContrast(shown = picture())) >= 4.5,
                      qPrintable(QString("contrast %1").arg(contrast)), 5000);
+        const QString shots = qEnvironmentVariable("VISTREL_SHOTS", "/tmp/vistrel-shots");
+        QDir().mkpath(shots);
+        shown.save(QDir(shots).filePath(QString("failure %1.png").arg(QTest::currentDataTag())));
     }
 
     void continuingGoesPastFailedStreamsAndRetriesOnChoice()
