@@ -203,9 +203,7 @@ private slots:
         QVERIFY(more);
         VERIFY_SOON(more->isVisible(), 3000);
         shoot(c->playerWindow, "window-narrow-menu");
-        const QPoint at = more->mapTo(c->playerWindow, QPoint(0, 0));
-        const QImage button = c->playerWindow->screen()->grabWindow(c->playerWindow->winId(), at.x(), at.y(),
-                                                                    more->width(), more->height()).toImage();
+        const QImage button = testsupport::grabOnScreen(more);
         const int light = testsupport::countPixels(button, [](QRgb p) { return qGray(p) > 200; });
         const int dark = testsupport::countPixels(button, [](QRgb p) { return qGray(p) < 80; });
         QVERIFY2(light >= 12 && dark > button.width() * button.height() / 2,
@@ -228,9 +226,7 @@ private slots:
         QVERIFY(c->movieRepresentations.isEmpty());
         QCOMPARE(c->playerWindow->size(), grown);
         shoot(c->playerWindow, "window-cleared");
-        const QPoint at = c->playerView->mapTo(c->playerWindow, QPoint(0, 0));
-        const QImage shown = c->playerWindow->screen()->grabWindow(c->playerWindow->winId(), at.x(), at.y(),
-                                                                   c->playerView->width(), c->playerView->height()).toImage();
+        const QImage shown = testsupport::grabOnScreen(c->playerView);
         const QRgb ground = QXMessageGround().rgb();
         const int ink = testsupport::countPixels(shown, [ground](QRgb p) { return (p | 0xff000000) != ground; });
         QVERIFY2(ink > shown.width() * shown.height() / 100, qPrintable(QString::number(ink)));

@@ -91,7 +91,6 @@ private slots:
 
         DragSource source;
         source.urls = {dropped.startsWith('/') ? QUrl(base + dropped) : QUrl::fromLocalFile(dir.filePath(dropped))};
-        source.setWindowTitle("drag source");
         source.setGeometry(40, 560, 160, 120);
         source.show();
         QVERIFY(QTest::qWaitForWindowExposed(&source));

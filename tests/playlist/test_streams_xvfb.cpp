@@ -10,7 +10,6 @@
 #include <QJsonArray>
 #include <QLabel>
 #include <QProcess>
-#include <QScreen>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -31,14 +30,6 @@ class TestStreams : public QObject
         const QString picture = QString("testsrc2=size=%1x%2:rate=25:duration=%3").arg(size.width()).arg(size.height()).arg(seconds);
         return testsupport::ffmpeg(dir.filePath(name), QStringList{"-f", "lavfi", "-i", picture, "-c:v", "libx264", "-preset",
                                                                    "ultrafast", "-pix_fmt", "yuv420p"} + format);
-    }
-
-    // The picture as the X server shows it (the view may draw in a native window of its own).
-    QImage picture() const
-    {
-        const QPoint at = c->playerView->mapTo(c->playerWindow, QPoint(0, 0));
-        return c->playerWindow->screen()->grabWindow(c->playerWindow->winId(), at.x(), at.y(),
-                                                      c->playerView->width(), c->playerView->height()).toImage();
     }
 
 private slots:
@@ -96,7 +87,7 @@ private slots:
         VERIFY_SOON(c->playerWindow->isVisible(), 5000);
         double contrast = 0;
         QImage shown;
-        VERIFY2_SOON((contrast = testsupport::textContrast(shown = picture())) >= 4.5,
+        VERIFY2_SOON((contrast = testsupport::textContrast(shown = testsupport::grabOnScreen(c->playerView))) >= 4.5,
                      qPrintable(QString("contrast %1").arg(contrast)), 5000);
         const QString shots = qEnvironmentVariable("VISTREL_SHOTS", "/tmp/vistrel-shots");
         QDir().mkpath(shots);

@@ -188,6 +188,13 @@ QImage grabWindow(const QString &window)
     return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
 }
 
+QImage grabOnScreen(QWidget *widget)
+{
+    QWidget *window = widget->window();
+    const QPoint at = widget->mapTo(window, QPoint(0, 0));
+    return window->screen()->grabWindow(window->winId(), at.x(), at.y(), widget->width(), widget->height()).toImage();
+}
+
 qint64 peakMemoryKb()
 {
     const QByteArray text = readFile(QStringLiteral("/proc/self/status"));
