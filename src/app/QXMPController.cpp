@@ -120,7 +120,7 @@ void QXMPController::applicationDidFinishLaunching()
     // 12.
     playerView->setControllerVisible(false);
     playerView->setPreservesAspectRatio(false);
-    playerView->setMessageProvider([this] { return selectionMessage(); });
+    playerView->setMessageProvider([this] { return QXViewMessage(selectionMessage(), selectionMessageIsFailure()); });
     statusField->clear();
 
     // 13. Locked while "Variable Aspect Ratio" is false.

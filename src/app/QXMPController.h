@@ -133,6 +133,8 @@ public:
     void pause();
     void playPause();
     QString selectionMessage() const;
+    // Whether that text tells that the current movie failed to open.
+    bool selectionMessageIsFailure() const;
 
     // --- window sizing ---
     bool isAspectRatioLocked() const;
@@ -320,6 +322,11 @@ private:
     QRectF usableScreenFrame() const;
     // The least player area the window's content allows (the control bar's buttons).
     QSizeF playerAreaContentMinimum() const;
+    // The current picture's proportions while the lock keeps them and the screen has room for
+    // them at the window's least size; empty otherwise.
+    QSizeF keptPictureProportions() const;
+    // What the screen's usable area leaves for the player area around the window's other parts.
+    QSizeF playerAreaRoom() const;
     void applyAspectHints();
     QSize playerWindowChrome() const;
     void rebuildPlaylistIndex();

@@ -152,6 +152,15 @@ void QXMovieView::setMovie(QXMovie *movie)
     updatePicture();
 }
 
+void QXMovieView::installDropFilter(QObject *filter)
+{
+    installEventFilter(filter);
+    // X11 hands a drag to the deepest native window under the pointer, and Qt's container
+    // passes the widget's own drags into it as well: the native window is where they land.
+    if (m_surface)
+        m_surface->installEventFilter(filter);
+}
+
 QXMovie *QXMovieView::movie() const
 {
     return m_movie;
@@ -292,7 +301,7 @@ void QXMovieView::paintEvent(QPaintEvent *)
 void QXMovieView::paintMessage(QPainter &painter, const QSize &size)
 {
     // Laid out in the whole view, whatever part is being redrawn.
-    drawMessage(painter, m_messageProvider ? m_messageProvider() : QString(), QRect(QPoint(0, 0), size));
+    drawMessage(painter, m_messageProvider ? m_messageProvider() : QXViewMessage(), QRect(QPoint(0, 0), size));
 }
 
 QImage QXMovieView::grabFramebuffer()
@@ -331,9 +340,22 @@ QXMessageLayout QXMessageFontSize(const QSizeF &view, const std::function<QSizeF
     return l;
 }
 
-void QXMovieView::drawMessage(QPainter &painter, const QString &text, const QRect &rect)
+QColor QXMessageGround()
 {
-    painter.fillRect(rect, QColor(237, 237, 237));   // white 0.93
+    return QColor(237, 237, 237);   // white 0.93
+}
+
+QColor QXMessageInk(bool failure)
+{
+    // A failure is news the user has to read (contrast 6.4:1 on the ground); the quiet notes
+    // stay in the background, light grey on the lighter ground, yet readable (1.5:1, large).
+    return failure ? QColor(155, 44, 44) : QColor(200, 200, 200);
+}
+
+void QXMovieView::drawMessage(QPainter &painter, const QXViewMessage &message, const QRect &rect)
+{
+    painter.fillRect(rect, QXMessageGround());
+    const QString &text = message.text;
     if (text.isEmpty())
         return;
     QFont font = QApplication::font();
@@ -348,7 +370,7 @@ void QXMovieView::drawMessage(QPainter &painter, const QString &text, const QRec
     font.setPixelSize(l.fontSize);
     painter.save();
     painter.setFont(font);
-    painter.setPen(QColor(227, 227, 227));            // white 0.89
+    painter.setPen(QXMessageInk(message.failure));
     painter.setRenderHint(QPainter::TextAntialiasing);
     // Centred: its top half its height above the middle of the view.
     painter.drawText(QRectF(rect.x(), rect.y() + (rect.height() - l.height) / 2, rect.width(), l.height),

@@ -5,6 +5,7 @@
 // With OpenGL the picture is drawn in a native window inside this widget: a QOpenGLWidget would
 // have Qt draw every frame a second time when composing the top-level window. Without OpenGL
 // the widget paints mpv's software rendering itself.
+#include <QColor>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -24,6 +25,19 @@ struct QXMessageLayout
     qreal height = 0;
 };
 QXMessageLayout QXMessageFontSize(const QSizeF &view, const std::function<QSizeF(int fontSize)> &measure);
+
+// What the view shows without a picture: a quiet note (what is selected, loading) drawn
+// light on light, or a failure, drawn dark enough to read at once.
+struct QXViewMessage
+{
+    QXViewMessage(const QString &text = {}, bool failure = false) : text(text), failure(failure) {}
+    QString text;
+    bool failure;
+};
+
+// The ground and the ink of a message.
+QColor QXMessageGround();
+QColor QXMessageInk(bool failure);
 
 class QXMovieView : public QWidget
 {
@@ -51,9 +65,13 @@ public:
     void setPreservesAspectRatio(bool preserves);
     bool preservesAspectRatio() const { return m_preservesAspectRatio; }
 
-    // Text drawn, large and light grey on a lighter grey, when there is no picture to show;
-    // empty text leaves only the ground.
-    void setMessageProvider(std::function<QString()> provider) { m_messageProvider = std::move(provider); }
+    // The message drawn large when there is no picture to show; empty text leaves only the
+    // ground.
+    void setMessageProvider(std::function<QXViewMessage()> provider) { m_messageProvider = std::move(provider); }
+
+    // Installs an event filter that takes drags and drops on the picture. Positions are the
+    // view's, whichever window the drag arrives at.
+    void installDropFilter(QObject *filter);
 
     // Whether the movie's picture is what the view shows now (rather than the message).
     bool showsPicture() const;
@@ -74,7 +92,7 @@ protected:
     friend class QXMovieSurface;
     void paintEvent(QPaintEvent *event) override;
     // Fills rect with the message's ground and draws the text centred in it.
-    virtual void drawMessage(QPainter &painter, const QString &text, const QRect &rect);
+    virtual void drawMessage(QPainter &painter, const QXViewMessage &message, const QRect &rect);
 
 private:
     class Presenter;
@@ -89,7 +107,7 @@ private:
     QPointer<QXMovie> m_movie;
     bool m_controllerVisible = false;
     bool m_preservesAspectRatio = false;
-    std::function<QString()> m_messageProvider;
+    std::function<QXViewMessage()> m_messageProvider;
     QXMovieSurface *m_surface = nullptr;   // OpenGL only
     QWidget *m_container = nullptr;
     Presenter *m_presenter = nullptr;

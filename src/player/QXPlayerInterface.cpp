@@ -26,10 +26,34 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <functional>
+
+// A chevron in the menu bar's text colour, drawn for the button's few pixels (10 × 10): the
+// control bar's chevron scaled down that far blurs to grey.
+static QIcon menuOverflowIcon()
+{
+    QIcon icon;
+    for (const qreal ratio : {1.0, 2.0}) {
+        QPixmap pixmap(QSize(10, 10) * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(0xe8, 0xe8, 0xe8), 1.6, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        for (const qreal x : {1.5, 5.5}) {
+            const QPointF arrow[] = {{x, 1.5}, {x + 3.5, 5}, {x, 8.5}};
+            p.drawPolyline(arrow, 3);
+        }
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
 
 namespace {
 
@@ -280,6 +304,12 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     mb->setStyleSheet("QMenuBar { background: #2e2e2e; color: #e8e8e8; border-bottom: 1px solid #1a1a1a; }"
                       "QMenuBar::item { background: transparent; padding: 3px 8px; }"
                       "QMenuBar::item:selected, QMenuBar::item:pressed { background: #555555; }");
+    // The button that holds the menus a narrow window has no room for: the style's arrow is
+    // dark, lost on the dark bar.
+    if (auto *more = mb->findChild<QToolButton *>(QStringLiteral("qt_menubar_ext_button"))) {
+        more->setIcon(menuOverflowIcon());
+        more->setIconSize(QSize(10, 10));
+    }
     QMenu *file = mb->addMenu(QObject::tr("&File"));
     onTrigger(addItem(file, "openItem", QObject::tr("Open..."), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_O)}), c,
               [c] { c->openDocument(); });

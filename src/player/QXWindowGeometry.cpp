@@ -103,6 +103,22 @@ QSizeF proportionallyAtLeast(const QSizeF &s, double minWidth, double minHeight)
     return scale > 1.0 ? QSizeF(up(s.width() * scale), up(s.height() * scale)) : s;
 }
 
+QSizeF proportionalLeastArea(const QSizeF &least, const QSizeF &proportions, const QSizeF &room)
+{
+    if (proportions.isEmpty())
+        return {};
+    // From a size within 1 × 1, so only ever scaled up.
+    const QSizeF unit = proportions.scaled(1, 1, Qt::KeepAspectRatio);
+    const QSizeF kept = proportionallyAtLeast(unit, least.width(), least.height());
+    return fitsInside(kept, QRectF(QPointF(0, 0), room)) ? kept : QSizeF();
+}
+
+QSizeF leastPlayerArea(const QSizeF &least, const QSizeF &proportions, const QSizeF &room)
+{
+    const QSizeF kept = proportionalLeastArea(least, proportions, room);
+    return kept.isEmpty() ? least.boundedTo(room.expandedTo(QSizeF(1, 1))) : kept;
+}
+
 float increasedScale(float m)
 {
     return float(int(2.0f * m) + 1) * 0.5f;

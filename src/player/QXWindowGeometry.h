@@ -37,6 +37,12 @@ bool fitsInside(const QSizeF &frame, const QRectF &screen);
 QRectF keptOnScreen(const QRectF &frame, const QRectF &screen);
 // The size scaled up, proportions kept, until it is at least minWidth wide and minHeight high.
 QSizeF proportionallyAtLeast(const QSizeF &size, double minWidth, double minHeight);
+// The smallest area of the proportions that holds least, when it fits in room (what the
+// screen's usable area leaves for the player area); empty for a picture too tall or too wide
+// to keep its proportions there, or without proportions.
+QSizeF proportionalLeastArea(const QSizeF &least, const QSizeF &proportions, const QSizeF &room);
+// The least player area: the proportional one where there is one, else least, within room.
+QSizeF leastPlayerArea(const QSizeF &least, const QSizeF &proportions, const QSizeF &room);
 
 float increasedScale(float magnification);
 float decreasedScale(float magnification);

@@ -71,11 +71,14 @@ void QXMPController::setPlayerWindowClientRect(const QRect &client)
 
 void QXMPController::applyAspectHints()
 {
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
-    QSize aspect;
-    if (m && currentMovieHasVideo && isAspectRatioLocked() && !isPresenting)
-        aspect = naturalSizeForMagnification(m, 1.0f).toSize();
-    QXWindowHints::setAspect(playerWindow, aspect, playerWindowChrome());
+    // A picture whose proportions cannot be kept on the screen gets no hint: the window
+    // manager would grow the window past the screen to keep them at the least width.
+    const QSizeF kept = keptPictureProportions();
+    QXWindowHints::setAspect(playerWindow, isPresenting ? QSize() : kept.toSize(), playerWindowChrome());
+    // The window cannot take such a picture's proportions; the lock keeps them in the picture.
+    const bool bars = kept.isEmpty() && currentMovieHasVideo && isAspectRatioLocked();
+    if (playerView->preservesAspectRatio() != bars)
+        playerView->setPreservesAspectRatio(bars);
 }
 
 // What is not the player area in the window's client area, from the parts themselves: right
@@ -131,6 +134,20 @@ QSizeF QXMPController::playerAreaContentMinimum() const
     return QSizeF(width, qMax(1.0, QXGeometry::minimumSize.height() - chrome));
 }
 
+QSizeF QXMPController::playerAreaRoom() const
+{
+    return usableScreenFrame().size() - (playerWindowFrame().size() - playerAreaSize());
+}
+
+QSizeF QXMPController::keptPictureProportions() const
+{
+    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    if (!m || !currentMovieHasVideo || !isAspectRatioLocked())
+        return {};
+    const QSizeF n = naturalSizeForMagnification(m, 1.0f);
+    return QXGeometry::proportionalLeastArea(playerAreaContentMinimum(), n, playerAreaRoom()).isEmpty() ? QSizeF() : n;
+}
+
 void QXMPController::resizePlayerWindowForSize(const QSizeF &requested)
 {
     // A picture narrower than the window can be grows with it, its proportions kept.
@@ -165,11 +182,10 @@ void QXMPController::updatePlayerWindowMinimumSize()
 {
     const QSizeF area = playerAreaSize();
     const QSizeF rule = QXGeometry::minimumFrameSize(playerWindow->width(), area.width());
-    QSizeF least = playerAreaContentMinimum();
-    // With the lock on, the least player area has the picture's proportions too.
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
-    if (currentMovieHasVideo && m && isAspectRatioLocked())
-        least = QXGeometry::proportionallyAtLeast(naturalSizeForMagnification(m, 0.01f), least.width(), least.height());
+    // With the lock on, the least player area has the picture's proportions too, as far as
+    // the screen has room for them.
+    const QSizeF least = QXGeometry::leastPlayerArea(playerAreaContentMinimum(), keptPictureProportions(),
+                                                     playerAreaRoom());
     const QSizeF content(least.width() + playerWindow->width() - area.width(),
                          least.height() + playerWindow->height() - area.height());
     playerWindow->setMinimumSize(qCeil(qMax(rule.width(), content.width())),

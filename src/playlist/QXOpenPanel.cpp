@@ -126,6 +126,9 @@ void QXMPController::openDocument()
     panel.setOption(QFileDialog::DontUseNativeDialog);
     panel.setFileMode(QFileDialog::ExistingFiles);
     panel.setAcceptMode(QFileDialog::AcceptOpen);
+    // Named for what the panel offers (the filter model hides the rest), not for its pattern.
+    panel.setNameFilter(tr("Movies and Folders (*)"));
+    panel.setOption(QFileDialog::HideNameFilterDetails);
     // Whole names and sizes: the columns are as wide as what they hold.
     panel.resize(760, 480);
     auto *filter = new QXMovieFilterModel;

@@ -281,20 +281,29 @@ void QXMPController::playPause()
     }
 }
 
+bool QXMPController::selectionMessageIsFailure() const
+{
+    if (!currentMovieRepresentation)
+        return !m_openFailure.isEmpty();
+    const QXMovie *m = currentMovieRepresentation->openedMovie();
+    return m && m->loadState() == QXMovieLoadStateError;
+}
+
 QString QXMPController::selectionMessage() const
 {
     if (currentMovieRepresentation) {
         const QString name = currentMovieRepresentation->displayName();
-        const QXMovie *m = currentMovieRepresentation->openedMovie();
-        if (m && m->loadState() == QXMovieLoadStateError)
-            return tr("\"%1\"\nCannot open: %2").arg(name, m->failureReason());
+        if (selectionMessageIsFailure())
+            return tr("\"%1\"\nCannot open: %2").arg(name, currentMovieRepresentation->openedMovie()->failureReason());
         if (!isCurrentMoviePlayable())
             return tr("\"%1\"\nLoading...").arg(name);
         return tr("\"%1\"\nAudio Only").arg(name);
     }
     if (!m_openFailure.isEmpty())
         return m_openFailure;
-    if (movieRepresentations.isEmpty() || QXSettings::standard().boolForKey(QXKeys::HidePlaylist))
+    // An emptied playlist says so too, rather than leaving a blank window the size of the
+    // last movie.
+    if (QXSettings::standard().boolForKey(QXKeys::HidePlaylist))
         return {};
     const QModelIndexList rows = playerHistoryList && playerHistoryList->selectionModel()
                                      ? playerHistoryList->selectionModel()->selectedRows() : QModelIndexList();

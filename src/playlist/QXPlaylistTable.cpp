@@ -195,5 +195,5 @@ private:
 void QXInstallPictureDrops(QXMPController *c)
 {
     c->playerView->setAcceptDrops(true);
-    c->playerView->installEventFilter(new QXPictureDropFilter(c, c->playerView));
+    c->playerView->installDropFilter(new QXPictureDropFilter(c, c->playerView));
 }

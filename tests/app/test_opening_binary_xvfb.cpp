@@ -176,6 +176,8 @@ private slots:
         c->applicationDidFinishLaunching();
         VERIFY_SOON(c->playerWindow->isVisible(), 5000);
         QCOMPARE(c->selectionMessage(), QString("\"%1\"\nCannot open: %2").arg(name, reason));
+        // Drawn as a failure, in the ink that reads.
+        QVERIFY(c->selectionMessageIsFailure());
         QCOMPARE(c->beepCount(), 1);
         // A movie chosen afterwards takes the message's place.
         QVERIFY(c->chooseMovie(QUrl::fromLocalFile(at("local.mp4")), true, false, false));

@@ -88,8 +88,9 @@ private slots:
             const auto isGrey = [grey](QRgb p) { return qAbs(qRed(p) - grey) <= 1 && qRed(p) == qBlue(p); };
             return double(countPixels(image, isGrey)) / (image.width() * image.height());
         };
-        QVERIFY2(share(message, 237) > 0.5 && share(message, 227) > 0.01,
-                 qPrintable(QString("ground %1 text %2").arg(share(message, 237)).arg(share(message, 227))));
+        const int ground = QXMessageGround().red(), ink = QXMessageInk(false).red();
+        QVERIFY2(share(message, ground) > 0.5 && share(message, ink) > 0.01,
+                 qPrintable(QString("ground %1 text %2").arg(share(message, ground)).arg(share(message, ink))));
 
         // A movie without a picture shows the message as well, and still plays.
         const QString tone = makeAudio(m_dir.path(), "tone.wav", 3.0);
@@ -99,7 +100,7 @@ private slots:
         sound->play();
         VERIFY_SOON(sound->currentTime().seconds() > 0.2, 3000);
         const QImage audioOnly = view->grabFramebuffer();
-        QVERIFY(share(audioOnly, 237) > 0.5 && share(audioOnly, 227) > 0.01);
+        QVERIFY(share(audioOnly, ground) > 0.5 && share(audioOnly, ink) > 0.01);
 
         // And back to the first movie: its pictures again.
         view->setMovie(movie.get());

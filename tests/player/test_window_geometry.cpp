@@ -51,6 +51,32 @@ private slots:
         QCOMPARE(proportionallyAtLeast({300, 200}, 150, 102), QSizeF(300, 200));
     }
 
+    void leastPlayerAreaStaysWithinTheScreen()
+    {
+        // least 150 × 40 (the bar's folded width; the window's least height less its chrome) in
+        // the room a 1280 × 800 screen leaves the player area.
+        const QSizeF least(150, 40), room(1130, 650);
+        const struct { QSizeF proportions; QSizeF area; } cases[] = {
+            {{}, {150, 40}},                  // unlocked or no picture
+            {{640, 360}, {150, 85}},          // 150 × 84.4, whole pixels up
+            {{100, 80}, {150, 120}},
+            {{200, 3000}, {150, 40}},         // kept, 150 × 2250: taller than the room
+            {{4000, 100}, {150, 40}},         // kept, 1600 × 40: wider than the room
+            {{200, 800}, {150, 600}},
+            {{150, 650}, {150, 650}},         // just fits
+            {{150, 651}, {150, 40}},
+        };
+        for (const auto &t : cases)
+            QVERIFY2(leastPlayerArea(least, t.proportions, room) == t.area,
+                     qPrintable(QString("%1x%2").arg(t.proportions.width()).arg(t.proportions.height())));
+        // The proportions are kept (and hinted to the window manager) only where they fit.
+        QCOMPARE(proportionalLeastArea(least, {200, 800}, room), QSizeF(150, 600));
+        QVERIFY(proportionalLeastArea(least, {200, 3000}, room).isEmpty());
+        // A screen with less room than least: the room.
+        QCOMPARE(leastPlayerArea(least, {}, {100, 30}), QSizeF(100, 30));
+        QCOMPARE(leastPlayerArea(least, {640, 360}, {0, -5}), QSizeF(1, 1));
+    }
+
     void zoomAndLockedResize()
     {
         float m = 0;

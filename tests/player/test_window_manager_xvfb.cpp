@@ -3,6 +3,7 @@
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QProcess>
 #include <QScreen>
@@ -74,6 +75,38 @@ private slots:
         QVERIFY(c->isPresenting);
         c->togglePresentation();
         VERIFY_SOON(available().contains(frame()), 8000);
+    }
+
+    void veryTallAndWideMoviesStayOnTheScreen_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("pane");
+        QTest::newRow("very tall") << QSize(200, 3000) << false;
+        QTest::newRow("very tall with the pane") << QSize(200, 3000) << true;
+        QTest::newRow("very wide with the pane") << QSize(4000, 100) << true;
+    }
+    void veryTallAndWideMoviesStayOnTheScreen()
+    {
+        // Too tall or wide to keep its proportions at the window's least size: fitted as a 4K
+        // movie is, and the window may not be held larger than the screen by its minimum.
+        QFETCH(QSize, size);
+        QFETCH(bool, pane);
+        if (!pane)
+            c->togglePlaylistVisibility();
+        const QString name = QString("x%1x%2.mp4").arg(size.width()).arg(size.height());
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), name, size.width(), size.height(),
+                                                                          2.0, false))}, false));
+        VERIFY_SOON(available().contains(frame()), 8000);
+        settle();   // and stays there once the window manager has answered
+        QVERIFY2(available().contains(frame()), qPrintable(QString("%1x%2").arg(frame().width()).arg(frame().height())));
+        QVERIFY(frame().height() == available().height() || frame().width() == available().width());
+        const QSize decorations = frame().size() - c->playerWindow->size();
+        QVERIFY(c->playerWindow->minimumWidth() + decorations.width() <= available().width());
+        QVERIFY(c->playerWindow->minimumHeight() + decorations.height() <= available().height());
+        const QRect bar(c->playPauseSwitch->mapToGlobal(QPoint(0, 0)), c->playPauseSwitch->size());
+        QVERIFY(c->playPauseSwitch->isVisible() && available().contains(bar));
+        QDir().mkpath("/tmp/vistrel-shots");   // for a person to look at
+        c->playerWindow->screen()->grabWindow(0).save(QString("/tmp/vistrel-shots/%1.png").arg(QTest::currentDataTag()));
     }
 
     void narrowMoviesKeepTheirProportions()

@@ -8,7 +8,9 @@
 #include "player/QXPlayerWindow.h"
 #include "TestSupport.h"
 
+#include <QMenuBar>
 #include <QScreen>
+#include <QToolButton>
 #include <QWindow>
 #include <QtTest>
 
@@ -186,6 +188,48 @@ private slots:
         c->togglePresentation();
         c->togglePresentation();
         QVERIFY(!c->playerView->isPlaying());
+    }
+
+    void narrowMenuBarShowsALightChevron()
+    {
+        // The button that holds the menus a narrow window has no room for reads on the dark bar.
+        launch();
+        c->showPlayerWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        if (c->playerWindow->playlistPane->isVisible())
+            c->togglePlaylistVisibility();
+        c->playerWindow->resize(c->playerWindow->minimumWidth(), c->playerWindow->height());
+        auto *more = c->playerWindow->menuBar()->findChild<QToolButton *>("qt_menubar_ext_button");
+        QVERIFY(more);
+        VERIFY_SOON(more->isVisible(), 3000);
+        shoot(c->playerWindow, "window-narrow-menu");
+        const QImage button = testsupport::grabOnScreen(more);
+        const int light = testsupport::countPixels(button, [](QRgb p) { return qGray(p) > 200; });
+        const int dark = testsupport::countPixels(button, [](QRgb p) { return qGray(p) < 80; });
+        QVERIFY2(light >= 12 && dark > button.width() * button.height() / 2,
+                 qPrintable(QString("%1 light, %2 dark").arg(light).arg(dark)));
+        c->togglePlaylistVisibility();
+    }
+
+    void clearedWindowSaysNothingIsSelected()
+    {
+        // A window grown for a large movie keeps its size once the playlist is cleared, and the
+        // picture says there is nothing to show rather than staying blank.
+        QXSettings::standard().setBool(false, QXKeys::HidePlaylist);
+        launch();
+        const QString large = testsupport::makeVideo(dir.path(), "large.mp4", 1920, 1080, 1.0, false);
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(large)}, false));
+        VERIFY_SOON(c->playerView->framesDrawn() > 0, 5000);
+        const QSize grown = c->playerWindow->size();
+        QVERIFY(grown.width() > 1000);
+        QTest::mouseClick(c->playlistClearButton, Qt::LeftButton);
+        QVERIFY(c->movieRepresentations.isEmpty());
+        QCOMPARE(c->playerWindow->size(), grown);
+        shoot(c->playerWindow, "window-cleared");
+        const QImage shown = testsupport::grabOnScreen(c->playerView);
+        const QRgb ground = QXMessageGround().rgb();
+        const int ink = testsupport::countPixels(shown, [ground](QRgb p) { return (p | 0xff000000) != ground; });
+        QVERIFY2(ink > shown.width() * shown.height() / 100, qPrintable(QString::number(ink)));
     }
 };
 

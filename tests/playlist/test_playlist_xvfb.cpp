@@ -176,7 +176,7 @@ private slots:
         QVERIFY(c->movieRepresentations.isEmpty());
         QVERIFY(!c->currentMovieRepresentation && !c->playerView->movie());
         QCOMPARE(c->playerWindow->windowTitle(), QString("Vistrel"));
-        QVERIFY(c->selectionMessage().isEmpty());
+        QCOMPARE(c->selectionMessage(), QString("Nothing Selected"));
     }
 
     void menuListsTheEntriesAroundTheCurrentOne()

@@ -89,6 +89,15 @@ private slots:
         QCOMPARE(c->beepCount(), 1);
         QVERIFY(!c->playPauseMenuItem->isEnabled());
         QCOMPARE(c->movieRepresentations.size(), 1);
+        // On screen the failure reads at once: dark on the light ground.
+        VERIFY_SOON(c->playerWindow->isVisible(), 5000);
+        double contrast = 0;
+        QImage shown;
+        VERIFY2_SOON((contrast = testsupport::textContrast(shown = testsupport::grabOnScreen(c->playerView))) >= 4.5,
+                     qPrintable(QString("contrast %1").arg(contrast)), 5000);
+        const QString shots = qEnvironmentVariable("VISTREL_SHOTS", "/tmp/vistrel-shots");
+        QDir().mkpath(shots);
+        shown.save(QDir(shots).filePath(QString("failure %1.png").arg(QTest::currentDataTag())));
     }
 
     void continuingGoesPastFailedStreamsAndRetriesOnChoice()

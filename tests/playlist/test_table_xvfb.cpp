@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPlainTextEdit>
@@ -335,13 +336,15 @@ private slots:
         testsupport::makeFile(mixed, "notes.txt", "text");
         QFile::link(mixed + "/clip.mp4", mixed + "/link.mp4");
         QStringList shown;
-        QString title;
+        QString title, filter;
         // Lists what the panel shows in the mixed folder, then chooses the folder "sub".
         const auto choose = [&](const QString &folder, const QString &pick) {
             QTimer::singleShot(0, this, [&, folder, pick] {
                 QFileDialog *panel = nullptr;
                 QTRY_VERIFY((panel = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())));
                 title = panel->windowTitle();
+                if (auto *types = panel->findChild<QComboBox *>("fileTypeCombo"))
+                    filter = types->currentText();
                 if (!folder.isEmpty())
                     panel->setDirectory(folder);
                 auto *tree = panel->findChild<QTreeView *>("treeView");
@@ -362,6 +365,7 @@ private slots:
         };
         choose(mixed, "sub");
         QCOMPARE(title, QString("Open"));
+        QCOMPARE(filter, QString("Movies and Folders"));   // named for what it shows
         shown.sort();
         QCOMPARE(shown, (QStringList{"clip.mp4", "link.mp4", "sub"}));
         // The folder chosen opens what is inside, recursively and sorted.

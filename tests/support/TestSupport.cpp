@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <cmath>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -131,6 +133,36 @@ double colourfulShare(const QImage &image, int minSaturation)
     return total ? double(hits) / total : 0;
 }
 
+double contrastRatio(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb c) {
+        const auto linear = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+double textContrast(const QImage &image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y) | 0xff000000];
+    QRgb ground = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most)
+            most = it.value(), ground = it.key();
+    double best = 1.0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        best = std::max(best, contrastRatio(ground, it.key()));
+    return best;
+}
+
 QImage renderWidget(QWidget &widget, const QColor &ground)
 {
     QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
@@ -181,6 +213,13 @@ QString findWindow(const QString &titlePattern)
 QImage grabWindow(const QString &window)
 {
     return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
+}
+
+QImage grabOnScreen(QWidget *widget)
+{
+    QWidget *window = widget->window();
+    const QPoint at = widget->mapTo(window, QPoint(0, 0));
+    return window->screen()->grabWindow(window->winId(), at.x(), at.y(), widget->width(), widget->height()).toImage();
 }
 
 qint64 peakMemoryKb()

@@ -85,6 +85,14 @@ QString runTool(const QString &program, const QStringList &arguments);
 bool startWindowManager(QProcess &openbox);
 QString findWindow(const QString &titlePattern);
 QImage grabWindow(const QString &window);
+// The widget as the X server shows it, native child windows included.
+QImage grabOnScreen(QWidget *widget);
+
+// The contrast ratio of two colours as readability guides measure it (1 to 21), and that of
+// the image's text with its ground: the ground its most common colour, the text the pixel
+// that stands out most from it.
+double contrastRatio(QRgb a, QRgb b);
+double textContrast(const QImage &image);
 
 // The widget and its children drawn onto a ground of the given colour.
 QImage renderWidget(QWidget &widget, const QColor &ground = Qt::transparent);
