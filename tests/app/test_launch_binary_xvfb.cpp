@@ -56,8 +56,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(home.isValid());
-        qputenv("HOME", QFile::encodeName(home.path()));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+        testsupport::useHome(home.path());
         QVERIFY(QFileInfo(testsupport::playerBinary()).isExecutable());
     }
 

@@ -55,8 +55,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(home.isValid());
-        qputenv("HOME", QFile::encodeName(home.path()));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+        testsupport::useHome(home.path());
         QVERIFY(testsupport::startWindowManager(openbox));
         origin = testsupport::startServer(server, {testsupport::supportFile("update_server.py"), QXRWUpdateChecker::ownVersion()});
         QVERIFY(!origin.isEmpty());

@@ -72,6 +72,12 @@ void isolateSettings(const QString &configDir)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir));
 }
 
+void useHome(const QString &dir)
+{
+    qputenv("HOME", QFile::encodeName(dir));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+}
+
 } // namespace testsupport
 
 namespace testsupport {

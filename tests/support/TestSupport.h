@@ -42,6 +42,9 @@ QString makeFile(const QString &dir, const QString &name, const QByteArray &byte
 // Points XDG_CONFIG_HOME (and the single-instance socket) at a fresh folder for this process.
 // Call before any settings are read.
 void isolateSettings(const QString &configDir);
+// Points HOME and XDG_RUNTIME_DIR at dir, so launched players keep their files, sockets and
+// locks there.
+void useHome(const QString &dir);
 
 } // namespace testsupport
 
