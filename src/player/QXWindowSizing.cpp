@@ -136,7 +136,12 @@ QSizeF QXMPController::playerAreaContentMinimum() const
 
 QSizeF QXMPController::playerAreaRoom() const
 {
-    return usableScreenFrame().size() - (playerWindowFrame().size() - playerAreaSize());
+    // From the window's own chrome and its frame's margins, never from a frame size that a
+    // window manager has not yet caught up with: a stale one could make room for a picture
+    // taller than the screen.
+    const QMargins m = frameMargins(playerWindow);
+    const QSizeF decorations(qMax(0, m.left()) + qMax(0, m.right()), qMax(0, m.top()) + qMax(0, m.bottom()));
+    return usableScreenFrame().size() - decorations - QSizeF(playerWindowChrome());
 }
 
 QSizeF QXMPController::keptPictureProportions() const

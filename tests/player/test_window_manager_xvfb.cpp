@@ -98,7 +98,9 @@ private slots:
                                                                           2.0, false))}, false));
         VERIFY_SOON(available().contains(frame()), 8000);
         settle();   // and stays there once the window manager has answered
-        QVERIFY2(available().contains(frame()), qPrintable(QString("%1x%2").arg(frame().width()).arg(frame().height())));
+        QVERIFY2(available().contains(frame()), qPrintable(QString("%1x%2, least %3x%4").arg(frame().width())
+                                                               .arg(frame().height()).arg(c->playerWindow->minimumWidth())
+                                                               .arg(c->playerWindow->minimumHeight())));
         QVERIFY(frame().height() == available().height() || frame().width() == available().width());
         const QSize decorations = frame().size() - c->playerWindow->size();
         QVERIFY(c->playerWindow->minimumWidth() + decorations.width() <= available().width());
