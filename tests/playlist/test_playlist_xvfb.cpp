@@ -84,24 +84,6 @@ private slots:
         QCOMPARE(c->beepCount(), 2);
     }
 
-    void sortingKeepsSelectionAndCurrent()
-    {
-        QList<QUrl> urls{movie("m.mov")};
-        for (const char *n : {"b", "d", "a", "c", "e"})
-            urls << QUrl::fromLocalFile(dir.filePath(QString("sub/") + n));
-        fill(urls);
-        QVERIFY(c->chooseMovie(urls.first(), false, false, false));
-        const auto current = c->playlist().current();
-        select(2);
-        const auto selected = c->playlist().at(2);
-        for (const int tag : {1, 0, 2}) {
-            c->sortPlaylist(tag);
-            QCOMPARE(c->playlist().at(selectedRow()), selected);
-            QCOMPARE(c->playlist().current(), current);
-        }
-        QCOMPARE(names(), QStringList({"m.mov", "a", "b", "c", "d", "e"}));   // by address
-    }
-
     void deletingAndClearing()
     {
         const QUrl a = movie("a.mov");
