@@ -1,6 +1,7 @@
 #pragma once
-// The player's one controller: owns the playlist (QXPlaylist), holds the window state and answers the application, window, menu and control events. Its member functions
-// are defined next to the subsystem each belongs to (app, playlist, player).
+// The player's one controller: owns the playlist (QXPlaylist), holds the window state and
+// answers the application, window, menu and control events. Its member functions are defined
+// next to the subsystem each belongs to (app, playlist, player).
 #include "playlist/QXMovieRepresentation.h"
 #include "playlist/QXPlaylistDrop.h"
 #include "playlist/QXPlaylist.h"
@@ -328,7 +329,7 @@ private:
     void armStopCallback();
     void disposeStopCallback();
     void installObservers();
-    // The menu and the buttons follow each change of the list or the current entry.
+    // The menu and the buttons follow each change of the list.
     void playlistDidChange();
     // The item clicks the control (performClick), so both are one command.
     void setTargetControl(QAction *item, QAbstractButton *control);
