@@ -186,15 +186,6 @@ private slots:
         QCOMPARE(restored.count(), p.count());
         for (int i = 0; i < p.count(); ++i)
             QCOMPARE(restored.at(i)->URLString(), p.at(i)->URLString());
-
-        // Not kept: the file goes at quit, and one left behind goes at launch.
-        settings.setBool(false, QXKeys::DoNotForgetPlaylistOnQuit);
-        restored.restore();
-        QVERIFY(restored.isEmpty() && !QFile::exists(settings.playlistFilePath()));
-        settings.setBool(true, QXKeys::DoNotForgetPlaylistOnQuit);
-        QVERIFY(p.save() && QFile::exists(settings.playlistFilePath()));
-        settings.setBool(false, QXKeys::DoNotForgetPlaylistOnQuit);
-        QVERIFY(p.save() && !QFile::exists(settings.playlistFilePath()));
     }
 };
 
