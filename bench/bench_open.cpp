@@ -35,12 +35,12 @@ int main(int argc, char **argv)
     t.start();
     c.openMovies(folder, false);
     const double first = t.nsecsElapsed() / 1e6;
-    const qsizetype count = c.movieRepresentations.size();
+    const qsizetype count = c.playlist().count();
     t.restart();
     c.openMovies(folder, false);
     const double second = t.nsecsElapsed() / 1e6;
     printf("first open: %.1f ms for %lld entries\n", first, qint64(count));
     printf("second open into the full playlist: %.1f ms (%lld entries after)\n", second,
-           qint64(c.movieRepresentations.size()));
+           qint64(c.playlist().count()));
     return 0;
 }

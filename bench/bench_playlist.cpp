@@ -125,17 +125,19 @@ static int runOne(int n, int menuLimit)
         entryURL(root, i);   // the files first, so the heap figures hold only entries
     const double heap0 = heapBytes();
     c.clearPlaylist();
-    for (int i = 0; i < n; ++i) {
-        QUrl u = entryURL(root, i);
-        if (i == n / 2)
-            u = QUrl::fromLocalFile(movieA);
-        else if (i == n / 2 + 1)
-            u = QUrl::fromLocalFile(movieB);
-        c.movieRepresentations.append(QXMovieRepresentation::movieRepresentationWithURL(u));
+    {
+        QList<QXMovieRepresentationRef> entries;
+        for (int i = 0; i < n; ++i) {
+            QUrl u = entryURL(root, i);
+            if (i == n / 2)
+                u = QUrl::fromLocalFile(movieA);
+            else if (i == n / 2 + 1)
+                u = QUrl::fromLocalFile(movieB);
+            entries.append(QXMovieRepresentation::movieRepresentationWithURL(u));
+        }
+        c.appendEntriesForTesting(entries);
     }
-    c.updatePlaylistTableAndMenu();
-    c.updateButtons();
-    c.playlistIndexForURL(QUrl::fromLocalFile(movieA));   // the address index is part of the list
+    c.playlist().rowOfURL(QUrl::fromLocalFile(movieA));   // the address index is part of the list
     settle(50);
     const double heapFilled = heapBytes();
 
@@ -149,12 +151,12 @@ static int runOne(int n, int menuLimit)
     const double menuAgain = menu ? openMenu(c.playlistMenu) : -1;
 
     // Each reorder with the lookup after it, which pays for any index rebuild it left.
-    const QUrl last = c.movieRepresentations.last()->URL();
+    const QUrl last = c.playlist().entries().last()->URL();
     const auto reorder = [&c, &last](int tag) {
         QElapsedTimer t;
         t.start();
         c.sortPlaylist(tag);
-        c.playlistIndexForURL(last);
+        c.playlist().rowOfURL(last);
         return t.nsecsElapsed() / 1e6;
     };
     selectRow(c, n / 4);
@@ -169,7 +171,7 @@ static int runOne(int n, int menuLimit)
     t.start();
     for (int k = 0; k < Deletes; ++k) {
         c.tableViewDeleteObjectAtRow(n / 3 + k);
-        c.playlistIndexForURL(c.movieRepresentations.last()->URL());
+        c.playlist().rowOfURL(c.playlist().entries().last()->URL());
     }
     const double del = t.nsecsElapsed() / 1e6 / Deletes;
 

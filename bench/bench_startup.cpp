@@ -109,7 +109,7 @@ int main(int argc, char **argv)
     printf("first frame after process start: %.3f s\n", firstFrame);
     printf("resident memory after opening 1 movie: %.1f MB\n", afterOne);
     printf("resident memory after visiting 200 entries: %.1f MB (%.1f s for the visits, %lld entries listed)\n",
-           afterMany, visitSeconds, qint64(c.movieRepresentations.size()));
+           afterMany, visitSeconds, qint64(c.playlist().count()));
     c.pause();
     return 0;
 }

@@ -166,8 +166,8 @@ int main(int argc, char **argv)
     const QUrl a = QUrl::fromLocalFile(clips[0]), b = QUrl::fromLocalFile(clips[1]);
     for (const QUrl &u : {a, b}) {
         choose(u);
-        c.currentMovieRepresentation->openedMovie()->setCurrentTime(QXTime::fromSeconds(8));
-        waitFor([&] { return c.currentMovieRepresentation->openedMovie()->currentTime().seconds() > 8.5; }, 5000);
+        c.playlist().current()->openedMovie()->setCurrentTime(QXTime::fromSeconds(8));
+        waitFor([&] { return c.playlist().current()->openedMovie()->currentTime().seconds() > 8.5; }, 5000);
     }
 
     Stats oursNew, mpvNew, oursBack, mpvBack;
@@ -179,7 +179,7 @@ int main(int argc, char **argv)
         // Both resume at the same place: where the player left that entry.
         const QUrl back = round % 2 ? a : b;
         double resume = 8.0;
-        for (const QXMovieRepresentationRef &r : std::as_const(c.movieRepresentations))
+        for (const QXMovieRepresentationRef &r : std::as_const(c.playlist().entries()))
             if (r->URL() == back && r->openedMovie())
                 resume = r->openedMovie()->currentTime().seconds();
         mpvBack.ms.push_back(mpv.load(back.toLocalFile(), resume));

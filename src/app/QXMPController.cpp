@@ -21,8 +21,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QScreen>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QLabel>
 #include <QMenu>
 #include "controls/QXSliders.h"
@@ -43,6 +41,9 @@ QXMPController::QXMPController()
     // Every way out (the Quit command, a signal, the end of the desktop session) saves alike.
     if (qApp)
         connect(qApp, &QCoreApplication::aboutToQuit, this, &QXMPController::runQuitSteps);
+    connect(&m_playlist, &QXPlaylist::changed, this, &QXMPController::playlistDidChange);
+    // The menu's check mark follows the current entry when the menu next opens.
+    connect(&m_playlist, &QXPlaylist::currentChanged, this, [this] { m_playlistMenuValid = false; });
 }
 
 QXMPController::~QXMPController()
@@ -51,8 +52,9 @@ QXMPController::~QXMPController()
         singletonQXMPController = nullptr;
     if (playerView)
         playerView->setMovie(nullptr);
-    currentMovieRepresentation.clear();
-    movieRepresentations.clear();
+    // The window's views go below, not the controller: it stops following the list first.
+    disconnect(&m_playlist, nullptr, this, nullptr);
+    m_playlist.clear();
     // While presenting, the movie view is in the presentation window.
     delete m_presentationWindow;
     delete playerWindow;
@@ -99,8 +101,7 @@ void QXMPController::applicationDidFinishLaunching()
     playPauseMenuItem->setText(tr("Play"));
 
     // 6.-7.
-    movieRepresentations.clear();
-    restorePlaylist();
+    m_playlist.restore();
 
     // 8.
     if (settings.boolForKey(QXKeys::ForgetRotation))
@@ -194,32 +195,6 @@ void QXMPController::applicationDidFinishLaunching()
     m_launched = true;
 }
 
-void QXMPController::restorePlaylist()
-{
-    QXSettings &settings = QXSettings::standard();
-    if (!settings.boolForKey(QXKeys::DoNotForgetPlaylistOnQuit)) {
-        settings.removeStoredPlaylist();
-        return;
-    }
-    const QJsonArray stored = settings.storedPlaylist();
-    if (stored.isEmpty())
-        return;
-    for (const QJsonValue &v : stored) {
-        if (!v.isObject())
-            continue;
-        const QJsonObject o = v.toObject();
-        QXMovieRepresentationRef r;
-        if (o.value(QXKeys::EntryPath).isString())
-            r = QXMovieRepresentation::movieRepresentationWithPath(
-                QXPathInfo::stringByExpandingTildeInPath(o.value(QXKeys::EntryPath).toString()));
-        else if (o.value(QXKeys::EntryURL).isString())
-            r = QXMovieRepresentation::movieRepresentationWithURLString(o.value(QXKeys::EntryURL).toString());
-        if (r)
-            movieRepresentations.append(r);
-    }
-    playlistDidChange();
-}
-
 void QXMPController::installObservers()
 {
     m_sessionWatcher = new QXSessionWatcher(this);
@@ -230,7 +205,7 @@ void QXMPController::installObservers()
             [this](QXMovie *) { movieLoadStateDidChange(); });
     // A seek the stream could not make is a command that could not act.
     connect(QXMovieCenter::shared(), &QXMovieCenter::seekRefused, this, [this](QXMovie *m) {
-        if (currentMovieRepresentation && currentMovieRepresentation->openedMovie() == m) {
+        if (m_playlist.current() && m_playlist.current()->openedMovie() == m) {
             beep();
             updateTimeDisplay();
         }
@@ -314,23 +289,7 @@ void QXMPController::handleURLCommand(const QString &text)
 void QXMPController::applicationShouldTerminate()
 {
     QXSettings &settings = QXSettings::standard();
-    if (settings.boolForKey(QXKeys::DoNotForgetPlaylistOnQuit)) {
-        QJsonArray stored;
-        for (const QXMovieRepresentationRef &r : std::as_const(movieRepresentations)) {
-            QJsonObject o;
-            // A name that is not UTF-8 cannot be stored as text without loss: such an entry
-            // keeps its address, where the bytes stay percent-encoded.
-            const QString p = r->path();
-            if (!p.isEmpty() && !QXFileNames::hasRawBytes(p))
-                o.insert(QXKeys::EntryPath, QXPathInfo::stringByAbbreviatingWithTildeInPath(p));
-            else
-                o.insert(QXKeys::EntryURL, r->URLString());
-            stored.append(o);
-        }
-        settings.setStoredPlaylist(stored);
-    } else {
-        settings.removeStoredPlaylist();
-    }
+    m_playlist.save();
     if (settings.boolForKey(QXKeys::ForgetRotation))
         settings.tryToRemoveObjectForKey(QXKeys::RotatedMovies);
     // Changes still waiting for their write (a volume set a moment ago) reach the disk now.
@@ -363,7 +322,7 @@ bool QXMPController::windowShouldClose(QWidget *window)
     const bool forgetOnClose = settings.boolForKey(QXKeys::ForgetPlaylistOnClose);
     const bool quitOnClose = settings.boolForKey(QXKeys::QuitOnClose);
     if (forgetOnClose) {
-        if (!movieRepresentations.isEmpty())
+        if (!m_playlist.isEmpty())
             clearPlaylist();
     } else if (quitOnClose || !settings.boolForKey(QXKeys::DoNotPauseOnClose)) {
         pause();

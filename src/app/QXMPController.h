@@ -1,10 +1,10 @@
 #pragma once
-// The player's one controller: owns the playlist and the current entry, holds the window
-// state and answers the application, window, menu and control events. Its member functions
-// are defined next to the subsystem each belongs to (app, playlist, player).
+// The player's one controller: owns the playlist (QXPlaylist), holds the window state and
+// answers the application, window, menu and control events. Its member functions are defined
+// next to the subsystem each belongs to (app, playlist, player).
 #include "playlist/QXMovieRepresentation.h"
 #include "playlist/QXPlaylistDrop.h"
-#include "playlist/QXPlaylistIndex.h"
+#include "playlist/QXPlaylist.h"
 
 #include <QList>
 #include <QObject>
@@ -39,15 +39,13 @@ class QXSessionWatcher;
 struct QXControlState;
 class QXScreenSaverInhibitor;
 
-class QXMPController : public QObject
+class QXMPController : public QObject, public QXPlaylistDropHandler
 {
     Q_OBJECT
 public:
     QXMPController();
     ~QXMPController() override;
     static QXMPController *sharedController();
-
-    static constexpr int NotFound = 2147483647;
 
     // --- launch, session switching, termination ---
     void applicationDidFinishLaunching();
@@ -74,19 +72,19 @@ public:
     bool openMovies(const QList<QUrl> &urls, bool revealPackageContents);
     void openMovies(const QList<QUrl> &urls);
     bool openURLs(const QList<QUrl> &urls);
-    bool getPlaylistIndex(int *index, QXMovieRepresentationRef *representation, const QUrl &url) const;
-    int playlistIndexForURL(const QUrl &url) const;
+    // The entries and the current one, for the views and tests; changed only by commands.
+    const QXPlaylist &playlist() const { return m_playlist; }
     void walkPlaylistWithStep(int step);
     void forwardPlaylist();
     void backwardPlaylist();
     void sortPlaylist(int tag);
     void clearPlaylist();
     void deleteSelected();
-    void tableViewDeleteObjectAtRow(int row);
+    void tableViewDeleteObjectAtRow(int row) override;
     bool isPlaylistAccessible() const;
     bool isPlaylistRowAccessible(int *row) const;
-    // After a change of any kind to movieRepresentations: the table starts over, the index is
-    // rebuilt at the next lookup and an open menu follows.
+    // After a change in how entries read (their names' form): the table starts over and an
+    // open menu follows.
     void updatePlaylistTableAndMenu();
     void openMovieFromPlaylistMenuItem(QAction *item);
     // The menu's "Show Playlist": shows the pane, or brings the window forward when it shows.
@@ -111,9 +109,9 @@ public:
     // The source row of a real move of this table's own row, else -1.
     int tableRowFromDraggingInfo(const QMimeData *data, const QObject *source, int targetRow) const;
     QXDragOperation tableViewValidateDrop(const QMimeData *data, const QObject *source,
-                                          const QXDropTarget &target) const;
+                                          const QXDropTarget &target) const override;
     // Moves the row, or lists the dropped files or address at the target; nothing is chosen.
-    bool tableViewAcceptDrop(const QMimeData *data, const QObject *source, const QXDropTarget &target);
+    bool tableViewAcceptDrop(const QMimeData *data, const QObject *source, const QXDropTarget &target) override;
     // Files, folders and addresses dropped on the picture open as File > Open opens them:
     // what a drop brings (its local files, else its first address; none for the table's rows
     // or text that makes no address), then the opening, a beep when nothing opens.
@@ -225,9 +223,6 @@ public:
     void showPlayPauseState(bool playing);
 
     // State fields.
-    // Changed only through the playlist functions, or followed by updatePlaylistTableAndMenu.
-    QList<QXMovieRepresentationRef> movieRepresentations;
-    QXMovieRepresentationRef currentMovieRepresentation;
     bool currentMovieHasVideo = false;
     bool currentMovieIsPlayable = false;
     bool currentMovieShouldAutoplay = false;
@@ -302,6 +297,8 @@ public:
     int beepCount() const { return m_beepCount; }
     void beep();
     bool hasLaunched() const { return m_launched; }
+    // Lists entries as a restored playlist would (files that need not exist).
+    void appendEntriesForTesting(const QList<QXMovieRepresentationRef> &entries) { m_playlist.append(entries); }
     // Where the player interface fails to build, launch logs and quits.
     static bool loadPlayerInterface(QXMPController *owner);
 
@@ -313,7 +310,6 @@ signals:
     void currentMovieChanged();
 
 private:
-    void restorePlaylist();
     // Shows the tray icon that brings the window back; false where there is no tray.
     bool showTrayIcon();
     // Says on stderr why each file named among urls (not a folder) is missing from collected;
@@ -329,24 +325,16 @@ private:
     QSizeF playerAreaRoom() const;
     void applyAspectHints();
     QSize playerWindowChrome() const;
-    void rebuildPlaylistIndex();
-    // The first row with the address, or -1.
-    int playlistIndexForAddress(const QByteArray &address) const;
-    // The table, the index and the menu follow each change as it is made: rows leave
-    // (ascending, each once) or arrive at the end.
-    void removePlaylistRows(const QList<int> &rows);
-    void appendPlaylistEntries(const QList<QXMovieRepresentationRef> &entries);
     void refreshPlaylistMenuIfVisible();
     void armStopCallback();
     void disposeStopCallback();
     void installObservers();
+    // The menu and the buttons follow each change of the list.
     void playlistDidChange();
     // The item clicks the control (performClick), so both are one command.
     void setTargetControl(QAction *item, QAbstractButton *control);
 
-    // Address → first playlist index, so a lookup does not walk the list.
-    QXPlaylistIndex m_playlistIndex;
-    bool m_playlistIndexValid = false;
+    QXPlaylist m_playlist;
     // False once the list or the current entry changed since the menu was brought up to date.
     bool m_playlistMenuValid = false;
     // The menu's entry items in order; an item does not keep its entry alive.

@@ -18,8 +18,8 @@
 QXControlState QXMPController::controlState() const
 {
     QXControlState s;
-    s.count = int(movieRepresentations.size());
-    s.hasCurrentEntry = bool(currentMovieRepresentation);
+    s.count = m_playlist.count();
+    s.hasCurrentEntry = bool(m_playlist.current());
     s.isPlayable = currentMovieIsPlayable;
     s.hasVideo = currentMovieHasVideo;
     s.isPresenting = isPresenting;

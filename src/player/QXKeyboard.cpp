@@ -70,7 +70,7 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
     // a held Escape run on from pausing to unloading.
     if (event->isAutoRepeat() && !arrow)
         return true;
-    QXMovie *movie = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *movie = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     int row = -1;
     switch (key) {
     case Qt::Key_Space:
@@ -105,7 +105,7 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
     case Qt::Key_Enter:
         if (!isPlaylistRowAccessible(&row))
             break;
-        chooseMovie(movieRepresentations.at(row)->URL(), true,
+        chooseMovie(m_playlist.at(row)->URL(), true,
                     !QXSettings::standard().boolForKey(QXKeys::DoNotPlayOnOpen), false);
         return true;
     case Qt::Key_Backspace:
@@ -115,7 +115,7 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
         tableViewDeleteObjectAtRow(row);
         // Backspace goes on with the row above, forward delete with the one that moved up.
         const int next = key == Qt::Key_Backspace ? row - 1 : row;
-        if (next >= 0 && next < movieRepresentations.size())
+        if (next >= 0 && next < m_playlist.count())
             QXSetSelectedRow(playerHistoryList, next);
         return true;
     }

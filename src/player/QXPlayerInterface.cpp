@@ -145,9 +145,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->playerHistoryNameField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     paneHeaderLayout->addWidget(c->playerHistoryNameField);
     paneLayout->addWidget(paneHeader);
-    auto *table = new QXMovieTableView(c, pane);
+    auto *table = new QXMovieTableView(&c->playlist(), c, pane);
     c->playerHistoryList = table;
-    c->playlistModel = new QXPlaylistModel(c, table);
+    c->playlistModel = new QXPlaylistModel(&c->playlist(), table);
     table->setModel(c->playlistModel);
     paneLayout->addWidget(table, 1);
     // The pane's bottom bar, as high as the static control bar beside it; a drag on it moves

@@ -346,7 +346,7 @@ void QXPlayerOverlay::showOverlayByFadingIn(bool fadeIn)
 {
     const bool floating = !m_view->isStatic() || m_presentation;
     // An empty player shows no floating bar.
-    if (floating && !(m_c->currentMovieRepresentation && m_c->currentMovieRepresentation->openedMovie()))
+    if (floating && !(m_c->playlist().current() && m_c->playlist().current()->openedMovie()))
         return;
     if (fadeIn) {
         fade(true);

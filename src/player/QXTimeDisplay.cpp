@@ -57,7 +57,7 @@ bool QXMPController::updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxVal
 
 void QXMPController::updateTimeDisplay()
 {
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     const bool playing = m && playerView->isPlaying();
     // A playing picture keeps the screen awake; anything else lets it sleep again.
     if (m_screenSaverInhibitor)
@@ -87,7 +87,7 @@ void QXMPController::setTime(qint64 timeValue, QXMovie *movie)
 void QXMPController::timeSlide(double value)
 {
     // A 64-bit count: a 32-bit one would wrap past 2^31 units.
-    if (QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr)
+    if (QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr)
         setTime(qint64(std::llround(value)), m);
 }
 
@@ -98,7 +98,7 @@ int QXMPController::stepInterval() const
 
 void QXMPController::wind(bool forward)
 {
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     if (!m || m->currentTime().isIndefinite()) {
         beep();
         return;
@@ -126,7 +126,7 @@ float QXMPController::volume() const
 
 void QXMPController::setVolume(float v, bool adjustSlider, bool adjustPreference)
 {
-    if (QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr)
+    if (QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr)
         m->setVolume(v);
     if (adjustSlider)
         volumeSlider->setValue(double(v));

@@ -146,7 +146,7 @@ QSizeF QXMPController::playerAreaRoom() const
 
 QSizeF QXMPController::keptPictureProportions() const
 {
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     if (!m || !currentMovieHasVideo || !isAspectRatioLocked())
         return {};
     const QSizeF n = naturalSizeForMagnification(m, 1.0f);
@@ -161,7 +161,7 @@ void QXMPController::resizePlayerWindowForSize(const QSizeF &requested)
     const QRectF frame = playerWindowFrame();
     QRectF target = QXGeometry::frameForPlayerAreaSize(frame, playerAreaSize(), size);
     const QRectF S = usableScreenFrame();
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     if (currentMovieHasVideo && m && !QXGeometry::fitsInside(target.size(), S)) {
         // Larger than the screen: fitted to it as zoom with the lock on fits, the magnification
         // following, so the title bar and the controls stay within reach.
@@ -208,7 +208,7 @@ QRectF QXMPController::playerWindowZoomFrame(bool locked, bool changeMagnificati
 {
     QScreen *screen = playerWindowScreen();
     const QRectF S = QXGeometry::frameFromQt(QRectF(screen->availableGeometry()), primaryHeight());
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     const QSizeF n = naturalSizeForMagnification(m, 1.0f);
     float mag = currentMagnification;
     const QRectF zoom = QXGeometry::zoomFrame(S, playerWindowFrame().size(), playerAreaSize(), n,
@@ -347,7 +347,7 @@ void QXMPController::showPlayerWindowIfNotVisible()
 static void applyScale(QXMPController *c, float m)
 {
     c->currentMagnificationQuantum = c->currentMagnification = m;
-    if (c->currentMovieRepresentation)
+    if (c->playlist().current())
         c->resizePlayerWindowForCurrentMagnification();
 }
 
@@ -388,7 +388,7 @@ void QXMPController::decreaseScale()
 
 void QXMPController::windowDidResizeByUser(const QSize &clientSize)
 {
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     if (!currentMovieHasVideo || !m || isPresenting || playerWindow->isMaximized() || playerWindow->isFullScreen())
         return;
     const QSizeF n = naturalSizeForMagnification(m, 1.0f);
@@ -409,7 +409,7 @@ void QXMPController::windowDidResizeByUser(const QSize &clientSize)
             m_lockedHeightTimer->setSingleShot(true);
             m_lockedHeightTimer->setInterval(250);
             connect(m_lockedHeightTimer, &QTimer::timeout, this, [this] {
-                QXMovie *movie = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+                QXMovie *movie = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
                 if (!movie || !currentMovieHasVideo || !isAspectRatioLocked() || isPresenting
                     || playerWindow->isMaximized() || playerWindow->isFullScreen())
                     return;

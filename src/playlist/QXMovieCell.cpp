@@ -1,13 +1,13 @@
 #include "playlist/QXMovieCell.h"
 
-#include "app/QXMPController.h"
 #include "controls/QXPlaylistImages.h"
+#include "playlist/QXPlaylist.h"
 
 #include <QApplication>
 #include <QPainter>
 
-QXMovieCell::QXMovieCell(QXMPController *controller, QObject *parent)
-    : QStyledItemDelegate(parent), m_controller(controller)
+QXMovieCell::QXMovieCell(const QXPlaylist *playlist, QObject *parent)
+    : QStyledItemDelegate(parent), m_playlist(playlist)
 {
 }
 
@@ -26,21 +26,19 @@ QColor QXMovieCell::staticShadowColor()
     return QColor::fromRgbF(0, 0, 0, 0.4f);
 }
 
-QXMovieCell::State QXMovieCell::cellState(const QXMPController *c, int row, bool selected)
+QXMovieCell::State QXMovieCell::cellState(const QXPlaylist *playlist, int row, bool selected)
 {
     State cell;
     cell.font = QApplication::font();
     cell.font.setPixelSize(12);
     cell.font.setBold(selected);
     cell.textColor = selected ? QColor(Qt::white) : QColor(Qt::black);
-    if (row < 0 || row >= c->movieRepresentations.size())
+    if (row < 0 || row >= playlist->count())
         return cell;
-    if (c->movieRepresentations.at(row)->isDownloadingOnlineFlashMovie()) {
+    if (playlist->at(row)->isDownloadingOnlineFlashMovie())
         cell.isLoading = true;
-    } else {
-        cell.isPlaying = c->currentMovieRepresentation
-                         && c->playlistIndexForURL(c->currentMovieRepresentation->URL()) == row;
-    }
+    else
+        cell.isPlaying = playlist->currentRow() == row;
     return cell;
 }
 
@@ -88,7 +86,7 @@ void QXMovieCell::paint(QPainter *p, const QStyleOptionViewItem &option, const Q
         return;
     }
     // Names are plain text: no markup, no mnemonics.
-    drawWithFrame(p, option.rect, cellState(m_controller, index.row(), selected),
+    drawWithFrame(p, option.rect, cellState(m_playlist, index.row(), selected),
                   index.data(Qt::DisplayRole).toString(), selected);
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 // Draws the playlist table's rows: the icon column's icon, and in the name column the name in
 // its font and colour with the playing or loading mark beside it. Each name cell is set up
-// from the controller's state just before it is drawn (cellState); the delegate draws no
+// from the playlist just before it is drawn (cellState); the delegate draws no
 // selection, focus or hover of its own (the table fills selected rows itself).
 #include <QColor>
 #include <QFont>
 #include <QStyledItemDelegate>
 
-class QXMPController;
+class QXPlaylist;
 
 class QXMovieCell : public QStyledItemDelegate
 {
@@ -18,7 +18,7 @@ public:
     static constexpr double HighlightOffset = 1.0;   // the shadow text lies this far below
     static constexpr int MarkRoom = 17;              // the text leaves this much for a mark
 
-    // One cell as it is drawn: what the controller's state makes of a row.
+    // One cell as it is drawn: what the playlist makes of a row.
     struct State
     {
         QFont font;
@@ -27,12 +27,12 @@ public:
         bool isLoading = false;
     };
 
-    explicit QXMovieCell(QXMPController *controller, QObject *parent = nullptr);
+    explicit QXMovieCell(const QXPlaylist *playlist, QObject *parent = nullptr);
 
     // The name cell of row r: bold white when selected, black otherwise; a downloading entry
     // is loading and never playing; the playing mark goes to the first row with the current
     // entry's address.
-    static State cellState(const QXMPController *controller, int row, bool selected);
+    static State cellState(const QXPlaylist *playlist, int row, bool selected);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
@@ -47,5 +47,5 @@ public:
     static QColor staticShadowColor();
 
 private:
-    QXMPController *m_controller;
+    const QXPlaylist *m_playlist;
 };

@@ -1,10 +1,10 @@
 #include "playlist/QXMovieTableView.h"
 
-#include "app/QXMPController.h"
 #include "controls/QXPlaylistImages.h"
 #include "controls/QXPoof.h"
 #include "playlist/QXMovieCell.h"
 #include "playlist/QXPasteboard.h"
+#include "playlist/QXPlaylist.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -16,11 +16,11 @@
 #include <QScrollBar>
 #include <QTimer>
 
-QXMovieTableView::QXMovieTableView(QXMPController *controller, QWidget *parent)
-    : QTableView(parent), m_controller(controller)
+QXMovieTableView::QXMovieTableView(const QXPlaylist *playlist, QXPlaylistDropHandler *handler, QWidget *parent)
+    : QTableView(parent), m_playlist(playlist), m_handler(handler)
 {
     setObjectName(QStringLiteral("playerHistoryList"));
-    setItemDelegate(new QXMovieCell(controller, this));
+    setItemDelegate(new QXMovieCell(playlist, this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -57,9 +57,8 @@ int QXMovieTableView::draggedRow() const
 {
     const QXMovieRepresentationRef entry = m_draggedEntry.toStrongRef();
     if (!m_dragging || !entry)
-        return QXMPController::NotFound;
-    const int row = int(m_controller->movieRepresentations.indexOf(entry));
-    return row < 0 ? QXMPController::NotFound : row;
+        return -1;
+    return int(m_playlist->entries().indexOf(entry));
 }
 
 QXDropTarget QXMovieTableView::dropTargetAt(const QPoint &p) const
@@ -134,7 +133,7 @@ bool QXMovieTableView::pointerIsOverTable() const
 
 void QXMovieTableView::updateDisappearingItemCursor()
 {
-    if (!m_dragging || !m_drag || draggedRow() == QXMPController::NotFound)
+    if (!m_dragging || !m_drag || draggedRow() < 0)
         return;
     const bool off = !pointerIsOverTable();
     if (off == m_isDisappearingItemCursorSet)
@@ -157,9 +156,9 @@ void QXMovieTableView::startDrag(Qt::DropActions)
 {
     const QModelIndex pressed = currentIndex();
     const int row = pressed.isValid() ? pressed.row() : -1;
-    if (row < 0 || row >= m_controller->movieRepresentations.size())
+    if (row < 0 || row >= m_playlist->count())
         return;
-    m_draggedEntry = m_controller->movieRepresentations.at(row);
+    m_draggedEntry = m_playlist->at(row);
     auto *data = new QMimeData;
     QXPasteboard::setTableRow(data, row);
     QDrag drag(this);
@@ -190,8 +189,8 @@ void QXMovieTableView::startDrag(Qt::DropActions)
     const QPoint end = QCursor::pos();
     const int current = draggedRow();
     bool deleted = false;
-    if (!m_dragCancelled && current != QXMPController::NotFound && !pointerIsOverTable()) {
-        m_controller->tableViewDeleteObjectAtRow(current);
+    if (!m_dragCancelled && current >= 0 && !pointerIsOverTable()) {
+        m_handler->tableViewDeleteObjectAtRow(current);
         QXPoofWindow::showAnimationEffect(end);
         deleted = true;
     }
@@ -212,7 +211,7 @@ bool QXMovieTableView::eventFilter(QObject *watched, QEvent *event)
 QXDragOperation QXMovieTableView::validate(QDropEvent *event, QXDropTarget *target) const
 {
     *target = dropTargetAt(event->position().toPoint());
-    return m_controller->tableViewValidateDrop(event->mimeData(), event->source(), *target);
+    return m_handler->tableViewValidateDrop(event->mimeData(), event->source(), *target);
 }
 
 void QXMovieTableView::dragEnterEvent(QDragEnterEvent *event)
@@ -268,7 +267,7 @@ void QXMovieTableView::dropEvent(QDropEvent *event)
         event->setAccepted(event->source() == this);
         return;
     }
-    const bool taken = m_controller->tableViewAcceptDrop(event->mimeData(), event->source(), target);
+    const bool taken = m_handler->tableViewAcceptDrop(event->mimeData(), event->source(), target);
     if (taken) {
         event->setDropAction(op == QXDragOperationMove ? Qt::MoveAction : event->dropAction());
         event->accept();

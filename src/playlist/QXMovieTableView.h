@@ -2,7 +2,7 @@
 // The playlist table: draws its own ground and selection, never takes the keyboard focus,
 // reorders rows and takes files and addresses by drag and drop, and deletes a row dragged out
 // of it (the disappearing-item cursor while off the table, the puff where it was let go).
-// What a drop does is the controller's (QXPlaylistTable.cpp).
+// What a drop or a row dragged out does is the handler's.
 #include "playlist/QXMovieRepresentation.h"
 #include "playlist/QXPlaylistDrop.h"
 
@@ -10,15 +10,16 @@
 #include <QWeakPointer>
 
 class QXMPController;
+class QXPlaylist;
 
 class QXMovieTableView : public QTableView
 {
     Q_OBJECT
 public:
-    explicit QXMovieTableView(QXMPController *controller, QWidget *parent = nullptr);
+    QXMovieTableView(const QXPlaylist *playlist, QXPlaylistDropHandler *handler, QWidget *parent = nullptr);
 
     // The row a drag of this table picked up, where it stands now (found by identity), or
-    // NotFound when no such drag runs or the entry has left the list.
+    // -1 when no such drag runs or the entry has left the list.
     int draggedRow() const;
     bool isDraggingOwnRow() const { return m_dragging; }
     bool isDisappearingItemCursorSet() const { return m_isDisappearingItemCursorSet; }
@@ -49,7 +50,8 @@ private:
     void setIndicator(bool shown, const QXDropTarget &target = {});
     QXDragOperation validate(QDropEvent *event, QXDropTarget *target) const;
 
-    QXMPController *m_controller;
+    const QXPlaylist *m_playlist;
+    QXPlaylistDropHandler *m_handler;
     QWeakPointer<QXMovieRepresentation> m_draggedEntry;
     bool m_dragging = false;
     bool m_dragCancelled = false;

@@ -27,14 +27,14 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
     pause();
     const bool locked = isAspectRatioLocked();
     QUrl url = address;
-    int i = NotFound;
+    int i = -1;
     QXMovieRepresentationRef e;
     QXMovie *m = nullptr;
     // Continuing skips, one after another, every following entry that does not open.
     for (;;) {
-        i = playlistIndexForURL(url);
-        if (i != NotFound) {
-            e = movieRepresentations.at(i);
+        i = m_playlist.rowOfURL(url);
+        if (i >= 0) {
+            e = m_playlist.at(i);
             currentMovieCanRememberState = e->hasMovieState() && e->lastMovieIsLocked() == locked;
         } else {
             e = QXMovieRepresentation::movieRepresentationWithURL(url);
@@ -42,7 +42,7 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
         }
         // A movie that failed to open is opened anew: choosing it again tries again.
         m = e ? e->movie() : nullptr;
-        if (m && e == currentMovieRepresentation && playerView->movie() == m) {
+        if (m && e == m_playlist.current() && playerView->movie() == m) {
             setTime(0, m);
             if (startPlaying)
                 play();
@@ -50,8 +50,8 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
         }
         if (m || (e && e->isDownloadingOnlineFlashMovie()))
             break;
-        if (byContinuing && i != NotFound && i < movieRepresentations.size() - 1) {
-            url = movieRepresentations.at(i + 1)->URL();
+        if (byContinuing && i >= 0 && i < m_playlist.count() - 1) {
+            url = m_playlist.at(i + 1)->URL();
             continue;
         }
         updateButtons();
@@ -62,19 +62,19 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
     disposeStopCallback();
 
     // Hand the size of the movie being left to its entry.
-    if (currentMovieHasVideo && currentMovieRepresentation && currentMovieRepresentation->openedMovie()) {
-        lastMovieSize = naturalSizeForMagnification(currentMovieRepresentation->openedMovie(), 1.0f);
+    if (currentMovieHasVideo && m_playlist.current() && m_playlist.current()->openedMovie()) {
+        lastMovieSize = naturalSizeForMagnification(m_playlist.current()->openedMovie(), 1.0f);
         // A window fitted to the screen only because the movie was too large is not zoomed.
         lastMovieWasZoomed = playerWindowIsZoomedWithAspectRatioLock(locked) && !m_fittedToScreenBySize;
-        currentMovieRepresentation->setLastMovieSize(playerAreaSize(), locked);
+        m_playlist.current()->setLastMovieSize(playerAreaSize(), locked);
     } else {
         lastMovieSize = QSizeF(0, 0);
         lastMovieWasZoomed = false;
     }
 
     // Held to the end: the view still shows the previous entry's movie until setMovie below.
-    const QXMovieRepresentationRef previous = currentMovieRepresentation;
-    currentMovieRepresentation = e;
+    const QXMovieRepresentationRef previous = m_playlist.current();
+    m_playlist.setCurrent(e);
     currentMovieIsPlayable = m && isCurrentMoviePlayable();
     currentMovieShouldAutoplay = startPlaying;
     m_currentMovieChosenByContinuing = byContinuing;
@@ -83,15 +83,11 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
     playerView->setMovie(m);
     playerView->update();
 
-    if (i != NotFound) {
-        playlistModel->redisplay();
-    } else {
-        movieRepresentations.append(e);
-        playlistDidChange();
-        updatePlaylistTableAndMenu();
-        i = int(movieRepresentations.size()) - 1;
+    // The table's and the menu's marks follow the current entry (QXPlaylist::currentChanged).
+    if (i < 0) {
+        m_playlist.append({e});
+        i = m_playlist.count() - 1;
     }
-    m_playlistMenuValid = false;   // the menu's mark follows the current entry
     if (changeSelection)
         playerHistoryList->selectionModel()->select(
             playlistModel->index(i), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -113,7 +109,7 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
 
 void QXMPController::enablePlaybackForCurrentMovie()
 {
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     if (!m)
         return;
     playerView->update();
@@ -129,7 +125,7 @@ void QXMPController::enablePlaybackForCurrentMovie()
             currentMovieCanRememberState = false;
         } else {
             if (currentMovieCanRememberState) {
-                lastMovieSize = currentMovieRepresentation->lastMovieSize();
+                lastMovieSize = m_playlist.current()->lastMovieSize();
                 currentMagnification = float(lastMovieSize.width() / n.width());
             } else {
                 currentMagnification = 1.0f;
@@ -154,7 +150,7 @@ void QXMPController::enablePlaybackForCurrentMovie()
 
 void QXMPController::armStopCallback()
 {
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     isStopCallbackInstalled = m && m->armStopCallback(&QXMovieDidStopCallback);
 }
 
@@ -162,20 +158,20 @@ void QXMPController::disposeStopCallback()
 {
     if (!isStopCallbackInstalled)
         return;
-    if (QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr)
+    if (QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr)
         m->disposeStopCallback();
     isStopCallbackInstalled = false;
 }
 
 bool QXMPController::isCurrentMoviePlayable() const
 {
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     return m && m->loadState() > 9999;
 }
 
 void QXMPController::movieLoadStateDidChange()
 {
-    QXMovie *m = currentMovieRepresentation ? currentMovieRepresentation->openedMovie() : nullptr;
+    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     if (m && m->loadState() == QXMovieLoadStateError) {
         currentMovieDidFail();
         return;
@@ -195,7 +191,7 @@ void QXMPController::movieLoadStateDidChange()
 // the view, and a playlist that was continuing goes on with the next entry.
 void QXMPController::currentMovieDidFail()
 {
-    QXMovie *m = currentMovieRepresentation->openedMovie();
+    QXMovie *m = m_playlist.current()->openedMovie();
     if (m_failureShownFor == m)
         return;
     m_failureShownFor = m;
@@ -207,9 +203,9 @@ void QXMPController::currentMovieDidFail()
     playerView->update();
     if (!m_currentMovieChosenByContinuing)
         return;
-    const int i = playlistIndexForURL(currentMovieRepresentation->URL());
-    if (i != NotFound && i < movieRepresentations.size() - 1) {
-        const QUrl next = movieRepresentations.at(i + 1)->URL();
+    const int i = m_playlist.currentRow();
+    if (i >= 0 && i < m_playlist.count() - 1) {
+        const QUrl next = m_playlist.at(i + 1)->URL();
         QTimer::singleShot(0, this, [this, next] { continueWithMovie(next); });
     }
 }
@@ -218,14 +214,14 @@ void QXMPController::movieDidStop()
 {
     // The callback fired and is spent.
     isStopCallbackInstalled = false;
-    const int i = currentMovieRepresentation ? playlistIndexForURL(currentMovieRepresentation->URL()) : NotFound;
-    if (i == NotFound || i == movieRepresentations.size() - 1) {
+    const int i = m_playlist.currentRow();
+    if (i < 0 || i == m_playlist.count() - 1) {
         updatePlayPauseControls();
         armStopCallback();
         return;
     }
     updateTimeDisplay();
-    const QUrl next = movieRepresentations.at(i + 1)->URL();
+    const QUrl next = m_playlist.at(i + 1)->URL();
     QTimer::singleShot(0, this, [this, next] { continueWithMovie(next); });
 }
 
@@ -241,7 +237,7 @@ void QXMPController::chooseNoMovie()
     pause();
     playerView->setMovie(nullptr);
     playerView->update();
-    currentMovieRepresentation.clear();
+    m_playlist.setCurrent({});
     currentMovieHasVideo = false;
     m_openFailure.clear();
     // The window no longer names a movie.
@@ -283,18 +279,18 @@ void QXMPController::playPause()
 
 bool QXMPController::selectionMessageIsFailure() const
 {
-    if (!currentMovieRepresentation)
+    if (!m_playlist.current())
         return !m_openFailure.isEmpty();
-    const QXMovie *m = currentMovieRepresentation->openedMovie();
+    const QXMovie *m = m_playlist.current()->openedMovie();
     return m && m->loadState() == QXMovieLoadStateError;
 }
 
 QString QXMPController::selectionMessage() const
 {
-    if (currentMovieRepresentation) {
-        const QString name = currentMovieRepresentation->displayName();
+    if (m_playlist.current()) {
+        const QString name = m_playlist.current()->displayName();
         if (selectionMessageIsFailure())
-            return tr("\"%1\"\nCannot open: %2").arg(name, currentMovieRepresentation->openedMovie()->failureReason());
+            return tr("\"%1\"\nCannot open: %2").arg(name, m_playlist.current()->openedMovie()->failureReason());
         if (!isCurrentMoviePlayable())
             return tr("\"%1\"\nLoading...").arg(name);
         return tr("\"%1\"\nAudio Only").arg(name);
@@ -307,7 +303,7 @@ QString QXMPController::selectionMessage() const
         return {};
     const QModelIndexList rows = playerHistoryList && playerHistoryList->selectionModel()
                                      ? playerHistoryList->selectionModel()->selectedRows() : QModelIndexList();
-    if (rows.isEmpty() || rows.first().row() >= movieRepresentations.size())
+    if (rows.isEmpty() || rows.first().row() >= m_playlist.count())
         return tr("Nothing Selected");
-    return tr("\"%1\"\nDouble-click to open").arg(movieRepresentations.at(rows.first().row())->displayName());
+    return tr("\"%1\"\nDouble-click to open").arg(m_playlist.at(rows.first().row())->displayName());
 }

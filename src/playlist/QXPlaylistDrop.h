@@ -4,6 +4,9 @@
 #include <QByteArray>
 #include <QList>
 
+class QMimeData;
+class QObject;
+
 // Between rows: before the row (the row count: after the last one); on: onto the row.
 enum class QXDropOperation { On = 0, Above = 1 };
 
@@ -45,3 +48,15 @@ struct QXDropPlan
     int insertAt = 0;
 };
 QXDropPlan QXPlanDrop(const QList<QByteArray> &playlist, const QList<QByteArray> &incoming, int insertionIndex);
+
+// What the table asks of its owner: whether a drop can land, landing it, and a row let go
+// off the table.
+class QXPlaylistDropHandler
+{
+public:
+    virtual ~QXPlaylistDropHandler() = default;
+    virtual QXDragOperation tableViewValidateDrop(const QMimeData *data, const QObject *source,
+                                                  const QXDropTarget &target) const = 0;
+    virtual bool tableViewAcceptDrop(const QMimeData *data, const QObject *source, const QXDropTarget &target) = 0;
+    virtual void tableViewDeleteObjectAtRow(int row) = 0;
+};

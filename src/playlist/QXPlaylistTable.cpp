@@ -43,7 +43,7 @@ int QXMPController::tableRowFromDraggingInfo(const QMimeData *data, const QObjec
         return -1;
     const int entryRow = playerHistoryList->draggedRow();
     return QXMoveSourceRow(QXPasteboard::tableRow(data), source == playerHistoryList,
-                           int(movieRepresentations.size()), entryRow == NotFound ? -1 : entryRow, targetRow);
+                           m_playlist.count(), entryRow, targetRow);
 }
 
 QXDragOperation QXMPController::tableViewValidateDrop(const QMimeData *data, const QObject *source,
@@ -55,7 +55,7 @@ QXDragOperation QXMPController::tableViewValidateDrop(const QMimeData *data, con
     // The table's own row is never files: it moves or nothing happens.
     const bool own = data->hasFormat(QXPasteboard::internalMoviePasteboardType());
     const bool offers = !own && (QXPasteboard::hasFilenames(data) || QXPasteboard::hasURL(data));
-    return QXValidateDrop(target.operation, s, offers, movieRepresentations.isEmpty());
+    return QXValidateDrop(target.operation, s, offers, m_playlist.isEmpty());
 }
 
 bool QXMPController::tableViewAcceptDrop(const QMimeData *data, const QObject *source, const QXDropTarget &target)
@@ -64,18 +64,17 @@ bool QXMPController::tableViewAcceptDrop(const QMimeData *data, const QObject *s
         return false;
     const QModelIndexList selection = playerHistoryList->selectionModel()->selectedRows();
     const QXMovieRepresentationRef selected =
-        selection.isEmpty() || selection.first().row() >= movieRepresentations.size()
-            ? QXMovieRepresentationRef() : movieRepresentations.at(selection.first().row());
+        selection.isEmpty() || selection.first().row() >= m_playlist.count()
+            ? QXMovieRepresentationRef() : m_playlist.at(selection.first().row());
     const int s = tableRowFromDraggingInfo(data, source, target.row);
     if (target.operation == QXDropOperation::Above && s >= 0) {
-        const QXMovieRepresentationRef moved = movieRepresentations.takeAt(s);
-        movieRepresentations.insert(QXMovedRowDestination(s, target.row), moved);
+        m_playlist.move(s, QXMovedRowDestination(s, target.row));
     } else {
         QStringList paths;
         QUrl url;
         if (!droppedURLs(data, &paths, &url))
             return false;
-        int i = QXDropInsertionIndex(target, movieRepresentations.isEmpty());
+        int i = QXDropInsertionIndex(target, m_playlist.isEmpty());
         if (i < 0)
             return false;
         QList<QUrl> collected;
@@ -95,21 +94,19 @@ bool QXMPController::tableViewAcceptDrop(const QMimeData *data, const QObject *s
             QXAppendNameSortKey(key, QLatin1String(incoming.at(k)));
         });
         QList<QByteArray> listed;
-        listed.reserve(movieRepresentations.size());
-        for (const QXMovieRepresentationRef &r : std::as_const(movieRepresentations))
+        listed.reserve(m_playlist.count());
+        for (const QXMovieRepresentationRef &r : m_playlist.entries())
             listed.append(r->address());
         const QXDropPlan plan = QXPlanDrop(listed, incoming, i);
-        for (qsizetype k = plan.removedRows.size() - 1; k >= 0; --k)
-            movieRepresentations.removeAt(plan.removedRows.at(k));
-        i = plan.insertAt;
+        QList<QXMovieRepresentationRef> added;
         for (const int k : order)
             if (QXMovieRepresentationRef r = QXMovieRepresentation::movieRepresentationWithURL(collected.at(k)))
-                movieRepresentations.insert(i++, r);
+                added.append(r);
+        m_playlist.removeRows(plan.removedRows);
+        m_playlist.insert(plan.insertAt, added);
     }
-    updatePlaylistTableAndMenu();
-    emit playlistChanged();
     if (selected) {
-        const int row = int(movieRepresentations.indexOf(selected));
+        const int row = int(m_playlist.entries().indexOf(selected));
         if (row >= 0)
             playerHistoryList->selectionModel()->select(playlistModel->index(row, 0),
                                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

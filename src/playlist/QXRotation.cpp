@@ -4,11 +4,11 @@
 
 void QXMPController::rotateByAngle(int degrees)
 {
-    if (!currentMovieHasVideo || !currentMovieRepresentation) {
+    if (!currentMovieHasVideo || !m_playlist.current()) {
         beep();
         return;
     }
-    currentMovieRepresentation->rotateByAngle(degrees);
+    m_playlist.current()->rotateByAngle(degrees);
     updatePlayerWindowMinimumSize();
     resizePlayerWindowForCurrentMagnification();
     if (isPresenting)

@@ -118,7 +118,7 @@ private slots:
         const QRect avail = c->playerWindow->screen()->availableGeometry();
         QVERIFY(qAbs(c->playerWindow->geometry().center().x() - avail.center().x()) <= 2);
         // A fresh store forgets the playlist at quit.
-        c->movieRepresentations.append(QXMovieRepresentation::movieRepresentationWithPath(clip));
+        c->appendEntriesForTesting({QXMovieRepresentation::movieRepresentationWithPath(clip)});
         quit();
         QCOMPARE(storedOnDisk(), "absent");
     }
@@ -166,8 +166,8 @@ private slots:
         QTEST(storedOnDisk(), "storedAtQuit");
         launch(); // listed, nothing chosen and nothing playing
         QTEST(testsupport::playlistNames(*c), "restored");
-        QCOMPARE(c->playerHistoryList->model()->rowCount(), c->movieRepresentations.size());
-        QVERIFY(!c->currentMovieRepresentation && !c->playerView->isPlaying());
+        QCOMPARE(c->playerHistoryList->model()->rowCount(), c->playlist().count());
+        QVERIFY(!c->playlist().current() && !c->playerView->isPlaying());
     }
 
     // Files handed over before launch open after it, the window waiting for the outcome; here
@@ -180,7 +180,7 @@ private slots:
         QVERIFY(!c->playerWindow->isVisible());
         VERIFY_SOON(c->playerWindow->isVisible(), 5000);
         QCOMPARE(c->beepCount(), 1);
-        QVERIFY(c->movieRepresentations.isEmpty() && !c->openWindowAfterDelay);
+        QVERIFY(c->playlist().entries().isEmpty() && !c->openWindowAfterDelay);
     }
 
     // Kept hidden at startup, the window shows all the same where no tray could bring it back,
@@ -201,7 +201,7 @@ private slots:
             QVERIFY2(c->playerWindow->isVisible(), qPrintable(text.left(20)));
         }
         QCOMPARE(c->beepCount(), malformed.size());
-        QVERIFY(c->movieRepresentations.isEmpty());
+        QVERIFY(c->playlist().entries().isEmpty());
         QVERIFY(c->chooseMovie(QUrl::fromLocalFile(clip), true, false, false));
         c->playerWindow->hide();
         QVERIFY(c->applicationShouldHandleReopen(false));
@@ -258,7 +258,7 @@ private slots:
         QVERIFY(c->playerWindow->close());
         QVERIFY(!c->playerWindow->isVisible());
         QVERIFY(!c->playerView->isPlaying());            // paused by default
-        QVERIFY(c->currentMovieRepresentation);           // the playlist stays
+        QVERIFY(c->playlist().current());           // the playlist stays
         const auto trayIcons = c->findChildren<QSystemTrayIcon *>();
         QVERIFY(trayIcons.size() == 1 && trayIcons.first()->isVisible());
         c->showPlayerWindow();                            // the same window comes back
@@ -273,7 +273,7 @@ private slots:
         QXSettings::standard().setBool(true, QXKeys::ForgetPlaylistOnClose);
         c->showPlayerWindow();
         QVERIFY(c->playerWindow->close());
-        QVERIFY(c->movieRepresentations.isEmpty() && !c->currentMovieRepresentation);
+        QVERIFY(c->playlist().entries().isEmpty() && !c->playlist().current());
         QCOMPARE(c->playerWindow->windowTitle(), QString("Vistrel"));
         // With an empty playlist, closing neither clears nor pauses: nothing to check but no beep.
         c->showPlayerWindow();

@@ -93,11 +93,11 @@ private slots:
         const QJsonArray stored = QXSettings::standard().storedPlaylist();
         QXMPController restored;
         restored.applicationDidFinishLaunching();
-        QCOMPARE(restored.movieRepresentations.size(), stored.size());
+        QCOMPARE(restored.playlist().count(), stored.size());
         QSet<QUrl> saved;
         for (int i = 0; i < stored.size(); ++i) {
             const QJsonObject entry = stored.at(i).toObject();
-            const QXMovieRepresentationRef &r = restored.movieRepresentations.at(i);
+            const QXMovieRepresentationRef &r = restored.playlist().entries().at(i);
             QVERIFY(!entry.contains("Path") && entry.value("URL").toString().endsWith("%FF.mp4"));
             QCOMPARE(r->URLString(), entry.value("URL").toString());
             QVERIFY(::access(QXFileNames::encode(r->path()).constData(), R_OK) == 0);

@@ -26,7 +26,7 @@ private slots:
         std::unique_ptr<QXMPController> c;
         testsupport::launchFreshController(c, dir.path());
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
-        VERIFY_SOON(c->currentMovieRepresentation->openedMovie()->currentTime().seconds() > 1.0, 10000);
+        VERIFY_SOON(c->playlist().current()->openedMovie()->currentTime().seconds() > 1.0, 10000);
         QVERIFY(!c->playerView->drawsInNativeWindow());
         const double share = testsupport::colourfulShare(c->playerView->grabFramebuffer());
         QVERIFY2(share > 1.0 / 3, qPrintable(QString::number(share)));

@@ -59,7 +59,7 @@ private slots:
         std::unique_ptr<QXMPController> c;
         testsupport::launchFreshController(c, dir.path());
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
-        QXMovie *m = c->currentMovieRepresentation->openedMovie();
+        QXMovie *m = c->playlist().current()->openedMovie();
         VERIFY_SOON(m->currentTime().seconds() > 0.5, 10000);
         VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
         QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer()) > 0.3);

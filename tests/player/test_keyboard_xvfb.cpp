@@ -38,9 +38,9 @@ class TestKeyboard : public QObject
     }
     int current() const
     {
-        return c->currentMovieRepresentation ? c->playlistIndexForURL(c->currentMovieRepresentation->URL()) : -1;
+        return c->playlist().currentRow();
     }
-    double seconds() const { return c->currentMovieRepresentation->openedMovie()->currentTime().seconds(); }
+    double seconds() const { return c->playlist().current()->openedMovie()->currentTime().seconds(); }
     // A fresh player in a named state, its key window active.
     void setUp(const QString &state, const QJsonObject &settings = {})
     {
@@ -125,7 +125,7 @@ private slots:
             press(k);
         QTRY_COMPARE(c->playerView->isPlaying(), bool(expected[1]));
         QCOMPARE(c->beepCount(), expected[0]);
-        QCOMPARE(int(c->movieRepresentations.size()), expected[2]);
+        QCOMPARE(int(c->playlist().count()), expected[2]);
         QCOMPARE(testsupport::selectedRow(*c), expected[3]);
         QCOMPARE(current(), expected[4]);
         QCOMPARE(c->isPresenting, bool(expected[5]));
@@ -205,7 +205,7 @@ private slots:
         for (const auto &[name, objects] : controls)
             for (QObject *o : objects)
                 QVERIFY2(o->property("enabled").toBool() == enabled.contains(name), qPrintable(name));
-        const int n = int(c->movieRepresentations.size());
+        const int n = int(c->playlist().count());
         QCOMPARE(c->playlistClearButton->toolTip(), n > 0 ? "Clear Playlist" : "");
         QCOMPARE(c->playlistForwardButton->toolTip(), n > 1 ? "Next Movie" : "");
         QCOMPARE(c->playlistBackwardButton->toolTip(), n > 1 ? "Previous Movie" : "");
@@ -222,7 +222,7 @@ private slots:
             press(a->shortcut().toString());
             QVERIFY2(c->beepCount() == ++beeps, qPrintable(a->objectName()));
             QCOMPARE(c->playerView->isPlaying(), playing);
-            QCOMPARE(int(c->movieRepresentations.size()), n);
+            QCOMPARE(int(c->playlist().count()), n);
         }
     }
 
@@ -242,7 +242,7 @@ private slots:
             item->trigger();
             QVERIFY2(clicks.count() == 1, qPrintable(item->objectName()));
         }
-        QVERIFY(!c->isPresenting && c->movieRepresentations.isEmpty() && !c->aspectRatioLockMenuItem->isChecked());
+        QVERIFY(!c->isPresenting && c->playlist().entries().isEmpty() && !c->aspectRatioLockMenuItem->isChecked());
         QCOMPARE(c->beepCount(), 0);
     }
 
@@ -259,7 +259,7 @@ private slots:
         c->resizePlayerWindowForSize(QSizeF(150, 113));
         VERIFY_SOON(c->isToolbarButtonsHidden, 5000);
         press("Ctrl+R");
-        QCOMPARE(c->currentMovieRepresentation->openedMovie()->angle(), 90);
+        QCOMPARE(c->playlist().current()->openedMovie()->angle(), 90);
         QVERIFY(!QApplication::activePopupWidget());
         // The presentation-mode menu marks the mode in force as it opens.
         QXSettings::standard().setInteger(1, QXKeys::PresentationMode);

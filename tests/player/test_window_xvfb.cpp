@@ -90,7 +90,7 @@ private slots:
     {
         QCOMPARE(c->playerAreaSize(), QSizeF(320, 240));
         c->rotateClockwise();
-        QXMovie *m = c->currentMovieRepresentation->openedMovie();
+        QXMovie *m = c->playlist().current()->openedMovie();
         QCOMPARE(m->angle(), 90);
         // Turned, and no narrower than the controls need.
         const QSizeF turned = c->playerAreaSize();
@@ -111,13 +111,13 @@ private slots:
         // The angle comes back at the next launch, unless rotation is forgotten.
         launch();
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
-        QCOMPARE(c->currentMovieRepresentation->openedMovie()->angle(), 270);
+        QCOMPARE(c->playlist().current()->openedMovie()->angle(), 270);
         QCOMPARE(c->playerAreaSize(), turned);
         QXSettings::standard().setBool(true, QXKeys::ForgetRotation);
         c->runQuitSteps();
         launch();
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
-        QCOMPARE(c->currentMovieRepresentation->openedMovie()->angle(), 0);
+        QCOMPARE(c->playlist().current()->openedMovie()->angle(), 0);
         c->rotateClockwise();   // turns, but nothing is stored
         QVERIFY(!QXSettings::standard().hasKey(QXKeys::RotatedMovies));
         QXSettings::standard().setBool(false, QXKeys::ForgetRotation);
@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(c->playerView->geometry(), QRect(0, -80, 1280, 960));   // fill crops top and bottom
         shoot(w, "present-fill");
 
-        const double before = c->currentMovieRepresentation->openedMovie()->currentTime().seconds();
+        const double before = c->playlist().current()->openedMovie()->currentTime().seconds();
         c->stopPresentation();
         QVERIFY(!c->isPresenting);
         QVERIFY(c->playerWindow->isVisible());
@@ -179,7 +179,7 @@ private slots:
         QCOMPARE(c->playerWindow->controlBar->parentWidget(), c->playerWindow->playerArea);
         QTRY_COMPARE(c->playerView->size(), areaBefore);
         QVERIFY(c->playerView->isPlaying());   // "Pause On Window" is off
-        VERIFY_SOON(c->currentMovieRepresentation->openedMovie()->currentTime().seconds() > before, 5000);
+        VERIFY_SOON(c->playlist().current()->openedMovie()->currentTime().seconds() > before, 5000);
         const quint64 frames = c->playerView->framesDrawn();
         VERIFY_SOON(c->playerView->framesDrawn() > frames + 5, 5000);   // still drawing in the window
         shoot(c->playerWindow, "window-after-present");
@@ -223,7 +223,7 @@ private slots:
         const QSize grown = c->playerWindow->size();
         QVERIFY(grown.width() > 1000);
         QTest::mouseClick(c->playlistClearButton, Qt::LeftButton);
-        QVERIFY(c->movieRepresentations.isEmpty());
+        QVERIFY(c->playlist().entries().isEmpty());
         QCOMPARE(c->playerWindow->size(), grown);
         shoot(c->playerWindow, "window-cleared");
         const QImage shown = testsupport::grabOnScreen(c->playerView);

@@ -111,8 +111,8 @@ private slots:
         QCOMPARE(source.result, Qt::CopyAction);
         VERIFY2_SOON(testsupport::playlistNames(*c) == listed,
                      qPrintable(testsupport::playlistNames(*c).join(", ")), 8000);
-        QVERIFY(c->currentMovieRepresentation);
-        QCOMPARE(c->currentMovieRepresentation->displayName(), listed.first());
+        QVERIFY(c->playlist().current());
+        QCOMPARE(c->playlist().current()->displayName(), listed.first());
         QCOMPARE(c->beepCount(), 0);
     }
 };

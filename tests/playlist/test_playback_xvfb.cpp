@@ -23,7 +23,7 @@ class TestPlayback : public QObject
     {
         return QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), name, 64, 48, seconds, true));
     }
-    QXMovie *currentMovie() const { return c->currentMovieRepresentation->openedMovie(); }
+    QXMovie *currentMovie() const { return c->playlist().current()->openedMovie(); }
 
 private slots:
     void initTestCase() { QVERIFY(dir.isValid()); }
@@ -45,12 +45,12 @@ private slots:
     {
         QVERIFY(c->openMovies({clip("p1.mp4", 0.6), clip("p2.mp4", 0.6), clip("p3.mp4", 0.6)}, false));
         VERIFY_SOON(c->playerView->isPlaying(), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(c->currentMovieRepresentation->displayName(), QString("p2.mp4"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(c->playlist().current()->displayName(), QString("p2.mp4"), 5000);
         QCOMPARE(testsupport::selectedRow(*c), 0);   // selection stays
-        QTRY_COMPARE_WITH_TIMEOUT(c->currentMovieRepresentation->displayName(), QString("p3.mp4"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(c->playlist().current()->displayName(), QString("p3.mp4"), 5000);
         VERIFY_SOON(!c->playerView->isPlaying(), 5000);
         VERIFY_SOON(!c->playPauseSwitch->isChecked(), 2000);   // a timer tick brings the controls along
-        QCOMPARE(c->currentMovieRepresentation->displayName(), QString("p3.mp4"));
+        QCOMPARE(c->playlist().current()->displayName(), QString("p3.mp4"));
         QCOMPARE(c->playPauseMenuItem->text(), QString("Play"));
         QVERIFY(c->isStopCallbackInstalled);   // armed again at the last entry
     }
@@ -67,7 +67,7 @@ private slots:
         QVERIFY(QFile::remove(gone.toLocalFile()));
         QVERIFY(!c->chooseMovie(gone, true, true, false));
         QCOMPARE(c->beepCount(), 1);
-        QCOMPARE(c->currentMovieRepresentation->URL(), a);
+        QCOMPARE(c->playlist().current()->URL(), a);
     }
 
     void eachEntryResumesWhereItWasLeft()
@@ -113,9 +113,9 @@ private slots:
         stored.append(QJsonObject{{"Path", end.toLocalFile()}});
         testsupport::launchFreshController(c, dir.path(), {{"Do Not Forget Playlist On Quit", true},
                                                             {"Playlist Movies", stored}});
-        QCOMPARE(c->movieRepresentations.size(), 50002);
+        QCOMPARE(c->playlist().count(), 50002);
         QVERIFY(c->chooseMovie(first, true, true, false));
-        QTRY_COMPARE_WITH_TIMEOUT(c->currentMovieRepresentation->URL(), end, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(c->playlist().current()->URL(), end, 20000);
         QCOMPARE(c->beepCount(), 0);
     }
 

@@ -23,7 +23,7 @@ class TestStreams : public QObject
     std::unique_ptr<QXMPController> c;
 
     QUrl at(const QString &path) const { return QUrl(base + '/' + path); }
-    QXMovie *currentMovie() const { return c->currentMovieRepresentation->openedMovie(); }
+    QXMovie *currentMovie() const { return c->playlist().current()->openedMovie(); }
     // A picture-only movie that can start from its first bytes: its index in front, or a stream.
     QString streamable(const QString &name, double seconds, QSize size = {160, 120},
                        const QStringList &format = {"-movflags", "+faststart"})
@@ -88,7 +88,7 @@ private slots:
         QVERIFY2(c->selectionMessage().endsWith(reason), qPrintable(c->selectionMessage()));
         QCOMPARE(c->beepCount(), 1);
         QVERIFY(!c->playPauseMenuItem->isEnabled());
-        QCOMPARE(c->movieRepresentations.size(), 1);
+        QCOMPARE(c->playlist().count(), 1);
         // On screen the failure reads at once: dark on the light ground.
         VERIFY_SOON(c->playerWindow->isVisible(), 5000);
         double contrast = 0;
@@ -108,7 +108,7 @@ private slots:
             {"Playlist Movies", QJsonArray{QJsonObject{{"Path", first}}, QJsonObject{{"URL", at("plain/late.mp4").toString()}},
                                            QJsonObject{{"URL", at("close/y.mp4").toString()}}, QJsonObject{{"Path", last}}}}});
         QVERIFY(c->chooseMovie(QUrl::fromLocalFile(first), true, true, false));
-        QTRY_COMPARE_WITH_TIMEOUT(c->currentMovieRepresentation->URL(), QUrl::fromLocalFile(last), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(c->playlist().current()->URL(), QUrl::fromLocalFile(last), 10000);
         VERIFY_SOON(c->playerView->isPlaying(), 5000);
         QCOMPARE(c->beepCount(), 2);
 

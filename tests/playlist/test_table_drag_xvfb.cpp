@@ -100,9 +100,9 @@ private slots:
         const QPoint row3 = table()->viewport()->mapFromGlobal(rowCentre(3));
         QTest::mouseClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, row3);
         QTRY_COMPARE(c->selectionMessage(), QString("\"m4.mp4\"\nDouble-click to open"));
-        QVERIFY(!c->currentMovieRepresentation);
+        QVERIFY(!c->playlist().current());
         QTest::mouseDClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, row3);
-        VERIFY_SOON(c->currentMovieRepresentation == c->movieRepresentations.at(3), 5000);
+        VERIFY_SOON(c->playlist().current() == c->playlist().entries().at(3), 5000);
         QCOMPARE(c->playerHistoryList->focusPolicy(), Qt::NoFocus);
     }
 

@@ -122,14 +122,14 @@ private slots:
         };
         for (const Case &k : cases) {
             six();
-            const auto selected = c->movieRepresentations.at(2);
+            const auto selected = c->playlist().entries().at(2);
             std::unique_ptr<RawMimeData> data(files(k.paths));
             if (k.paths.isEmpty())
                 data->raw.insert("text/uri-list", k.address + "\r\n");
             QVERIFY2(drop(data.get(), at(k.row, k.on)) == k.taken, k.name);
             QVERIFY2(names() == k.after, qPrintable(QString(k.name) + ": " + names().join(' ')));
-            QVERIFY2(c->movieRepresentations.at(testsupport::selectedRow(*c)) == selected, k.name);   // the selection stays
-            QVERIFY2(!c->currentMovieRepresentation, k.name);                          // nothing plays
+            QVERIFY2(c->playlist().entries().at(testsupport::selectedRow(*c)) == selected, k.name);   // the selection stays
+            QVERIFY2(!c->playlist().current(), k.name);                          // nothing plays
             QVERIFY(!table()->isShowingDropIndicator());
         }
         // Into an empty table anywhere, on a row's spot included.
@@ -137,7 +137,7 @@ private slots:
         std::unique_ptr<RawMimeData> data(files({y, x}));
         QVERIFY(drop(data.get(), QPoint(40, 10)));
         QCOMPARE(names(), (QStringList{"x.mp4", "y.mp4"}));
-        QVERIFY(!c->currentMovieRepresentation);
+        QVERIFY(!c->playlist().current());
     }
 
     void dropFeedback()
@@ -166,7 +166,7 @@ private slots:
     void drawnTableAndMarks()
     {
         six();
-        QVERIFY(c->chooseMovie(c->movieRepresentations.at(3)->URL(), false, false, false));
+        QVERIFY(c->chooseMovie(c->playlist().entries().at(3)->URL(), false, false, false));
         c->updatePlaylistTableAndMenu();   // a reset keeps the columns
         testsupport::selectRow(*c, 1);
         QCOMPARE(table()->columnWidth(QXMovieCell::NameColumn), table()->viewport()->width() - 20);
@@ -213,19 +213,18 @@ private slots:
         QCOMPARE(countPixels(sel, dark, mark(3)), 0);
 
         // The current address listed twice: only the first row carries the mark.
-        c->movieRepresentations.append(c->movieRepresentations.at(3));
-        c->updatePlaylistTableAndMenu();
-        c->movieRepresentations.at(5)->setDownloadingOnlineFlashMovie(true);
+        c->appendEntriesForTesting({c->playlist().at(3)});
+        c->playlist().entries().at(5)->setDownloadingOnlineFlashMovie(true);
         const struct { int row; bool playing, loading; } cases[] = {
             {3, true, false}, {6, false, false}, {5, false, true}, {0, false, false}};
         for (const auto &k : cases) {
-            const QXMovieCell::State s = QXMovieCell::cellState(c.get(), k.row, false);
+            const QXMovieCell::State s = QXMovieCell::cellState(&c->playlist(), k.row, false);
             QCOMPARE(s.isPlaying, k.playing);
             QCOMPARE(s.isLoading, k.loading);
         }
         // Downloading and current: the loading mark only.
-        c->movieRepresentations.at(3)->setDownloadingOnlineFlashMovie(true);
-        const QXMovieCell::State s = QXMovieCell::cellState(c.get(), 3, true);
+        c->playlist().entries().at(3)->setDownloadingOnlineFlashMovie(true);
+        const QXMovieCell::State s = QXMovieCell::cellState(&c->playlist(), 3, true);
         QVERIFY(s.isLoading && !s.isPlaying);
     }
 
@@ -292,8 +291,8 @@ private slots:
         QTest::keyClicks(panel->openURLTextView, address.toString());
         QTest::keyClick(panel->openURLTextView, Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(!panel->isVisible());
-        QCOMPARE(c->movieRepresentations.size(), 1);
-        QCOMPARE(c->movieRepresentations.first()->URL(), address);
+        QCOMPARE(c->playlist().count(), 1);
+        QCOMPARE(c->playlist().entries().first()->URL(), address);
     }
 
     void dropsOnThePicture()
@@ -313,8 +312,8 @@ private slots:
         QVERIFY(dropOn(folder.get()));
         // (by address: ".../b 10.mp4" before ".../deeper/a 2.mp4")
         QTRY_COMPARE(names(), (QStringList{"b 10.mp4", "a 2.mp4"}));
-        QVERIFY(c->currentMovieRepresentation);
-        QCOMPARE(c->currentMovieRepresentation->path(), b);
+        QVERIFY(c->playlist().current());
+        QCOMPARE(c->playlist().current()->path(), b);
         // An address that makes none: a beep, nothing changes.
         const int beeps = c->beepCount();
         RawMimeData bad;

@@ -52,7 +52,7 @@ inline QStringList storedPlaylistPaths()
 inline QStringList playlistNames(const QXMPController &c)
 {
     QStringList names;
-    for (const auto &r : c.movieRepresentations)
+    for (const auto &r : c.playlist().entries())
         names << r->displayName();
     return names;
 }

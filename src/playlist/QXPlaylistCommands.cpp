@@ -1,0 +1,424 @@
+// The playlist's commands: collecting addresses into it, walking, sorting, clearing and
+// deleting (the list itself is QXPlaylist's), the menu, and showing or hiding the pane.
+#include "app/QXMPController.h"
+#include "app/QXSettings.h"
+#include "controls/QXImages.h"
+#include "engine/QXMovieView.h"
+#include "player/QXPlayerWindow.h"
+#include "playlist/QXNameSort.h"
+#include "playlist/QXPlaylistModel.h"
+#include "util/QXMovieCollection.h"
+#include "util/QXPathInfo.h"
+#include "engine/QXFileNames.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDebug>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QProxyStyle>
+#include <QSet>
+#include "playlist/QXMovieTableView.h"
+
+#include <utility>
+
+bool QXIsShiftHeld()
+{
+    return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
+}
+
+void QXMPController::playlistDidChange()
+{
+    m_playlistMenuValid = false;
+    refreshPlaylistMenuIfVisible();
+    emit playlistChanged();
+}
+
+QString QXMPController::reportUnopenedFiles(const QList<QUrl> &urls, const QList<QUrl> &collected)
+{
+    QSet<QString> taken;
+    for (const QUrl &u : collected)
+        if (u.isLocalFile())
+            taken.insert(QXFileNames::localPath(u));
+    QString first;
+    for (const QUrl &u : urls) {
+        if (!u.isLocalFile() || QXWalkCancelled())
+            continue;
+        const QString path = QXFileNames::localPath(u);
+        if (taken.contains(path))
+            continue;
+        QString reason;
+        switch (QXWhyUncollected(path)) {
+        case QXUncollected::Folder:
+            continue;
+        case QXUncollected::Missing:
+            reason = tr("no such file");
+            break;
+        case QXUncollected::Unreadable:
+            reason = tr("cannot be read");
+            break;
+        case QXUncollected::NotAMovie:
+            reason = tr("not a movie");
+            break;
+        }
+        qWarning().noquote() << QStringLiteral("Vistrel: cannot open %1: %2").arg(path, reason);
+        if (first.isEmpty())
+            first = tr("\"%1\"\nCannot open: %2").arg(QXPathInfo::lastPathComponent(path), reason);
+    }
+    return first;
+}
+
+bool QXMPController::openMovies(const QList<QUrl> &urls, bool revealPackageContents)
+{
+    QList<QUrl> collected;
+    const bool any = QXAddMovieURLs(collected, urls, revealPackageContents);
+    // Shown in the empty view; a movie on show stays.
+    const QString unopened = reportUnopenedFiles(urls, collected);
+    if (!unopened.isEmpty() && !m_playlist.current()) {
+        m_openFailure = unopened;
+        playerView->update();
+    }
+    if (any) {
+        QXSettings &settings = QXSettings::standard();
+        if (settings.boolForKey(QXKeys::ForgetPlaylistOnOpen))
+            m_playlist.replace({});
+        if (collected.size() >= 2) {
+            // In the order of their address texts, each made once.
+            QList<QByteArray> addresses;
+            addresses.reserve(collected.size());
+            for (const QUrl &u : std::as_const(collected))
+                addresses.append(QXMovieRepresentation::addressOfURL(u));
+            const QList<int> order = QXNameSortOrder(int(collected.size()), [&addresses](QByteArray &key, int i) {
+                QXAppendNameSortKey(key, QLatin1String(addresses.at(i)));
+            });
+            const QList<QUrl> unsorted = std::exchange(collected, {});
+            QSet<QByteArray> incoming;
+            incoming.reserve(order.size());
+            QList<QXMovieRepresentationRef> added;
+            added.reserve(order.size());
+            for (const int i : order) {
+                collected.append(unsorted.at(i));
+                if (QXMovieRepresentationRef r = QXMovieRepresentation::movieRepresentationWithURL(unsorted.at(i))) {
+                    incoming.insert(r->address());
+                    added.append(r);
+                }
+            }
+            // Addresses listed already move to the end, among the others.
+            QList<int> leaving;
+            for (int i = 0; i < m_playlist.count(); ++i)
+                if (incoming.contains(m_playlist.at(i)->address()))
+                    leaving.append(i);
+            m_playlist.removeRows(leaving);
+            m_playlist.append(added);
+        }
+        const bool start = !settings.boolForKey(QXKeys::DoNotPlayOnOpen);
+        if (chooseMovie(collected.first(), true, start, false))
+            return true;
+    }
+    if (openWindowAfterDelay) {
+        showPlayerWindowIfNotVisible();
+        openWindowAfterDelay = false;
+    }
+    return false;
+}
+
+void QXMPController::openMovies(const QList<QUrl> &urls)
+{
+    if (!openMovies(urls, QXIsShiftHeld()))
+        beep();
+}
+
+bool QXMPController::openURLs(const QList<QUrl> &urls)
+{
+    // Web addresses go through the same collection and choice as files.
+    const bool opened = openMovies(urls, false);
+    if (!opened)
+        beep();
+    showPlayerWindowIfNotVisible();
+    return opened;
+}
+
+void QXMPController::walkPlaylistWithStep(int step)
+{
+    const int row = m_playlist.walkRow(step);
+    if (row < 0) {
+        beep();
+        return;
+    }
+    chooseMovie(m_playlist.at(row)->URL(), false, playerView->isPlaying(), false);
+}
+
+void QXMPController::forwardPlaylist() { walkPlaylistWithStep(1); }
+void QXMPController::backwardPlaylist() { walkPlaylistWithStep(-1); }
+
+static int selectedRow(QTableView *table)
+{
+    if (!table || !table->selectionModel())
+        return -1;
+    const QModelIndexList rows = table->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void QXMPController::sortPlaylist(int tag)
+{
+    m_playlist.sort(QXPlaylistOrder(tag), QXSettings::standard().boolForKey(QXKeys::HideFileExtensions));
+    playerHistoryList->scrollToTop();
+    const int row = selectedRow(playerHistoryList);
+    if (row >= 0)
+        playerHistoryList->scrollTo(playlistModel->index(row));
+}
+
+void QXMPController::clearPlaylist()
+{
+    chooseNoMovie();
+    // Entries go now, storage and all; the menu keeps none alive.
+    m_playlist.clear();
+    buildPlaylistMenuIfNeeded();
+    playerWindow->setWindowFilePath(QString());
+    playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
+    if (isPresenting)
+        togglePresentation();
+    updateTimeField(0, 0);
+    updateButtons();
+    playerView->update();
+}
+
+void QXMPController::tableViewDeleteObjectAtRow(int row)
+{
+    if (row < 0 || row >= m_playlist.count())
+        return;
+    const int selected = selectedRow(playerHistoryList);
+    if (m_playlist.currentRow() == row) {
+        chooseNoMovie();
+        playerWindow->setWindowFilePath(QString());
+        playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
+        updateTimeField(0, 0);
+    }
+    m_playlist.removeRows({row});
+    // The view selects a neighbour when its current row goes: the selection is put back.
+    if (selected == row)
+        playerHistoryList->clearSelection();
+    else if (selected >= 0)
+        playerHistoryList->selectionModel()->select(playlistModel->index(selected > row ? selected - 1 : selected),
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    updateButtons();
+    playerView->update();
+}
+
+void QXMPController::deleteSelected()
+{
+    int row = -1;
+    if (isPlaylistRowAccessible(&row))
+        tableViewDeleteObjectAtRow(row);
+    else
+        beep();
+}
+
+bool QXMPController::isPlaylistAccessible() const
+{
+    return !isPresenting && !QXSettings::standard().boolForKey(QXKeys::HidePlaylist);
+}
+
+bool QXMPController::isPlaylistRowAccessible(int *row) const
+{
+    if (!isPlaylistAccessible())
+        return false;
+    const int r = selectedRow(playerHistoryList);
+    if (r < 0)
+        return false;
+    if (row)
+        *row = r;
+    return true;
+}
+
+namespace {
+class QXScrollingMenuStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *answer) const override
+    {
+        return hint == SH_Menu_Scrollable ? 1 : QProxyStyle::styleHint(hint, option, widget, answer);
+    }
+};
+} // namespace
+
+void QXMPController::updatePlaylistTableAndMenu()
+{
+    if (playlistModel)
+        playlistModel->reloadData();
+    m_playlistMenuValid = false;
+    refreshPlaylistMenuIfVisible();
+}
+
+void QXMPController::refreshPlaylistMenuIfVisible()
+{
+    // An open menu follows at once; a closed one when it next opens.
+    if (playlistMenu && playlistMenu->isVisible())
+        buildPlaylistMenuIfNeeded();
+}
+
+void QXMPController::buildPlaylistMenuIfNeeded()
+{
+    if (!playlistMenu)
+        return;
+    if (!m_showPlaylistMenuItem) {
+        m_playlistMenuSeparator = playlistMenu->addSeparator();
+        m_showPlaylistMenuItem = playlistMenu->addAction(tr("Show Playlist"));
+        connect(m_showPlaylistMenuItem, &QAction::triggered, this, &QXMPController::showPlaylistPane);
+        // Taller than any screen: scrolled, not laid out in columns running off its side,
+        // and opened on the current entry (once shown: showing starts at the top).
+        auto *style = new QXScrollingMenuStyle;
+        style->setParent(playlistMenu);
+        playlistMenu->setStyle(style);
+        connect(playlistMenu, &QMenu::aboutToShow, this, [this] {
+            QMetaObject::invokeMethod(this, [this] {
+                for (const PlaylistMenuItem &item : std::as_const(m_playlistMenuItems))
+                    if (item.action->isChecked() && playlistMenu->isVisible())
+                        playlistMenu->setActiveAction(item.action);
+            }, Qt::QueuedConnection);
+        });
+        m_playlistMenuValid = false;
+    }
+    if (m_playlistMenuValid)
+        return;
+    // A window of the list: thousands of items would take seconds to lay out, and could not
+    // be used anyway.
+    const int n = m_playlist.count();
+    const int count = qMin(n, PlaylistMenuWindow);
+    const int current = m_playlist.currentRow();
+    // The window stays put while the current entry is well inside it, so walking the list
+    // only moves the check mark; near an edge it centres on the current entry again.
+    int start = current < 0 ? 0 : qBound(0, m_playlistMenuStart, n - count);
+    if (current >= 0) {
+        const int margin = count / 10;
+        if (current < start + (start > 0 ? margin : 0)
+            || current >= start + count - (start + count < n ? margin : 0))
+            start = qBound(0, current - count / 2, n - count);
+    }
+    m_playlistMenuStart = start;
+
+    // Items whose entry is still in the window, in the window's order, stay.
+    QHash<const QXMovieRepresentation *, int> wanted;
+    wanted.reserve(count);
+    for (int i = count - 1; i >= 0; --i)
+        wanted.insert(m_playlist.at(start + i).get(), i);
+    QList<PlaylistMenuItem> kept;
+    int lastKept = -1;
+    for (const PlaylistMenuItem &item : std::as_const(m_playlistMenuItems)) {
+        const auto it = wanted.constFind(item.entry.toStrongRef().get());
+        if (it != wanted.constEnd() && it.value() > lastKept) {
+            lastKept = it.value();
+            kept.append(item);
+        } else {
+            delete item.action;
+        }
+    }
+    QList<PlaylistMenuItem> items;
+    items.reserve(count);
+    const bool hide = QXSettings::standard().boolForKey(QXKeys::HideFileExtensions);
+    qsizetype k = 0;
+    for (int i = 0; i < count; ++i) {
+        const QXMovieRepresentationRef &r = m_playlist.at(start + i);
+        PlaylistMenuItem item;
+        if (k < kept.size() && kept.at(k).entry == r) {
+            item = kept.at(k++);
+        } else {
+            QAction *a = new QAction(playlistMenu);
+            a->setCheckable(true);
+            connect(a, &QAction::triggered, this, [this, a] { openMovieFromPlaylistMenuItem(a); });
+            playlistMenu->insertAction(k < kept.size() ? kept.at(k).action : m_playlistMenuSeparator, a);
+            item = PlaylistMenuItem{a, r};
+        }
+        // Each setter does nothing when the value is unchanged (an open menu relays out on
+        // every change).
+        item.action->setText(r->displayName(hide).replace(QLatin1Char('&'), QLatin1String("&&")));
+        const QIcon icon = r->icon();
+        if (item.action->icon().cacheKey() != icon.cacheKey())
+            item.action->setIcon(icon);
+        item.action->setChecked(r == m_playlist.current());
+        items.append(item);
+    }
+    m_playlistMenuItems = std::move(items);
+    m_playlistMenuValid = true;
+}
+
+void QXMPController::openMovieFromPlaylistMenuItem(QAction *item)
+{
+    QXMovieRepresentationRef r;
+    for (const PlaylistMenuItem &i : std::as_const(m_playlistMenuItems))
+        if (i.action == item)
+            r = i.entry.toStrongRef();
+    if (!r)
+        return;
+    const bool playing = playerView->isPlaying();
+    chooseMovie(r->URL(), true, playing, false);
+}
+
+void QXMPController::showPlaylistPane()
+{
+    if (QXSettings::standard().boolForKey(QXKeys::HidePlaylist)) {
+        togglePlaylistVisibility();
+    } else {
+        playerWindow->raise();
+        playerWindow->activateWindow();
+    }
+    // Where the menu's window ends, the table goes on: it opens on the current entry.
+    const int current = m_playlist.currentRow();
+    if (current >= 0 && playlistModel)
+        playerHistoryList->scrollTo(playlistModel->index(current));
+}
+
+void QXMPController::playlistDoubleClicked(int row)
+{
+    if (row < 0 || row >= m_playlist.count())
+        return;
+    chooseMovie(m_playlist.at(row)->URL(), true,
+                !QXSettings::standard().boolForKey(QXKeys::DoNotPlayOnOpen), false);
+}
+
+void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isInitialSetup)
+{
+    Q_UNUSED(animate);
+    QXPlayerWindow *w = playerWindow;
+    const QRect frame = w->geometry();
+    const int paneWidth = w->playlistPane->width() + 1;   // the pane and its divider line
+    int newWidth;
+    if (visible) {
+        playlistVisibilityMenuItem->setText(tr("Hide Playlist"));
+        playlistVisibilitySwitch->setToolTip(tr("Hide Playlist"));
+        playlistVisibilitySwitch->setChecked(true);
+        if (isInitialSetup)
+            return;
+        newWidth = frame.width() + paneWidth;
+        w->playlistPane->show();
+        w->playlistDivider->show();
+    } else {
+        playlistVisibilityMenuItem->setText(tr("Show Playlist"));
+        playlistVisibilitySwitch->setToolTip(tr("Show Playlist"));
+        playlistVisibilitySwitch->setChecked(false);
+        newWidth = frame.width() - paneWidth;
+        w->playlistPane->hide();
+        w->playlistDivider->hide();
+    }
+    // The player area keeps its size; the window grows or shrinks by the pane. The minimum
+    // made for the pane would hold a narrow window wider: it goes first.
+    if (!isInitialSetup)
+        w->setMinimumSize(0, 0);
+    setPlayerWindowClientRect(QRect(frame.topLeft(), QSize(newWidth, frame.height())));
+    playerView->update();
+}
+
+void QXMPController::togglePlaylistVisibility()
+{
+    if (isPresenting) {
+        beep();
+        return;
+    }
+    QXSettings &settings = QXSettings::standard();
+    const bool hidden = settings.boolForKey(QXKeys::HidePlaylist);
+    settings.setBool(!hidden, QXKeys::HidePlaylist);
+    setPlaylistVisible(hidden, playerWindow->isVisible(), false);
+    updatePlayerWindowMinimumSize();
+}
