@@ -2,22 +2,15 @@
 
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
-#include "controls/QXButtons.h"
-#include "controls/QXImages.h"
 #include "engine/QXMovieView.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXWindowHints.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QCursor>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
-#include <QLabel>
 #include <QLayout>
-#include <QMenu>
-#include <QPainter>
-#include "controls/QXSliders.h"
 #include <QTimer>
 #include <QWindow>
 
@@ -65,41 +58,7 @@ QList<float> fadeSteps(float from, bool in)
 
 } // namespace QXOverlay
 
-QXPlayerOverlayView::QXPlayerOverlayView(QWidget *parent) : QWidget(parent)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
-    setFixedHeight(QXOverlay::BarHeight);
-}
-
-void QXPlayerOverlayView::setStatic(bool isStatic)
-{
-    m_static = isStatic;
-    setFixedHeight(isStatic ? QXOverlay::StaticHeight : QXOverlay::BarHeight);
-    update();
-}
-
-void QXPlayerOverlayView::setSeeThrough(bool seeThrough)
-{
-    m_seeThrough = seeThrough;
-    for (QXWhiteSlider *slider : findChildren<QXWhiteSlider *>())
-        slider->setOverlayGround(seeThrough ? QColor() : QColor(0x26, 0x26, 0x26));
-    update();
-}
-
-void QXPlayerOverlayView::paintEvent(QPaintEvent *)
-{
-    QPainter p(this);
-    if (m_static) {
-        // The light strip the sliders and wind buttons use too.
-        QXDrawPicture(p, QStringLiteral("QXLightGradient"), rect());
-        return;
-    }
-    // 40 % black replacing the pixels: the picture shows through where windows are blended.
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), m_seeThrough ? QColor(0, 0, 0, 102) : QColor(0x26, 0x26, 0x26));
-}
-
-QXPlayerOverlay::QXPlayerOverlay(QXMPController *controller, QXPlayerOverlayView *view)
+QXPlayerOverlay::QXPlayerOverlay(QXMPController *controller, QXControlBar *view)
     : QObject(controller), m_c(controller), m_view(view), m_fadeTimer(new QTimer(this)),
       m_vanishTimer(new QTimer(this))
 {
@@ -125,6 +84,16 @@ QXPlayerOverlay::~QXPlayerOverlay()
     delete m_window;
 }
 
+bool QXPlayerOverlay::isStatic() const
+{
+    return m_view->isStatic();
+}
+
+bool QXPlayerOverlay::takesWindowRoom() const
+{
+    return m_view->isStatic() || (m_presentation && m_staticBeforePresentation);
+}
+
 QWidget *QXPlayerOverlay::pictureHost() const
 {
     return m_presentation ? m_presentation.data() : m_c->playerContainerView;
@@ -143,8 +112,6 @@ void QXPlayerOverlay::setStaticOverlay(bool isStatic, bool isInitialSetup)
     QXPlayerWindow *w = m_c->playerWindow;
     const QRect client = w->geometry();
     m_view->setStatic(isStatic);
-    // The time fields are dark on the light static bar, light on the dark floating one.
-    setTimeFieldColours(isStatic);
     auto *areaLayout = static_cast<QBoxLayout *>(w->playerArea->layout());
     if (isStatic) {
         cancelOverlayVanish();
@@ -184,15 +151,9 @@ void QXPlayerOverlay::updateOverlayFrameAndCheckToolbarVisibility(bool check, bo
         const QXOverlay::Parts parts = QXOverlay::partsForWidth(m_parts, pictureHost()->width());
         if (parts != m_parts) {
             m_parts = parts;
-            m_c->isToolbarButtonsHidden = parts.buttonsHidden;
-            m_c->isToolbarRemainingTimeHidden = parts.remainingTimeHidden;
-            m_c->isToolbarTimeHidden = parts.timeHidden;
-            // Narrow, the rotate button is the chevron whose menu offers the folded commands.
-            m_c->aspectRatioLockSwitch->setVisible(!parts.buttonsHidden);
-            m_c->presentationSwitch->setVisible(!parts.buttonsHidden);
+            m_view->setParts(parts);
+            // Unfolding, the rotate button takes the turn the setting names now.
             m_c->showRotateButtonImage();
-            m_c->timeRemainderField->setVisible(!parts.remainingTimeHidden && !parts.timeHidden);
-            m_c->timeField->setVisible(!parts.timeHidden);
         }
     }
     if (!m_view->isStatic() || m_presentation)
@@ -313,15 +274,10 @@ bool QXPlayerOverlay::isPointerOverBar() const
     return isShown() && playerOverlayFrame().contains(QCursor::pos());
 }
 
-bool QXPlayerOverlay::isHeld() const
-{
-    return m_c->timeSlider->isSliderDown() || m_c->volumeSlider->isSliderDown() || (m_menu && m_menu->isVisible());
-}
-
 void QXPlayerOverlay::vanishOverlay()
 {
     const bool floating = !m_view->isStatic() || m_presentation;
-    if (!floating || isPointerOverBar() || isHeld()) {
+    if (!floating || isPointerOverBar() || m_view->isHeld()) {
         // A static bar keeps its timer going, as does one the user is at; it checks again later.
         scheduleOverlayVanish();
         return;
@@ -393,7 +349,6 @@ void QXPlayerOverlay::presentIn(QWidget *presentationWindow)
         areaLayout->replaceWidget(m_view, m_standIn);
         m_standIn->show();
         m_view->setStatic(false);
-        setTimeFieldColours(false);
     }
     m_presentation = presentationWindow;
     presentationWindow->installEventFilter(this);
@@ -415,7 +370,6 @@ void QXPlayerOverlay::returnToPlayerWindow(bool isStatic)
             m_window->hide();
         m_view->setGraphicsEffect(nullptr);
         m_view->setStatic(true);
-        setTimeFieldColours(true);
         m_view->setParent(m_c->playerWindow->playerArea);
         static_cast<QBoxLayout *>(m_c->playerWindow->playerArea->layout())->replaceWidget(m_standIn, m_view);
         m_standIn->hide();
@@ -426,37 +380,6 @@ void QXPlayerOverlay::returnToPlayerWindow(bool isStatic)
     }
     setStaticOverlay(isStatic, false);
     updateOverlayFrameAndCheckToolbarVisibility(true, true);
-}
-
-void QXPlayerOverlay::setTimeFieldColours(bool onLightGround)
-{
-    for (QLabel *field : {m_c->timeField, m_c->timeRemainderField})
-        field->setStyleSheet(onLightGround ? "color: #555555; font-family: monospace;" : "color: white; font-family: monospace;");
-    m_c->timeSlider->setBlackOnWhite(onLightGround);
-    // The buttons' glyphs are inked for the ground (the wind buttons keep their light face).
-    for (QXContextButton *button : m_view->findChildren<QXContextButton *>())
-        if (!qobject_cast<QXWindButton *>(button))
-            button->setGround(onLightGround ? QXGround::Light : QXGround::Dark);
-    if (auto *volume = qobject_cast<QXVolumeBackgroundView *>(m_c->playerWindow->volumeHolder))
-        volume->setGround(onLightGround ? QXGround::Light : QXGround::Dark);
-}
-
-QMenu *QXPlayerOverlay::primaryMenu()
-{
-    auto *menu = new QMenu(tr("Toolbar"));
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    QAction *rotate = menu->addAction(tr("Rotate"));
-    connect(rotate, &QAction::triggered, m_c, [this] { m_c->rotate(); });
-    QAction *lock = menu->addAction(tr("Lock Aspect Ratio"));
-    lock->setCheckable(true);
-    lock->setChecked(!QXSettings::standard().boolForKey(QXKeys::VariableAspectRatio));
-    connect(lock, &QAction::triggered, m_c, [this] { m_c->aspectRatioLockSwitch->click(); });
-    QAction *full = menu->addAction(tr("Full Screen"));
-    full->setCheckable(true);
-    full->setChecked(m_c->isPresenting);
-    connect(full, &QAction::triggered, m_c, [this] { m_c->presentationSwitch->click(); });
-    m_menu = menu;
-    return menu;
 }
 
 bool QXPlayerOverlay::eventFilter(QObject *watched, QEvent *event)

@@ -1,6 +1,7 @@
 // The playlist: collecting addresses into it, lookups, walking, sorting, shuffling,
 // clearing, deleting, the table and menu refresh, and showing or hiding the pane.
 #include "app/QXMPController.h"
+#include "player/QXControlBar.h"
 #include "app/QXSettings.h"
 #include "controls/QXImages.h"
 #include "engine/QXMovieView.h"
@@ -541,8 +542,7 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
     int newWidth;
     if (visible) {
         playlistVisibilityMenuItem->setText(tr("Hide Playlist"));
-        playlistVisibilitySwitch->setToolTip(tr("Hide Playlist"));
-        playlistVisibilitySwitch->setChecked(true);
+        m_controlBar->setPlaylistVisible(true);
         if (isInitialSetup)
             return;
         newWidth = frame.width() + paneWidth;
@@ -550,8 +550,7 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
         w->playlistDivider->show();
     } else {
         playlistVisibilityMenuItem->setText(tr("Show Playlist"));
-        playlistVisibilitySwitch->setToolTip(tr("Show Playlist"));
-        playlistVisibilitySwitch->setChecked(false);
+        m_controlBar->setPlaylistVisible(false);
         newWidth = frame.width() - paneWidth;
         w->playlistPane->hide();
         w->playlistDivider->hide();
