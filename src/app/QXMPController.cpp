@@ -145,7 +145,10 @@ void QXMPController::applicationDidFinishLaunching()
 
     // 19.-20. The control bar: floating and hidden until the pointer moves, or static below
     // the picture (the window grows by it).
-    m_overlay = new QXPlayerOverlay(this, m_controlBar);
+    QXOverlayHost host{playerWindow, playerContainerView, playerView,
+                       [this](const QRect &client) { setPlayerWindowClientRect(client); },
+                       [this] { return currentMovieRepresentation && currentMovieRepresentation->openedMovie(); }};
+    m_overlay = new QXPlayerOverlay(host, m_controlBar, this);
     if (settings.boolForKey(QXKeys::OverlayControlsInWindowMode))
         m_overlay->vanishOverlayByFadingOut(false, false);
     else

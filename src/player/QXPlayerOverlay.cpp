@@ -1,6 +1,5 @@
 #include "player/QXPlayerOverlay.h"
 
-#include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovieView.h"
 #include "player/QXControlBar.h"
@@ -58,8 +57,8 @@ QList<float> fadeSteps(float from, bool in)
 
 } // namespace QXOverlay
 
-QXPlayerOverlay::QXPlayerOverlay(QXMPController *controller, QXControlBar *view)
-    : QObject(controller), m_c(controller), m_view(view), m_fadeTimer(new QTimer(this)),
+QXPlayerOverlay::QXPlayerOverlay(const QXOverlayHost &host, QXControlBar *view, QObject *parent)
+    : QObject(parent), m_host(host), m_view(view), m_fadeTimer(new QTimer(this)),
       m_vanishTimer(new QTimer(this))
 {
     // Fades step every 20 ms from the event loop: the picture goes on meanwhile.
@@ -75,8 +74,8 @@ QXPlayerOverlay::QXPlayerOverlay(QXMPController *controller, QXControlBar *view)
     });
     m_vanishTimer->setSingleShot(true);
     connect(m_vanishTimer, &QTimer::timeout, this, &QXPlayerOverlay::vanishOverlay);
-    m_c->playerWindow->installEventFilter(this);
-    m_c->playerContainerView->installEventFilter(this);
+    m_host.window->installEventFilter(this);
+    m_host.pictureContainer->installEventFilter(this);
 }
 
 QXPlayerOverlay::~QXPlayerOverlay()
@@ -96,20 +95,20 @@ bool QXPlayerOverlay::takesWindowRoom() const
 
 QWidget *QXPlayerOverlay::pictureHost() const
 {
-    return m_presentation ? m_presentation.data() : m_c->playerContainerView;
+    return m_presentation ? m_presentation.data() : m_host.pictureContainer;
 }
 
 bool QXPlayerOverlay::seeThroughPossible() const
 {
     // Without a compositor a translucent window shows garbage where it should be clear.
-    return !m_c->playerView->drawsInNativeWindow() || QXWindowHints::compositorRunning();
+    return !m_host.movieView->drawsInNativeWindow() || QXWindowHints::compositorRunning();
 }
 
 void QXPlayerOverlay::setStaticOverlay(bool isStatic, bool isInitialSetup)
 {
     if (m_view->isStatic() == isStatic)
         return;
-    QXPlayerWindow *w = m_c->playerWindow;
+    QXPlayerWindow *w = m_host.window;
     const QRect client = w->geometry();
     m_view->setStatic(isStatic);
     auto *areaLayout = static_cast<QBoxLayout *>(w->playerArea->layout());
@@ -129,7 +128,7 @@ void QXPlayerOverlay::setStaticOverlay(bool isStatic, bool isInitialSetup)
     }
     // The top edge stays; the player area keeps its size.
     const int grow = isStatic ? QXOverlay::StaticHeight : -QXOverlay::StaticHeight;
-    m_c->setPlayerWindowClientRect(QRect(client.topLeft(), QSize(client.width(), client.height() + grow)));
+    m_host.setClientRect(QRect(client.topLeft(), QSize(client.width(), client.height() + grow)));
     if (!isInitialSetup)
         m_view->update();
     if (!isStatic)
@@ -151,9 +150,9 @@ void QXPlayerOverlay::updateOverlayFrameAndCheckToolbarVisibility(bool check, bo
         const QXOverlay::Parts parts = QXOverlay::partsForWidth(m_parts, pictureHost()->width());
         if (parts != m_parts) {
             m_parts = parts;
-            m_view->setParts(parts);
             // Unfolding, the rotate button takes the turn the setting names now.
-            m_c->showRotateButtonImage();
+            m_view->setRotateCounterclockwise(QXSettings::standard().boolForKey(QXKeys::RotateCounterclockwise));
+            m_view->setParts(parts);
         }
     }
     if (!m_view->isStatic() || m_presentation)
@@ -165,7 +164,7 @@ void QXPlayerOverlay::updateOverlayFrameAndCheckToolbarVisibility(bool check, bo
 void QXPlayerOverlay::placeFloatingBar()
 {
     const QRect frame = playerOverlayFrame();
-    if (m_c->playerView->drawsInNativeWindow()) {
+    if (m_host.movieView->drawsInNativeWindow()) {
         if (!m_window) {
             m_window = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
                                                 | Qt::NoDropShadowWindowHint);
@@ -210,7 +209,7 @@ void QXPlayerOverlay::setAlpha(float alpha)
     QWidget *top = pictureHost()->window();
     // Shown only over a window that shows: never a bar left behind on screen.
     const bool visible = alpha > 0.0f && top->isVisible() && !top->isMinimized();
-    if (m_c->playerView->drawsInNativeWindow()) {
+    if (m_host.movieView->drawsInNativeWindow()) {
         if (!m_window)
             return;   // placed, and so made, on its first showing
         m_view->setGraphicsEffect(nullptr);
@@ -282,7 +281,7 @@ void QXPlayerOverlay::vanishOverlay()
         scheduleOverlayVanish();
         return;
     }
-    vanishOverlayByFadingOut(true, m_c->playerView->window()->isActiveWindow());
+    vanishOverlayByFadingOut(true, m_host.movieView->window()->isActiveWindow());
 }
 
 void QXPlayerOverlay::vanishOverlayByFadingOut(bool fadeOut, bool hideMouse)
@@ -302,7 +301,7 @@ void QXPlayerOverlay::showOverlayByFadingIn(bool fadeIn)
 {
     const bool floating = !m_view->isStatic() || m_presentation;
     // An empty player shows no floating bar.
-    if (floating && !(m_c->currentMovieRepresentation && m_c->currentMovieRepresentation->openedMovie()))
+    if (floating && !m_host.hasMovie())
         return;
     if (fadeIn) {
         fade(true);
@@ -319,7 +318,7 @@ void QXPlayerOverlay::setPointerHidden(bool hidden)
         return;
     m_pointerHidden = hidden;
     // Over the picture only: the pointer stays wherever else it rests.
-    for (QWidget *w : {static_cast<QWidget *>(m_c->playerView), static_cast<QWidget *>(m_view),
+    for (QWidget *w : {static_cast<QWidget *>(m_host.movieView), static_cast<QWidget *>(m_view),
                        m_presentation.data()}) {
         if (!w)
             continue;
@@ -342,9 +341,9 @@ void QXPlayerOverlay::presentIn(QWidget *presentationWindow)
     // picture keeps, stays as it was, and the window is not resized while it is away.
     m_staticBeforePresentation = m_view->isStatic();
     if (m_staticBeforePresentation) {
-        auto *areaLayout = static_cast<QBoxLayout *>(m_c->playerWindow->playerArea->layout());
+        auto *areaLayout = static_cast<QBoxLayout *>(m_host.window->playerArea->layout());
         if (!m_standIn)
-            m_standIn = new QWidget(m_c->playerWindow->playerArea);
+            m_standIn = new QWidget(m_host.window->playerArea);
         m_standIn->setFixedHeight(QXOverlay::StaticHeight);
         areaLayout->replaceWidget(m_view, m_standIn);
         m_standIn->show();
@@ -370,8 +369,8 @@ void QXPlayerOverlay::returnToPlayerWindow(bool isStatic)
             m_window->hide();
         m_view->setGraphicsEffect(nullptr);
         m_view->setStatic(true);
-        m_view->setParent(m_c->playerWindow->playerArea);
-        static_cast<QBoxLayout *>(m_c->playerWindow->playerArea->layout())->replaceWidget(m_standIn, m_view);
+        m_view->setParent(m_host.window->playerArea);
+        static_cast<QBoxLayout *>(m_host.window->playerArea->layout())->replaceWidget(m_standIn, m_view);
         m_standIn->hide();
         m_view->show();
         m_alpha = 1.0f;
@@ -388,18 +387,18 @@ bool QXPlayerOverlay::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Resize:
         if (watched == pictureHost())
             updateOverlayFrameAndCheckToolbarVisibility(true, true);
-        else if (watched == m_c->playerWindow || watched == m_presentation)
+        else if (watched == m_host.window || watched == m_presentation)
             updateOverlayFrameAndCheckToolbarVisibility(false, true);
         break;
     case QEvent::Move:
-        if (watched == m_c->playerWindow || watched == m_presentation)
+        if (watched == m_host.window || watched == m_presentation)
             updateOverlayFrameAndCheckToolbarVisibility(false, true);
         break;
     case QEvent::Show:
     case QEvent::Hide:
     case QEvent::WindowStateChange:
         // The bar goes and comes with the window it rides on.
-        if ((watched == m_c->playerWindow && !m_presentation) || watched == m_presentation)
+        if ((watched == m_host.window && !m_presentation) || watched == m_presentation)
             setAlpha(m_alpha);
         break;
     case QEvent::MouseButtonPress:

@@ -15,8 +15,11 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
+
 class QXControlBar;
-class QXMPController;
+class QXMovieView;
+class QXPlayerWindow;
 
 namespace QXOverlay {
 // The bar's height, and what the static bar adds to the window.
@@ -44,11 +47,23 @@ Parts partsForWidth(const Parts &now, int width);
 QList<float> fadeSteps(float from, bool in);
 } // namespace QXOverlay
 
+// What the bar rides on, and the two things it asks of the player.
+struct QXOverlayHost
+{
+    QXPlayerWindow *window = nullptr;
+    QWidget *pictureContainer = nullptr;   // holds the movie view in the player window
+    QXMovieView *movieView = nullptr;
+    // The window's client rectangle: it grows or shrinks by the static bar.
+    std::function<void(const QRect &)> setClientRect;
+    // An empty player shows no floating bar.
+    std::function<bool()> hasMovie;
+};
+
 class QXPlayerOverlay : public QObject
 {
     Q_OBJECT
 public:
-    QXPlayerOverlay(QXMPController *controller, QXControlBar *view);
+    QXPlayerOverlay(const QXOverlayHost &host, QXControlBar *view, QObject *parent);
     ~QXPlayerOverlay() override;
 
     QXControlBar *view() const { return m_view; }
@@ -94,7 +109,7 @@ private:
     QWidget *pictureHost() const;
     bool seeThroughPossible() const;
 
-    QXMPController *m_c;
+    QXOverlayHost m_host;
     QXControlBar *m_view;
     QWidget *m_window = nullptr;        // over a native picture
     QPointer<QWidget> m_presentation;
