@@ -127,32 +127,6 @@ private slots:
         QCOMPARE(bar->timeSlider()->value(), 0.0);
         QCOMPARE(bar->timeRemainderField()->text(), QString("00:00:00"));
     }
-
-    // Each button's click is its command; the bar's own updates send nothing.
-    void clicksBecomeCommands()
-    {
-        QXControlState all;
-        all.count = 1;
-        all.hasCurrentEntry = all.isPlayable = all.hasVideo = all.movieWindowVisible = true;
-        bar->setState(all);
-        QSignalSpy wind(bar.get(), &QXControlBar::windClicked);
-        QSignalSpy play(bar.get(), &QXControlBar::playPauseClicked);
-        QSignalSpy playlist(bar.get(), &QXControlBar::playlistVisibilityClicked);
-        QSignalSpy volume(bar.get(), &QXControlBar::volumeChanged);
-        QTest::mouseClick(bar->timeWindForwardButton(), Qt::LeftButton);
-        QTest::mouseClick(bar->timeWindBackwardButton(), Qt::LeftButton);
-        QCOMPARE(wind.count(), 2);
-        QCOMPARE(wind[0][0].toBool(), true);
-        QCOMPARE(wind[1][0].toBool(), false);
-        QTest::mouseClick(bar->playPauseSwitch(), Qt::LeftButton);
-        QTest::mouseClick(bar->playlistVisibilitySwitch(), Qt::LeftButton);
-        QCOMPARE(play.count(), 1);
-        QCOMPARE(playlist.count(), 1);
-        bar->setVolume(0.5);
-        bar->setPlaying(true);
-        QCOMPARE(volume.count(), 0);
-        QVERIFY(bar->showsPlaying());
-    }
 };
 
 QTEST_MAIN(TestControlBar)

@@ -171,12 +171,12 @@ private slots:
         QTest::newRow("empty") << "empty" << QStringList{"overlay"};
         QTest::newRow("one entry, none chosen") << "one" << QStringList{"clear", "movies", "overlay", "delete"};
         QTest::newRow("cannot play yet") << "unplayable"
-            << QStringList{"clear", "slider", "wind", "movies", "overlay", "windItem", "delete"};
+            << QStringList{"clear", "movies", "overlay", "windItem", "delete"};
         QTest::newRow("audio only") << "audio"
-            << QStringList{"clear", "play", "slider", "wind", "movies", "overlay", "windItem", "delete"};
-        QTest::newRow("video") << "three" << QStringList{"clear", "walk", "play", "slider", "wind", "rotate", "lock",
+            << QStringList{"clear", "play", "movies", "overlay", "windItem", "delete"};
+        QTest::newRow("video") << "three" << QStringList{"clear", "walk", "play", "rotate", "lock",
             "present", "movies", "sort", "modes", "overlay", "windItem", "scale", "sortItem", "delete"};
-        QTest::newRow("presenting") << "presenting" << QStringList{"clear", "walk", "play", "slider", "wind", "rotate",
+        QTest::newRow("presenting") << "presenting" << QStringList{"clear", "walk", "play", "rotate",
             "present", "movies", "sort", "modes", "windItem", "sortItem"};
     }
     void commandsFollowTheState()
@@ -190,8 +190,6 @@ private slots:
             {"clear", {c->playlistClearButton, c->clearPlaylistMenuItem}},
             {"walk", {c->playlistBackwardButton, c->playlistForwardButton, c->backwardPlaylistMenuItem, c->forwardPlaylistMenuItem}},
             {"play", {c->controlBar()->playPauseSwitch(), c->playPauseMenuItem}},
-            {"slider", {c->controlBar()->timeSlider()}},
-            {"wind", {c->controlBar()->timeWindBackwardButton(), c->controlBar()->timeWindForwardButton()}},
             {"rotate", {c->controlBar()->rotateButton(), c->rotateMenuItem}},
             {"lock", {c->controlBar()->aspectRatioLockSwitch(), c->aspectRatioLockMenuItem}},
             {"present", {c->controlBar()->presentationSwitch(), c->presentationMenuItem}},
