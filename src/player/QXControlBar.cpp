@@ -52,14 +52,13 @@ QXControlBar::QXControlBar(QWidget *parent) : QWidget(parent)
     m_timeSlider = new QXWhiteSlider(m_timeSliderHolder);
     m_timeSlider->setMinimumWidth(12);
     sliderLayout->addWidget(m_timeSlider);
-    auto *volumeHolder = new QXVolumeBackgroundView(this);
-    m_volumeHolder = volumeHolder;
-    m_volumeSlider = new QXVolumeSlider(volumeHolder);
-    volumeHolder->setSlider(m_volumeSlider);
+    m_volumeHolder = new QXVolumeBackgroundView(this);
+    m_volumeSlider = new QXVolumeSlider(m_volumeHolder);
+    m_volumeHolder->setSlider(m_volumeSlider);
     m_volumeSlider->setMaxValue(1.0);    // the value is the volume
     m_volumeSlider->setWheelStep(0.1);   // a notch is a tenth, as the volume commands step
     m_volumeSlider->setToolTip(tr("Change Volume"));
-    volumeHolder->setToolTip(tr("Change Volume"));
+    m_volumeHolder->setToolTip(tr("Change Volume"));
     m_lock = QXMakeImageButton(this, "QXUnlock", QString(), "QXLock");
     m_rotate = QXMakeImageButton(this, "QXRotateClockwise", tr("Rotate"));
     m_rotate->setPrimaryMenuSource([this] { return m_parts.buttonsHidden; }, [this] { return makeChevronMenu(); });
@@ -77,7 +76,7 @@ QXControlBar::QXControlBar(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_timeRemainderField);
     layout->addWidget(m_windForward);
     layout->addWidget(status);
-    layout->addWidget(volumeHolder);
+    layout->addWidget(m_volumeHolder);
     layout->addWidget(m_rotate);
     layout->addWidget(m_lock);
     layout->addWidget(m_presentation);
@@ -106,7 +105,7 @@ void QXControlBar::setStatic(bool isStatic)
     for (QXContextButton *button : findChildren<QXContextButton *>())
         if (!qobject_cast<QXWindButton *>(button))
             button->setGround(ground);
-    static_cast<QXVolumeBackgroundView *>(m_volumeHolder)->setGround(ground);
+    m_volumeHolder->setGround(ground);
     update();
 }
 

@@ -13,6 +13,7 @@ class QAbstractButton;
 class QLabel;
 class QMenu;
 class QXContextButton;
+class QXVolumeBackgroundView;
 class QXVolumeSlider;
 class QXWhiteSlider;
 struct QXControlState;
@@ -109,7 +110,7 @@ private:
     QLabel *m_timeRemainderField;
     QWidget *m_timeSliderHolder;
     QXWhiteSlider *m_timeSlider;
-    QWidget *m_volumeHolder;
+    QXVolumeBackgroundView *m_volumeHolder;
     QXVolumeSlider *m_volumeSlider;
     QXContextButton *m_lock;
     QXContextButton *m_rotate;
