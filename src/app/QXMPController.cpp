@@ -1,6 +1,7 @@
 // The controller's core: launch, session switching, re-activation, files handed over,
 // the own-scheme address command, closing the window and quitting.
 #include "app/QXMPController.h"
+#include "player/QXControlBar.h"
 
 #include "app/QXLaunchArguments.h"
 #include "app/QXPreferences.h"
@@ -90,14 +91,14 @@ void QXMPController::applicationDidFinishLaunching()
     playerHistoryNameField->setText(tr("Playlist"));
 
     // 4. Menu items act through the controls they mirror.
-    setTargetControl(playlistVisibilityMenuItem, playlistVisibilitySwitch);
+    setTargetControl(playlistVisibilityMenuItem, m_controlBar->playlistVisibilitySwitch());
     setTargetControl(clearPlaylistMenuItem, playlistClearButton);
     setTargetControl(forwardPlaylistMenuItem, playlistForwardButton);
     setTargetControl(backwardPlaylistMenuItem, playlistBackwardButton);
-    setTargetControl(rotateMenuItem, rotateButton);
-    setTargetControl(aspectRatioLockMenuItem, aspectRatioLockSwitch);
-    setTargetControl(presentationMenuItem, presentationSwitch);
-    setTargetControl(playPauseMenuItem, playPauseSwitch);
+    setTargetControl(rotateMenuItem, m_controlBar->rotateButton());
+    setTargetControl(aspectRatioLockMenuItem, m_controlBar->aspectRatioLockSwitch());
+    setTargetControl(presentationMenuItem, m_controlBar->presentationSwitch());
+    setTargetControl(playPauseMenuItem, m_controlBar->playPauseSwitch());
     playPauseMenuItem->setText(tr("Play"));
 
     // 6.-7.
@@ -122,13 +123,11 @@ void QXMPController::applicationDidFinishLaunching()
     playerView->setControllerVisible(false);
     playerView->setPreservesAspectRatio(false);
     playerView->setMessageProvider([this] { return QXViewMessage(selectionMessage(), selectionMessageIsFailure()); });
-    statusField->clear();
 
     // 13. Locked while "Variable Aspect Ratio" is false.
     const bool locked = !settings.boolForKey(QXKeys::VariableAspectRatio);
-    aspectRatioLockSwitch->setChecked(locked);
+    m_controlBar->setAspectRatioLocked(locked);
     aspectRatioLockMenuItem->setChecked(locked);
-    aspectRatioLockSwitch->setToolTip(locked ? tr("Unlock Aspect Ratio") : tr("Lock Aspect Ratio"));
 
     // 14.
     if (QAction *overlayItem = preferences()->overlayMenuItem)
@@ -138,10 +137,8 @@ void QXMPController::applicationDidFinishLaunching()
     showRotateButtonImage();
 
     // 16. Hidden wind buttons leave their room to the time slider.
-    if (!settings.boolForKey(QXKeys::ShowWindButtons)) {
-        timeWindBackwardButton->hide();
-        timeWindForwardButton->hide();
-    }
+    if (!settings.boolForKey(QXKeys::ShowWindButtons))
+        m_controlBar->setWindButtonsVisible(false);
 
     // 18. Size the window for the empty view, where the user left it last time.
     restorePlayerWindowPosition();
@@ -149,7 +146,10 @@ void QXMPController::applicationDidFinishLaunching()
 
     // 19.-20. The control bar: floating and hidden until the pointer moves, or static below
     // the picture (the window grows by it).
-    m_overlay = new QXPlayerOverlay(this, static_cast<QXPlayerOverlayView *>(playerWindow->controlBar));
+    QXOverlayHost host{playerWindow, playerContainerView, playerView,
+                       [this](const QRect &client) { setPlayerWindowClientRect(client); },
+                       [this] { return m_playlist.current() && m_playlist.current()->openedMovie(); }};
+    m_overlay = new QXPlayerOverlay(host, m_controlBar, this);
     if (settings.boolForKey(QXKeys::OverlayControlsInWindowMode))
         m_overlay->vanishOverlayByFadingOut(false, false);
     else
@@ -161,7 +161,7 @@ void QXMPController::applicationDidFinishLaunching()
     updatePlayerWindowMinimumSize();
 
     // 22.
-    volumeSlider->setValue(double(volume()));
+    m_controlBar->setVolume(double(volume()));
 
     // 23.
     updateButtons();

@@ -26,11 +26,10 @@ class QXAddressPanel;
 class QXMovieTableView;
 class QMenu;
 class QAbstractButton;
-class QXVolumeSlider;
-class QXWhiteSlider;
 class QTableView;
 class QWidget;
 class QXMovieView;
+class QXControlBar;
 class QXPlayerOverlay;
 class QXPlayerWindow;
 class QXPlaylistModel;
@@ -204,7 +203,6 @@ public:
     // --- control state ---
     void updateButtons();
     void updatePlayPauseControls();
-    void updateAspectRatioLockSwitch();
     // What the commands' rules (QXValidateMenuItem) read, now.
     QXControlState controlState() const;
     // Every menu item enabled by its command's rule: when a menu opens, before a key reaches
@@ -217,7 +215,8 @@ public:
     void performClick(QAbstractButton *button);
     // The control bar: static below the picture or floating over it (QXPlayerOverlay).
     QXPlayerOverlay *overlay() const { return m_overlay; }
-    // The rotate button's image: the chevron while the bar is folded, else the turn it makes.
+    QXControlBar *controlBar() const { return m_controlBar; }
+    // The rotate button's turn follows the setting.
     void showRotateButtonImage();
     // The switch, its icon and the menu title for the playing or the paused state.
     void showPlayPauseState(bool playing);
@@ -233,9 +232,6 @@ public:
     float currentMagnificationQuantum = 1.0f;
     bool isPresenting = false;
     bool isMuted = false;
-    bool isToolbarButtonsHidden = false;
-    bool isToolbarTimeHidden = false;
-    bool isToolbarRemainingTimeHidden = false;
     bool openWindowAfterDelay = false;
     bool wasPlayingBeforeFastUserSwitch = false;
     bool isStopCallbackInstalled = false;
@@ -244,27 +240,15 @@ public:
     QXPlayerWindow *playerWindow = nullptr;
     QXMovieView *playerView = nullptr;
     QWidget *playerContainerView = nullptr;
-    QLabel *statusField = nullptr;
     QLabel *playerHistoryNameField = nullptr;
     QXMovieTableView *playerHistoryList = nullptr;
     QXPlaylistModel *playlistModel = nullptr;
-    QAbstractButton *playlistVisibilitySwitch = nullptr;
     QAbstractButton *playlistClearButton = nullptr;
     QAbstractButton *playlistBackwardButton = nullptr;
     QAbstractButton *playlistForwardButton = nullptr;
-    QXVolumeSlider *volumeSlider = nullptr;
-    QAbstractButton *playPauseSwitch = nullptr;
-    QAbstractButton *aspectRatioLockSwitch = nullptr;
-    QAbstractButton *rotateButton = nullptr;
-    QAbstractButton *presentationSwitch = nullptr;
     QAction *rotateMenuItem = nullptr;
     QAction *presentationMenuItem = nullptr;
     QAction *aspectRatioLockMenuItem = nullptr;
-    QXWhiteSlider *timeSlider = nullptr;
-    QAbstractButton *timeWindBackwardButton = nullptr;
-    QAbstractButton *timeWindForwardButton = nullptr;
-    QLabel *timeField = nullptr;
-    QLabel *timeRemainderField = nullptr;
     QMenu *playlistMenu = nullptr;
     QMenu *playlistSortMenu = nullptr;
     QAction *playlistVisibilityMenuItem = nullptr;
@@ -354,6 +338,7 @@ private:
     QWidget *m_presentationWindow = nullptr;
     QPointer<QScreen> m_presentationScreen;
     QXPlayerOverlay *m_overlay = nullptr;
+    QXControlBar *m_controlBar = nullptr;
     // Held while a picture plays (taken and released by the time display's tick).
     QXScreenSaverInhibitor *m_screenSaverInhibitor = nullptr;
     // How the current movie was chosen, and the failed movie already reported.

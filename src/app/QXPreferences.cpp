@@ -416,7 +416,7 @@ void QXPreferences::toggleBooleanPreference(QAbstractButton *control)
         settings.setBool(counterclockwise, QXKeys::RotateCounterclockwise);
         (counterclockwise ? rotateClockwiseButton : rotateCounterclockwiseButton)->setChecked(false);
         // Folded, the button stays the chevron and takes the turn's image when the bar unfolds.
-        if (m_c->rotateButton)
+        if (m_c->controlBar())
             m_c->showRotateButtonImage();
     }
 }

@@ -70,3 +70,18 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
 };
+
+// An image button at its glyph's size; a toggle shows its alternate image while on.
+template <typename Button = QXContextButton>
+Button *QXMakeImageButton(QWidget *parent, const char *image, const QString &tip, const char *alternate = nullptr)
+{
+    auto *b = new Button(parent);
+    b->setImage(QLatin1String(image));
+    if (alternate) {
+        b->setAlternateImage(QLatin1String(alternate));
+        b->setCheckable(true);
+    }
+    b->setToolTip(tip);
+    b->setFixedSize(b->sizeHint());
+    return b;
+}

@@ -2,9 +2,9 @@
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "controls/QXButtons.h"
-#include "controls/QXImages.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXControlBar.h"
 #include "player/QXMenuValidation.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include "controls/QXSliders.h"
 
 QXControlState QXMPController::controlState() const
 {
@@ -35,24 +34,17 @@ void QXMPController::updateButtons()
         return;
     const QXControlState s = controlState();
     const struct { QWidget *control; QXCommand command; } rules[] = {
-        {playlistClearButton, QXCommand::ClearPlaylist},   {playlistBackwardButton, QXCommand::WalkPlaylist},
-        {playlistForwardButton, QXCommand::WalkPlaylist},  {playPauseSwitch, QXCommand::PlayPause},
-        {timeSlider, QXCommand::TimeControls},             {timeWindBackwardButton, QXCommand::TimeControls},
-        {timeWindForwardButton, QXCommand::TimeControls},  {rotateButton, QXCommand::Rotate},
-        {presentationSwitch, QXCommand::Presentation}};
+        {playlistClearButton, QXCommand::ClearPlaylist},
+        {playlistBackwardButton, QXCommand::WalkPlaylist},
+        {playlistForwardButton, QXCommand::WalkPlaylist}};
     for (const auto &r : rules)
         r.control->setEnabled(QXValidateMenuItem(r.command, s));
+    m_controlBar->setState(s);
     playlistClearButton->setToolTip(s.count > 0 ? tr("Clear Playlist") : QString());
     playlistBackwardButton->setToolTip(s.count > 1 ? tr("Previous Movie") : QString());
     playlistForwardButton->setToolTip(s.count > 1 ? tr("Next Movie") : QString());
-    updateAspectRatioLockSwitch();
     validateMenuItems();
     updatePlayPauseControls();
-}
-
-void QXMPController::updateAspectRatioLockSwitch()
-{
-    aspectRatioLockSwitch->setEnabled(QXValidateMenuItem(QXCommand::AspectRatioLock, controlState()));
 }
 
 void QXMPController::validateMenuItems()
@@ -117,22 +109,11 @@ void QXMPController::updatePlayPauseControls()
 void QXMPController::showPlayPauseState(bool playing)
 {
     // The pause image is the switch's on state.
-    playPauseSwitch->setChecked(playing);
+    m_controlBar->setPlaying(playing);
     playPauseMenuItem->setText(playing ? tr("Pause") : tr("Play"));
 }
 
 void QXMPController::showRotateButtonImage()
 {
-    QString name;
-    if (isToolbarButtonsHidden)
-        name = QStringLiteral("QXTPChevron");
-    else if (QXSettings::standard().boolForKey(QXKeys::RotateCounterclockwise))
-        name = QStringLiteral("QXRotateCounterclockwise");
-    else
-        name = QStringLiteral("QXRotateClockwise");
-    if (auto *button = qobject_cast<QXContextButton *>(rotateButton))
-        button->setImage(name);
-    else
-        rotateButton->setIcon(QXNamedImage(name));
-    rotateButton->setToolTip(isToolbarButtonsHidden ? QString() : tr("Rotate"));
+    m_controlBar->setRotateCounterclockwise(QXSettings::standard().boolForKey(QXKeys::RotateCounterclockwise));
 }

@@ -2,6 +2,7 @@
 #include "player/QXKeyboard.h"
 
 #include "app/QXMPController.h"
+#include "player/QXControlBar.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -78,7 +79,7 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
             break;
         if (m_overlay)
             m_overlay->showOverlayByFadingIn(false);
-        performClick(playPauseSwitch);
+        performClick(m_controlBar->playPauseSwitch());
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
@@ -227,7 +228,7 @@ protected:
             // The second click of one whose first click left presentation does not go back in.
             if (m_moved.isValid() && m_moved.elapsed() < QApplication::doubleClickInterval())
                 return true;
-            c->performClick(c->presentationSwitch);
+            c->performClick(c->controlBar()->presentationSwitch());
             return true;
         }
         case QEvent::Wheel: {

@@ -11,6 +11,7 @@
 #include "engine/QXMovieView.h"
 #include "playlist/QXMovieTableView.h"
 #include "playlist/QXPlaylistModel.h"
+#include "player/QXControlBar.h"
 #include "player/QXKeyboard.h"
 #include "player/QXMenuValidation.h"
 #include "player/QXPlayerOverlay.h"
@@ -56,33 +57,6 @@ static QIcon menuOverflowIcon()
 }
 
 namespace {
-
-// An image button at its glyph's size; a toggle shows its alternate image while on.
-template <typename Button = QXContextButton>
-Button *makeButton(QWidget *parent, const char *image, const QString &tip, const char *alternate = nullptr)
-{
-    auto *b = new Button(parent);
-    b->setImage(QLatin1String(image));
-    if (alternate) {
-        b->setAlternateImage(QLatin1String(alternate));
-        b->setCheckable(true);
-    }
-    b->setToolTip(tip);
-    b->setFixedSize(b->sizeHint());
-    return b;
-}
-
-QLabel *makeTimeField(QWidget *parent)
-{
-    auto *l = new QLabel(parent);
-    l->setStyleSheet("color: #e8e8e8; font-family: monospace;");
-    l->setAttribute(Qt::WA_TransparentForMouseEvents);
-    l->setText(QStringLiteral("00:00:00"));
-    l->setContentsMargins(3, 0, 3, 0);
-    l->setMinimumWidth(l->sizeHint().width());
-    l->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
-    return l;
-}
 
 // A menu item with its name, the command whose rule enables it, and its shortcuts.
 QAction *addItem(QMenu *menu, const char *name, const QString &title, QXCommand command,
@@ -159,9 +133,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     // No right margin: the divider's grip meets the pane's edge line.
     paneBarLayout->setContentsMargins(8, 0, 0, 0);
     paneBarLayout->setSpacing(6);
-    c->playlistClearButton = makeButton(paneBar, "QXClear", QObject::tr("Clear Playlist"));
-    c->playlistBackwardButton = makeButton(paneBar, "QXPrevious", QObject::tr("Previous Movie"));
-    c->playlistForwardButton = makeButton(paneBar, "QXNext", QObject::tr("Next Movie"));
+    c->playlistClearButton = QXMakeImageButton(paneBar, "QXClear", QObject::tr("Clear Playlist"));
+    c->playlistBackwardButton = QXMakeImageButton(paneBar, "QXPrevious", QObject::tr("Previous Movie"));
+    c->playlistForwardButton = QXMakeImageButton(paneBar, "QXNext", QObject::tr("Next Movie"));
     paneBarLayout->addWidget(c->playlistClearButton);
     paneBarLayout->addStretch(1);
     paneBarLayout->addWidget(c->playlistBackwardButton);
@@ -198,62 +172,13 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     areaLayout->addWidget(c->playerContainerView, 1);
 
     // The control bar; the overlay puts it below the picture or over it.
-    auto *bar = new QXPlayerOverlayView(area);
+    auto *bar = new QXControlBar(area);
     bar->hide();
-    w->controlBar = bar;
-    auto *barLayout = new QHBoxLayout(bar);
-    // Tight: folded, the bar fits a player area 150 px wide.
-    barLayout->setContentsMargins(2, 0, 2, 0);
-    barLayout->setSpacing(1);
-    c->playlistVisibilitySwitch = makeButton(bar, "QXListHidden", QString(), "QXListVisible");
-    c->playPauseSwitch = makeButton(bar, "QXPlay", QObject::tr("Play"), "QXPause");
-    c->timeWindBackwardButton = makeButton<QXWindButton>(bar, "QXWindBackward", QObject::tr("Wind Backward"));
-    c->timeWindForwardButton = makeButton<QXWindButton>(bar, "QXWindForward", QObject::tr("Wind Forward"));
-    c->timeField = makeTimeField(bar);
-    c->timeRemainderField = makeTimeField(bar);
-    auto *sliderHolder = new QWidget(bar);
-    w->timeSliderHolder = sliderHolder;
-    auto *sliderLayout = new QHBoxLayout(sliderHolder);
-    sliderLayout->setContentsMargins(0, 0, 0, 0);
-    c->timeSlider = new QXWhiteSlider(sliderHolder);
-    c->timeSlider->setMinimumWidth(12);
-    sliderLayout->addWidget(c->timeSlider);
-    auto *volumeHolder = new QXVolumeBackgroundView(bar);
-    w->volumeHolder = volumeHolder;
-    c->volumeSlider = new QXVolumeSlider(volumeHolder);
-    volumeHolder->setSlider(c->volumeSlider);
-    c->volumeSlider->setMaxValue(1.0);      // the value is the volume
-    c->volumeSlider->setWheelStep(0.1);     // a notch is a tenth, as the volume commands step
-    c->volumeSlider->setToolTip(QObject::tr("Change Volume"));
-    volumeHolder->setToolTip(QObject::tr("Change Volume"));
-    c->aspectRatioLockSwitch = makeButton(bar, "QXUnlock", QString(), "QXLock");
-    auto *rotate = makeButton(bar, "QXRotateClockwise", QObject::tr("Rotate"));
-    c->rotateButton = rotate;
-    // Folded, the rotate button is the chevron whose menu offers the folded commands.
-    rotate->setPrimaryMenuSource([c] { return c->overlay() && c->overlay()->hasPrimaryMenu(); },
-                                 [c] { return c->overlay() ? c->overlay()->primaryMenu() : nullptr; });
-    c->presentationSwitch = makeButton(bar, "QXPresent", QObject::tr("Presentation Mode"), "QXPresentExit");
-    // Kept for what it reports; empty, it takes no room in the bar.
-    c->statusField = new QXLinkTextField(bar);
-    c->statusField->setStyleSheet("color: #bbb;");
-    c->statusField->hide();
-
-    barLayout->addWidget(c->playlistVisibilitySwitch);
-    barLayout->addWidget(c->playPauseSwitch);
-    barLayout->addWidget(c->timeWindBackwardButton);
-    barLayout->addWidget(c->timeField);
-    barLayout->addWidget(sliderHolder, 1);
-    barLayout->addWidget(c->timeRemainderField);
-    barLayout->addWidget(c->timeWindForwardButton);
-    barLayout->addWidget(c->statusField);
-    barLayout->addWidget(volumeHolder);
-    barLayout->addWidget(c->rotateButton);
-    barLayout->addWidget(c->aspectRatioLockSwitch);
-    barLayout->addWidget(c->presentationSwitch);
+    c->m_controlBar = bar;
     rootLayout->addWidget(area, 1);
     shift->leftView = pane;
     shift->rightView = area;
-    shift->visibilityTogglerControl = c->playlistVisibilitySwitch;
+    shift->visibilityTogglerControl = bar->playlistVisibilitySwitch();
     shift->leftMinimumWidthQuery = [] { return 100.0; };
     shift->autoSaveNameQuery = [] { return QXKeys::PlaylistDividerName; };
     // The pane and the window's right edge move together, so the movie area keeps its size.
@@ -269,30 +194,26 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     // Files, folders and addresses dropped on the picture open.
     QXInstallPictureDrops(c);
     // Pointer movement over the picture and the bar brings the floating bar back.
-    for (QWidget *tracked : {static_cast<QWidget *>(area), c->playerContainerView, static_cast<QWidget *>(c->playerView),
-                             static_cast<QWidget *>(bar)})
+    for (QWidget *tracked : {area, c->playerContainerView, static_cast<QWidget *>(c->playerView)})
         tracked->setMouseTracking(true);
 
     // Controls.
-    QObject::connect(c->playPauseSwitch, &QAbstractButton::clicked, c, [c] { c->playPause(); });
-    QObject::connect(c->playlistVisibilitySwitch, &QAbstractButton::clicked, c, [c] {
+    QObject::connect(bar, &QXControlBar::playPauseClicked, c, [c] { c->playPause(); });
+    QObject::connect(bar, &QXControlBar::playlistVisibilityClicked, c, [c, bar] {
         c->togglePlaylistVisibility();
         // Refused while presenting: the switch gives back the state it took on the click.
-        c->playlistVisibilitySwitch->setChecked(!QXSettings::standard().boolForKey(QXKeys::HidePlaylist));
+        bar->setPlaylistVisible(!QXSettings::standard().boolForKey(QXKeys::HidePlaylist));
         c->validateMenuItems();
     });
     QObject::connect(c->playlistClearButton, &QAbstractButton::clicked, c, [c] { c->clearPlaylist(); });
     QObject::connect(c->playlistForwardButton, &QAbstractButton::clicked, c, [c] { c->forwardPlaylist(); });
     QObject::connect(c->playlistBackwardButton, &QAbstractButton::clicked, c, [c] { c->backwardPlaylist(); });
-    // The user's clicks, drags and wheel turns; the time display's own updates are not actions.
-    QObject::connect(c->timeSlider, &QXWhiteSlider::triggered, c, [c] { c->timeSlide(c->timeSlider->value()); });
-    QObject::connect(c->volumeSlider, &QXWhiteSlider::triggered, c, [c] { c->changeVolume(); });
-    // Folded, a press opens the chevron's menu instead: a click is always the rotation.
-    QObject::connect(c->rotateButton, &QAbstractButton::clicked, c, [c] { c->rotate(); });
-    QObject::connect(c->presentationSwitch, &QAbstractButton::clicked, c, [c] { c->togglePresentation(); });
-    QObject::connect(c->aspectRatioLockSwitch, &QAbstractButton::clicked, c, [c] { c->toggleAspectRatioLock(); });
-    QObject::connect(c->timeWindForwardButton, &QAbstractButton::clicked, c, [c] { c->wind(true); });
-    QObject::connect(c->timeWindBackwardButton, &QAbstractButton::clicked, c, [c] { c->wind(false); });
+    QObject::connect(bar, &QXControlBar::timeSlid, c, [c](double value) { c->timeSlide(value); });
+    QObject::connect(bar, &QXControlBar::volumeChanged, c, [c] { c->changeVolume(); });
+    QObject::connect(bar, &QXControlBar::rotateClicked, c, [c] { c->rotate(); });
+    QObject::connect(bar, &QXControlBar::presentationClicked, c, [c] { c->togglePresentation(); });
+    QObject::connect(bar, &QXControlBar::aspectRatioLockClicked, c, [c] { c->toggleAspectRatioLock(); });
+    QObject::connect(bar, &QXControlBar::windClicked, c, [c](bool forward) { c->wind(forward); });
     QObject::connect(table, &QAbstractItemView::doubleClicked, c, [c](const QModelIndex &index) {
         c->playlistDoubleClicked(index.row());
     });

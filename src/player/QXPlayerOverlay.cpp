@@ -1,23 +1,15 @@
 #include "player/QXPlayerOverlay.h"
 
-#include "app/QXMPController.h"
 #include "app/QXSettings.h"
-#include "controls/QXButtons.h"
-#include "controls/QXImages.h"
 #include "engine/QXMovieView.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXWindowHints.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QCursor>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
-#include <QLabel>
 #include <QLayout>
-#include <QMenu>
-#include <QPainter>
-#include "controls/QXSliders.h"
 #include <QTimer>
 #include <QWindow>
 
@@ -65,42 +57,8 @@ QList<float> fadeSteps(float from, bool in)
 
 } // namespace QXOverlay
 
-QXPlayerOverlayView::QXPlayerOverlayView(QWidget *parent) : QWidget(parent)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
-    setFixedHeight(QXOverlay::BarHeight);
-}
-
-void QXPlayerOverlayView::setStatic(bool isStatic)
-{
-    m_static = isStatic;
-    setFixedHeight(isStatic ? QXOverlay::StaticHeight : QXOverlay::BarHeight);
-    update();
-}
-
-void QXPlayerOverlayView::setSeeThrough(bool seeThrough)
-{
-    m_seeThrough = seeThrough;
-    for (QXWhiteSlider *slider : findChildren<QXWhiteSlider *>())
-        slider->setOverlayGround(seeThrough ? QColor() : QColor(0x26, 0x26, 0x26));
-    update();
-}
-
-void QXPlayerOverlayView::paintEvent(QPaintEvent *)
-{
-    QPainter p(this);
-    if (m_static) {
-        // The light strip the sliders and wind buttons use too.
-        QXDrawPicture(p, QStringLiteral("QXLightGradient"), rect());
-        return;
-    }
-    // 40 % black replacing the pixels: the picture shows through where windows are blended.
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), m_seeThrough ? QColor(0, 0, 0, 102) : QColor(0x26, 0x26, 0x26));
-}
-
-QXPlayerOverlay::QXPlayerOverlay(QXMPController *controller, QXPlayerOverlayView *view)
-    : QObject(controller), m_c(controller), m_view(view), m_fadeTimer(new QTimer(this)),
+QXPlayerOverlay::QXPlayerOverlay(const QXOverlayHost &host, QXControlBar *view, QObject *parent)
+    : QObject(parent), m_host(host), m_view(view), m_fadeTimer(new QTimer(this)),
       m_vanishTimer(new QTimer(this))
 {
     // Fades step every 20 ms from the event loop: the picture goes on meanwhile.
@@ -116,8 +74,8 @@ QXPlayerOverlay::QXPlayerOverlay(QXMPController *controller, QXPlayerOverlayView
     });
     m_vanishTimer->setSingleShot(true);
     connect(m_vanishTimer, &QTimer::timeout, this, &QXPlayerOverlay::vanishOverlay);
-    m_c->playerWindow->installEventFilter(this);
-    m_c->playerContainerView->installEventFilter(this);
+    m_host.window->installEventFilter(this);
+    m_host.pictureContainer->installEventFilter(this);
 }
 
 QXPlayerOverlay::~QXPlayerOverlay()
@@ -125,26 +83,34 @@ QXPlayerOverlay::~QXPlayerOverlay()
     delete m_window;
 }
 
+bool QXPlayerOverlay::isStatic() const
+{
+    return m_view->isStatic();
+}
+
+bool QXPlayerOverlay::takesWindowRoom() const
+{
+    return m_view->isStatic() || (m_presentation && m_staticBeforePresentation);
+}
+
 QWidget *QXPlayerOverlay::pictureHost() const
 {
-    return m_presentation ? m_presentation.data() : m_c->playerContainerView;
+    return m_presentation ? m_presentation.data() : m_host.pictureContainer;
 }
 
 bool QXPlayerOverlay::seeThroughPossible() const
 {
     // Without a compositor a translucent window shows garbage where it should be clear.
-    return !m_c->playerView->drawsInNativeWindow() || QXWindowHints::compositorRunning();
+    return !m_host.movieView->drawsInNativeWindow() || QXWindowHints::compositorRunning();
 }
 
 void QXPlayerOverlay::setStaticOverlay(bool isStatic, bool isInitialSetup)
 {
     if (m_view->isStatic() == isStatic)
         return;
-    QXPlayerWindow *w = m_c->playerWindow;
+    QXPlayerWindow *w = m_host.window;
     const QRect client = w->geometry();
     m_view->setStatic(isStatic);
-    // The time fields are dark on the light static bar, light on the dark floating one.
-    setTimeFieldColours(isStatic);
     auto *areaLayout = static_cast<QBoxLayout *>(w->playerArea->layout());
     if (isStatic) {
         cancelOverlayVanish();
@@ -162,7 +128,7 @@ void QXPlayerOverlay::setStaticOverlay(bool isStatic, bool isInitialSetup)
     }
     // The top edge stays; the player area keeps its size.
     const int grow = isStatic ? QXOverlay::StaticHeight : -QXOverlay::StaticHeight;
-    m_c->setPlayerWindowClientRect(QRect(client.topLeft(), QSize(client.width(), client.height() + grow)));
+    m_host.setClientRect(QRect(client.topLeft(), QSize(client.width(), client.height() + grow)));
     if (!isInitialSetup)
         m_view->update();
     if (!isStatic)
@@ -184,15 +150,9 @@ void QXPlayerOverlay::updateOverlayFrameAndCheckToolbarVisibility(bool check, bo
         const QXOverlay::Parts parts = QXOverlay::partsForWidth(m_parts, pictureHost()->width());
         if (parts != m_parts) {
             m_parts = parts;
-            m_c->isToolbarButtonsHidden = parts.buttonsHidden;
-            m_c->isToolbarRemainingTimeHidden = parts.remainingTimeHidden;
-            m_c->isToolbarTimeHidden = parts.timeHidden;
-            // Narrow, the rotate button is the chevron whose menu offers the folded commands.
-            m_c->aspectRatioLockSwitch->setVisible(!parts.buttonsHidden);
-            m_c->presentationSwitch->setVisible(!parts.buttonsHidden);
-            m_c->showRotateButtonImage();
-            m_c->timeRemainderField->setVisible(!parts.remainingTimeHidden && !parts.timeHidden);
-            m_c->timeField->setVisible(!parts.timeHidden);
+            // Unfolding, the rotate button takes the turn the setting names now.
+            m_view->setRotateCounterclockwise(QXSettings::standard().boolForKey(QXKeys::RotateCounterclockwise));
+            m_view->setParts(parts);
         }
     }
     if (!m_view->isStatic() || m_presentation)
@@ -204,7 +164,7 @@ void QXPlayerOverlay::updateOverlayFrameAndCheckToolbarVisibility(bool check, bo
 void QXPlayerOverlay::placeFloatingBar()
 {
     const QRect frame = playerOverlayFrame();
-    if (m_c->playerView->drawsInNativeWindow()) {
+    if (m_host.movieView->drawsInNativeWindow()) {
         if (!m_window) {
             m_window = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
                                                 | Qt::NoDropShadowWindowHint);
@@ -249,7 +209,7 @@ void QXPlayerOverlay::setAlpha(float alpha)
     QWidget *top = pictureHost()->window();
     // Shown only over a window that shows: never a bar left behind on screen.
     const bool visible = alpha > 0.0f && top->isVisible() && !top->isMinimized();
-    if (m_c->playerView->drawsInNativeWindow()) {
+    if (m_host.movieView->drawsInNativeWindow()) {
         if (!m_window)
             return;   // placed, and so made, on its first showing
         m_view->setGraphicsEffect(nullptr);
@@ -313,20 +273,15 @@ bool QXPlayerOverlay::isPointerOverBar() const
     return isShown() && playerOverlayFrame().contains(QCursor::pos());
 }
 
-bool QXPlayerOverlay::isHeld() const
-{
-    return m_c->timeSlider->isSliderDown() || m_c->volumeSlider->isSliderDown() || (m_menu && m_menu->isVisible());
-}
-
 void QXPlayerOverlay::vanishOverlay()
 {
     const bool floating = !m_view->isStatic() || m_presentation;
-    if (!floating || isPointerOverBar() || isHeld()) {
+    if (!floating || isPointerOverBar() || m_view->isHeld()) {
         // A static bar keeps its timer going, as does one the user is at; it checks again later.
         scheduleOverlayVanish();
         return;
     }
-    vanishOverlayByFadingOut(true, m_c->playerView->window()->isActiveWindow());
+    vanishOverlayByFadingOut(true, m_host.movieView->window()->isActiveWindow());
 }
 
 void QXPlayerOverlay::vanishOverlayByFadingOut(bool fadeOut, bool hideMouse)
@@ -346,7 +301,7 @@ void QXPlayerOverlay::showOverlayByFadingIn(bool fadeIn)
 {
     const bool floating = !m_view->isStatic() || m_presentation;
     // An empty player shows no floating bar.
-    if (floating && !(m_c->playlist().current() && m_c->playlist().current()->openedMovie()))
+    if (floating && !m_host.hasMovie())
         return;
     if (fadeIn) {
         fade(true);
@@ -363,7 +318,7 @@ void QXPlayerOverlay::setPointerHidden(bool hidden)
         return;
     m_pointerHidden = hidden;
     // Over the picture only: the pointer stays wherever else it rests.
-    for (QWidget *w : {static_cast<QWidget *>(m_c->playerView), static_cast<QWidget *>(m_view),
+    for (QWidget *w : {static_cast<QWidget *>(m_host.movieView), static_cast<QWidget *>(m_view),
                        m_presentation.data()}) {
         if (!w)
             continue;
@@ -386,14 +341,13 @@ void QXPlayerOverlay::presentIn(QWidget *presentationWindow)
     // picture keeps, stays as it was, and the window is not resized while it is away.
     m_staticBeforePresentation = m_view->isStatic();
     if (m_staticBeforePresentation) {
-        auto *areaLayout = static_cast<QBoxLayout *>(m_c->playerWindow->playerArea->layout());
+        auto *areaLayout = static_cast<QBoxLayout *>(m_host.window->playerArea->layout());
         if (!m_standIn)
-            m_standIn = new QWidget(m_c->playerWindow->playerArea);
+            m_standIn = new QWidget(m_host.window->playerArea);
         m_standIn->setFixedHeight(QXOverlay::StaticHeight);
         areaLayout->replaceWidget(m_view, m_standIn);
         m_standIn->show();
         m_view->setStatic(false);
-        setTimeFieldColours(false);
     }
     m_presentation = presentationWindow;
     presentationWindow->installEventFilter(this);
@@ -415,9 +369,8 @@ void QXPlayerOverlay::returnToPlayerWindow(bool isStatic)
             m_window->hide();
         m_view->setGraphicsEffect(nullptr);
         m_view->setStatic(true);
-        setTimeFieldColours(true);
-        m_view->setParent(m_c->playerWindow->playerArea);
-        static_cast<QBoxLayout *>(m_c->playerWindow->playerArea->layout())->replaceWidget(m_standIn, m_view);
+        m_view->setParent(m_host.window->playerArea);
+        static_cast<QBoxLayout *>(m_host.window->playerArea->layout())->replaceWidget(m_standIn, m_view);
         m_standIn->hide();
         m_view->show();
         m_alpha = 1.0f;
@@ -428,55 +381,24 @@ void QXPlayerOverlay::returnToPlayerWindow(bool isStatic)
     updateOverlayFrameAndCheckToolbarVisibility(true, true);
 }
 
-void QXPlayerOverlay::setTimeFieldColours(bool onLightGround)
-{
-    for (QLabel *field : {m_c->timeField, m_c->timeRemainderField})
-        field->setStyleSheet(onLightGround ? "color: #555555; font-family: monospace;" : "color: white; font-family: monospace;");
-    m_c->timeSlider->setBlackOnWhite(onLightGround);
-    // The buttons' glyphs are inked for the ground (the wind buttons keep their light face).
-    for (QXContextButton *button : m_view->findChildren<QXContextButton *>())
-        if (!qobject_cast<QXWindButton *>(button))
-            button->setGround(onLightGround ? QXGround::Light : QXGround::Dark);
-    if (auto *volume = qobject_cast<QXVolumeBackgroundView *>(m_c->playerWindow->volumeHolder))
-        volume->setGround(onLightGround ? QXGround::Light : QXGround::Dark);
-}
-
-QMenu *QXPlayerOverlay::primaryMenu()
-{
-    auto *menu = new QMenu(tr("Toolbar"));
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    QAction *rotate = menu->addAction(tr("Rotate"));
-    connect(rotate, &QAction::triggered, m_c, [this] { m_c->rotate(); });
-    QAction *lock = menu->addAction(tr("Lock Aspect Ratio"));
-    lock->setCheckable(true);
-    lock->setChecked(!QXSettings::standard().boolForKey(QXKeys::VariableAspectRatio));
-    connect(lock, &QAction::triggered, m_c, [this] { m_c->aspectRatioLockSwitch->click(); });
-    QAction *full = menu->addAction(tr("Full Screen"));
-    full->setCheckable(true);
-    full->setChecked(m_c->isPresenting);
-    connect(full, &QAction::triggered, m_c, [this] { m_c->presentationSwitch->click(); });
-    m_menu = menu;
-    return menu;
-}
-
 bool QXPlayerOverlay::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::Resize:
         if (watched == pictureHost())
             updateOverlayFrameAndCheckToolbarVisibility(true, true);
-        else if (watched == m_c->playerWindow || watched == m_presentation)
+        else if (watched == m_host.window || watched == m_presentation)
             updateOverlayFrameAndCheckToolbarVisibility(false, true);
         break;
     case QEvent::Move:
-        if (watched == m_c->playerWindow || watched == m_presentation)
+        if (watched == m_host.window || watched == m_presentation)
             updateOverlayFrameAndCheckToolbarVisibility(false, true);
         break;
     case QEvent::Show:
     case QEvent::Hide:
     case QEvent::WindowStateChange:
         // The bar goes and comes with the window it rides on.
-        if ((watched == m_c->playerWindow && !m_presentation) || watched == m_presentation)
+        if ((watched == m_host.window && !m_presentation) || watched == m_presentation)
             setAlpha(m_alpha);
         break;
     case QEvent::MouseButtonPress:

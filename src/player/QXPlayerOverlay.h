@@ -1,5 +1,5 @@
 #pragma once
-// The control bar and its two forms. Static: an opaque light bar below the picture, inside the
+// The control bar's two forms (the bar itself is QXControlBar). Static: an opaque light bar below the picture, inside the
 // player window. Floating: a dark, see-through bar over the bottom of the picture that shows
 // when the pointer moves and fades after "Control Interval" seconds of rest, hiding the pointer.
 // In presentation the bar always floats, across the whole screen.
@@ -15,28 +15,11 @@
 #include <QRect>
 #include <QWidget>
 
-class QMenu;
-class QTimer;
-class QXMPController;
+#include <functional>
 
-// The bar itself: it paints its ground by its form.
-class QXPlayerOverlayView : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit QXPlayerOverlayView(QWidget *parent = nullptr);
-    void setStatic(bool isStatic);
-    bool isStatic() const { return m_static; }
-    // Where no compositor blends a window with what is below it, the floating bar is opaque.
-    void setSeeThrough(bool seeThrough);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    bool m_static = false;
-    bool m_seeThrough = true;
-};
+class QXControlBar;
+class QXMovieView;
+class QXPlayerWindow;
 
 namespace QXOverlay {
 // The bar's height, and what the static bar adds to the window.
@@ -64,21 +47,33 @@ Parts partsForWidth(const Parts &now, int width);
 QList<float> fadeSteps(float from, bool in);
 } // namespace QXOverlay
 
+// What the bar rides on, and the two things it asks of the player.
+struct QXOverlayHost
+{
+    QXPlayerWindow *window = nullptr;
+    QWidget *pictureContainer = nullptr;   // holds the movie view in the player window
+    QXMovieView *movieView = nullptr;
+    // The window's client rectangle: it grows or shrinks by the static bar.
+    std::function<void(const QRect &)> setClientRect;
+    // An empty player shows no floating bar.
+    std::function<bool()> hasMovie;
+};
+
 class QXPlayerOverlay : public QObject
 {
     Q_OBJECT
 public:
-    QXPlayerOverlay(QXMPController *controller, QXPlayerOverlayView *view);
+    QXPlayerOverlay(const QXOverlayHost &host, QXControlBar *view, QObject *parent);
     ~QXPlayerOverlay() override;
 
-    QXPlayerOverlayView *view() const { return m_view; }
+    QXControlBar *view() const { return m_view; }
     // The window that carries a floating bar over a native picture, or nullptr.
     QWidget *overlayWindow() const { return m_window; }
 
     void setStaticOverlay(bool isStatic, bool isInitialSetup);
-    bool isStatic() const { return m_view->isStatic(); }
+    bool isStatic() const;
     // The static bar, or the stand-in that keeps its place while presenting, is in the window.
-    bool takesWindowRoom() const { return m_view->isStatic() || (m_presentation && m_staticBeforePresentation); }
+    bool takesWindowRoom() const;
     // The floating bar's place in global coordinates: the bottom of the movie's area.
     QRect playerOverlayFrame() const;
     void updateOverlayFrameAndCheckToolbarVisibility(bool check, bool display);
@@ -98,11 +93,6 @@ public:
     void presentIn(QWidget *presentationWindow);
     void returnToPlayerWindow(bool isStatic);
 
-    // The chevron's menu, made anew at each press and deleted after it closes.
-    bool hasPrimaryMenu() const { return m_parts.buttonsHidden; }
-    QMenu *primaryMenu();
-    // A bar control is held (a slider dragged, a menu open): the bar stays.
-    bool isHeld() const;
     // The pointer is over the floating bar.
     bool isPointerOverBar() const;
     // Pointer activity anywhere: the pointer shows again, and the bar.
@@ -118,10 +108,9 @@ private:
     void setPointerHidden(bool hidden);
     QWidget *pictureHost() const;
     bool seeThroughPossible() const;
-    void setTimeFieldColours(bool onLightGround);
 
-    QXMPController *m_c;
-    QXPlayerOverlayView *m_view;
+    QXOverlayHost m_host;
+    QXControlBar *m_view;
     QWidget *m_window = nullptr;        // over a native picture
     QPointer<QWidget> m_presentation;
     QXOverlay::Parts m_parts;
@@ -129,7 +118,6 @@ private:
     QList<float> m_fadeSteps;
     QTimer *m_fadeTimer;
     QTimer *m_vanishTimer;
-    QPointer<QMenu> m_menu;
     bool m_pointerHidden = false;
     bool m_staticBeforePresentation = false;
     QWidget *m_standIn = nullptr;   // holds a static bar's place while it floats in presentation

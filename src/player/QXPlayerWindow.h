@@ -15,9 +15,6 @@ public:
     QWidget *playlistPane = nullptr;   // the view enclosing the playlist header
     QWidget *playlistDivider = nullptr;
     QWidget *playerArea = nullptr;     // the view enclosing the player container
-    QWidget *controlBar = nullptr;
-    QWidget *timeSliderHolder = nullptr;
-    QWidget *volumeHolder = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

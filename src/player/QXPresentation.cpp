@@ -1,6 +1,7 @@
 // Presentation mode: the movie view moves into a black full-screen window on the player
 // window's screen, fitted or filling it, and comes back to the player window on leaving.
 #include "app/QXMPController.h"
+#include "player/QXControlBar.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovieView.h"
 #include "player/QXMenuValidation.h"
@@ -76,7 +77,7 @@ void QXMPController::togglePresentation()
     if (!currentMovieHasVideo && !isPresenting) {
         beep();
         // The switch and its menu item toggled themselves on the way here.
-        presentationSwitch->setChecked(false);
+        m_controlBar->setPresenting(false);
         presentationMenuItem->setChecked(false);
         return;
     }
@@ -112,8 +113,7 @@ void QXMPController::togglePresentation()
         playerView->update();
         showPlayerWindow();
     }
-    if (presentationSwitch->isChecked() != isPresenting)
-        presentationSwitch->setChecked(isPresenting);
+    m_controlBar->setPresenting(isPresenting);
     presentationMenuItem->setChecked(isPresenting);
     selectCurrentMagnificationMenuItem();
     updateButtons();

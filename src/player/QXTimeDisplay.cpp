@@ -2,14 +2,13 @@
 #include "app/QXMPController.h"
 #include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSettings.h"
-#include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXControlBar.h"
 #include "player/QXTimeFormat.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QLabel>
 
 #include <cmath>
 
@@ -26,30 +25,24 @@ float QXSteppedVolume(float sliderValue, double step)
 
 void QXMPController::updateTimeField(qint64 time, qint64 duration)
 {
-    timeField->setText(QXFormatTime(time));
-    timeRemainderField->setText(QXFormatTime(duration - time));
+    m_controlBar->setTime(time, duration);
 }
 
 bool QXMPController::updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxValue)
 {
     const QXTime duration = movie->duration();
     if (duration.isIndefinite()) {
-        timeSlider->setValue(0);
-        updateTimeField(0, 0);
+        m_controlBar->clearTime();
         return false;
     }
-    // The slider counts in the movie's own units, as doubles: long movies pass 2^31 units.
     if (updateMaxValue)
-        timeSlider->setMaxValue(double(duration.timeValue));
+        m_controlBar->setTimeRange(double(duration.timeValue));
     const QXTime current = movie->currentTime();
-    // The load value first: the value change that follows shows it. A file is loaded whole
-    // (its probed length may differ from the engine's by a unit or two).
+    // A file is loaded whole (its probed length may differ from the engine's by a unit or two).
+    double loaded = double(duration.timeValue);
     if (duration.timeScale > 0 && movie->maxLoadedTime() * duration.timeScale < double(duration.timeValue) - 0.5 * duration.timeScale)
-        timeSlider->setLoadValue(movie->maxLoadedTime() * duration.timeScale);
-    else
-        timeSlider->setLoadValue(double(duration.timeValue));
-    if (!timeSlider->isSliderDown())
-        timeSlider->setValue(double(current.timeValue));
+        loaded = movie->maxLoadedTime() * duration.timeScale;
+    m_controlBar->setTimeLine(loaded, double(current.timeValue));
     updateTimeField(current.timeScale > 0 ? current.timeValue / current.timeScale : 0,
                     duration.timeScale > 0 ? duration.timeValue / duration.timeScale : 0);
     return true;
@@ -65,7 +58,7 @@ void QXMPController::updateTimeDisplay()
     if (!m)
         return;
     updateTimeDisplayForMovie(m, false);
-    if (!playing && playPauseSwitch->isChecked())
+    if (!playing && m_controlBar->showsPlaying())
         updatePlayPauseControls();
 }
 
@@ -79,8 +72,7 @@ void QXMPController::setTime(qint64 timeValue, QXMovie *movie)
     movie->setCurrentTime(t);
     updateTimeField(t.timeScale > 0 ? timeValue / t.timeScale : 0,
                     duration.timeScale > 0 ? duration.timeValue / duration.timeScale : 0);
-    timeField->repaint();
-    timeRemainderField->repaint();
+    m_controlBar->repaintTime();
     playerView->update();
 }
 
@@ -129,7 +121,7 @@ void QXMPController::setVolume(float v, bool adjustSlider, bool adjustPreference
     if (QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr)
         m->setVolume(v);
     if (adjustSlider)
-        volumeSlider->setValue(double(v));
+        m_controlBar->setVolume(double(v));
     // Stored at float precision, so the file reads 0.6 rather than 0.6000000238.
     if (adjustPreference)
         QXSettings::standard().setFloat(QString::number(v, 'g', 7).toDouble(), QXKeys::Volume);
@@ -138,17 +130,17 @@ void QXMPController::setVolume(float v, bool adjustSlider, bool adjustPreference
 
 void QXMPController::changeVolume()
 {
-    setVolume(float(volumeSlider->value()), false, true);
+    setVolume(float(m_controlBar->volume()), false, true);
 }
 
 void QXMPController::increaseVolume()
 {
-    setVolume(QXSteppedVolume(float(volumeSlider->value()), 0.1), true, true);
+    setVolume(QXSteppedVolume(float(m_controlBar->volume()), 0.1), true, true);
 }
 
 void QXMPController::decreaseVolume()
 {
-    setVolume(QXSteppedVolume(float(volumeSlider->value()), -0.1), true, true);
+    setVolume(QXSteppedVolume(float(m_controlBar->volume()), -0.1), true, true);
 }
 
 void QXMPController::mute()

@@ -1,6 +1,7 @@
 // The player window follows the movie: magnification, the aspect-ratio lock, zoom to the
 // screen and the first-ever centring. The arithmetic is in QXWindowGeometry.
 #include "app/QXMPController.h"
+#include "player/QXControlBar.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -102,7 +103,7 @@ QSizeF QXMPController::playerAreaSize() const
 
 bool QXMPController::isAspectRatioLocked() const
 {
-    return aspectRatioLockSwitch && aspectRatioLockSwitch->isChecked();
+    return m_controlBar && m_controlBar->isAspectRatioLocked();
 }
 
 QSizeF QXMPController::naturalSizeForMagnification(QXMovie *movie, float magnification) const
@@ -257,7 +258,7 @@ void QXMPController::toggleAspectRatioLock()
     const bool locked = isAspectRatioLocked();
     updatePlayerWindowMinimumSize();
     QXSettings::standard().setBool(!locked, QXKeys::VariableAspectRatio);
-    aspectRatioLockSwitch->setToolTip(locked ? tr("Unlock Aspect Ratio") : tr("Lock Aspect Ratio"));
+    m_controlBar->setAspectRatioLocked(locked);
     aspectRatioLockMenuItem->setChecked(locked);
     if (!locked)
         return;

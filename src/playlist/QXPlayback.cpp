@@ -1,6 +1,7 @@
 // Choosing an entry, enabling its playback once it loads, continuing at the end of a movie,
 // play and pause, and the message the empty view shows.
 #include "app/QXMPController.h"
+#include "player/QXControlBar.h"
 #include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
@@ -114,7 +115,7 @@ void QXMPController::enablePlaybackForCurrentMovie()
         return;
     playerView->update();
     const bool hasTimeLine = updateTimeDisplayForMovie(m, true);
-    playerWindow->timeSliderHolder->setVisible(hasTimeLine);
+    m_controlBar->setTimeLineVisible(hasTimeLine);
     currentMovieHasVideo = m->hasVideo();
     if (!currentMovieHasVideo && isPresenting)
         togglePresentation();
@@ -143,7 +144,7 @@ void QXMPController::enablePlaybackForCurrentMovie()
     }
     updatePlayerWindowMinimumSize();
     armStopCallback();
-    m->setVolume(float(volumeSlider->value()));
+    m->setVolume(float(m_controlBar->volume()));
     if (currentMovieShouldAutoplay)
         play();
 }

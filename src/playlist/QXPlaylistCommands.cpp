@@ -1,6 +1,7 @@
 // The playlist's commands: collecting addresses into it, walking, sorting, clearing and
 // deleting (the list itself is QXPlaylist's), the menu, and showing or hiding the pane.
 #include "app/QXMPController.h"
+#include "player/QXControlBar.h"
 #include "app/QXSettings.h"
 #include "controls/QXImages.h"
 #include "engine/QXMovieView.h"
@@ -387,8 +388,7 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
     int newWidth;
     if (visible) {
         playlistVisibilityMenuItem->setText(tr("Hide Playlist"));
-        playlistVisibilitySwitch->setToolTip(tr("Hide Playlist"));
-        playlistVisibilitySwitch->setChecked(true);
+        m_controlBar->setPlaylistVisible(true);
         if (isInitialSetup)
             return;
         newWidth = frame.width() + paneWidth;
@@ -396,8 +396,7 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
         w->playlistDivider->show();
     } else {
         playlistVisibilityMenuItem->setText(tr("Show Playlist"));
-        playlistVisibilitySwitch->setToolTip(tr("Show Playlist"));
-        playlistVisibilitySwitch->setChecked(false);
+        m_controlBar->setPlaylistVisible(false);
         newWidth = frame.width() - paneWidth;
         w->playlistPane->hide();
         w->playlistDivider->hide();

@@ -3,6 +3,7 @@
 #include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
@@ -112,8 +113,8 @@ private slots:
     {
         launch();
         QVERIFY(c->playerWindow->isVisible() && QXSettings::standard().boolForKey(QXKeys::PlayerHasBeenCentered));
-        QVERIFY(c->timeWindForwardButton->isHidden() && c->timeWindBackwardButton->isHidden());
-        QCOMPARE(c->volumeSlider->value(), 1.0);
+        QVERIFY(c->controlBar()->timeWindForwardButton()->isHidden() && c->controlBar()->timeWindBackwardButton()->isHidden());
+        QCOMPARE(c->controlBar()->volumeSlider()->value(), 1.0);
         // The window is centred on its screen the first time.
         const QRect avail = c->playerWindow->screen()->availableGeometry();
         QVERIFY(qAbs(c->playerWindow->geometry().center().x() - avail.center().x()) <= 2);
@@ -151,14 +152,14 @@ private slots:
         QTEST(storedOnDisk(), "storedAtLaunch");
         QVERIFY(!readSettings().contains(QXKeys::PlaylistMovies));
         QCOMPARE(c->playerWindow->playlistPane->isHidden(), settings.contains("YES")); // "YES" reads as true
-        QCOMPARE(c->volumeSlider->value(), 0.25);
+        QCOMPARE(c->controlBar()->volumeSlider()->value(), 0.25);
         const bool forgetRotation = settings.contains("\"Forget Rotation\": true");
         QCOMPARE(QXSettings::standard().hasKey(QXKeys::RotatedMovies), !forgetRotation);
         QXSettings::standard().setObject(QJsonObject({{"~/a.mp4", 180}}), QXKeys::RotatedMovies);
-        QWheelEvent notches(QPointF(5, 5), c->volumeSlider->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 240), Qt::NoButton,
+        QWheelEvent notches(QPointF(5, 5), c->controlBar()->volumeSlider()->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 240), Qt::NoButton,
                             Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(c->volumeSlider, &notches);
-        const double volume = c->volumeSlider->value();
+        QApplication::sendEvent(c->controlBar()->volumeSlider(), &notches);
+        const double volume = c->controlBar()->volumeSlider()->value();
         QVERIFY(volume > 0.25 && readSettings().value(QXKeys::Volume).toDouble() != volume); // not yet written
         quit();
         QCOMPARE(readSettings().value(QXKeys::Volume).toDouble(), volume);

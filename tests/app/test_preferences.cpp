@@ -4,6 +4,7 @@
 // the web pages.
 #include "app/QXPreferences.h"
 #include "controls/QXButtons.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
@@ -190,7 +191,7 @@ private slots:
         open();
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         VERIFY_SOON(c->currentMovieHasVideo, 10000);
-        QTest::mouseClick(c->presentationSwitch, Qt::LeftButton);
+        QTest::mouseClick(c->controlBar()->presentationSwitch(), Qt::LeftButton);
         QVERIFY(c->isPresenting);
         QAction *item = menuItem("overlayMenuItem");
         click("overlaySwitch");
@@ -234,14 +235,14 @@ private slots:
         // button once the bar unfolds.
         const int wide = c->playerWindow->width();
         c->playerWindow->resize(260, c->playerWindow->height());
-        VERIFY_SOON(c->isToolbarButtonsHidden, 5000);
+        VERIFY_SOON(c->controlBar()->parts().buttonsHidden, 5000);
         click("rotateCounterclockwiseButton");
         QCOMPARE(state("rotateClockwiseButton"), "off");
         QCOMPARE(stored().value(QXKeys::RotateCounterclockwise), QJsonValue(true));
-        QCOMPARE(qobject_cast<QXContextButton *>(c->rotateButton)->imageName(), QString("QXTPChevron"));
+        QCOMPARE(qobject_cast<QXContextButton *>(c->controlBar()->rotateButton())->imageName(), QString("QXTPChevron"));
         c->playerWindow->resize(wide, c->playerWindow->height());
-        VERIFY_SOON(!c->isToolbarButtonsHidden, 5000);
-        QCOMPARE(qobject_cast<QXContextButton *>(c->rotateButton)->imageName(), QString("QXRotateCounterclockwise"));
+        VERIFY_SOON(!c->controlBar()->parts().buttonsHidden, 5000);
+        QCOMPARE(qobject_cast<QXContextButton *>(c->controlBar()->rotateButton())->imageName(), QString("QXRotateCounterclockwise"));
     }
 
     // Help, then the addresses handed to the browser, built in or from the environment (only

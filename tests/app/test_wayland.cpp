@@ -4,6 +4,7 @@
 // $VISTREL_SHOTS (default /tmp/vistrel-shots).
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
@@ -68,7 +69,7 @@ private slots:
         QVERIFY(c->isPresenting);
         VERIFY_SOON(c->presentationWindow()->isFullScreen(), 5000);
         // The picture fills the screen's height (4:3 on 16:10), the bar floats over it.
-        VERIFY_SOON(c->playerWindow->controlBar->isVisible(), 5000);
+        VERIFY_SOON(c->controlBar()->isVisible(), 5000);
         VERIFY_SOON(testsupport::colourfulShare(screenshot("wayland-present")) > 0.5, 10000);
         c->stopPresentation();
         VERIFY_SOON(!c->isPresenting && c->playerWindow->isVisible(), 5000);

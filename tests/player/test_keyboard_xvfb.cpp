@@ -2,6 +2,7 @@
 #include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
@@ -129,7 +130,7 @@ private slots:
         QCOMPARE(testsupport::selectedRow(*c), expected[3]);
         QCOMPARE(current(), expected[4]);
         QCOMPARE(c->isPresenting, bool(expected[5]));
-        QCOMPARE(c->playPauseSwitch->isChecked(), bool(expected[1]));
+        QCOMPARE(c->controlBar()->playPauseSwitch()->isChecked(), bool(expected[1]));
     }
 
     // Then another window's keys stay its own.
@@ -170,12 +171,12 @@ private slots:
         QTest::newRow("empty") << "empty" << QStringList{"overlay"};
         QTest::newRow("one entry, none chosen") << "one" << QStringList{"clear", "movies", "overlay", "delete"};
         QTest::newRow("cannot play yet") << "unplayable"
-            << QStringList{"clear", "slider", "wind", "movies", "overlay", "windItem", "delete"};
+            << QStringList{"clear", "movies", "overlay", "windItem", "delete"};
         QTest::newRow("audio only") << "audio"
-            << QStringList{"clear", "play", "slider", "wind", "movies", "overlay", "windItem", "delete"};
-        QTest::newRow("video") << "three" << QStringList{"clear", "walk", "play", "slider", "wind", "rotate", "lock",
+            << QStringList{"clear", "play", "movies", "overlay", "windItem", "delete"};
+        QTest::newRow("video") << "three" << QStringList{"clear", "walk", "play", "rotate", "lock",
             "present", "movies", "sort", "modes", "overlay", "windItem", "scale", "sortItem", "delete"};
-        QTest::newRow("presenting") << "presenting" << QStringList{"clear", "walk", "play", "slider", "wind", "rotate",
+        QTest::newRow("presenting") << "presenting" << QStringList{"clear", "walk", "play", "rotate",
             "present", "movies", "sort", "modes", "windItem", "sortItem"};
     }
     void commandsFollowTheState()
@@ -188,12 +189,10 @@ private slots:
         const QList<QPair<QString, QList<QObject *>>> controls = {
             {"clear", {c->playlistClearButton, c->clearPlaylistMenuItem}},
             {"walk", {c->playlistBackwardButton, c->playlistForwardButton, c->backwardPlaylistMenuItem, c->forwardPlaylistMenuItem}},
-            {"play", {c->playPauseSwitch, c->playPauseMenuItem}},
-            {"slider", {c->timeSlider}},
-            {"wind", {c->timeWindBackwardButton, c->timeWindForwardButton}},
-            {"rotate", {c->rotateButton, c->rotateMenuItem}},
-            {"lock", {c->aspectRatioLockSwitch, c->aspectRatioLockMenuItem}},
-            {"present", {c->presentationSwitch, c->presentationMenuItem}},
+            {"play", {c->controlBar()->playPauseSwitch(), c->playPauseMenuItem}},
+            {"rotate", {c->controlBar()->rotateButton(), c->rotateMenuItem}},
+            {"lock", {c->controlBar()->aspectRatioLockSwitch(), c->aspectRatioLockMenuItem}},
+            {"present", {c->controlBar()->presentationSwitch(), c->presentationMenuItem}},
             {"movies", {c->playlistMenuItem}},
             {"sort", {c->playlistSortMenuItem}},
             {"modes", {modes->menuAction()}},
@@ -230,13 +229,13 @@ private slots:
     {
         setUp("three");
         press("Ctrl+2");   // wide enough for every button of the bar
-        VERIFY_SOON(!c->isToolbarButtonsHidden, 5000);
+        VERIFY_SOON(!c->controlBar()->parts().buttonsHidden, 5000);
         const QList<QPair<QAction *, QAbstractButton *>> bound = {
-            {c->playPauseMenuItem, c->playPauseSwitch}, {c->forwardPlaylistMenuItem, c->playlistForwardButton},
-            {c->backwardPlaylistMenuItem, c->playlistBackwardButton}, {c->rotateMenuItem, c->rotateButton},
-            {c->aspectRatioLockMenuItem, c->aspectRatioLockSwitch}, {c->presentationMenuItem, c->presentationSwitch},
-            {c->presentationMenuItem, c->presentationSwitch}, {c->playlistVisibilityMenuItem, c->playlistVisibilitySwitch},
-            {c->playlistVisibilityMenuItem, c->playlistVisibilitySwitch}, {c->clearPlaylistMenuItem, c->playlistClearButton}};
+            {c->playPauseMenuItem, c->controlBar()->playPauseSwitch()}, {c->forwardPlaylistMenuItem, c->playlistForwardButton},
+            {c->backwardPlaylistMenuItem, c->playlistBackwardButton}, {c->rotateMenuItem, c->controlBar()->rotateButton()},
+            {c->aspectRatioLockMenuItem, c->controlBar()->aspectRatioLockSwitch()}, {c->presentationMenuItem, c->controlBar()->presentationSwitch()},
+            {c->presentationMenuItem, c->controlBar()->presentationSwitch()}, {c->playlistVisibilityMenuItem, c->controlBar()->playlistVisibilitySwitch()},
+            {c->playlistVisibilityMenuItem, c->controlBar()->playlistVisibilitySwitch()}, {c->clearPlaylistMenuItem, c->playlistClearButton}};
         for (const auto &[item, button] : bound) {
             QSignalSpy clicks(button, &QAbstractButton::clicked);
             item->trigger();
@@ -252,12 +251,12 @@ private slots:
         // Refused while presenting: the playlist switch keeps its state, the item its title.
         press("F9");
         QCOMPARE(c->beepCount(), 1);
-        QVERIFY(c->playlistVisibilitySwitch->isChecked());
+        QVERIFY(c->controlBar()->playlistVisibilitySwitch()->isChecked());
         QCOMPARE(c->playlistVisibilityMenuItem->text(), QString("Hide Playlist"));
         press("Escape");
         // Folded, Ctrl+R rotates at once instead of opening the chevron's menu.
         c->resizePlayerWindowForSize(QSizeF(150, 113));
-        VERIFY_SOON(c->isToolbarButtonsHidden, 5000);
+        VERIFY_SOON(c->controlBar()->parts().buttonsHidden, 5000);
         press("Ctrl+R");
         QCOMPARE(c->playlist().current()->openedMovie()->angle(), 90);
         QVERIFY(!QApplication::activePopupWidget());
@@ -271,11 +270,11 @@ private slots:
     void pictureMouseCommands()
     {
         setUp("three", {{"Volume", 0.5}});
-        const double volume = c->volumeSlider->value();
+        const double volume = c->controlBar()->volumeSlider()->value();
         QWheelEvent notch(QPointF(10, 10), c->playerView->mapToGlobal(QPointF(10, 10)), {}, {0, 120}, Qt::NoButton, {},
                           Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(c->playerView, &notch);
-        QVERIFY(qAbs(c->volumeSlider->value() - (volume + 0.1)) < 1e-6);
+        QVERIFY(qAbs(c->controlBar()->volumeSlider()->value() - (volume + 0.1)) < 1e-6);
         QTest::mouseClick(c->playerView, Qt::RightButton);
         QMenu *menu = nullptr;
         QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));

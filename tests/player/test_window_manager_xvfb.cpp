@@ -1,5 +1,6 @@
 // The player window's sizes, zoom, drags and presentation under a real window manager (openbox).
 #include "engine/QXMovieView.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
@@ -105,8 +106,8 @@ private slots:
         const QSize decorations = frame().size() - c->playerWindow->size();
         QVERIFY(c->playerWindow->minimumWidth() + decorations.width() <= available().width());
         QVERIFY(c->playerWindow->minimumHeight() + decorations.height() <= available().height());
-        const QRect bar(c->playPauseSwitch->mapToGlobal(QPoint(0, 0)), c->playPauseSwitch->size());
-        QVERIFY(c->playPauseSwitch->isVisible() && available().contains(bar));
+        const QRect bar(c->controlBar()->playPauseSwitch()->mapToGlobal(QPoint(0, 0)), c->controlBar()->playPauseSwitch()->size());
+        QVERIFY(c->controlBar()->playPauseSwitch()->isVisible() && available().contains(bar));
         QDir().mkpath("/tmp/vistrel-shots");   // for a person to look at
         c->playerWindow->screen()->grabWindow(0).save(QString("/tmp/vistrel-shots/%1.png").arg(QTest::currentDataTag()));
     }

@@ -5,6 +5,7 @@
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerOverlay.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "TestSupport.h"
 
@@ -147,7 +148,7 @@ private slots:
         VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
         // The control bar floats over the picture, fades after "Control Interval" seconds and
         // comes back with the mouse.
-        QWidget *bar = c->playerWindow->controlBar;
+        QWidget *bar = c->controlBar();
         QCOMPARE(bar->window()->windowHandle()->transientParent(), w->windowHandle());
         QVERIFY(bar->isVisible());
         // Across the whole bottom of the screen.
@@ -176,7 +177,7 @@ private slots:
         QVERIFY(!c->isPresenting);
         QVERIFY(c->playerWindow->isVisible());
         QCOMPARE(c->playerView->parentWidget(), c->playerContainerView);
-        QCOMPARE(c->playerWindow->controlBar->parentWidget(), c->playerWindow->playerArea);
+        QCOMPARE(c->controlBar()->parentWidget(), c->playerWindow->playerArea);
         QTRY_COMPARE(c->playerView->size(), areaBefore);
         QVERIFY(c->playerView->isPlaying());   // "Pause On Window" is off
         VERIFY_SOON(c->playlist().current()->openedMovie()->currentTime().seconds() > before, 5000);

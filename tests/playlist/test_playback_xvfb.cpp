@@ -2,8 +2,8 @@
 #include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
-#include "player/QXTimeFormat.h"
 #include "ControllerFixture.h"
 
 #include <QAbstractButton>
@@ -32,15 +32,6 @@ private slots:
 
     void cleanup() { c.reset(); }
 
-    void timeFieldFormat()
-    {
-        QCOMPARE(QXFormatTime(3725), QString("01:02:05"));
-        QCOMPARE(QXFormatTime(360000), QString("100:00:00"));
-        c->updateTimeField(30, 90);
-        QCOMPARE(c->timeField->text(), QString("00:00:30"));
-        QCOMPARE(c->timeRemainderField->text(), QString("00:01:00"));
-    }
-
     void playsThroughToTheEndOfTheLastAndStops()
     {
         QVERIFY(c->openMovies({clip("p1.mp4", 0.6), clip("p2.mp4", 0.6), clip("p3.mp4", 0.6)}, false));
@@ -49,7 +40,7 @@ private slots:
         QCOMPARE(testsupport::selectedRow(*c), 0);   // selection stays
         QTRY_COMPARE_WITH_TIMEOUT(c->playlist().current()->displayName(), QString("p3.mp4"), 5000);
         VERIFY_SOON(!c->playerView->isPlaying(), 5000);
-        VERIFY_SOON(!c->playPauseSwitch->isChecked(), 2000);   // a timer tick brings the controls along
+        VERIFY_SOON(!c->controlBar()->playPauseSwitch()->isChecked(), 2000);   // a timer tick brings the controls along
         QCOMPARE(c->playlist().current()->displayName(), QString("p3.mp4"));
         QCOMPARE(c->playPauseMenuItem->text(), QString("Play"));
         QVERIFY(c->isStopCallbackInstalled);   // armed again at the last entry
@@ -127,19 +118,19 @@ private slots:
         c->pause();
         QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
         // A click on the groove seeks there.
-        QXWhiteSlider *time = c->timeSlider;
+        QXWhiteSlider *time = c->controlBar()->timeSlider();
         QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() * 3 / 4, time->height() / 2));
         VERIFY2_SOON(qAbs(currentMovie()->currentTime().seconds() - 15) < 2.5,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())), 5000);
         // Sent to its very end while paused, play starts it over, also before mpv got there.
         QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() - 1, time->height() / 2));
         QVERIFY(currentMovie()->currentTime().seconds() > 19);
-        QTest::mouseClick(c->playPauseSwitch, Qt::LeftButton);
+        QTest::mouseClick(c->controlBar()->playPauseSwitch(), Qt::LeftButton);
         VERIFY2_SOON(currentMovie()->currentTime().seconds() < 5 && currentMovie()->currentTime().seconds() > 0.2,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())), 5000);
         c->pause();
         // The slider, the movie and the mute mark agree on a volume.
-        QXVolumeSlider *volume = c->volumeSlider;
+        QXVolumeSlider *volume = c->controlBar()->volumeSlider();
         const auto heard = [&](double v, double within = 1e-3) {
             return qAbs(volume->value() - v) < within && qAbs(currentMovie()->volume() - v) < within
                 && c->muteMenuItem->isChecked() == (volume->value() == 0);

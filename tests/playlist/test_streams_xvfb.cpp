@@ -1,6 +1,8 @@
 // Web addresses as a user opens them, against a real server without byte ranges.
+#include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
@@ -137,7 +139,7 @@ private slots:
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())));
             VERIFY_SOON(c->playerView->framesDrawn() > 10, 8000);
             QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer(), 120) > 0.3);
-            QTRY_COMPARE_WITH_TIMEOUT(c->timeField->text(), QString("00:00:02"), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(c->controlBar()->timeField()->text(), QString("00:00:02"), 5000);
         }
         tray.kill();
         tray.waitForFinished();
@@ -149,9 +151,9 @@ private slots:
         QVERIFY(c->openURLs({at("plain/short.mp4")}));
         VERIFY_SOON(c->playerView->isPlaying(), 8000);
         VERIFY_SOON(!c->playerView->isPlaying(), 8000);
-        QCOMPARE(c->timeField->text(), QString("00:00:02"));
+        QCOMPARE(c->controlBar()->timeField()->text(), QString("00:00:02"));
         const int drawn = c->playerView->framesDrawn();
-        QTest::mouseClick(c->playPauseSwitch, Qt::LeftButton);
+        QTest::mouseClick(c->controlBar()->playPauseSwitch(), Qt::LeftButton);
         VERIFY2_SOON(c->playerView->isPlaying() && currentMovie()->currentTime().seconds() < 1.5
                          && c->playerView->framesDrawn() > drawn + 5,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())), 8000);
@@ -168,7 +170,7 @@ private slots:
         QTest::qWait(600);
         QVERIFY2(currentMovie()->currentTime().seconds() < 10,
                  qPrintable(QString::number(currentMovie()->currentTime().seconds())));
-        QVERIFY(c->timeField->text() < QString("00:00:10"));
+        QVERIFY(c->controlBar()->timeField()->text() < QString("00:00:10"));
     }
 
     void liveStreamHasNoTimeLineAndDoesNotWind()
@@ -177,14 +179,14 @@ private slots:
         QVERIFY(c->openURLs({at("live/live.ts")}));
         VERIFY_SOON(c->playerView->isPlaying(), 10000);
         QVERIFY(currentMovie()->duration().isIndefinite());
-        QVERIFY(c->playerWindow->timeSliderHolder->isHidden());
+        QVERIFY(c->controlBar()->timeSlider()->parentWidget()->isHidden());
         QTest::qWait(1200);   // timer ticks
-        QCOMPARE(c->timeField->text(), QString("00:00:00"));
-        QCOMPARE(c->timeRemainderField->text(), QString("00:00:00"));
+        QCOMPARE(c->controlBar()->timeField()->text(), QString("00:00:00"));
+        QCOMPARE(c->controlBar()->timeRemainderField()->text(), QString("00:00:00"));
         c->wind(true);
         QCOMPARE(c->beepCount(), 1);
         c->setTime(5000, currentMovie());   // ignored
-        QCOMPARE(c->timeField->text(), QString("00:00:00"));
+        QCOMPARE(c->controlBar()->timeField()->text(), QString("00:00:00"));
     }
 };
 
