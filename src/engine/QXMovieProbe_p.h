@@ -1,7 +1,8 @@
 #pragma once
-// Internals of QXMovieProbe.cpp, open to its tests: the signature check that settles the
-// common containers without libavformat, libavformat's content probe on its own, and the
-// cached by-name verdict next to the uncached one it must always agree with.
+// Internals of the movie probe (QXMovieProbe*.cpp), open to its tests: the signature check
+// that settles the common containers without libavformat, libavformat's content probe on its
+// own, the cached by-name verdict next to the uncached one it must always agree with, and the
+// reason a failed opening is given.
 #include "QXRedirectTrace.h"
 
 #include <QString>
