@@ -176,8 +176,6 @@ void QXMPController::clearPlaylist()
     // Entries go now, storage and all; the menu keeps none alive.
     m_playlist.clear();
     buildPlaylistMenuIfNeeded();
-    playerWindow->setWindowFilePath(QString());
-    playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
     if (isPresenting)
         togglePresentation();
     updateTimeField(0, 0);
@@ -192,8 +190,6 @@ void QXMPController::tableViewDeleteObjectAtRow(int row)
     const int selected = selectedRow(playerHistoryList);
     if (m_playlist.currentRow() == row) {
         chooseNoMovie();
-        playerWindow->setWindowFilePath(QString());
-        playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
         updateTimeField(0, 0);
     }
     m_playlist.removeRows({row});
