@@ -14,7 +14,7 @@ static bool isPlayerWindow(QXMPController *c, QObject *receiver)
     if (!receiver->isWidgetType())
         return false;
     const QWidget *top = static_cast<QWidget *>(receiver)->window();
-    return top == c->playerWindow || top == c->presentationWindow()
+    return top == c->playerWindow || (c->presentation() && top == c->presentation()->window())
         || (c->overlay() && top == c->overlay()->overlayWindow());
 }
 

@@ -5,13 +5,13 @@
 
 #include "app/QXLaunchArguments.h"
 #include "app/QXPreferences.h"
-#include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSessionWatcher.h"
 #include "app/QXSettings.h"
 #include "controls/QXImages.h"
 #include "engine/QXFileNames.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXMenuValidation.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "playlist/QXPlaylistModel.h"
@@ -24,6 +24,7 @@
 #include <QScreen>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include "controls/QXSliders.h"
 #include <QSystemTrayIcon>
 #include "playlist/QXMovieTableView.h"
@@ -56,8 +57,9 @@ QXMPController::~QXMPController()
     // The window's views go below, not the controller: it stops following the list first.
     disconnect(&m_playlist, nullptr, this, nullptr);
     m_playlist.clear();
-    // While presenting, the movie view is in the presentation window.
-    delete m_presentationWindow;
+    // While presenting, the movie view is in the presentation window, which goes with it.
+    delete m_presentation;
+    m_presentation = nullptr;
     delete playerWindow;
 }
 
@@ -70,6 +72,22 @@ void QXMPController::beep()
 {
     ++m_beepCount;
     QApplication::beep();
+}
+
+QXMovie *QXMPController::currentMovie() const
+{
+    return m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
+}
+
+bool QXMPController::isPlaying() const
+{
+    return playerView->isPlaying();
+}
+
+void QXMPController::presentingDidChange()
+{
+    selectCurrentMagnificationMenuItem();
+    updateButtons();
 }
 
 void QXMPController::applicationDidFinishLaunching()
@@ -110,8 +128,6 @@ void QXMPController::applicationDidFinishLaunching()
 
     // 9.
     currentMagnificationQuantum = currentMagnification = 1.0f;
-    isPresenting = false;
-    isMuted = false;
 
     // 10.
     playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
@@ -155,17 +171,22 @@ void QXMPController::applicationDidFinishLaunching()
     else
         m_overlay->setStaticOverlay(true, true);
     m_overlay->updateOverlayFrameAndCheckToolbarVisibility(false, false);
+    QXPresentationParts parts{playerWindow, playerContainerView, playerView, m_overlay, m_controlBar, presentationMenuItem,
+                              [this] { return QXMenuItems(playerWindow->menuBar(), {playlistMenu}); }};
+    m_presentation = new QXPresentation(this, parts, this);
+    connect(m_presentation, &QXPresentation::presentingChanged, this, &QXMPController::presentingDidChange);
+    connect(m_controlBar, &QXControlBar::presentationClicked, m_presentation, &QXPresentation::togglePresentation);
 
     // 21.
     setPlaylistVisible(!settings.boolForKey(QXKeys::HidePlaylist), false, true);
     updatePlayerWindowMinimumSize();
 
     // 22.
-    m_controlBar->setVolume(double(volume()));
+    m_controlBar->setVolume(double(m_transport->volume()));
 
     // 23.
     updateButtons();
-    updateTimeField(0, 0);
+    m_transport->updateTimeField(0, 0);
 
     // 24. At most once a week, and only when the user asked for it; the window does not wait
     // for the answer. The alert belongs to the player window, so the window does not cover it.
@@ -182,13 +203,8 @@ void QXMPController::applicationDidFinishLaunching()
 
     // 26.
     installObservers();
-    m_screenSaverInhibitor = new QXScreenSaverInhibitor(this);
 
-    // 27. The display timer runs for the life of the process.
-    auto *timer = new QTimer(this);
-    timer->setInterval(500);
-    connect(timer, &QTimer::timeout, this, [this] { updateTimeDisplay(); });
-    timer->start();
+    // 27. The display tick runs for the life of the process (QXTransport).
 
     // 28.
     playerWindow->setMouseTracking(true);
@@ -207,7 +223,7 @@ void QXMPController::installObservers()
     connect(QXMovieCenter::shared(), &QXMovieCenter::seekRefused, this, [this](QXMovie *m) {
         if (m_playlist.current() && m_playlist.current()->openedMovie() == m) {
             beep();
-            updateTimeDisplay();
+            m_transport->updateTimeDisplay();
         }
     });
     for (QScreen *screen : QGuiApplication::screens())
@@ -235,15 +251,15 @@ void QXMPController::userSessionDidBecomeActive()
 
 void QXMPController::applicationDidChangeScreenParameters()
 {
-    if (isPresenting)
-        updatePresentationWindow();
+    if (isPresenting())
+        m_presentation->updatePresentationWindow();
 }
 
 bool QXMPController::applicationShouldHandleReopen(bool)
 {
     // A window hidden at startup comes too: a launch with nothing to open may be the only way
     // back to it.
-    if (isPresenting)
+    if (isPresenting())
         return false;
     showPlayerWindow();
     return true;
@@ -301,8 +317,8 @@ void QXMPController::runQuitSteps()
     if (m_terminated)
         return;
     m_terminated = true;
-    if (m_screenSaverInhibitor)
-        m_screenSaverInhibitor->setInhibited(false);
+    if (m_transport)
+        m_transport->finish();
     if (playerWindow)
         savePlayerWindowPosition();
     applicationShouldTerminate();

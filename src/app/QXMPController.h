@@ -5,6 +5,8 @@
 #include "playlist/QXMovieRepresentation.h"
 #include "playlist/QXPlaylistDrop.h"
 #include "playlist/QXPlaylist.h"
+#include "player/QXPresentation.h"
+#include "player/QXTransport.h"
 
 #include <QList>
 #include <QObject>
@@ -36,9 +38,11 @@ class QXPlaylistModel;
 class QXPreferences;
 class QXSessionWatcher;
 struct QXControlState;
-class QXScreenSaverInhibitor;
 
-class QXMPController : public QObject, public QXPlaylistDropHandler
+class QXMPController : public QObject,
+                       public QXPlaylistDropHandler,
+                       private QXTransportHost,
+                       private QXPresentationHost
 {
     Q_OBJECT
 public:
@@ -126,8 +130,8 @@ public:
     void currentMovieDidFail();
     void movieDidStop();
     void continueWithMovie(const QUrl &url);
-    void play();
-    void pause();
+    void play() override;
+    void pause() override;
     void playPause();
     QString selectionMessage() const;
     // Whether that text tells that the current movie failed to open.
@@ -172,28 +176,11 @@ public:
     void rotateCounterclockwise();
     void rotate();
 
-    // --- presentation ---
-    void togglePresentation();
-    void stopPresentation();
-    void updatePresentationWindow();
-    // Fits the movie view into the presentation window by "Presentation Mode".
-    void placePresentationView();
-    QWidget *presentationWindow() const { return m_presentationWindow; }
-
-    // --- time and volume ---
-    float volume() const;
-    void setVolume(float volume, bool adjustSlider, bool adjustPreference);
-    void changeVolume();
-    void increaseVolume();
-    void decreaseVolume();
-    void mute();
-    int stepInterval() const;
-    void wind(bool forward);
-    void timeSlide(double value);
-    void updateTimeField(qint64 time, qint64 duration);
-    void updateTimeDisplay();
-    bool updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxValue);
-    void setTime(qint64 timeValue, QXMovie *movie);
+    // --- presentation, time and volume (the transport comes with the player interface, the
+    // presentation at launch) ---
+    QXPresentation *presentation() const { return m_presentation; }
+    bool isPresenting() const { return m_presentation && m_presentation->isPresenting(); }
+    QXTransport *transport() const { return m_transport; }
 
     // --- keyboard ---
     // The key table: true when the key was used (or refused with a beep), false to leave it
@@ -230,8 +217,6 @@ public:
     bool lastMovieWasZoomed = false;
     float currentMagnification = 1.0f;
     float currentMagnificationQuantum = 1.0f;
-    bool isPresenting = false;
-    bool isMuted = false;
     bool openWindowAfterDelay = false;
     bool wasPlayingBeforeFastUserSwitch = false;
     bool isStopCallbackInstalled = false;
@@ -279,21 +264,27 @@ public:
 
     // Test and benchmark hooks.
     int beepCount() const { return m_beepCount; }
-    void beep();
+    void beep() override;
     bool hasLaunched() const { return m_launched; }
     // Lists entries as a restored playlist would (files that need not exist).
     void appendEntriesForTesting(const QList<QXMovieRepresentationRef> &entries) { m_playlist.append(entries); }
     // Where the player interface fails to build, launch logs and quits.
     static bool loadPlayerInterface(QXMPController *owner);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 signals:
     void playlistChanged();
     void currentMovieChanged();
 
 private:
+    // What presentation and the transport ask of the player.
+    QXMovie *currentMovie() const override;
+    bool isPlaying() const override;
+    bool currentMovieHasPicture() const override { return currentMovieHasVideo; }
+    QScreen *presentationScreen() const override { return playerWindowScreen(); }
+    QSizeF pictureAreaSize() const override { return playerAreaSize(); }
+    void showPlayerWindowAfterPresentation() override { showPlayerWindow(); }
+    // Presentation entered or left: the scale items and the commands follow.
+    void presentingDidChange();
     // Shows the tray icon that brings the window back; false where there is no tray.
     bool showTrayIcon();
     // Says on stderr why each file named among urls (not a folder) is missing from collected;
@@ -335,12 +326,10 @@ private:
     bool m_launched = false;
     int m_beepCount = 0;
     QXSessionWatcher *m_sessionWatcher = nullptr;
-    QWidget *m_presentationWindow = nullptr;
-    QPointer<QScreen> m_presentationScreen;
     QXPlayerOverlay *m_overlay = nullptr;
     QXControlBar *m_controlBar = nullptr;
-    // Held while a picture plays (taken and released by the time display's tick).
-    QXScreenSaverInhibitor *m_screenSaverInhibitor = nullptr;
+    QXTransport *m_transport = nullptr;
+    QXPresentation *m_presentation = nullptr;
     // How the current movie was chosen, and the failed movie already reported.
     bool m_currentMovieChosenByContinuing = false;
     // The window was fitted to the screen because the movie was too large for it, not zoomed.

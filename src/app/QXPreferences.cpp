@@ -338,7 +338,7 @@ void QXPreferences::applyOverlaySetting(bool floating)
 {
     // While presenting the bar floats anyway; the window takes the new form on return.
     QXPlayerOverlay *overlay = m_c->overlay();
-    if (!overlay || m_c->isPresenting)
+    if (!overlay || m_c->isPresenting())
         return;
     QWidget *window = m_c->playerWindow;
     window->setUpdatesEnabled(false);
@@ -365,7 +365,7 @@ void QXPreferences::toggleBooleanPreference(QAbstractButton *control)
     if (control == overlaySwitch) {
         settings.setBool(on, QXKeys::OverlayControlsInWindowMode);
         // While presenting the controls float anyway; the window shows the change on return.
-        if (m_c->isPresenting)
+        if (m_c->isPresenting())
             return;
         applyOverlaySetting(on);
         if (overlayMenuItem)
@@ -428,7 +428,7 @@ void QXPreferences::setBooleanSettingFromMenuItem(QAction *item, bool wasChecked
     QXSettings &settings = QXSettings::standard();
     if (item == overlayMenuItem) {
         // While presenting the item changes nothing, its own check mark included.
-        if (m_c->isPresenting) {
+        if (m_c->isPresenting()) {
             item->setChecked(wasChecked);
             return;
         }
@@ -441,8 +441,8 @@ void QXPreferences::setBooleanSettingFromMenuItem(QAction *item, bool wasChecked
     } else if (presentationModeMenu && item->parent() == presentationModeMenu) {
         const int tag = item->data().toInt();
         settings.setInteger(tag, QXKeys::PresentationMode);
-        if (m_c->isPresenting)
-            m_c->updatePresentationWindow();
+        if (m_c->isPresenting())
+            m_c->presentation()->updatePresentationWindow();
         if (presentationModeSelector && tag >= 0 && tag < presentationModeSelector->count())
             presentationModeSelector->setCurrentIndex(tag);
     }
@@ -453,8 +453,8 @@ void QXPreferences::changeListPreference(QComboBox *control)
     if (!control || control != presentationModeSelector)
         return;
     QXSettings::standard().setInteger(control->currentIndex(), QXKeys::PresentationMode);
-    if (m_c->isPresenting)
-        m_c->updatePresentationWindow();
+    if (m_c->isPresenting())
+        m_c->presentation()->updatePresentationWindow();
 }
 
 void QXPreferences::controlTextDidChange(QLineEdit *field)

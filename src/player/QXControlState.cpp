@@ -21,7 +21,7 @@ QXControlState QXMPController::controlState() const
     s.hasCurrentEntry = bool(m_playlist.current());
     s.isPlayable = currentMovieIsPlayable;
     s.hasVideo = currentMovieHasVideo;
-    s.isPresenting = isPresenting;
+    s.isPresenting = isPresenting();
     s.playerWindowVisible = playerWindow && playerWindow->isVisible();
     s.movieWindowVisible = playerView && playerView->window()->isVisible();
     s.rowAccessible = isPlaylistRowAccessible(nullptr);
@@ -103,7 +103,7 @@ void QXMPController::setTargetControl(QAction *item, QAbstractButton *control)
 void QXMPController::updatePlayPauseControls()
 {
     showPlayPauseState(playerView && playerView->isPlaying());
-    updateTimeDisplay();
+    m_transport->updateTimeDisplay();
 }
 
 void QXMPController::showPlayPauseState(bool playing)

@@ -94,7 +94,7 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
         // Ctrl with an arrow winds: the menus' command.
         if (event->modifiers() & Qt::ControlModifier)
             return false;
-        updateTimeDisplay();
+        m_transport->updateTimeDisplay();
         if (key == Qt::Key_Left)
             movie->stepBackward();
         else
@@ -122,8 +122,8 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
     }
     case Qt::Key_Escape:
         // One level at a time: presentation, then playback, then the movie itself.
-        if (isPresenting) {
-            togglePresentation();
+        if (isPresenting()) {
+            m_presentation->togglePresentation();
             return true;
         }
         if (playerView->isPlaying()) {
@@ -133,7 +133,7 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
         if (!isPlaylistRowAccessible(nullptr) && !playerView->movie())
             break;
         chooseNoMovie();
-        updateTimeField(0, 0);
+        m_transport->updateTimeField(0, 0);
         playerHistoryList->clearSelection();
         playerHistoryList->viewport()->update();
         updateButtons();
@@ -197,7 +197,7 @@ private:
         // The picture's own native window belongs to the window it is in.
         while (window->parent())
             window = window->parent();
-        const QWidget *presentation = c->presentationWindow();
+        const QWidget *presentation = c->presentation() ? c->presentation()->window() : nullptr;
         const QWidget *bar = c->overlay() ? c->overlay()->overlayWindow() : nullptr;
         return window == c->playerWindow->windowHandle() || (presentation && window == presentation->windowHandle())
             || (bar && window == bar->windowHandle());
@@ -223,7 +223,7 @@ protected:
             m_moved.start();
             return false;
         case QEvent::MouseButtonDblClick: {
-            if (static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton || c->isPresenting)
+            if (static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton || c->isPresenting())
                 return false;
             // The second click of one whose first click left presentation does not go back in.
             if (m_moved.isValid() && m_moved.elapsed() < QApplication::doubleClickInterval())
@@ -235,9 +235,9 @@ protected:
             // A notch is 120; a touchpad's smaller steps add up to one.
             m_wheel += static_cast<QWheelEvent *>(event)->angleDelta().y();
             for (; m_wheel >= 120; m_wheel -= 120)
-                c->increaseVolume();
+                c->transport()->increaseVolume();
             for (; m_wheel <= -120; m_wheel += 120)
-                c->decreaseVolume();
+                c->transport()->decreaseVolume();
             return true;
         }
         case QEvent::MouseButtonPress: {

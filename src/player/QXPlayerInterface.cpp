@@ -16,6 +16,7 @@
 #include "player/QXMenuValidation.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
+#include "player/QXTransport.h"
 #include "update/QXRWUpdateChecker.h"
 
 #include <QAction>
@@ -175,6 +176,10 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     auto *bar = new QXControlBar(area);
     bar->hide();
     c->m_controlBar = bar;
+    auto *transport = new QXTransport(c, bar, QXSettings::standard(), nullptr, c);
+    c->m_transport = transport;
+    QObject::connect(transport, &QXTransport::timeSet, c->playerView, qOverload<>(&QWidget::update));
+    QObject::connect(transport, &QXTransport::playbackStopped, c, &QXMPController::updatePlayPauseControls);
     rootLayout->addWidget(area, 1);
     shift->leftView = pane;
     shift->rightView = area;
@@ -208,12 +213,11 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QObject::connect(c->playlistClearButton, &QAbstractButton::clicked, c, [c] { c->clearPlaylist(); });
     QObject::connect(c->playlistForwardButton, &QAbstractButton::clicked, c, [c] { c->forwardPlaylist(); });
     QObject::connect(c->playlistBackwardButton, &QAbstractButton::clicked, c, [c] { c->backwardPlaylist(); });
-    QObject::connect(bar, &QXControlBar::timeSlid, c, [c](double value) { c->timeSlide(value); });
-    QObject::connect(bar, &QXControlBar::volumeChanged, c, [c] { c->changeVolume(); });
+    QObject::connect(bar, &QXControlBar::timeSlid, transport, &QXTransport::timeSlide);
+    QObject::connect(bar, &QXControlBar::volumeChanged, transport, &QXTransport::changeVolume);
     QObject::connect(bar, &QXControlBar::rotateClicked, c, [c] { c->rotate(); });
-    QObject::connect(bar, &QXControlBar::presentationClicked, c, [c] { c->togglePresentation(); });
     QObject::connect(bar, &QXControlBar::aspectRatioLockClicked, c, [c] { c->toggleAspectRatioLock(); });
-    QObject::connect(bar, &QXControlBar::windClicked, c, [c](bool forward) { c->wind(forward); });
+    QObject::connect(bar, &QXControlBar::windClicked, transport, &QXTransport::wind);
     QObject::connect(table, &QAbstractItemView::doubleClicked, c, [c](const QModelIndex &index) {
         c->playlistDoubleClicked(index.row());
     });
@@ -288,9 +292,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->playPauseMenuItem = addItem(movie, "playPauseItem", QObject::tr("Play"), QXCommand::PlayPause,
                                    {QKeySequence(Qt::Key_Space)});
     onTrigger(addItem(movie, "windBackwardItem", QObject::tr("Wind Backward"), QXCommand::Wind,
-                      {QKeySequence(Qt::CTRL | Qt::Key_Left)}), c, [c] { c->wind(false); });
+                      {QKeySequence(Qt::CTRL | Qt::Key_Left)}), transport, [transport] { transport->wind(false); });
     onTrigger(addItem(movie, "windForwardItem", QObject::tr("Wind Forward"), QXCommand::Wind,
-                      {QKeySequence(Qt::CTRL | Qt::Key_Right)}), c, [c] { c->wind(true); });
+                      {QKeySequence(Qt::CTRL | Qt::Key_Right)}), transport, [transport] { transport->wind(true); });
     movie->addSeparator();
     const struct { const char *name, *title; int tag; Qt::Key key; } scales[] = {
         {"halfSizeItem", QT_TR_NOOP("Half Size"), 5, Qt::Key_0}, {"actualSizeItem", QT_TR_NOOP("Actual Size"), 10, Qt::Key_1},
@@ -355,12 +359,13 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     // Window managers keep Ctrl+Alt with the arrows for themselves.
     QMenu *sound = mb->addMenu(QObject::tr("&Sound"));
     onTrigger(addItem(sound, "increaseVolumeItem", QObject::tr("Increase Volume"), QXCommand::Always,
-                      {QKeySequence(Qt::CTRL | Qt::Key_Up)}), c, [c] { c->increaseVolume(); });
+                      {QKeySequence(Qt::CTRL | Qt::Key_Up)}), transport, [transport] { transport->increaseVolume(); });
     onTrigger(addItem(sound, "decreaseVolumeItem", QObject::tr("Decrease Volume"), QXCommand::Always,
-                      {QKeySequence(Qt::CTRL | Qt::Key_Down)}), c, [c] { c->decreaseVolume(); });
+                      {QKeySequence(Qt::CTRL | Qt::Key_Down)}), transport, [transport] { transport->decreaseVolume(); });
     c->muteMenuItem = addItem(sound, "muteItem", QObject::tr("Mute"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_M)});
     c->muteMenuItem->setCheckable(true);
-    onTrigger(c->muteMenuItem, c, [c] { c->mute(); });
+    onTrigger(c->muteMenuItem, transport, [transport] { transport->mute(); });
+    QObject::connect(transport, &QXTransport::muteShown, c->muteMenuItem, &QAction::setChecked);
 
     // The picture's own menu: playback, size and playlist commands, the same items.
     auto *pictureMenu = new QMenu(w);

@@ -1,23 +1,16 @@
-// Presentation mode: the movie view moves into a black full-screen window on the player
-// window's screen, fitted or filling it, and comes back to the player window on leaving.
-#include "app/QXMPController.h"
-#include "player/QXControlBar.h"
+// Presentation mode: the black full-screen window, entering and leaving it, and the view's
+// place in it.
+#include "player/QXPresentation.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovieView.h"
-#include "player/QXMenuValidation.h"
+#include "player/QXControlBar.h"
 #include "player/QXPlayerOverlay.h"
-#include "player/QXPlayerWindow.h"
 #include "player/QXWindowGeometry.h"
 
-#include <QAbstractButton>
-#include <QTimer>
 #include <QAction>
-#include <QEvent>
 #include <QCloseEvent>
-#include <QMenuBar>
-#include <QMouseEvent>
 #include <QLayout>
-#include <QPointer>
+#include <QMouseEvent>
 #include <QScreen>
 
 namespace {
@@ -27,7 +20,8 @@ namespace {
 class QXPresentationWindow : public QWidget
 {
 public:
-    explicit QXPresentationWindow(QXMPController *c) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_c(c)
+    QXPresentationWindow(QXPresentation *presentation, const QList<QAction *> &shortcutItems)
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_presentation(presentation)
     {
         setObjectName(QStringLiteral("Presentation"));
         setAttribute(Qt::WA_DeleteOnClose, false);
@@ -37,113 +31,124 @@ public:
         setPalette(pal);
         setAutoFillBackground(true);
         setMouseTracking(true);
-        addActions(QXMenuItems(c->playerWindow->menuBar(), {c->playlistMenu}));
+        addActions(shortcutItems);
     }
 
 protected:
     void resizeEvent(QResizeEvent *e) override
     {
         QWidget::resizeEvent(e);
-        if (m_c->isPresenting)
-            m_c->placePresentationView();
+        if (m_presentation->isPresenting())
+            m_presentation->placePresentationView();
     }
     // Closed by the window manager: presentation ends as with Escape, and the window stays
-    // with the controller, which hides and deletes it.
+    // with the presentation, which hides and deletes it.
     void closeEvent(QCloseEvent *e) override
     {
         e->ignore();
-        QMetaObject::invokeMethod(m_c, &QXMPController::stopPresentation, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(m_presentation, &QXPresentation::stopPresentation, Qt::QueuedConnection);
     }
 
 private:
-    QXMPController *m_c;
+    QXPresentation *m_presentation;
 };
 
 } // namespace
 
-bool QXMPController::eventFilter(QObject *watched, QEvent *event)
+QXPresentation::QXPresentation(QXPresentationHost *host, const QXPresentationParts &parts, QObject *parent)
+    : QObject(parent), m_host(host), m_parts(parts)
+{
+}
+
+QXPresentation::~QXPresentation()
+{
+    // While presenting, the movie view is in the presentation window.
+    delete m_window;
+}
+
+bool QXPresentation::eventFilter(QObject *watched, QEvent *event)
 {
     // A click on the picture while presenting leaves the mode; a right click opens its menu.
-    if (watched == playerView && isPresenting && event->type() == QEvent::MouseButtonPress
+    if (watched == m_parts.view && m_presenting && event->type() == QEvent::MouseButtonPress
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        QMetaObject::invokeMethod(this, &QXMPController::stopPresentation, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &QXPresentation::stopPresentation, Qt::QueuedConnection);
         return true;
     }
     return QObject::eventFilter(watched, event);
 }
 
-void QXMPController::togglePresentation()
+void QXPresentation::togglePresentation()
 {
-    if (!currentMovieHasVideo && !isPresenting) {
-        beep();
+    QXMovieView *view = m_parts.view;
+    if (!m_host->currentMovieHasPicture() && !m_presenting) {
+        m_host->beep();
         // The switch and its menu item toggled themselves on the way here.
-        m_controlBar->setPresenting(false);
-        presentationMenuItem->setChecked(false);
+        m_parts.bar->setPresenting(false);
+        m_parts.menuItem->setChecked(false);
         return;
     }
-    isPresenting = !isPresenting;
+    m_presenting = !m_presenting;
     QXSettings &settings = QXSettings::standard();
-    if (isPresenting) {
-        m_presentationScreen = playerWindowScreen();
+    if (m_presenting) {
+        m_screen = m_host->presentationScreen();
         // Hidden, not closed: closing runs the window-close rules (pause, forget).
-        playerWindow->hide();
-        m_presentationWindow = new QXPresentationWindow(this);
-        playerView->setParent(m_presentationWindow);
-        playerView->installEventFilter(this);
+        m_parts.playerWindow->hide();
+        m_window = new QXPresentationWindow(this, m_parts.shortcutItems ? m_parts.shortcutItems() : QList<QAction *>());
+        view->setParent(m_window);
+        view->installEventFilter(this);
         updatePresentationWindow();
-        playerView->show();
-        m_overlay->presentIn(m_presentationWindow);
-        m_presentationWindow->showFullScreen();
-        m_presentationWindow->raise();
-        m_presentationWindow->activateWindow();
-        m_presentationWindow->setFocus(Qt::ActiveWindowFocusReason);
-        if (!settings.boolForKey(QXKeys::DoNotPlayOnPresent) && !playerView->isPlaying())
-            play();
+        view->show();
+        m_parts.overlay->presentIn(m_window);
+        m_window->showFullScreen();
+        m_window->raise();
+        m_window->activateWindow();
+        m_window->setFocus(Qt::ActiveWindowFocusReason);
+        if (!settings.boolForKey(QXKeys::DoNotPlayOnPresent) && !view->isPlaying())
+            m_host->play();
     } else {
-        if (settings.boolForKey(QXKeys::PauseOnWindow) && playerView->isPlaying())
-            pause();
-        m_presentationWindow->hide();
-        playerView->removeEventFilter(this);
-        playerView->setParent(playerContainerView);
-        playerContainerView->layout()->addWidget(playerView);
-        playerView->show();
-        m_overlay->returnToPlayerWindow(!settings.boolForKey(QXKeys::OverlayControlsInWindowMode));
-        m_presentationWindow->deleteLater();
-        m_presentationWindow = nullptr;
-        playerView->update();
-        showPlayerWindow();
+        if (settings.boolForKey(QXKeys::PauseOnWindow) && view->isPlaying())
+            m_host->pause();
+        m_window->hide();
+        view->removeEventFilter(this);
+        view->setParent(m_parts.pictureContainer);
+        m_parts.pictureContainer->layout()->addWidget(view);
+        view->show();
+        m_parts.overlay->returnToPlayerWindow(!settings.boolForKey(QXKeys::OverlayControlsInWindowMode));
+        m_window->deleteLater();
+        m_window = nullptr;
+        view->update();
+        m_host->showPlayerWindowAfterPresentation();
     }
-    m_controlBar->setPresenting(isPresenting);
-    presentationMenuItem->setChecked(isPresenting);
-    selectCurrentMagnificationMenuItem();
-    updateButtons();
-    m_overlay->showOverlayByFadingIn(false);
+    m_parts.bar->setPresenting(m_presenting);
+    m_parts.menuItem->setChecked(m_presenting);
+    emit presentingChanged(m_presenting);
+    m_parts.overlay->showOverlayByFadingIn(false);
 }
 
-void QXMPController::stopPresentation()
+void QXPresentation::stopPresentation()
 {
-    if (isPresenting)
+    if (m_presenting)
         togglePresentation();
 }
 
-void QXMPController::updatePresentationWindow()
+void QXPresentation::updatePresentationWindow()
 {
-    if (!m_presentationWindow)
+    if (!m_window)
         return;
-    QScreen *screen = m_presentationScreen ? m_presentationScreen.data() : playerWindowScreen();
+    QScreen *screen = m_screen ? m_screen.data() : m_host->presentationScreen();
     const QRect S = screen->geometry();
-    if (m_presentationWindow->geometry() != S)
-        m_presentationWindow->setGeometry(S);
+    if (m_window->geometry() != S)
+        m_window->setGeometry(S);
     placePresentationView();
 }
 
-void QXMPController::placePresentationView()
+void QXPresentation::placePresentationView()
 {
-    if (!m_presentationWindow)
+    if (!m_window)
         return;
-    const QSizeF S(m_presentationWindow->size());
+    const QSizeF S(m_window->size());
     const bool fill = QXSettings::standard().integerForKey(QXKeys::PresentationMode) == 1;
-    const QRectF f = QXGeometry::presentationFrame(S, playerAreaSize(), fill);
-    playerView->setGeometry(QXGeometry::frameToQt(f, S.height()).toRect());
-    playerView->update();
+    const QRectF f = QXGeometry::presentationFrame(S, m_host->pictureAreaSize(), fill);
+    m_parts.view->setGeometry(QXGeometry::frameToQt(f, S.height()).toRect());
+    m_parts.view->update();
 }

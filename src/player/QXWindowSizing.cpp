@@ -75,7 +75,7 @@ void QXMPController::applyAspectHints()
     // A picture whose proportions cannot be kept on the screen gets no hint: the window
     // manager would grow the window past the screen to keep them at the least width.
     const QSizeF kept = keptPictureProportions();
-    QXWindowHints::setAspect(playerWindow, isPresenting ? QSize() : kept.toSize(), playerWindowChrome());
+    QXWindowHints::setAspect(playerWindow, isPresenting() ? QSize() : kept.toSize(), playerWindowChrome());
     // The window cannot take such a picture's proportions; the lock keeps them in the picture.
     const bool bars = kept.isEmpty() && currentMovieHasVideo && isAspectRatioLocked();
     if (playerView->preservesAspectRatio() != bars)
@@ -250,7 +250,7 @@ void QXMPController::selectCurrentMagnificationMenuItem()
 {
     const int t = QXGeometry::magnificationTag(currentMagnification);
     for (QAction *item : std::as_const(scaleMenuItems))
-        item->setChecked(!isPresenting && item->data().toInt() == t);
+        item->setChecked(!isPresenting() && item->data().toInt() == t);
 }
 
 void QXMPController::toggleAspectRatioLock()
@@ -293,7 +293,7 @@ void QXMPController::showPlayerWindow()
 
 void QXMPController::keepPlayerWindowOnScreen()
 {
-    if (!playerWindow->isVisible() || isPresenting || playerWindow->isMaximized() || playerWindow->isFullScreen())
+    if (!playerWindow->isVisible() || isPresenting() || playerWindow->isMaximized() || playerWindow->isFullScreen())
         return;
     const QRectF frame = playerWindowFrame();
     const QRectF S = usableScreenFrame();
@@ -354,7 +354,7 @@ static void applyScale(QXMPController *c, float m)
 
 void QXMPController::setScale(int tag)
 {
-    if (isPresenting) {
+    if (isPresenting()) {
         beep();
         return;
     }
@@ -364,7 +364,7 @@ void QXMPController::setScale(int tag)
 
 void QXMPController::increaseScale()
 {
-    if (isPresenting) {
+    if (isPresenting()) {
         beep();
         return;
     }
@@ -374,7 +374,7 @@ void QXMPController::increaseScale()
 
 void QXMPController::decreaseScale()
 {
-    if (isPresenting) {
+    if (isPresenting()) {
         beep();
         return;
     }
@@ -390,7 +390,7 @@ void QXMPController::decreaseScale()
 void QXMPController::windowDidResizeByUser(const QSize &clientSize)
 {
     QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
-    if (!currentMovieHasVideo || !m || isPresenting || playerWindow->isMaximized() || playerWindow->isFullScreen())
+    if (!currentMovieHasVideo || !m || isPresenting() || playerWindow->isMaximized() || playerWindow->isFullScreen())
         return;
     const QSizeF n = naturalSizeForMagnification(m, 1.0f);
     // Window minus view is the chrome, the same before and after the resize.
@@ -411,7 +411,7 @@ void QXMPController::windowDidResizeByUser(const QSize &clientSize)
             m_lockedHeightTimer->setInterval(250);
             connect(m_lockedHeightTimer, &QTimer::timeout, this, [this] {
                 QXMovie *movie = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
-                if (!movie || !currentMovieHasVideo || !isAspectRatioLocked() || isPresenting
+                if (!movie || !currentMovieHasVideo || !isAspectRatioLocked() || isPresenting()
                     || playerWindow->isMaximized() || playerWindow->isFullScreen())
                     return;
                 const QSizeF size(playerWindow->size());

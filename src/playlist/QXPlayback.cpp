@@ -2,7 +2,6 @@
 // play and pause, and the message the empty view shows.
 #include "app/QXMPController.h"
 #include "player/QXControlBar.h"
-#include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -44,7 +43,7 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
         // A movie that failed to open is opened anew: choosing it again tries again.
         m = e ? e->movie() : nullptr;
         if (m && e == m_playlist.current() && playerView->movie() == m) {
-            setTime(0, m);
+            m_transport->setTime(0, m);
             if (startPlaying)
                 play();
             return true;
@@ -101,7 +100,7 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
     if (currentMovieIsPlayable)
         enablePlaybackForCurrentMovie();
 
-    if (!isPresenting && !(playerWindow->isVisible() && byContinuing))
+    if (!isPresenting() && !(playerWindow->isVisible() && byContinuing))
         showPlayerWindow();
     updateButtons();
     emit currentMovieChanged();
@@ -114,11 +113,11 @@ void QXMPController::enablePlaybackForCurrentMovie()
     if (!m)
         return;
     playerView->update();
-    const bool hasTimeLine = updateTimeDisplayForMovie(m, true);
+    const bool hasTimeLine = m_transport->updateTimeDisplayForMovie(m, true);
     m_controlBar->setTimeLineVisible(hasTimeLine);
     currentMovieHasVideo = m->hasVideo();
-    if (!currentMovieHasVideo && isPresenting)
-        togglePresentation();
+    if (!currentMovieHasVideo && isPresenting())
+        m_presentation->togglePresentation();
     if (currentMovieHasVideo) {
         const QSizeF n = naturalSizeForMagnification(m, 1.0f);
         if (lastMovieSize.width() >= 1.0 && lastMovieSize == n) {
@@ -139,8 +138,8 @@ void QXMPController::enablePlaybackForCurrentMovie()
             resizePlayerWindowForSize(lastMovieSize);
         else
             resizePlayerWindowForCurrentMagnification();
-        if (isPresenting)
-            updatePresentationWindow();
+        if (isPresenting())
+            m_presentation->updatePresentationWindow();
     }
     updatePlayerWindowMinimumSize();
     armStopCallback();
@@ -221,7 +220,7 @@ void QXMPController::movieDidStop()
         armStopCallback();
         return;
     }
-    updateTimeDisplay();
+    m_transport->updateTimeDisplay();
     const QUrl next = m_playlist.at(i + 1)->URL();
     QTimer::singleShot(0, this, [this, next] { continueWithMovie(next); });
 }
@@ -263,8 +262,7 @@ void QXMPController::pause()
     if (playerView->isPlaying())
         playerView->pause();
     // chooseNoMovie and chooseMovie come through here too.
-    if (m_screenSaverInhibitor)
-        m_screenSaverInhibitor->setInhibited(false);
+    m_transport->releaseScreenSaver();
     showPlayPauseState(false);
 }
 
@@ -274,7 +272,7 @@ void QXMPController::playPause()
         play();
     } else {
         pause();
-        updateTimeDisplay();
+        m_transport->updateTimeDisplay();
     }
 }
 

@@ -176,9 +176,9 @@ void QXMPController::clearPlaylist()
     // Entries go now, storage and all; the menu keeps none alive.
     m_playlist.clear();
     buildPlaylistMenuIfNeeded();
-    if (isPresenting)
-        togglePresentation();
-    updateTimeField(0, 0);
+    if (isPresenting())
+        m_presentation->togglePresentation();
+    m_transport->updateTimeField(0, 0);
     updateButtons();
     playerView->update();
 }
@@ -190,7 +190,7 @@ void QXMPController::tableViewDeleteObjectAtRow(int row)
     const int selected = selectedRow(playerHistoryList);
     if (m_playlist.currentRow() == row) {
         chooseNoMovie();
-        updateTimeField(0, 0);
+        m_transport->updateTimeField(0, 0);
     }
     m_playlist.removeRows({row});
     // The view selects a neighbour when its current row goes: the selection is put back.
@@ -214,7 +214,7 @@ void QXMPController::deleteSelected()
 
 bool QXMPController::isPlaylistAccessible() const
 {
-    return !isPresenting && !QXSettings::standard().boolForKey(QXKeys::HidePlaylist);
+    return !isPresenting() && !QXSettings::standard().boolForKey(QXKeys::HidePlaylist);
 }
 
 bool QXMPController::isPlaylistRowAccessible(int *row) const
@@ -407,7 +407,7 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
 
 void QXMPController::togglePlaylistVisibility()
 {
-    if (isPresenting) {
+    if (isPresenting()) {
         beep();
         return;
     }

@@ -11,8 +11,8 @@ void QXMPController::rotateByAngle(int degrees)
     m_playlist.current()->rotateByAngle(degrees);
     updatePlayerWindowMinimumSize();
     resizePlayerWindowForCurrentMagnification();
-    if (isPresenting)
-        updatePresentationWindow();
+    if (isPresenting())
+        m_presentation->updatePresentationWindow();
 }
 
 void QXMPController::rotateClockwise() { rotateByAngle(90); }

@@ -211,12 +211,12 @@ private slots:
         c->playerWindow->activateWindow();
         VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
         QTest::keySequence(c->playerWindow->windowHandle(), QKeySequence("Ctrl+F"));
-        VERIFY_SOON(c->isPresenting && c->presentationWindow() && c->presentationWindow()->isVisible(), 5000);
+        VERIFY_SOON(c->presentation()->isPresenting() && c->presentation()->window() && c->presentation()->window()->isVisible(), 5000);
         QVERIFY(!c->applicationShouldHandleReopen(true));
-        QVERIFY(c->isPresenting && c->presentationWindow()->isVisible());
-        VERIFY_SOON(c->presentationWindow()->isActiveWindow(), 5000);
-        QTest::keySequence(c->presentationWindow()->windowHandle(), QKeySequence("Escape"));
-        VERIFY_SOON(!c->isPresenting, 5000);
+        QVERIFY(c->presentation()->isPresenting() && c->presentation()->window()->isVisible());
+        VERIFY_SOON(c->presentation()->window()->isActiveWindow(), 5000);
+        QTest::keySequence(c->presentation()->window()->windowHandle(), QKeySequence("Escape"));
+        VERIFY_SOON(!c->presentation()->isPresenting(), 5000);
         VERIFY_SOON(c->playerView->isPlaying(), 5000);   // presenting started it
 
         // A user switch, as logind announces it, pauses what plays and plays it again on

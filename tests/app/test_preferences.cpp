@@ -192,7 +192,7 @@ private slots:
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         VERIFY_SOON(c->currentMovieHasVideo, 10000);
         QTest::mouseClick(c->controlBar()->presentationSwitch(), Qt::LeftButton);
-        QVERIFY(c->isPresenting);
+        QVERIFY(c->presentation()->isPresenting());
         QAction *item = menuItem("overlayMenuItem");
         click("overlaySwitch");
         QCOMPARE(stored().value(QXKeys::OverlayControlsInWindowMode), QJsonValue(true));
@@ -200,7 +200,7 @@ private slots:
         item->trigger();
         QVERIFY(!item->isChecked());
         QCOMPARE(stored().value(QXKeys::OverlayControlsInWindowMode), QJsonValue(true));
-        c->stopPresentation();
+        c->presentation()->stopPresentation();
         for (bool floating : {false, true}) {
             item->trigger();
             QCOMPARE(stored().value(QXKeys::OverlayControlsInWindowMode), QJsonValue(floating));

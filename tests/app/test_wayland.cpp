@@ -65,14 +65,14 @@ private slots:
         VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
         QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer()) > 0.3);
 
-        c->togglePresentation();
-        QVERIFY(c->isPresenting);
-        VERIFY_SOON(c->presentationWindow()->isFullScreen(), 5000);
+        c->presentation()->togglePresentation();
+        QVERIFY(c->presentation()->isPresenting());
+        VERIFY_SOON(c->presentation()->window()->isFullScreen(), 5000);
         // The picture fills the screen's height (4:3 on 16:10), the bar floats over it.
         VERIFY_SOON(c->controlBar()->isVisible(), 5000);
         VERIFY_SOON(testsupport::colourfulShare(screenshot("wayland-present")) > 0.5, 10000);
-        c->stopPresentation();
-        VERIFY_SOON(!c->isPresenting && c->playerWindow->isVisible(), 5000);
+        c->presentation()->stopPresentation();
+        VERIFY_SOON(!c->presentation()->isPresenting() && c->playerWindow->isVisible(), 5000);
         // Back in the window: the picture again, the desktop around it.
         double share = 0;
         QVERIFY2(QTest::qWaitFor([&] { share = testsupport::colourfulShare(screenshot("wayland-after-present")); return share > 0.05 && share < 0.4; },

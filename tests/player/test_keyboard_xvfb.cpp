@@ -23,7 +23,7 @@ class TestKeyboard : public QObject
     QList<QUrl> clips;
     QUrl audio;
 
-    QWidget *keyWindow() const { return c->isPresenting ? c->presentationWindow() : c->playerWindow; }
+    QWidget *keyWindow() const { return c->presentation()->isPresenting() ? c->presentation()->window() : c->playerWindow; }
     // A key as the window system delivers it: to the window, shortcuts first. "Key*" is a
     // repeat of a held key.
     void press(const QString &name)
@@ -61,8 +61,8 @@ class TestKeyboard : public QObject
             press("Down");
         }
         if (state == "presenting") {
-            c->togglePresentation();
-            VERIFY_SOON(c->presentationWindow()->isActiveWindow(), 5000);
+            c->presentation()->togglePresentation();
+            VERIFY_SOON(c->presentation()->window()->isActiveWindow(), 5000);
         }
     }
 
@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(int(c->playlist().count()), expected[2]);
         QCOMPARE(testsupport::selectedRow(*c), expected[3]);
         QCOMPARE(current(), expected[4]);
-        QCOMPARE(c->isPresenting, bool(expected[5]));
+        QCOMPARE(c->presentation()->isPresenting(), bool(expected[5]));
         QCOMPARE(c->controlBar()->playPauseSwitch()->isChecked(), bool(expected[1]));
     }
 
@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(c->playlistClearButton->toolTip(), n > 0 ? "Clear Playlist" : "");
         QCOMPARE(c->playlistForwardButton->toolTip(), n > 1 ? "Next Movie" : "");
         QCOMPARE(c->playlistBackwardButton->toolTip(), n > 1 ? "Previous Movie" : "");
-        QCOMPARE(c->presentationMenuItem->isChecked(), c->isPresenting);
+        QCOMPARE(c->presentationMenuItem->isChecked(), c->presentation()->isPresenting());
         QVERIFY(c->aspectRatioLockMenuItem->isChecked());
         QCOMPARE(c->playPauseMenuItem->text(), c->playerView->isPlaying() ? "Pause" : "Play");
 
@@ -241,7 +241,7 @@ private slots:
             item->trigger();
             QVERIFY2(clicks.count() == 1, qPrintable(item->objectName()));
         }
-        QVERIFY(!c->isPresenting && c->playlist().entries().isEmpty() && !c->aspectRatioLockMenuItem->isChecked());
+        QVERIFY(!c->presentation()->isPresenting() && c->playlist().entries().isEmpty() && !c->aspectRatioLockMenuItem->isChecked());
         QCOMPARE(c->beepCount(), 0);
     }
 

@@ -93,7 +93,7 @@ private slots:
         const QRect frame = c->playerWindow->geometry();
         QTest::mouseClick(c->playerView, Qt::LeftButton, {}, QPoint(30, 30));
         QTest::qWait(300);
-        QVERIFY(!c->isPresenting && c->playerView->isPlaying());
+        QVERIFY(!c->presentation()->isPresenting() && c->playerView->isPlaying());
         QCOMPARE(c->playerWindow->geometry(), frame);
         QCOMPARE(c->beepCount(), 0);
         shoot("overlay-static");

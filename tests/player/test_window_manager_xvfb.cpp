@@ -72,9 +72,9 @@ private slots:
         QVERIFY(qAbs(c->currentMagnification - c->playerAreaSize().width() / shown.width()) < 0.01);
 
         // Presentation and back keeps it there.
-        c->togglePresentation();
-        QVERIFY(c->isPresenting);
-        c->togglePresentation();
+        c->presentation()->togglePresentation();
+        QVERIFY(c->presentation()->isPresenting());
+        c->presentation()->togglePresentation();
         VERIFY_SOON(available().contains(frame()), 8000);
     }
 
@@ -176,14 +176,14 @@ private slots:
     void presentationClosedByTheWindowManager()
     {
         QVERIFY(c->openMovies({movie(320, 240)}, false));
-        c->togglePresentation();
-        QVERIFY(c->isPresenting);
+        c->presentation()->togglePresentation();
+        QVERIFY(c->presentation()->isPresenting());
         // Active in the window manager's eyes too, or its key closes the window below.
-        const QString presentation = QString::number(c->presentationWindow()->winId());
-        VERIFY_SOON(c->presentationWindow()->isActiveWindow()
+        const QString presentation = QString::number(c->presentation()->window()->winId());
+        VERIFY_SOON(c->presentation()->window()->isActiveWindow()
                         && testsupport::runTool("xdotool", {"getactivewindow"}) == presentation, 5000);
         testsupport::runTool("xdotool", {"key", "--clearmodifiers", "alt+F4"});
-        VERIFY_SOON(!c->isPresenting, 5000);
+        VERIFY_SOON(!c->presentation()->isPresenting(), 5000);
         QVERIFY(c->playerWindow->isVisible());
         QVERIFY(!c->presentationMenuItem->isChecked());
     }

