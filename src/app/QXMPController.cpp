@@ -84,12 +84,6 @@ bool QXMPController::isPlaying() const
     return playerView->isPlaying();
 }
 
-void QXMPController::presentingDidChange()
-{
-    selectCurrentMagnificationMenuItem();
-    updateButtons();
-}
-
 void QXMPController::applicationDidFinishLaunching()
 {
     QXSettings &settings = QXSettings::standard();
@@ -174,7 +168,11 @@ void QXMPController::applicationDidFinishLaunching()
     QXPresentationParts parts{playerWindow, playerContainerView, playerView, m_overlay, m_controlBar, presentationMenuItem,
                               [this] { return QXMenuItems(playerWindow->menuBar(), {playlistMenu}); }};
     m_presentation = new QXPresentation(this, parts, this);
-    connect(m_presentation, &QXPresentation::presentingChanged, this, &QXMPController::presentingDidChange);
+    // The scale items and the commands follow the mode.
+    connect(m_presentation, &QXPresentation::presentingChanged, this, [this] {
+        selectCurrentMagnificationMenuItem();
+        updateButtons();
+    });
     connect(m_controlBar, &QXControlBar::presentationClicked, m_presentation, &QXPresentation::togglePresentation);
 
     // 21.

@@ -283,8 +283,6 @@ private:
     QScreen *presentationScreen() const override { return playerWindowScreen(); }
     QSizeF pictureAreaSize() const override { return playerAreaSize(); }
     void showPlayerWindowAfterPresentation() override { showPlayerWindow(); }
-    // Presentation entered or left: the scale items and the commands follow.
-    void presentingDidChange();
     // Shows the tray icon that brings the window back; false where there is no tray.
     bool showTrayIcon();
     // Says on stderr why each file named among urls (not a folder) is missing from collected;

@@ -148,9 +148,14 @@ private slots:
         QVERIFY(heard(0.1));
         QVERIFY(qAbs(QXSettings::standard().doubleForKey(QXKeys::Volume) - 0.1) < 0.001);
 
-        // A newly chosen movie gets the slider's volume.
+        // The Mute item silences and gives the volume back, its check mark following.
         volume->setValue(0.3);
         c->transport()->changeVolume();
+        c->muteMenuItem->trigger();
+        QVERIFY(heard(0));
+        c->muteMenuItem->trigger();
+        QVERIFY(heard(0.3));
+        // A newly chosen movie gets the slider's volume.
         QVERIFY(c->openMovies({clip("v2.mp4", 1.0)}, false));
         QVERIFY(heard(0.3));
     }
