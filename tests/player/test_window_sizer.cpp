@@ -104,56 +104,34 @@ private slots:
 
     void scaleCommandsSizeThePicture()
     {
-        host.open({160, 120});
-        const struct { const char *step; std::function<void(QXWindowSizer *)> act; float magnification; QSizeF area; QList<int> checked; } steps[] = {
-            {"double", [](QXWindowSizer *s) { s->setScale(20); }, 2.0f, {320, 240}, {20}},
-            {"smaller", [](QXWindowSizer *s) { s->decreaseScale(); }, 1.5f, {240, 180}, {}},
-            {"larger", [](QXWindowSizer *s) { s->increaseScale(); }, 2.0f, {320, 240}, {20}},
-            {"actual", [](QXWindowSizer *s) { s->setScale(10); }, 1.0f, {160, 120}, {10}},
+        QSignalSpy refused(sizer, &QXWindowSizer::refused);
+        using Step = std::function<void(QXWindowSizer *, Host &)>;
+        const struct { const char *step; Step act; float magnification; QSizeF area; QList<int> checked; int refusals; } steps[] = {
+            {"double", [](QXWindowSizer *s, Host &h) { h.open({160, 120}); s->setScale(20); }, 2.0f, {320, 240}, {20}, 0},
+            {"smaller", [](QXWindowSizer *s, Host &) { s->decreaseScale(); }, 1.5f, {240, 180}, {}, 0},
+            {"larger", [](QXWindowSizer *s, Host &) { s->increaseScale(); }, 2.0f, {320, 240}, {20}, 0},
             // Half of 160 is narrower than the controls: grown to their width, proportions kept.
-            {"half", [](QXWindowSizer *s) { s->setScale(5); }, 0.5f, {150, 112.5}, {5}},
+            {"half", [](QXWindowSizer *s, Host &) { s->setScale(5); }, 0.5f, {150, 112.5}, {5}, 0},
+            {"while presenting", [](QXWindowSizer *s, Host &h) {
+                 h.presenting = true;
+                 s->setScale(20);
+                 s->increaseScale();
+                 s->decreaseScale();
+             }, 0.5f, {150, 112.5}, {5}, 3},
+            // Nothing chosen: the magnification waits for the next movie, the window stays.
+            {"nothing chosen", [](QXWindowSizer *s, Host &h) { h = Host(); s->setScale(20); }, 2.0f, {150, 112.5}, {20}, 3},
+            // Already grown to the controls' width, a smaller size would show the same: kept.
+            {"grown", [](QXWindowSizer *s, Host &h) { h.open({100, 80}); s->setScale(10); }, 1.0f, {150, 120}, {10}, 3},
+            {"no smaller", [](QXWindowSizer *s, Host &) { s->decreaseScale(); }, 1.0f, {150, 120}, {10}, 3},
         };
         for (const auto &s : steps) {
-            s.act(sizer);
+            s.act(sizer, host);
             QVERIFY2(sizer->magnification() == s.magnification, s.step);
             QVERIFY2(qAbs(area().width() - s.area.width()) < 1 && qAbs(area().height() - s.area.height()) < 1,
                      qPrintable(QString("%1: %2x%3").arg(s.step).arg(area().width()).arg(area().height())));
             QVERIFY2(checkedTags() == s.checked, s.step);
+            QVERIFY2(refused.count() == s.refusals, s.step);
         }
-    }
-
-    void aDecreaseThatCannotShrinkFallsBack()
-    {
-        // 100 wide is already grown to the controls' width: half size would show the same.
-        host.open({100, 80});
-        sizer->resizePlayerWindowForCurrentMagnification();
-        const QSizeF before = area();
-        QCOMPARE(before.width(), 150.0);
-        sizer->decreaseScale();
-        QCOMPARE(sizer->magnification(), 1.0f);
-        QCOMPARE(area(), before);
-        QCOMPARE(checkedTags(), QList<int>{10});
-    }
-
-    void scaleCommandsAreRefusedWhilePresenting()
-    {
-        host.open({160, 120});
-        sizer->resizePlayerWindowForCurrentMagnification();
-        host.presenting = true;
-        QSignalSpy refused(sizer, &QXWindowSizer::refused);
-        const QSize size = window->size();
-        sizer->setScale(20);
-        sizer->increaseScale();
-        sizer->decreaseScale();
-        QCOMPARE(refused.count(), 3);
-        QCOMPARE(sizer->magnification(), 1.0f);
-        QCOMPARE(window->size(), size);
-
-        // Nothing chosen: the magnification is kept for the next movie, the window stays.
-        host = Host();
-        sizer->setScale(20);
-        QCOMPARE(sizer->magnification(), 2.0f);
-        QCOMPARE(window->size(), size);
     }
 
     void aResizeByTheUserSetsTheMagnification_data()
