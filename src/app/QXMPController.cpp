@@ -14,6 +14,7 @@
 #include "player/QXMenuValidation.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
+#include "player/QXWindowSizer.h"
 #include "playlist/QXPlaylistModel.h"
 #include "update/QXRWUpdateChecker.h"
 #include "util/QXPathInfo.h"
@@ -121,7 +122,6 @@ void QXMPController::applicationDidFinishLaunching()
         settings.tryToRemoveObjectForKey(QXKeys::RotatedMovies);
 
     // 9.
-    currentMagnificationQuantum = currentMagnification = 1.0f;
 
     // 10.
     playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
@@ -151,13 +151,13 @@ void QXMPController::applicationDidFinishLaunching()
         m_controlBar->setWindButtonsVisible(false);
 
     // 18. Size the window for the empty view, where the user left it last time.
-    restorePlayerWindowPosition();
-    resizePlayerWindowForSize(QXMovieView::defaultSize());
+    m_windowSizer->restorePlayerWindowPosition();
+    m_windowSizer->resizePlayerWindowForSize(QXMovieView::defaultSize());
 
     // 19.-20. The control bar: floating and hidden until the pointer moves, or static below
     // the picture (the window grows by it).
     QXOverlayHost host{playerWindow, playerContainerView, playerView,
-                       [this](const QRect &client) { setPlayerWindowClientRect(client); },
+                       [this](const QRect &client) { m_windowSizer->setPlayerWindowClientRect(client); },
                        [this] { return m_playlist.current() && m_playlist.current()->openedMovie(); }};
     m_overlay = new QXPlayerOverlay(host, m_controlBar, this);
     if (settings.boolForKey(QXKeys::OverlayControlsInWindowMode))
@@ -177,7 +177,7 @@ void QXMPController::applicationDidFinishLaunching()
 
     // 21.
     setPlaylistVisible(!settings.boolForKey(QXKeys::HidePlaylist), false, true);
-    updatePlayerWindowMinimumSize();
+    m_windowSizer->updatePlayerWindowMinimumSize();
 
     // 22.
     m_controlBar->setVolume(double(m_transport->volume()));
@@ -317,8 +317,8 @@ void QXMPController::runQuitSteps()
     m_terminated = true;
     if (m_transport)
         m_transport->finish();
-    if (playerWindow)
-        savePlayerWindowPosition();
+    if (m_windowSizer)
+        m_windowSizer->savePlayerWindowPosition();
     applicationShouldTerminate();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The player's one controller: owns the playlist (QXPlaylist), holds the window state and
-// answers the application, window, menu and control events. Its member functions are defined
+// The player's one controller: owns the playlist (QXPlaylist) and the window's sizer
+// (QXWindowSizer), and answers the application, window, menu and control events. Its member functions are defined
 // next to the subsystem each belongs to (app, playlist, player).
 #include "playlist/QXMovieRepresentation.h"
 #include "playlist/QXPlaylistDrop.h"
@@ -34,6 +34,7 @@ class QXMovieView;
 class QXControlBar;
 class QXPlayerOverlay;
 class QXPlayerWindow;
+class QXWindowSizer;
 class QXPlaylistModel;
 class QXPreferences;
 class QXSessionWatcher;
@@ -137,38 +138,14 @@ public:
     // Whether that text tells that the current movie failed to open.
     bool selectionMessageIsFailure() const;
 
-    // --- window sizing ---
-    bool isAspectRatioLocked() const;
-    void toggleAspectRatioLock();
-    void setScale(int tag);
-    void increaseScale();
-    void decreaseScale();
-    QSizeF naturalSizeForMagnification(QXMovie *movie, float magnification) const;
-    QSizeF viewSizeForMagnification(float magnification) const;
-    void resizePlayerWindowForSize(const QSizeF &size);
-    void resizePlayerWindowForCurrentMagnification();
-    void updatePlayerWindowMinimumSize();
-    bool playerWindowIsZoomedWithAspectRatioLock(bool locked);
-    void fitPlayerWindowToScreen();
-    void selectCurrentMagnificationMenuItem();
-    // Follows a resize by the user: tracks the magnification and, with the lock on, makes the
-    // height follow the width so the picture keeps its proportions.
-    void windowDidResizeByUser(const QSize &clientSize);
+    // --- window sizing: the sizer owns it ---
+    QXWindowSizer *windowSizer() const { return m_windowSizer; }
+    // Its commands for the tray, reopening, the open panel and presentation.
     void showPlayerWindow();
     void showPlayerWindowIfNotVisible();
-    // The window manager's maximize button: the zoom frame, and back.
-    void zoomPlayerWindow();
-    // Fits or moves the window onto its screen's usable area once its frame is known.
-    void keepPlayerWindowOnScreen();
-    void restorePlayerWindowPosition();
-    void savePlayerWindowPosition();
-    QRectF playerWindowZoomFrame(bool locked, bool changeMagnification);
-    // The window's outer frame (decorations included) in bottom-left screen coordinates.
-    QRectF playerWindowFrame() const;
-    void setPlayerWindowFrame(const QRectF &frame);
-    void setPlayerWindowClientRect(const QRect &client);
     QSizeF playerAreaSize() const;
     QScreen *playerWindowScreen() const;
+    void selectCurrentMagnificationMenuItem();
 
     // --- rotation ---
     void rotateByAngle(int degrees);
@@ -213,10 +190,6 @@ public:
     bool currentMovieIsPlayable = false;
     bool currentMovieShouldAutoplay = false;
     bool currentMovieCanRememberState = false;
-    QSizeF lastMovieSize;
-    bool lastMovieWasZoomed = false;
-    float currentMagnification = 1.0f;
-    float currentMagnificationQuantum = 1.0f;
     bool openWindowAfterDelay = false;
     bool wasPlayingBeforeFastUserSwitch = false;
     bool isStopCallbackInstalled = false;
@@ -244,7 +217,6 @@ public:
     QAction *muteMenuItem = nullptr;
     QAction *playlistMenuItem = nullptr;     // the item holding playlistMenu
     QAction *playlistSortMenuItem = nullptr; // the item holding playlistSortMenu
-    QList<QAction *> scaleMenuItems;          // tag = 10 × magnification (QAction::data)
 
     // --- preferences, help and web pages ---
     // Opens the preferences window, built on first use.
@@ -288,16 +260,6 @@ private:
     // Says on stderr why each file named among urls (not a folder) is missing from collected;
     // answers the view's message for the first, or an empty text.
     QString reportUnopenedFiles(const QList<QUrl> &urls, const QList<QUrl> &collected);
-    QRectF usableScreenFrame() const;
-    // The least player area the window's content allows (the control bar's buttons).
-    QSizeF playerAreaContentMinimum() const;
-    // The current picture's proportions while the lock keeps them and the screen has room for
-    // them at the window's least size; empty otherwise.
-    QSizeF keptPictureProportions() const;
-    // What the screen's usable area leaves for the player area around the window's other parts.
-    QSizeF playerAreaRoom() const;
-    void applyAspectHints();
-    QSize playerWindowChrome() const;
     void refreshPlaylistMenuIfVisible();
     void armStopCallback();
     void disposeStopCallback();
@@ -330,11 +292,7 @@ private:
     QXPresentation *m_presentation = nullptr;
     // How the current movie was chosen, and the failed movie already reported.
     bool m_currentMovieChosenByContinuing = false;
-    // The window was fitted to the screen because the movie was too large for it, not zoomed.
-    bool m_fittedToScreenBySize = false;
-    bool m_windowPlaced = false;
-    QRectF m_frameBeforeZoom;
-    QTimer *m_lockedHeightTimer = nullptr;
+    QXWindowSizer *m_windowSizer = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
     QXPreferences *m_preferences = nullptr;
     const QXMovie *m_failureShownFor = nullptr;

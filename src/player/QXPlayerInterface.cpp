@@ -8,6 +8,7 @@
 #include "controls/QXSliders.h"
 #include "controls/QXTarvelShiftButton.h"
 #include "controls/QXViews.h"
+#include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "playlist/QXMovieTableView.h"
 #include "playlist/QXPlaylistModel.h"
@@ -17,6 +18,8 @@
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXTransport.h"
+#include "player/QXWindowGeometry.h"
+#include "player/QXWindowSizer.h"
 #include "update/QXRWUpdateChecker.h"
 
 #include <QAction>
@@ -29,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QSystemTrayIcon>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -81,7 +85,34 @@ void onTrigger(QAction *item, QObject *context, std::function<void()> act)
     });
 }
 
+// What the window's sizer reads of the player.
+class SizerHost final : public QObject, public QXWindowSizerHost
+{
+public:
+    explicit SizerHost(QXMPController *c) : QObject(c), m_c(c) {}
+    std::optional<QSizeF> currentPictureSize() const override
+    {
+        const QXMovie *m = m_c->playlist().current() ? m_c->playlist().current()->openedMovie() : nullptr;
+        if (!m)
+            return std::nullopt;
+        return QXGeometry::naturalSizeForMagnification(m->naturalSize(), m->angle(), 1.0f);
+    }
+    bool hasCurrentMovie() const override { return bool(m_c->playlist().current()); }
+    bool currentMovieHasVideo() const override { return m_c->currentMovieHasVideo; }
+    bool isPresenting() const override { return m_c->isPresenting(); }
+    bool controlBarTakesWindowRoom() const override { return m_c->overlay() && m_c->overlay()->takesWindowRoom(); }
+
+private:
+    QXMPController *m_c;
+};
+
 } // namespace
+
+void QXMPController::showPlayerWindow() { m_windowSizer->showPlayerWindow(); }
+void QXMPController::showPlayerWindowIfNotVisible() { m_windowSizer->showPlayerWindowIfNotVisible(); }
+QSizeF QXMPController::playerAreaSize() const { return m_windowSizer->playerAreaSize(); }
+QScreen *QXMPController::playerWindowScreen() const { return m_windowSizer->playerWindowScreen(); }
+void QXMPController::selectCurrentMagnificationMenuItem() { m_windowSizer->selectCurrentMagnificationMenuItem(); }
 
 bool QXMPController::loadPlayerInterface(QXMPController *c)
 {
@@ -180,6 +211,16 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->m_transport = transport;
     QObject::connect(transport, &QXTransport::timeSet, c->playerView, qOverload<>(&QWidget::update));
     QObject::connect(transport, &QXTransport::playbackStopped, c, &QXMPController::updatePlayPauseControls);
+    auto *sizer = new QXWindowSizer(new SizerHost(c), w, c->playerView, bar, c);
+    c->m_windowSizer = sizer;
+    QObject::connect(sizer, &QXWindowSizer::refused, c, &QXMPController::beep);
+    QObject::connect(sizer, &QXWindowSizer::windowWillShow, c, [c] {
+        if (c->m_trayIcon)
+            c->m_trayIcon->hide();
+    });
+    // Whether the window shows is read by the commands' rules.
+    QObject::connect(w, &QXPlayerWindow::visibilityChanged, c, &QXMPController::updateButtons);
+    w->shouldClose = [c, w] { return c->windowShouldClose(w); };
     rootLayout->addWidget(area, 1);
     shift->leftView = pane;
     shift->rightView = area;
@@ -187,13 +228,13 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     shift->leftMinimumWidthQuery = [] { return 100.0; };
     shift->autoSaveNameQuery = [] { return QXKeys::PlaylistDividerName; };
     // The pane and the window's right edge move together, so the movie area keeps its size.
-    shift->applyTiling = [c, w](int left, int width) {
+    shift->applyTiling = [c, w, sizer](int left, int width) {
         w->setMinimumSize(0, 0);
         w->playlistPane->setFixedWidth(left);
-        c->setPlayerWindowClientRect(QRect(w->geometry().topLeft(), QSize(width, w->height())));
+        sizer->setPlayerWindowClientRect(QRect(w->geometry().topLeft(), QSize(width, w->height())));
         if (c->overlay())
             c->overlay()->updateOverlayFrameAndCheckToolbarVisibility(false, true);
-        c->updatePlayerWindowMinimumSize();
+        sizer->updatePlayerWindowMinimumSize();
     };
     shift->awakeFromNib();
     // Files, folders and addresses dropped on the picture open.
@@ -216,7 +257,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QObject::connect(bar, &QXControlBar::timeSlid, transport, &QXTransport::timeSlide);
     QObject::connect(bar, &QXControlBar::volumeChanged, transport, &QXTransport::changeVolume);
     QObject::connect(bar, &QXControlBar::rotateClicked, c, [c] { c->rotate(); });
-    QObject::connect(bar, &QXControlBar::aspectRatioLockClicked, c, [c] { c->toggleAspectRatioLock(); });
+    QObject::connect(bar, &QXControlBar::aspectRatioLockClicked, sizer, &QXWindowSizer::toggleAspectRatioLock);
     QObject::connect(bar, &QXControlBar::windClicked, transport, &QXTransport::wind);
     QObject::connect(table, &QAbstractItemView::doubleClicked, c, [c](const QModelIndex &index) {
         c->playlistDoubleClicked(index.row());
@@ -296,6 +337,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     onTrigger(addItem(movie, "windForwardItem", QObject::tr("Wind Forward"), QXCommand::Wind,
                       {QKeySequence(Qt::CTRL | Qt::Key_Right)}), transport, [transport] { transport->wind(true); });
     movie->addSeparator();
+    QList<QAction *> scaleItems;
     const struct { const char *name, *title; int tag; Qt::Key key; } scales[] = {
         {"halfSizeItem", QT_TR_NOOP("Half Size"), 5, Qt::Key_0}, {"actualSizeItem", QT_TR_NOOP("Actual Size"), 10, Qt::Key_1},
         {"doubleSizeItem", QT_TR_NOOP("Double Size"), 20, Qt::Key_2}};
@@ -304,16 +346,16 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         a->setData(sc.tag);
         a->setCheckable(true);
         const int tag = sc.tag;
-        onTrigger(a, c, [c, tag] { c->setScale(tag); });
-        c->scaleMenuItems.append(a);
+        onTrigger(a, sizer, [sizer, tag] { sizer->setScale(tag); });
+        scaleItems.append(a);
     }
     onTrigger(addItem(movie, "increaseSizeItem", QObject::tr("Increase Size"), QXCommand::Scale,
                       {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)}),
-              c, [c] { c->increaseScale(); });
+              sizer, [sizer] { sizer->increaseScale(); });
     onTrigger(addItem(movie, "decreaseSizeItem", QObject::tr("Decrease Size"), QXCommand::Scale,
-                      {QKeySequence(Qt::CTRL | Qt::Key_Minus)}), c, [c] { c->decreaseScale(); });
+                      {QKeySequence(Qt::CTRL | Qt::Key_Minus)}), sizer, [sizer] { sizer->decreaseScale(); });
     onTrigger(addItem(movie, "fitToScreenItem", QObject::tr("Fit to Screen"), QXCommand::Scale,
-                      {QKeySequence(Qt::CTRL | Qt::Key_3)}), c, [c] { c->fitPlayerWindowToScreen(); });
+                      {QKeySequence(Qt::CTRL | Qt::Key_3)}), sizer, [sizer] { sizer->fitPlayerWindowToScreen(); });
     movie->addSeparator();
     c->presentationMenuItem = addItem(movie, "presentationItem", QObject::tr("Full Screen"), QXCommand::Presentation,
                                       {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F11)});
@@ -355,6 +397,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->aspectRatioLockMenuItem = addItem(movie, "aspectRatioLockItem", QObject::tr("Lock Aspect Ratio"),
                                          QXCommand::AspectRatioLock, {QKeySequence(Qt::CTRL | Qt::Key_K)});
     c->aspectRatioLockMenuItem->setCheckable(true);
+    sizer->setMenuItems(scaleItems, c->aspectRatioLockMenuItem);
 
     // Window managers keep Ctrl+Alt with the arrows for themselves.
     QMenu *sound = mb->addMenu(QObject::tr("&Sound"));

@@ -1,7 +1,5 @@
 #include "player/QXPlayerWindow.h"
 
-#include "app/QXMPController.h"
-
 #include <QCloseEvent>
 #include <QResizeEvent>
 #include <QTimer>
@@ -13,10 +11,7 @@ QXPlayerWindow::QXPlayerWindow(QWidget *parent) : QMainWindow(parent)
     m_savePosition = new QTimer(this);
     m_savePosition->setSingleShot(true);
     m_savePosition->setInterval(1000);
-    connect(m_savePosition, &QTimer::timeout, this, [this] {
-        if (QXMPController *c = QXMPController::sharedController(); c && c->playerWindow == this)
-            c->savePlayerWindowPosition();
-    });
+    connect(m_savePosition, &QTimer::timeout, this, &QXPlayerWindow::moveSettled);
     m_zoomTimer = new QTimer(this);
     m_zoomTimer->setSingleShot(true);
     connect(m_zoomTimer, &QTimer::timeout, this, &QXPlayerWindow::zoomIfRestored);
@@ -34,9 +29,6 @@ void QXPlayerWindow::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    QXMPController *c = QXMPController::sharedController();
-    if (!c || c->playerWindow != this)
-        return;
     // The maximize button zooms as the player's zoom does: the frame that keeps the movie's
     // proportions while the lock is on, not a fill of the screen. The window is given back its
     // normal state first; the zoom follows once the window manager has restored it.
@@ -50,17 +42,15 @@ void QXPlayerWindow::changeEvent(QEvent *event)
 
 void QXPlayerWindow::zoomIfRestored()
 {
-    QXMPController *c = QXMPController::sharedController();
-    if (!m_zoomWhenRestored || isMaximized() || !c)
+    if (!m_zoomWhenRestored || isMaximized())
         return;
     m_zoomWhenRestored = false;
-    c->zoomPlayerWindow();
+    emit zoomRequested();
 }
 
 void QXPlayerWindow::closeEvent(QCloseEvent *event)
 {
-    QXMPController *c = QXMPController::sharedController();
-    if (c && !c->windowShouldClose(this)) {
+    if (shouldClose && !shouldClose()) {
         event->ignore();
         return;
     }
@@ -70,29 +60,26 @@ void QXPlayerWindow::closeEvent(QCloseEvent *event)
 void QXPlayerWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (QXMPController *c = QXMPController::sharedController(); c && c->playerWindow == this)
-        c->updateButtons();
+    emit visibilityChanged();
 }
 
 void QXPlayerWindow::hideEvent(QHideEvent *event)
 {
     QMainWindow::hideEvent(event);
-    if (QXMPController *c = QXMPController::sharedController(); c && c->playerWindow == this)
-        c->updateButtons();
+    emit visibilityChanged();
 }
 
 void QXPlayerWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     // Only the user's (or the window manager's) resizes; the player's own are already sized.
-    QXMPController *c = QXMPController::sharedController();
-    if (c && event->spontaneous()) {
+    if (event->spontaneous()) {
         // Back from the maximized size: now the zoom can be laid over it.
         if (m_zoomWhenRestored && !isMaximized()) {
             m_zoomTimer->start(50);
             return;
         }
-        c->windowDidResizeByUser(event->size());
+        emit resizedByUser(event->size());
         m_savePosition->start();
     }
 }

@@ -1,8 +1,11 @@
 #pragma once
 // The player window: playlist pane on the left, the player area (movie view and control
 // bar) on the right. It survives closing: the controller keeps it and shows it again. Its key
-// presses go to the controller's key table first (QXKeyboard.h).
+// presses go to the controller's key table first (QXKeyboard.h). What happens to it is told
+// by signals; its owner answers whether it may close.
 #include <QMainWindow>
+
+#include <functional>
 
 class QTimer;
 
@@ -15,6 +18,18 @@ public:
     QWidget *playlistPane = nullptr;   // the view enclosing the playlist header
     QWidget *playlistDivider = nullptr;
     QWidget *playerArea = nullptr;     // the view enclosing the player container
+    // Asked when the window is to close; false keeps it open. Unset, it closes.
+    std::function<bool()> shouldClose;
+
+signals:
+    // The user (or the window manager) resized the window to that client size.
+    void resizedByUser(const QSize &clientSize);
+    // A move by the user has come to rest.
+    void moveSettled();
+    // The maximize button was pressed: the window is back in its normal state, to be zoomed.
+    void zoomRequested();
+    // The window was shown or hidden.
+    void visibilityChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

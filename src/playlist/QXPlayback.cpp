@@ -6,6 +6,7 @@
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
+#include "player/QXWindowSizer.h"
 #include "playlist/QXPlaylistModel.h"
 
 #include <QAbstractButton>
@@ -25,7 +26,7 @@ void QXMovieDidStopCallback()
 bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool startPlaying, bool byContinuing)
 {
     pause();
-    const bool locked = isAspectRatioLocked();
+    const bool locked = m_windowSizer->isAspectRatioLocked();
     QUrl url = address;
     int i = -1;
     QXMovieRepresentationRef e;
@@ -62,15 +63,8 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
     disposeStopCallback();
 
     // Hand the size of the movie being left to its entry.
-    if (currentMovieHasVideo && m_playlist.current() && m_playlist.current()->openedMovie()) {
-        lastMovieSize = naturalSizeForMagnification(m_playlist.current()->openedMovie(), 1.0f);
-        // A window fitted to the screen only because the movie was too large is not zoomed.
-        lastMovieWasZoomed = playerWindowIsZoomedWithAspectRatioLock(locked) && !m_fittedToScreenBySize;
-        m_playlist.current()->setLastMovieSize(playerAreaSize(), locked);
-    } else {
-        lastMovieSize = QSizeF(0, 0);
-        lastMovieWasZoomed = false;
-    }
+    if (m_windowSizer->rememberLeavingMovie(locked))
+        m_playlist.current()->setLastMovieSize(m_windowSizer->playerAreaSize(), locked);
 
     // Held to the end: the view still shows the previous entry's movie until setMovie below.
     const QXMovieRepresentationRef previous = m_playlist.current();
@@ -119,29 +113,12 @@ void QXMPController::enablePlaybackForCurrentMovie()
     if (!currentMovieHasVideo && isPresenting())
         m_presentation->togglePresentation();
     if (currentMovieHasVideo) {
-        const QSizeF n = naturalSizeForMagnification(m, 1.0f);
-        if (lastMovieSize.width() >= 1.0 && lastMovieSize == n) {
-            // Same picture size as the movie before: keep the magnification.
-            currentMovieCanRememberState = false;
-        } else {
-            if (currentMovieCanRememberState) {
-                lastMovieSize = m_playlist.current()->lastMovieSize();
-                currentMagnification = float(lastMovieSize.width() / n.width());
-            } else {
-                currentMagnification = 1.0f;
-            }
-            selectCurrentMagnificationMenuItem();
-        }
-        if (lastMovieWasZoomed)
-            fitPlayerWindowToScreen();
-        else if (currentMovieCanRememberState)
-            resizePlayerWindowForSize(lastMovieSize);
-        else
-            resizePlayerWindowForCurrentMagnification();
+        currentMovieCanRememberState = m_windowSizer->followNewMovie(currentMovieCanRememberState,
+                                                                     m_playlist.current()->lastMovieSize());
         if (isPresenting())
             m_presentation->updatePresentationWindow();
     }
-    updatePlayerWindowMinimumSize();
+    m_windowSizer->updatePlayerWindowMinimumSize();
     armStopCallback();
     m->setVolume(float(m_controlBar->volume()));
     if (currentMovieShouldAutoplay)
@@ -243,7 +220,7 @@ void QXMPController::chooseNoMovie()
     // The window no longer names a movie.
     playerWindow->setWindowFilePath(QString());
     playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
-    applyAspectHints();
+    m_windowSizer->applyAspectHints();
     m_playlistMenuValid = false;
     if (playlistModel)
         playlistModel->redisplay();

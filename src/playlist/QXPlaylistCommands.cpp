@@ -6,6 +6,7 @@
 #include "controls/QXImages.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
+#include "player/QXWindowSizer.h"
 #include "playlist/QXNameSort.h"
 #include "playlist/QXPlaylistModel.h"
 #include "util/QXMovieCollection.h"
@@ -401,7 +402,7 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
     // made for the pane would hold a narrow window wider: it goes first.
     if (!isInitialSetup)
         w->setMinimumSize(0, 0);
-    setPlayerWindowClientRect(QRect(frame.topLeft(), QSize(newWidth, frame.height())));
+    m_windowSizer->setPlayerWindowClientRect(QRect(frame.topLeft(), QSize(newWidth, frame.height())));
     playerView->update();
 }
 
@@ -415,5 +416,5 @@ void QXMPController::togglePlaylistVisibility()
     const bool hidden = settings.boolForKey(QXKeys::HidePlaylist);
     settings.setBool(!hidden, QXKeys::HidePlaylist);
     setPlaylistVisible(hidden, playerWindow->isVisible(), false);
-    updatePlayerWindowMinimumSize();
+    m_windowSizer->updatePlayerWindowMinimumSize();
 }

@@ -1,6 +1,7 @@
 // Quarter turns of the current movie; the window follows the turned picture.
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
+#include "player/QXWindowSizer.h"
 
 void QXMPController::rotateByAngle(int degrees)
 {
@@ -9,8 +10,8 @@ void QXMPController::rotateByAngle(int degrees)
         return;
     }
     m_playlist.current()->rotateByAngle(degrees);
-    updatePlayerWindowMinimumSize();
-    resizePlayerWindowForCurrentMagnification();
+    m_windowSizer->updatePlayerWindowMinimumSize();
+    m_windowSizer->resizePlayerWindowForCurrentMagnification();
     if (isPresenting())
         m_presentation->updatePresentationWindow();
 }

@@ -2,6 +2,7 @@
 #include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
+#include "player/QXWindowSizer.h"
 #include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
@@ -255,7 +256,7 @@ private slots:
         QCOMPARE(c->playlistVisibilityMenuItem->text(), QString("Hide Playlist"));
         press("Escape");
         // Folded, Ctrl+R rotates at once instead of opening the chevron's menu.
-        c->resizePlayerWindowForSize(QSizeF(150, 113));
+        c->windowSizer()->resizePlayerWindowForSize(QSizeF(150, 113));
         VERIFY_SOON(c->controlBar()->parts().buttonsHidden, 5000);
         press("Ctrl+R");
         QCOMPARE(c->playlist().current()->openedMovie()->angle(), 90);

@@ -4,6 +4,7 @@
 #include "engine/QXMovie.h"
 #include "engine/QXMovieEngine.h"
 #include "engine/QXMovieView.h"
+#include "player/QXWindowSizer.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
@@ -101,7 +102,7 @@ private slots:
         const struct { int width; Parts parts; } rows[] = {
             {480, {}}, {300, {true, false, false}}, {230, {true, true, false}}, {150, {true, true, true}}, {480, {}}};
         for (const auto &r : rows) {
-            c->resizePlayerWindowForSize(QSizeF(r.width, r.width * 9.0 / 16));
+            c->windowSizer()->resizePlayerWindowForSize(QSizeF(r.width, r.width * 9.0 / 16));
             VERIFY_SOON(c->playerContainerView->width() == r.width, 5000);
             VERIFY_SOON(c->controlBar()->parts() == r.parts, 5000);
             QCOMPARE(c->controlBar()->presentationSwitch()->isVisible(), !r.parts.buttonsHidden);

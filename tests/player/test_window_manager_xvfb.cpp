@@ -2,6 +2,7 @@
 #include "engine/QXMovieView.h"
 #include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
+#include "player/QXWindowSizer.h"
 #include "ControllerFixture.h"
 
 #include <QAbstractButton>
@@ -59,7 +60,7 @@ private slots:
         QFETCH(int, scaleTag);
         QFETCH(bool, turned);
         QVERIFY(c->openMovies({movie(size.width(), size.height())}, false));
-        c->setScale(scaleTag);
+        c->windowSizer()->setScale(scaleTag);
         if (turned)
             c->rotateClockwise();
         const QSize shown = turned ? size.transposed() : size;
@@ -69,7 +70,7 @@ private slots:
                                     .arg(frame().width()).arg(frame().height())), 8000);
         QVERIFY(qAbs(areaAspect() - double(shown.width()) / shown.height()) < 0.01);
         // The magnification follows what the window shows.
-        QVERIFY(qAbs(c->currentMagnification - c->playerAreaSize().width() / shown.width()) < 0.01);
+        QVERIFY(qAbs(c->windowSizer()->magnification() - c->playerAreaSize().width() / shown.width()) < 0.01);
 
         // Presentation and back keeps it there.
         c->presentation()->togglePresentation();
@@ -119,7 +120,7 @@ private slots:
         settle();
         QVERIFY(qAbs(areaAspect() - 1.25) < 0.01);
         QVERIFY(c->playerWindow->width() >= c->playerWindow->minimumWidth());
-        c->resizePlayerWindowForSize(QSizeF(40, 32));
+        c->windowSizer()->resizePlayerWindowForSize(QSizeF(40, 32));
         QVERIFY(qAbs(areaAspect() - 1.25) < 0.01);
         // Hiding the pane leaves the player area as it was.
         const QSizeF area = c->playerAreaSize();

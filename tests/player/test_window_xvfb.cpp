@@ -7,6 +7,7 @@
 #include "player/QXPlayerOverlay.h"
 #include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
+#include "player/QXWindowSizer.h"
 #include "TestSupport.h"
 
 #include <QMenuBar>
@@ -66,25 +67,16 @@ private slots:
         QCOMPARE(c->playerAreaSize(), QSizeF(320, 240));
         VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
         shoot(c->playerWindow, "window-1x");
-        c->setScale(20);
-        QCOMPARE(c->currentMagnification, 2.0f);
+        // The menu's Double Size: the window grows and the picture fills it.
+        QAction *doubleSize = c->playerWindow->menuBar()->findChild<QAction *>("doubleSizeItem");
+        QVERIFY(doubleSize);
+        doubleSize->trigger();
+        QCOMPARE(c->windowSizer()->magnification(), 2.0f);
         QCOMPARE(c->playerAreaSize(), QSizeF(640, 480));
-        QVERIFY(c->scaleMenuItems.at(2)->isChecked() && !c->scaleMenuItems.at(1)->isChecked());
+        QVERIFY(doubleSize->isChecked());
         shoot(c->playerWindow, "window-2x");
         QVERIFY(lit(c->playerView->grabFramebuffer()) > 0.8);
-        c->decreaseScale();
-        QCOMPARE(c->currentMagnification, 1.5f);
-        QCOMPARE(c->playerAreaSize(), QSizeF(480, 360));
-        // A free resize to a width that matches no item turns them all off; the lock keeps
-        // the proportions.
-        const QSize chrome = c->playerWindow->size() - c->playerView->size();
-        c->playerWindow->resize(chrome.width() + 411, c->playerWindow->height());
-        c->windowDidResizeByUser(c->playerWindow->size());   // as the window manager's resize reports it
-        QTRY_COMPARE(c->playerView->size(), QSize(411, qRound(240 * (411.0 / 320))));
-        QCOMPARE(c->currentMagnification, float(411.0 / 320));
-        for (QAction *item : c->scaleMenuItems)
-            QVERIFY(!item->isChecked());
-        c->setScale(10);
+        c->windowSizer()->setScale(10);
     }
 
     void quarterTurnsAreRemembered()
@@ -134,7 +126,7 @@ private slots:
         QVERIFY(!c->presentation()->isPresenting() && !c->presentationMenuItem->isChecked());
 
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
-        c->setScale(20);
+        c->windowSizer()->setScale(20);
         VERIFY_SOON(c->playerView->isPlaying(), 5000);
         const QSize areaBefore = c->playerContainerView->size();
         c->pause();
@@ -164,7 +156,7 @@ private slots:
         QTest::mouseMove(c->playerView, QPoint(320, 300));
         QTest::qWait(600);
         QVERIFY(bar->isVisible() && bar->window()->windowOpacity() == 1.0);
-        c->setScale(10);
+        c->windowSizer()->setScale(10);
         QCOMPARE(c->beepCount(), 2);   // scale commands beep while presenting
 
         QXSettings::standard().setInteger(1, QXKeys::PresentationMode);
