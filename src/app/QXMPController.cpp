@@ -130,7 +130,7 @@ void QXMPController::applicationDidFinishLaunching()
     aspectRatioLockMenuItem->setChecked(locked);
 
     // 14.
-    if (QAction *overlayItem = preferences()->overlayMenuItem)
+    if (QAction *overlayItem = m_preferences->overlayMenuItem)
         overlayItem->setChecked(settings.boolForKey(QXKeys::OverlayControlsInWindowMode));
 
     // 15.

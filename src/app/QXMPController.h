@@ -261,22 +261,6 @@ public:
     QAction *playlistSortMenuItem = nullptr; // the item holding playlistSortMenu
     QList<QAction *> scaleMenuItems;          // tag = 10 × magnification (QAction::data)
 
-    // --- preferences, help and web pages ---
-    // Opens the preferences window, built on first use.
-    void showPreferences();
-    // The action of the overlay menu item and of the presentation-mode menu's items, sent
-    // after a checkable item has flipped its own check mark.
-    void setBooleanSettingFromMenuItem(QAction *item);
-    QXPreferences *preferences();
-    // A message box: there is no help yet.
-    void help();
-    // Open the donation page and the home page in the user's browser, or show their address
-    // when no browser takes it.
-    void donate();
-    static QString donationURLString();
-    void goHome();
-    static QUrl homePageURL();
-
     // Test and benchmark hooks.
     int beepCount() const { return m_beepCount; }
     void beep();
@@ -349,6 +333,7 @@ private:
     QRectF m_frameBeforeZoom;
     QTimer *m_lockedHeightTimer = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
+    // Made with the menus, which act on it.
     QXPreferences *m_preferences = nullptr;
     const QXMovie *m_failureShownFor = nullptr;
     // Why the files last opened gave no movie, shown in the empty view until one is chosen or

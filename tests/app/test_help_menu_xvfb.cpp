@@ -1,5 +1,6 @@
 // The Help menu clicked in a launched player: the donation and home pages with no browser on
 // the machine show their address and copy it; Check for Updates... ends in a message either way.
+#include "app/QXWebLink.h"
 #include "player/QXPlayerWindow.h"
 #include "update/QXRWUpdateChecker.h"
 #include "ControllerFixture.h"
@@ -69,8 +70,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("item");
         QTest::addColumn<QString>("address");
-        QTest::newRow("donate") << QByteArray("donateItem") << QXMPController::donationURLString();
-        QTest::newRow("home") << QByteArray("homeItem") << QXMPController::homePageURL().toString();
+        QTest::newRow("donate") << QByteArray("donateItem") << QXWebLink::donationURLString();
+        QTest::newRow("home") << QByteArray("homeItem") << QXWebLink::homePageURL().toString();
     }
     void pagesWithoutBrowser()
     {
