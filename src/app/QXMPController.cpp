@@ -42,9 +42,7 @@ QXMPController::QXMPController()
     // Every way out (the Quit command, a signal, the end of the desktop session) saves alike.
     if (qApp)
         connect(qApp, &QCoreApplication::aboutToQuit, this, &QXMPController::runQuitSteps);
-    connect(&m_playlist, &QXPlaylist::changed, this, &QXMPController::playlistDidChange);
-    // The menu's check mark follows the current entry when the menu next opens.
-    connect(&m_playlist, &QXPlaylist::currentChanged, this, [this] { m_playlistMenuValid = false; });
+    connect(&m_playlist, &QXPlaylist::changed, this, &QXMPController::playlistChanged);
 }
 
 QXMPController::~QXMPController()
@@ -117,7 +115,7 @@ void QXMPController::applicationDidFinishLaunching()
     playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
 
     // 11.
-    updatePlaylistTableAndMenu();
+    playlistModel->reloadData();
 
     // 12.
     playerView->setControllerVisible(false);

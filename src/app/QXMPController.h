@@ -82,19 +82,10 @@ public:
     void tableViewDeleteObjectAtRow(int row) override;
     bool isPlaylistAccessible() const;
     bool isPlaylistRowAccessible(int *row) const;
-    // After a change in how entries read (their names' form): the table starts over and an
-    // open menu follows.
-    void updatePlaylistTableAndMenu();
-    void openMovieFromPlaylistMenuItem(QAction *item);
     // The menu's "Show Playlist": shows the pane, or brings the window forward when it shows.
     void showPlaylistPane();
     void setPlaylistVisible(bool visible, bool animate, bool isInitialSetup);
     void togglePlaylistVisibility();
-    // Brings the playlist menu up to date when it opens: it lists PlaylistMenuWindow entries
-    // around the current one (from the top when none is current), then "Show Playlist".
-    // Items stay while their entry stays in view; only those that must change are made anew.
-    void buildPlaylistMenuIfNeeded();
-    static constexpr int PlaylistMenuWindow = 500;
     void playlistDoubleClicked(int row);
     // File > Open...: the open panel (files and folders, filtered), then openMovies.
     void openDocument();
@@ -293,28 +284,13 @@ private:
     QSizeF playerAreaRoom() const;
     void applyAspectHints();
     QSize playerWindowChrome() const;
-    void refreshPlaylistMenuIfVisible();
     void armStopCallback();
     void disposeStopCallback();
     void installObservers();
-    // The menu and the buttons follow each change of the list.
-    void playlistDidChange();
     // The item clicks the control (performClick), so both are one command.
     void setTargetControl(QAction *item, QAbstractButton *control);
 
     QXPlaylist m_playlist;
-    // False once the list or the current entry changed since the menu was brought up to date.
-    bool m_playlistMenuValid = false;
-    // The menu's entry items in order; an item does not keep its entry alive.
-    struct PlaylistMenuItem
-    {
-        QAction *action;
-        QWeakPointer<QXMovieRepresentation> entry;
-    };
-    QList<PlaylistMenuItem> m_playlistMenuItems;
-    int m_playlistMenuStart = 0;   // the row of the first item
-    QAction *m_playlistMenuSeparator = nullptr;
-    QAction *m_showPlaylistMenuItem = nullptr;
     bool m_terminated = false;
     bool m_launched = false;
     int m_beepCount = 0;

@@ -17,6 +17,7 @@
 #include "player/QXMenuValidation.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
+#include "player/QXPlaylistMenu.h"
 #include "update/QXRWUpdateChecker.h"
 
 #include <QAction>
@@ -259,7 +260,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         w->setUpdatesEnabled(true);
     });
     QObject::connect(settingsWindow, &QXPreferences::playlistNamesChanged, c, [c] {
-        c->updatePlaylistTableAndMenu();
+        c->playlistModel->reloadData();
         c->playerView->update();
     });
     // Folded, the button stays the chevron and takes the turn's image when the bar unfolds.
@@ -284,10 +285,15 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
               [c] { c->deleteSelected(); });
 
     QMenu *playlist = mb->addMenu(QObject::tr("&Playlist"));
-    c->playlistMenu = new QMenu(QObject::tr("&Movies"), playlist);
+    auto *movies = new QXPlaylistMenu(&c->playlist(), QObject::tr("&Movies"), playlist);
+    c->playlistMenu = movies->menu();
     c->playlistMenuItem = playlist->addMenu(c->playlistMenu);
     QXSetMenuCommand(c->playlistMenuItem, QXCommand::PlaylistMenu);
-    QObject::connect(c->playlistMenu, &QMenu::aboutToShow, c, [c] { c->buildPlaylistMenuIfNeeded(); });
+    QObject::connect(movies, &QXPlaylistMenu::entryChosen, c, [c](const QUrl &url) {
+        c->chooseMovie(url, true, c->playerView->isPlaying(), false);
+    });
+    QObject::connect(movies, &QXPlaylistMenu::showPlaylistRequested, c, &QXMPController::showPlaylistPane);
+    QObject::connect(settingsWindow, &QXPreferences::playlistNamesChanged, movies, &QXPlaylistMenu::entriesChanged);
     c->playlistSortMenu = new QMenu(QObject::tr("&Sort"), playlist);
     c->playlistSortMenuItem = playlist->addMenu(c->playlistSortMenu);
     QXSetMenuCommand(c->playlistSortMenuItem, QXCommand::PlaylistSortMenu);

@@ -245,7 +245,6 @@ void QXMPController::chooseNoMovie()
     playerWindow->setWindowFilePath(QString());
     playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
     applyAspectHints();
-    m_playlistMenuValid = false;
     if (playlistModel)
         playlistModel->redisplay();
     emit currentMovieChanged();

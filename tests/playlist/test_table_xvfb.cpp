@@ -8,6 +8,7 @@
 #include "playlist/QXMovieCell.h"
 #include "playlist/QXOpenPanel.h"
 #include "playlist/QXPasteboard.h"
+#include "playlist/QXPlaylistModel.h"
 #include "ControllerFixture.h"
 
 #include <algorithm>
@@ -167,7 +168,7 @@ private slots:
     {
         six();
         QVERIFY(c->chooseMovie(c->playlist().entries().at(3)->URL(), false, false, false));
-        c->updatePlaylistTableAndMenu();   // a reset keeps the columns
+        c->playlistModel->reloadData();   // a reset keeps the columns
         testsupport::selectRow(*c, 1);
         QCOMPARE(table()->columnWidth(QXMovieCell::NameColumn), table()->viewport()->width() - 20);
         c->playerWindow->resize(c->playerWindow->width(), 400);
