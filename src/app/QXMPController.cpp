@@ -3,6 +3,7 @@
 #include "app/QXMPController.h"
 #include "player/QXControlBar.h"
 
+#include "app/QXApplication.h"
 #include "app/QXLaunchArguments.h"
 #include "app/QXPreferences.h"
 #include "app/QXScreenSaverInhibitor.h"
@@ -49,6 +50,8 @@ QXMPController::~QXMPController()
 {
     if (singletonQXMPController == this)
         singletonQXMPController = nullptr;
+    if (auto *app = qobject_cast<QXApplication *>(qApp))
+        app->watchPointerFor(nullptr, {});
     if (playerView)
         playerView->setMovie(nullptr);
     // The window's views go below, not the controller: it stops following the list first.
@@ -191,6 +194,11 @@ void QXMPController::applicationDidFinishLaunching()
     // 28.
     playerWindow->setMouseTracking(true);
     m_launched = true;
+    if (auto *app = qobject_cast<QXApplication *>(qApp)) {
+        app->watchPointerFor(m_overlay, [this](const QWidget *window) {
+            return window == playerWindow || window == presentationWindow() || window == overlay()->overlayWindow();
+        });
+    }
 }
 
 void QXMPController::installObservers()

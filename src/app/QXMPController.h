@@ -89,11 +89,8 @@ public:
     void playlistDoubleClicked(int row);
     // File > Open...: the open panel (files and folders, filtered), then openMovies.
     void openDocument();
-    // File > Open Address...: the address panel, built once; its OK and Cancel.
+    // File > Open Address...: the address panel, built once; its OK opens the addresses.
     void openURL();
-    void openURLOK();
-    void openURLCancel();
-    QXAddressPanel *openURLPanel = nullptr;
 
     // --- playlist table (drag and drop) ---
     // The source row of a real move of this table's own row, else -1.
@@ -311,6 +308,7 @@ private:
     QSystemTrayIcon *m_trayIcon = nullptr;
     // Made with the menus, which act on it.
     QXPreferences *m_preferences = nullptr;
+    QXAddressPanel *m_addressPanel = nullptr;
     const QXMovie *m_failureShownFor = nullptr;
     // Why the files last opened gave no movie, shown in the empty view until one is chosen or
     // the selection changes.

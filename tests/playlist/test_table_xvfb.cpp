@@ -267,8 +267,8 @@ private slots:
         VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
         // Ctrl+L from the window.
         QTest::keyClick(c->playerWindow, Qt::Key_L, Qt::ControlModifier);
-        VERIFY_SOON(c->openURLPanel && c->openURLPanel->isVisible(), 5000);
-        QXAddressPanel *panel = c->openURLPanel;
+        QXAddressPanel *panel = nullptr;
+        VERIFY_SOON((panel = c->playerWindow->findChild<QXAddressPanel *>()) && panel->isVisible(), 5000);
         QVERIFY(!panel->isModal());
         VERIFY_SOON(panel->isActiveWindow(), 5000);
         QCOMPARE(QApplication::focusWidget(), panel->openURLTextView);
