@@ -1,38 +1,36 @@
 #include "app/QXApplication.h"
 
-#include "app/QXMPController.h"
 #include "player/QXPlayerOverlay.h"
-#include "player/QXPlayerWindow.h"
 
 #include <QMouseEvent>
 
 QXApplication::QXApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
-// One of the player's own windows: the player window, the presentation window, the bar's.
-static bool isPlayerWindow(QXMPController *c, QObject *receiver)
+void QXApplication::watchPointerFor(QXPlayerOverlay *overlay, std::function<bool(const QWidget *)> isPlayerWindow)
 {
-    if (!receiver->isWidgetType())
-        return false;
-    const QWidget *top = static_cast<QWidget *>(receiver)->window();
-    return top == c->playerWindow || (c->presentation() && top == c->presentation()->window())
-        || (c->overlay() && top == c->overlay()->overlayWindow());
+    m_overlay = overlay;
+    m_isPlayerWindow = overlay ? std::move(isPlayerWindow) : nullptr;
+}
+
+bool QXApplication::isPlayerWindow(QObject *receiver) const
+{
+    return receiver->isWidgetType() && m_isPlayerWindow(static_cast<QWidget *>(receiver)->window());
 }
 
 bool QXApplication::notify(QObject *receiver, QEvent *event)
 {
-    QXMPController *c = QXMPController::sharedController();
-    QXPlayerOverlay *overlay = c ? c->overlay() : nullptr;
-    if (!overlay || !c->hasLaunched())
+    QXPlayerOverlay *overlay = m_overlay;
+    if (!overlay)
         return QApplication::notify(receiver, event);
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
-        && isPlayerWindow(c, receiver)) {
+        && isPlayerWindow(receiver)) {
         overlay->showOverlayByFadingIn(false);
         const bool handled = QApplication::notify(receiver, event);
         overlay->showOverlayByFadingIn(false);
         return handled;
     }
-    if (type == QEvent::MouseMove && isPlayerWindow(c, receiver)) {
+    if (type == QEvent::MouseMove && isPlayerWindow(receiver)) {
         // A move to where the pointer already was comes after cursor or stacking changes, not
         // from the user: it does not count, or the bar would never vanish.
         const QPoint at = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();

@@ -4,6 +4,11 @@
 // player or presentation window keeps it up until the interval after whatever the press began.
 #include <QApplication>
 #include <QPoint>
+#include <QPointer>
+
+#include <functional>
+
+class QXPlayerOverlay;
 
 class QXApplication : public QApplication
 {
@@ -12,6 +17,14 @@ public:
     QXApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 
+    // Handed over once the player has launched: the overlay whose bar the pointer brings back,
+    // and which top-level windows are the player's. A null overlay stops the watch.
+    void watchPointerFor(QXPlayerOverlay *overlay, std::function<bool(const QWidget *window)> isPlayerWindow);
+
 private:
+    bool isPlayerWindow(QObject *receiver) const;
+
     QPoint m_lastPointer{-1, -1};
+    QPointer<QXPlayerOverlay> m_overlay;
+    std::function<bool(const QWidget *)> m_isPlayerWindow;
 };

@@ -3,6 +3,7 @@
 #include "app/QXMPController.h"
 #include "player/QXControlBar.h"
 
+#include "app/QXApplication.h"
 #include "app/QXLaunchArguments.h"
 #include "app/QXPreferences.h"
 #include "app/QXSessionWatcher.h"
@@ -44,15 +45,15 @@ QXMPController::QXMPController()
     // Every way out (the Quit command, a signal, the end of the desktop session) saves alike.
     if (qApp)
         connect(qApp, &QCoreApplication::aboutToQuit, this, &QXMPController::runQuitSteps);
-    connect(&m_playlist, &QXPlaylist::changed, this, &QXMPController::playlistDidChange);
-    // The menu's check mark follows the current entry when the menu next opens.
-    connect(&m_playlist, &QXPlaylist::currentChanged, this, [this] { m_playlistMenuValid = false; });
+    connect(&m_playlist, &QXPlaylist::changed, this, &QXMPController::playlistChanged);
 }
 
 QXMPController::~QXMPController()
 {
     if (singletonQXMPController == this)
         singletonQXMPController = nullptr;
+    if (auto *app = qobject_cast<QXApplication *>(qApp))
+        app->watchPointerFor(nullptr, {});
     if (playerView)
         playerView->setMovie(nullptr);
     // The window's views go below, not the controller: it stops following the list first.
@@ -127,7 +128,7 @@ void QXMPController::applicationDidFinishLaunching()
     playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
 
     // 11.
-    updatePlaylistTableAndMenu();
+    playlistModel->reloadData();
 
     // 12.
     playerView->setControllerVisible(false);
@@ -140,7 +141,7 @@ void QXMPController::applicationDidFinishLaunching()
     aspectRatioLockMenuItem->setChecked(locked);
 
     // 14.
-    if (QAction *overlayItem = preferences()->overlayMenuItem)
+    if (QAction *overlayItem = m_preferences->overlayMenuItem)
         overlayItem->setChecked(settings.boolForKey(QXKeys::OverlayControlsInWindowMode));
 
     // 15.
@@ -207,6 +208,11 @@ void QXMPController::applicationDidFinishLaunching()
     // 28.
     playerWindow->setMouseTracking(true);
     m_launched = true;
+    if (auto *app = qobject_cast<QXApplication *>(qApp)) {
+        app->watchPointerFor(m_overlay, [this](const QWidget *window) {
+            return window == playerWindow || window == m_presentation->window() || window == overlay()->overlayWindow();
+        });
+    }
 }
 
 void QXMPController::installObservers()

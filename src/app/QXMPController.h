@@ -87,27 +87,15 @@ public:
     void tableViewDeleteObjectAtRow(int row) override;
     bool isPlaylistAccessible() const;
     bool isPlaylistRowAccessible(int *row) const;
-    // After a change in how entries read (their names' form): the table starts over and an
-    // open menu follows.
-    void updatePlaylistTableAndMenu();
-    void openMovieFromPlaylistMenuItem(QAction *item);
     // The menu's "Show Playlist": shows the pane, or brings the window forward when it shows.
     void showPlaylistPane();
     void setPlaylistVisible(bool visible, bool animate, bool isInitialSetup);
     void togglePlaylistVisibility();
-    // Brings the playlist menu up to date when it opens: it lists PlaylistMenuWindow entries
-    // around the current one (from the top when none is current), then "Show Playlist".
-    // Items stay while their entry stays in view; only those that must change are made anew.
-    void buildPlaylistMenuIfNeeded();
-    static constexpr int PlaylistMenuWindow = 500;
     void playlistDoubleClicked(int row);
     // File > Open...: the open panel (files and folders, filtered), then openMovies.
     void openDocument();
-    // File > Open Address...: the address panel, built once; its OK and Cancel.
+    // File > Open Address...: the address panel, built once; its OK opens the addresses.
     void openURL();
-    void openURLOK();
-    void openURLCancel();
-    QXAddressPanel *openURLPanel = nullptr;
 
     // --- playlist table (drag and drop) ---
     // The source row of a real move of this table's own row, else -1.
@@ -218,22 +206,6 @@ public:
     QAction *playlistMenuItem = nullptr;     // the item holding playlistMenu
     QAction *playlistSortMenuItem = nullptr; // the item holding playlistSortMenu
 
-    // --- preferences, help and web pages ---
-    // Opens the preferences window, built on first use.
-    void showPreferences();
-    // The action of the overlay menu item and of the presentation-mode menu's items, sent
-    // after a checkable item has flipped its own check mark.
-    void setBooleanSettingFromMenuItem(QAction *item);
-    QXPreferences *preferences();
-    // A message box: there is no help yet.
-    void help();
-    // Open the donation page and the home page in the user's browser, or show their address
-    // when no browser takes it.
-    void donate();
-    static QString donationURLString();
-    void goHome();
-    static QUrl homePageURL();
-
     // Test and benchmark hooks.
     int beepCount() const { return m_beepCount; }
     void beep() override;
@@ -260,28 +232,13 @@ private:
     // Says on stderr why each file named among urls (not a folder) is missing from collected;
     // answers the view's message for the first, or an empty text.
     QString reportUnopenedFiles(const QList<QUrl> &urls, const QList<QUrl> &collected);
-    void refreshPlaylistMenuIfVisible();
     void armStopCallback();
     void disposeStopCallback();
     void installObservers();
-    // The menu and the buttons follow each change of the list.
-    void playlistDidChange();
     // The item clicks the control (performClick), so both are one command.
     void setTargetControl(QAction *item, QAbstractButton *control);
 
     QXPlaylist m_playlist;
-    // False once the list or the current entry changed since the menu was brought up to date.
-    bool m_playlistMenuValid = false;
-    // The menu's entry items in order; an item does not keep its entry alive.
-    struct PlaylistMenuItem
-    {
-        QAction *action;
-        QWeakPointer<QXMovieRepresentation> entry;
-    };
-    QList<PlaylistMenuItem> m_playlistMenuItems;
-    int m_playlistMenuStart = 0;   // the row of the first item
-    QAction *m_playlistMenuSeparator = nullptr;
-    QAction *m_showPlaylistMenuItem = nullptr;
     bool m_terminated = false;
     bool m_launched = false;
     int m_beepCount = 0;
@@ -294,7 +251,9 @@ private:
     bool m_currentMovieChosenByContinuing = false;
     QXWindowSizer *m_windowSizer = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
+    // Made with the menus, which act on it.
     QXPreferences *m_preferences = nullptr;
+    QXAddressPanel *m_addressPanel = nullptr;
     const QXMovie *m_failureShownFor = nullptr;
     // Why the files last opened gave no movie, shown in the empty view until one is chosen or
     // the selection changes.

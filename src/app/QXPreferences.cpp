@@ -1,12 +1,8 @@
 #include "app/QXPreferences.h"
 
-#include "app/QXMPController.h"
-#include "player/QXPlayerOverlay.h"
 #include "app/QXSettings.h"
 #include "controls/QXImages.h"
 #include "controls/QXViews.h"
-#include "engine/QXMovieView.h"
-#include "player/QXPlayerWindow.h"
 #include "update/QXRWUpdateChecker.h"
 
 #include <QAction>
@@ -73,7 +69,10 @@ void setOffState(QAbstractButton *control, bool flag) { control->setChecked(!fla
 
 } // namespace
 
-QXPreferences::QXPreferences(QXMPController *controller) : QObject(controller), m_c(controller) {}
+QXPreferences::QXPreferences(std::function<bool()> isPresenting, QObject *parent)
+    : QObject(parent), m_isPresenting(std::move(isPresenting))
+{
+}
 
 QXPreferences::~QXPreferences() { delete preferencesWindow; }
 
@@ -334,22 +333,6 @@ void QXPreferences::changePreferencesSection(QAction *item)
     updatePreferencesWindowFrame();
 }
 
-void QXPreferences::applyOverlaySetting(bool floating)
-{
-    // While presenting the bar floats anyway; the window takes the new form on return.
-    QXPlayerOverlay *overlay = m_c->overlay();
-    if (!overlay || m_c->isPresenting())
-        return;
-    QWidget *window = m_c->playerWindow;
-    window->setUpdatesEnabled(false);
-    overlay->setStaticOverlay(!floating, false);
-    if (floating)
-        overlay->vanishOverlayByFadingOut(false, false);
-    else
-        overlay->showOverlayByFadingIn(false);
-    window->setUpdatesEnabled(true);
-}
-
 void QXPreferences::toggleBooleanPreference(QAbstractButton *control)
 {
     if (!control || !preferencesWindow)
@@ -365,17 +348,14 @@ void QXPreferences::toggleBooleanPreference(QAbstractButton *control)
     if (control == overlaySwitch) {
         settings.setBool(on, QXKeys::OverlayControlsInWindowMode);
         // While presenting the controls float anyway; the window shows the change on return.
-        if (m_c->isPresenting())
+        if (m_isPresenting())
             return;
-        applyOverlaySetting(on);
+        emit overlaySettingChanged(on);
         if (overlayMenuItem)
             overlayMenuItem->setChecked(on);
     } else if (control == showFileExtensionsSwitch) {
         settings.setBool(!on, QXKeys::HideFileExtensions);
-        // The names shown change.
-        m_c->updatePlaylistTableAndMenu();
-        if (m_c->playerView)
-            m_c->playerView->update();
+        emit playlistNamesChanged();
     } else if (control == forgetOnOpenSwitch) {
         settings.setBool(on, QXKeys::ForgetPlaylistOnOpen);
     } else if (control == forgetOnCloseSwitch) {
@@ -415,34 +395,33 @@ void QXPreferences::toggleBooleanPreference(QAbstractButton *control)
         const bool counterclockwise = control == rotateCounterclockwiseButton;
         settings.setBool(counterclockwise, QXKeys::RotateCounterclockwise);
         (counterclockwise ? rotateClockwiseButton : rotateCounterclockwiseButton)->setChecked(false);
-        // Folded, the button stays the chevron and takes the turn's image when the bar unfolds.
-        if (m_c->controlBar())
-            m_c->showRotateButtonImage();
+        emit rotateDirectionChanged();
     }
 }
 
-void QXPreferences::setBooleanSettingFromMenuItem(QAction *item, bool wasChecked)
+void QXPreferences::setBooleanSettingFromMenuItem(QAction *item)
 {
     if (!item)
         return;
     QXSettings &settings = QXSettings::standard();
     if (item == overlayMenuItem) {
-        // While presenting the item changes nothing, its own check mark included.
-        if (m_c->isPresenting()) {
-            item->setChecked(wasChecked);
+        // While presenting the item changes nothing, its own check mark (turned over on its
+        // way here) included.
+        if (m_isPresenting()) {
+            if (item->isCheckable())
+                item->setChecked(!item->isChecked());
             return;
         }
         const bool floating = !settings.boolForKey(QXKeys::OverlayControlsInWindowMode);
         settings.setBool(floating, QXKeys::OverlayControlsInWindowMode);
-        applyOverlaySetting(floating);
+        emit overlaySettingChanged(floating);
         item->setChecked(floating);
         if (overlaySwitch)
             overlaySwitch->setChecked(floating);
     } else if (presentationModeMenu && item->parent() == presentationModeMenu) {
         const int tag = item->data().toInt();
         settings.setInteger(tag, QXKeys::PresentationMode);
-        if (m_c->isPresenting())
-            m_c->presentation()->updatePresentationWindow();
+        emit presentationModeChanged();
         if (presentationModeSelector && tag >= 0 && tag < presentationModeSelector->count())
             presentationModeSelector->setCurrentIndex(tag);
     }
@@ -453,8 +432,7 @@ void QXPreferences::changeListPreference(QComboBox *control)
     if (!control || control != presentationModeSelector)
         return;
     QXSettings::standard().setInteger(control->currentIndex(), QXKeys::PresentationMode);
-    if (m_c->isPresenting())
-        m_c->presentation()->updatePresentationWindow();
+    emit presentationModeChanged();
 }
 
 void QXPreferences::controlTextDidChange(QLineEdit *field)

@@ -2,10 +2,13 @@
 // The preferences window: a toolbar of four sections ("General", "Controls", "Playlist",
 // "Updates") over a stack of pages whose check boxes, fields and pop-up mirror the settings.
 // Every change is stored at once; the couplings between the close and quit settings are kept
-// here. The overlay menu item and the presentation-mode menu reach the same settings.
+// here. The overlay menu item and the presentation-mode menu reach the same settings. What the
+// rest of the player must follow is told by signals.
 #include <QObject>
 #include <QPointer>
 #include <QString>
+
+#include <functional>
 
 class QAbstractButton;
 class QAction;
@@ -18,7 +21,6 @@ class QRadioButton;
 class QStackedWidget;
 class QToolBar;
 class QWidget;
-class QXMPController;
 
 // An interval as typed: its leading whole number (after blanks and a sign), kept within
 // 1 ... MaxInterval; no number, 0 or less gives 1, a number too long for any integer gives
@@ -35,7 +37,9 @@ class QXPreferences : public QObject
 {
     Q_OBJECT
 public:
-    explicit QXPreferences(QXMPController *controller);
+    // isPresenting tells whether the player presents: the bar floats then whatever the
+    // overlay setting says, and the window takes a new form only on return.
+    QXPreferences(std::function<bool()> isPresenting, QObject *parent);
     ~QXPreferences() override;
 
     // Builds the window on first use and fills it from the settings, then brings it forward.
@@ -48,7 +52,9 @@ public:
     static QStringList toolbarDefaultItemIdentifiers();
 
     void toggleBooleanPreference(QAbstractButton *control);
-    void setBooleanSettingFromMenuItem(QAction *item, bool wasChecked);
+    // The action of the overlay menu item and of the presentation-mode menu's items, sent
+    // after a checkable item has flipped its own check mark.
+    void setBooleanSettingFromMenuItem(QAction *item);
     void changeListPreference(QComboBox *control);
     void controlTextDidChange(QLineEdit *field);
     void setIntervalFromTextField(QLineEdit *field, const QString &key);
@@ -83,11 +89,17 @@ public:
     QRadioButton *rotateClockwiseButton = nullptr;
     QRadioButton *rotateCounterclockwiseButton = nullptr;
 
+signals:
+    // The bar floats over the picture, or not, from now on (never sent while presenting).
+    void overlaySettingChanged(bool floating);
+    // Names show their extensions, or not, from now on.
+    void playlistNamesChanged();
+    void rotateDirectionChanged();
+    void presentationModeChanged();
+
 private:
     void loadWindow();
     void fillControls();
-    // The overlay steps shared by the switch and the menu item, screen updates held.
-    void applyOverlaySetting(bool floating);
 
-    QXMPController *m_c;
+    std::function<bool()> m_isPresenting;
 };

@@ -1,5 +1,7 @@
 #include "app/QXWebLink.h"
 
+#include "update/QXRWUpdateParsing.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -29,4 +31,39 @@ QMessageBox *QXWebLink::open(const QUrl &url, QWidget *parent)
     box->raise();
     box->activateWindow();
     return box;
+}
+
+QString QXWebLink::donationURLString()
+{
+    const QString server = QXUpdate::serverOrigin(qEnvironmentVariable("VISTREL_PAYMENT_SERVER"),
+                                                  QStringLiteral(VISTREL_DEFAULT_PAYMENT_SERVER));
+    QString account = qEnvironmentVariable("VISTREL_PAYMENT_ACCOUNT").trimmed();
+    if (account.isEmpty())
+        account = QStringLiteral(VISTREL_DEFAULT_PAYMENT_ACCOUNT);
+    // A translation may name its own currency.
+    return server + QLatin1String("/xclick/business=") + account.replace(QLatin1Char('@'), QLatin1String("%40"))
+        + QLatin1String("&item_name=Vistrel&no_shipping=1&tax=0&currency_code=") + tr("USD");
+}
+
+QUrl QXWebLink::homePageURL()
+{
+    return QUrl(QXUpdate::serverOrigin(qEnvironmentVariable("VISTREL_HOME_SERVER"),
+                                       QStringLiteral(VISTREL_DEFAULT_HOME_SERVER))
+                + QLatin1String("/vistrel/"));
+}
+
+void QXWebLink::donate(QWidget *parent) { open(QUrl(donationURLString()), parent); }
+
+void QXWebLink::goHome(QWidget *parent) { open(homePageURL(), parent); }
+
+void QXWebLink::help(QWidget *parent)
+{
+    // These texts are not translated.
+    QMessageBox box(parent);
+    box.setWindowTitle(QStringLiteral("Vistrel"));
+    box.setIcon(QMessageBox::Information);
+    box.setText(QStringLiteral("Sorry. No help yet."));
+    box.setInformativeText(QStringLiteral("This beta version does not include documentation. The final Vistrel 1.0 will."));
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
 }

@@ -3,6 +3,7 @@
 #include "app/QXMPController.h"
 #include "app/QXPreferences.h"
 #include "app/QXSettings.h"
+#include "app/QXWebLink.h"
 #include "controls/QXButtons.h"
 #include "controls/QXImages.h"
 #include "controls/QXSliders.h"
@@ -20,6 +21,7 @@
 #include "player/QXTransport.h"
 #include "player/QXWindowGeometry.h"
 #include "player/QXWindowSizer.h"
+#include "player/QXPlaylistMenu.h"
 #include "update/QXRWUpdateChecker.h"
 
 #include <QAction>
@@ -286,7 +288,32 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QAction *preferences = addItem(file, "preferencesItem", QObject::tr("Preferences..."), QXCommand::Always,
                                    {QKeySequence(Qt::CTRL | Qt::Key_Comma)});
     preferences->setMenuRole(QAction::PreferencesRole);
-    onTrigger(preferences, c, [c] { c->showPreferences(); });
+    auto *settingsWindow = new QXPreferences([c] { return c->isPresenting(); }, c);
+    c->m_preferences = settingsWindow;
+    onTrigger(preferences, settingsWindow, [settingsWindow] { settingsWindow->showPreferences(); });
+    // The parts that show what a setting changes follow it.
+    QObject::connect(settingsWindow, &QXPreferences::overlaySettingChanged, c, [c, w](bool floating) {
+        QXPlayerOverlay *overlay = c->overlay();
+        if (!overlay)
+            return;
+        w->setUpdatesEnabled(false);
+        overlay->setStaticOverlay(!floating, false);
+        if (floating)
+            overlay->vanishOverlayByFadingOut(false, false);
+        else
+            overlay->showOverlayByFadingIn(false);
+        w->setUpdatesEnabled(true);
+    });
+    QObject::connect(settingsWindow, &QXPreferences::playlistNamesChanged, c, [c] {
+        c->playlistModel->reloadData();
+        c->playerView->update();
+    });
+    // Folded, the button stays the chevron and takes the turn's image when the bar unfolds.
+    QObject::connect(settingsWindow, &QXPreferences::rotateDirectionChanged, c, [c] { c->showRotateButtonImage(); });
+    QObject::connect(settingsWindow, &QXPreferences::presentationModeChanged, c, [c] {
+        if (c->isPresenting())
+            c->presentation()->updatePresentationWindow();
+    });
     file->addSeparator();
     onTrigger(addItem(file, "closeItem", QObject::tr("Close"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_W)}), w,
               [w] { w->close(); });
@@ -303,10 +330,15 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
               [c] { c->deleteSelected(); });
 
     QMenu *playlist = mb->addMenu(QObject::tr("&Playlist"));
-    c->playlistMenu = new QMenu(QObject::tr("&Movies"), playlist);
+    auto *movies = new QXPlaylistMenu(&c->playlist(), QObject::tr("&Movies"), playlist);
+    c->playlistMenu = movies->menu();
     c->playlistMenuItem = playlist->addMenu(c->playlistMenu);
     QXSetMenuCommand(c->playlistMenuItem, QXCommand::PlaylistMenu);
-    QObject::connect(c->playlistMenu, &QMenu::aboutToShow, c, [c] { c->buildPlaylistMenuIfNeeded(); });
+    QObject::connect(movies, &QXPlaylistMenu::entryChosen, c, [c](const QUrl &url) {
+        c->chooseMovie(url, true, c->playerView->isPlaying(), false);
+    });
+    QObject::connect(movies, &QXPlaylistMenu::showPlaylistRequested, c, &QXMPController::showPlaylistPane);
+    QObject::connect(settingsWindow, &QXPreferences::playlistNamesChanged, movies, &QXPlaylistMenu::entriesChanged);
     c->playlistSortMenu = new QMenu(QObject::tr("&Sort"), playlist);
     c->playlistSortMenuItem = playlist->addMenu(c->playlistSortMenu);
     QXSetMenuCommand(c->playlistSortMenuItem, QXCommand::PlaylistSortMenu);
@@ -372,7 +404,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         a->setData(tag);
         a->setCheckable(true);
         modeGroup->addAction(a);
-        QObject::connect(a, &QAction::triggered, c, [c, a] { c->setBooleanSettingFromMenuItem(a); });
+        QObject::connect(a, &QAction::triggered, settingsWindow, [settingsWindow, a] {
+            settingsWindow->setBooleanSettingFromMenuItem(a);
+        });
     }
     // The check mark follows the setting when the menu opens.
     QObject::connect(modes, &QMenu::aboutToShow, modes, [modes] {
@@ -383,9 +417,11 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QAction *overlay = addItem(movie, "overlayMenuItem", QObject::tr("Controls over the Picture"), QXCommand::Overlay,
                                {QKeySequence(Qt::CTRL | Qt::Key_B)});
     overlay->setCheckable(true);
-    QObject::connect(overlay, &QAction::triggered, c, [c, overlay] { c->setBooleanSettingFromMenuItem(overlay); });
-    c->preferences()->overlayMenuItem = overlay;
-    c->preferences()->presentationModeMenu = modes;
+    QObject::connect(overlay, &QAction::triggered, settingsWindow, [settingsWindow, overlay] {
+        settingsWindow->setBooleanSettingFromMenuItem(overlay);
+    });
+    settingsWindow->overlayMenuItem = overlay;
+    settingsWindow->presentationModeMenu = modes;
     movie->addSeparator();
     c->rotateMenuItem = addItem(movie, "rotateItem", QObject::tr("Rotate"), QXCommand::Rotate,
                                 {QKeySequence(Qt::CTRL | Qt::Key_R)});
@@ -448,19 +484,19 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QXInstallInputHandling(c);
 
     QMenu *help = mb->addMenu(QObject::tr("&Help"));
-    const struct { const char *name, *title; void (*act)(QXMPController *); } helpItems[] = {
-        {"helpItem", QT_TR_NOOP("Vistrel Help"), [](QXMPController *c) { c->help(); }},
-        {"donateItem", QT_TR_NOOP("Donate..."), [](QXMPController *c) { c->donate(); }},
-        {"homeItem", QT_TR_NOOP("Vistrel Home Page"), [](QXMPController *c) { c->goHome(); }},
+    const struct { const char *name, *title; void (*act)(QWidget *); } helpItems[] = {
+        {"helpItem", QT_TR_NOOP("Vistrel Help"), &QXWebLink::help},
+        {"donateItem", QT_TR_NOOP("Donate..."), &QXWebLink::donate},
+        {"homeItem", QT_TR_NOOP("Vistrel Home Page"), &QXWebLink::goHome},
         {"checkForUpdatesItem", QT_TR_NOOP("Check for Updates..."),
-         [](QXMPController *) { QXRWUpdateChecker::updateChecker()->checkForUpdates(); }}};
+         [](QWidget *) { QXRWUpdateChecker::updateChecker()->checkForUpdates(); }}};
     for (const auto &h : helpItems) {
         if (qstrcmp(h.name, "checkForUpdatesItem") == 0)
             help->addSeparator();
         QAction *a = help->addAction(QObject::tr(h.title));
         a->setObjectName(QString::fromLatin1(h.name));
         const auto act = h.act;
-        QObject::connect(a, &QAction::triggered, c, [c, act] { act(c); });
+        QObject::connect(a, &QAction::triggered, w, [w, act] { act(w); });
     }
 
     w->setWindowTitle(QStringLiteral("Vistrel"));

@@ -169,9 +169,8 @@ QXAddressPanel::QXAddressPanel(QWidget *parent) : QDialog(parent)
     openURLOKButton->setAutoDefault(true);
     layout->addWidget(buttons);
     resize(440, 200);
-    // Escape rejects (QDialog); both buttons end in the controller.
-    connect(openURLOKButton, &QPushButton::clicked, this, [] { QXMPController::sharedController()->openURLOK(); });
-    connect(this, &QDialog::rejected, this, [] { QXMPController::sharedController()->openURLCancel(); });
+    // Escape rejects (QDialog); OK accepts. Either hides the panel.
+    connect(openURLOKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 bool QXAddressPanel::eventFilter(QObject *watched, QEvent *event)
@@ -188,30 +187,20 @@ bool QXAddressPanel::eventFilter(QObject *watched, QEvent *event)
 
 void QXMPController::openURL()
 {
-    if (!openURLPanel)
-        openURLPanel = new QXAddressPanel(playerWindow);
-    if (!openURLPanel->isVisible()) {
-        const QRect frame = playerWindow->frameGeometry();
-        const QSize size = openURLPanel->frameGeometry().size();
-        openURLPanel->move(frame.center() - QPoint(size.width() / 2, size.height() / 2));
+    if (!m_addressPanel) {
+        m_addressPanel = new QXAddressPanel(playerWindow);
+        connect(m_addressPanel, &QDialog::accepted, this, [this] {
+            openChosen(this, QXURLsFromLines(m_addressPanel->openURLTextView->toPlainText()));
+        });
     }
-    openURLPanel->openURLTextView->clear();
-    openURLPanel->show();
-    openURLPanel->raise();
-    openURLPanel->activateWindow();
-    openURLPanel->openURLTextView->setFocus();
-}
-
-void QXMPController::openURLOK()
-{
-    if (!openURLPanel)
-        return;
-    openURLPanel->hide();
-    openChosen(this, QXURLsFromLines(openURLPanel->openURLTextView->toPlainText()));
-}
-
-void QXMPController::openURLCancel()
-{
-    if (openURLPanel)
-        openURLPanel->hide();
+    if (!m_addressPanel->isVisible()) {
+        const QRect frame = playerWindow->frameGeometry();
+        const QSize size = m_addressPanel->frameGeometry().size();
+        m_addressPanel->move(frame.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+    m_addressPanel->openURLTextView->clear();
+    m_addressPanel->show();
+    m_addressPanel->raise();
+    m_addressPanel->activateWindow();
+    m_addressPanel->openURLTextView->setFocus();
 }

@@ -16,13 +16,6 @@
 #include "playlist/QXMovieTableView.h"
 #include <QTimer>
 
-// The engine's end-of-movie callback lands here, on the main thread.
-void QXMovieDidStopCallback()
-{
-    if (QXMPController *c = QXMPController::sharedController())
-        c->movieDidStop();
-}
-
 bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool startPlaying, bool byContinuing)
 {
     pause();
@@ -128,7 +121,12 @@ void QXMPController::enablePlaybackForCurrentMovie()
 void QXMPController::armStopCallback()
 {
     QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
-    isStopCallbackInstalled = m && m->armStopCallback(&QXMovieDidStopCallback);
+    // The engine's end-of-movie callback lands here, on the main thread; an entry may
+    // outlive its controller.
+    isStopCallbackInstalled = m && m->armStopCallback([c = QPointer<QXMPController>(this)] {
+        if (c)
+            c->movieDidStop();
+    });
 }
 
 void QXMPController::disposeStopCallback()
@@ -221,7 +219,6 @@ void QXMPController::chooseNoMovie()
     playerWindow->setWindowFilePath(QString());
     playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
     m_windowSizer->applyAspectHints();
-    m_playlistMenuValid = false;
     if (playlistModel)
         playlistModel->redisplay();
     emit currentMovieChanged();

@@ -1,5 +1,5 @@
 // The playlist's commands: collecting addresses into it, walking, sorting, clearing and
-// deleting (the list itself is QXPlaylist's), the menu, and showing or hiding the pane.
+// deleting (the list itself is QXPlaylist's), and showing or hiding the pane.
 #include "app/QXMPController.h"
 #include "player/QXControlBar.h"
 #include "app/QXSettings.h"
@@ -19,7 +19,6 @@
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QMenu>
-#include <QProxyStyle>
 #include <QSet>
 #include "playlist/QXMovieTableView.h"
 
@@ -28,13 +27,6 @@
 bool QXIsShiftHeld()
 {
     return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
-}
-
-void QXMPController::playlistDidChange()
-{
-    m_playlistMenuValid = false;
-    refreshPlaylistMenuIfVisible();
-    emit playlistChanged();
 }
 
 QString QXMPController::reportUnopenedFiles(const QList<QUrl> &urls, const QList<QUrl> &collected)
@@ -176,7 +168,6 @@ void QXMPController::clearPlaylist()
     chooseNoMovie();
     // Entries go now, storage and all; the menu keeps none alive.
     m_playlist.clear();
-    buildPlaylistMenuIfNeeded();
     if (isPresenting())
         m_presentation->togglePresentation();
     m_transport->updateTimeField(0, 0);
@@ -228,130 +219,6 @@ bool QXMPController::isPlaylistRowAccessible(int *row) const
     if (row)
         *row = r;
     return true;
-}
-
-namespace {
-class QXScrollingMenuStyle : public QProxyStyle
-{
-public:
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *answer) const override
-    {
-        return hint == SH_Menu_Scrollable ? 1 : QProxyStyle::styleHint(hint, option, widget, answer);
-    }
-};
-} // namespace
-
-void QXMPController::updatePlaylistTableAndMenu()
-{
-    if (playlistModel)
-        playlistModel->reloadData();
-    m_playlistMenuValid = false;
-    refreshPlaylistMenuIfVisible();
-}
-
-void QXMPController::refreshPlaylistMenuIfVisible()
-{
-    // An open menu follows at once; a closed one when it next opens.
-    if (playlistMenu && playlistMenu->isVisible())
-        buildPlaylistMenuIfNeeded();
-}
-
-void QXMPController::buildPlaylistMenuIfNeeded()
-{
-    if (!playlistMenu)
-        return;
-    if (!m_showPlaylistMenuItem) {
-        m_playlistMenuSeparator = playlistMenu->addSeparator();
-        m_showPlaylistMenuItem = playlistMenu->addAction(tr("Show Playlist"));
-        connect(m_showPlaylistMenuItem, &QAction::triggered, this, &QXMPController::showPlaylistPane);
-        // Taller than any screen: scrolled, not laid out in columns running off its side,
-        // and opened on the current entry (once shown: showing starts at the top).
-        auto *style = new QXScrollingMenuStyle;
-        style->setParent(playlistMenu);
-        playlistMenu->setStyle(style);
-        connect(playlistMenu, &QMenu::aboutToShow, this, [this] {
-            QMetaObject::invokeMethod(this, [this] {
-                for (const PlaylistMenuItem &item : std::as_const(m_playlistMenuItems))
-                    if (item.action->isChecked() && playlistMenu->isVisible())
-                        playlistMenu->setActiveAction(item.action);
-            }, Qt::QueuedConnection);
-        });
-        m_playlistMenuValid = false;
-    }
-    if (m_playlistMenuValid)
-        return;
-    // A window of the list: thousands of items would take seconds to lay out, and could not
-    // be used anyway.
-    const int n = m_playlist.count();
-    const int count = qMin(n, PlaylistMenuWindow);
-    const int current = m_playlist.currentRow();
-    // The window stays put while the current entry is well inside it, so walking the list
-    // only moves the check mark; near an edge it centres on the current entry again.
-    int start = current < 0 ? 0 : qBound(0, m_playlistMenuStart, n - count);
-    if (current >= 0) {
-        const int margin = count / 10;
-        if (current < start + (start > 0 ? margin : 0)
-            || current >= start + count - (start + count < n ? margin : 0))
-            start = qBound(0, current - count / 2, n - count);
-    }
-    m_playlistMenuStart = start;
-
-    // Items whose entry is still in the window, in the window's order, stay.
-    QHash<const QXMovieRepresentation *, int> wanted;
-    wanted.reserve(count);
-    for (int i = count - 1; i >= 0; --i)
-        wanted.insert(m_playlist.at(start + i).get(), i);
-    QList<PlaylistMenuItem> kept;
-    int lastKept = -1;
-    for (const PlaylistMenuItem &item : std::as_const(m_playlistMenuItems)) {
-        const auto it = wanted.constFind(item.entry.toStrongRef().get());
-        if (it != wanted.constEnd() && it.value() > lastKept) {
-            lastKept = it.value();
-            kept.append(item);
-        } else {
-            delete item.action;
-        }
-    }
-    QList<PlaylistMenuItem> items;
-    items.reserve(count);
-    const bool hide = QXSettings::standard().boolForKey(QXKeys::HideFileExtensions);
-    qsizetype k = 0;
-    for (int i = 0; i < count; ++i) {
-        const QXMovieRepresentationRef &r = m_playlist.at(start + i);
-        PlaylistMenuItem item;
-        if (k < kept.size() && kept.at(k).entry == r) {
-            item = kept.at(k++);
-        } else {
-            QAction *a = new QAction(playlistMenu);
-            a->setCheckable(true);
-            connect(a, &QAction::triggered, this, [this, a] { openMovieFromPlaylistMenuItem(a); });
-            playlistMenu->insertAction(k < kept.size() ? kept.at(k).action : m_playlistMenuSeparator, a);
-            item = PlaylistMenuItem{a, r};
-        }
-        // Each setter does nothing when the value is unchanged (an open menu relays out on
-        // every change).
-        item.action->setText(r->displayName(hide).replace(QLatin1Char('&'), QLatin1String("&&")));
-        const QIcon icon = r->icon();
-        if (item.action->icon().cacheKey() != icon.cacheKey())
-            item.action->setIcon(icon);
-        item.action->setChecked(r == m_playlist.current());
-        items.append(item);
-    }
-    m_playlistMenuItems = std::move(items);
-    m_playlistMenuValid = true;
-}
-
-void QXMPController::openMovieFromPlaylistMenuItem(QAction *item)
-{
-    QXMovieRepresentationRef r;
-    for (const PlaylistMenuItem &i : std::as_const(m_playlistMenuItems))
-        if (i.action == item)
-            r = i.entry.toStrongRef();
-    if (!r)
-        return;
-    const bool playing = playerView->isPlaying();
-    chooseMovie(r->URL(), true, playing, false);
 }
 
 void QXMPController::showPlaylistPane()

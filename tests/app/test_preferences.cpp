@@ -29,12 +29,13 @@ class TestPreferences : public QObject
     void launch(const QJsonObject &stored = {})
     {
         testsupport::launchFreshController(c, dir.path(), stored);
-        p = c->preferences();
+        p = c->findChild<QXPreferences *>();
+        QVERIFY(p);
     }
     void open(const QJsonObject &stored = {})
     {
         launch(stored);
-        c->showPreferences();
+        menuItem("preferencesItem")->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(p->preferencesWindow));
     }
     void showSection(const QString &id)
@@ -175,7 +176,7 @@ private slots:
         menuItem("presentationModeMenu", 1)->trigger();
         QCOMPARE(stored().value(QXKeys::PresentationMode), QJsonValue(1));
         QVERIFY(!p->isLoaded());
-        c->showPreferences();
+        menuItem("preferencesItem")->trigger();
         auto *selector = control<QComboBox>("presentationModeSelector");
         QCOMPARE(selector->currentIndex(), 1);
         QTest::keyClick(selector, Qt::Key_Up);

@@ -8,6 +8,7 @@
 #include "playlist/QXMovieCell.h"
 #include "playlist/QXOpenPanel.h"
 #include "playlist/QXPasteboard.h"
+#include "playlist/QXPlaylistModel.h"
 #include "ControllerFixture.h"
 
 #include <algorithm>
@@ -167,7 +168,7 @@ private slots:
     {
         six();
         QVERIFY(c->chooseMovie(c->playlist().entries().at(3)->URL(), false, false, false));
-        c->updatePlaylistTableAndMenu();   // a reset keeps the columns
+        c->playlistModel->reloadData();   // a reset keeps the columns
         testsupport::selectRow(*c, 1);
         QCOMPARE(table()->columnWidth(QXMovieCell::NameColumn), table()->viewport()->width() - 20);
         c->playerWindow->resize(c->playerWindow->width(), 400);
@@ -266,8 +267,8 @@ private slots:
         VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
         // Ctrl+L from the window.
         QTest::keyClick(c->playerWindow, Qt::Key_L, Qt::ControlModifier);
-        VERIFY_SOON(c->openURLPanel && c->openURLPanel->isVisible(), 5000);
-        QXAddressPanel *panel = c->openURLPanel;
+        QXAddressPanel *panel = nullptr;
+        VERIFY_SOON((panel = c->playerWindow->findChild<QXAddressPanel *>()) && panel->isVisible(), 5000);
         QVERIFY(!panel->isModal());
         VERIFY_SOON(panel->isActiveWindow(), 5000);
         QCOMPARE(QApplication::focusWidget(), panel->openURLTextView);
