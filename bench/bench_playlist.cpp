@@ -7,6 +7,7 @@
 // Each size runs in a process of its own so the memory figures do not mix. Needs a display:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bench/bench_playlist [--menu-limit=N] [entries]
 // --menu-limit skips the menu above that many entries (for code where it takes minutes).
+#include "player/QXWindowSizer.h"
 #include "app/QXMPController.h"
 #include "playlist/QXMovieTableView.h"
 #include "app/QXSettings.h"
@@ -99,7 +100,7 @@ static double openMenu(QMenu *menu)
 
 static void selectRow(QXMPController &c, int row)
 {
-    c.playerHistoryList->selectionModel()->select(c.playerHistoryList->model()->index(row, 0),
+    c.ui().playerHistoryList->selectionModel()->select(c.ui().playerHistoryList->model()->index(row, 0),
                                                   QItemSelectionModel::ClearAndSelect
                                                       | QItemSelectionModel::Rows);
 }
@@ -117,7 +118,7 @@ static int runOne(int n, int menuLimit)
     QXSettings::standard().setBool(true, QXKeys::DoNotPlayOnOpen);
     QXMPController c;
     c.applicationDidFinishLaunching();
-    c.showPlayerWindow();
+    c.windowSizer()->showPlayerWindow();
     settle(200);
 
     const QString root = scratch.filePath("Movies");
@@ -144,11 +145,11 @@ static int runOne(int n, int menuLimit)
     c.chooseMovie(QUrl::fromLocalFile(movieA), false, false, false);
     settle(50);
     const bool menu = n <= menuLimit;
-    const double menuFirst = menu ? openMenu(c.playlistMenu) : -1;
+    const double menuFirst = menu ? openMenu(c.ui().playlistMenu) : -1;
     const double heapMenu = heapBytes();
     c.chooseMovie(QUrl::fromLocalFile(movieB), false, false, false);
     settle(50);
-    const double menuAgain = menu ? openMenu(c.playlistMenu) : -1;
+    const double menuAgain = menu ? openMenu(c.ui().playlistMenu) : -1;
 
     // Each reorder with the lookup after it, which pays for any index rebuild it left.
     const QUrl last = c.playlist().entries().last()->URL();

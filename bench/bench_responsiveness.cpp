@@ -71,7 +71,7 @@ int main(int argc, char **argv)
     QXMPController c;
     c.applicationDidFinishLaunching();
     KeyClock keys;
-    c.playerWindow->installEventFilter(&keys);
+    c.ui().playerWindow->installEventFilter(&keys);
     keys.clock.start();
 
     QElapsedTimer opening;
@@ -84,7 +84,7 @@ int main(int argc, char **argv)
     poster.setInterval(10);
     QObject::connect(&poster, &QTimer::timeout, [&] {
         keys.posted.push_back(keys.clock.nsecsElapsed());
-        QCoreApplication::postEvent(c.playerWindow, new QKeyEvent(QEvent::KeyPress, Qt::Key_F35, Qt::NoModifier));
+        QCoreApplication::postEvent(c.ui().playerWindow, new QKeyEvent(QEvent::KeyPress, Qt::Key_F35, Qt::NoModifier));
     });
     poster.start();
     QTimer::singleShot(6000, &app, &QCoreApplication::quit);

@@ -75,7 +75,7 @@ int main(int argc, char **argv)
     c.applicationOpenFiles({movie});
     c.applicationDidFinishLaunching();
     double firstFrame = -1;
-    QObject::connect(c.playerView, &QXMovieView::frameDrawn, &c, [&firstFrame] {
+    QObject::connect(c.ui().playerView, &QXMovieView::frameDrawn, &c, [&firstFrame] {
         if (firstFrame < 0)
             firstFrame = secondsSinceProcessStart();
     });
@@ -98,9 +98,9 @@ int main(int argc, char **argv)
     QElapsedTimer visiting;
     visiting.start();
     for (const QUrl &u : urls) {
-        const quint64 before = c.playerView->framesDrawn();
+        const quint64 before = c.ui().playerView->framesDrawn();
         c.chooseMovie(u, true, true, false);
-        waitFor([&] { return c.playerView->framesDrawn() > before + 1; }, 5000);
+        waitFor([&] { return c.ui().playerView->framesDrawn() > before + 1; }, 5000);
     }
     const double visitSeconds = visiting.elapsed() / 1000.0;
     waitFor([] { return false; }, 1000);

@@ -6,6 +6,7 @@
 // mpv runs with the playback benchmark's options: --no-config --vo=gpu --gpu-context=x11egl
 // --ao=null --hwdec=no, plus --idle --keep-open --force-window.
 //   bash bench/bench_switching.sh [--rounds N]
+#include "player/QXWindowSizer.h"
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
@@ -144,14 +145,14 @@ int main(int argc, char **argv)
 
     QXMPController c;
     c.applicationDidFinishLaunching();
-    c.showPlayerWindow();
+    c.windowSizer()->showPlayerWindow();
     // The player's own switch: from choosing to the drawing of the new file's first frame, which
     // is the last frame drawn before the player reports playback restarted on it (the player
     // waits for that frame to be drawn before it does).
     QElapsedTimer clock;
     clock.start();
     qint64 lastFrameAt = 0, firstFrameAt = 0;
-    QObject::connect(c.playerView, &QXMovieView::frameDrawn, [&] { lastFrameAt = clock.nsecsElapsed(); });
+    QObject::connect(c.ui().playerView, &QXMovieView::frameDrawn, [&] { lastFrameAt = clock.nsecsElapsed(); });
     QObject::connect(QXMovieEngine::shared(), &QXMovieEngine::playbackRestarted, [&] { firstFrameAt = lastFrameAt; });
     const auto choose = [&](const QUrl &url) {
         const qint64 start = clock.nsecsElapsed();

@@ -35,13 +35,9 @@
 #include <cstdlib>
 #include <ctime>
 
-static QXMPController *singletonQXMPController = nullptr;
 
 QXMPController::QXMPController()
 {
-    // The first controller made wins.
-    if (!singletonQXMPController)
-        singletonQXMPController = this;
     // Every way out (the Quit command, a signal, the end of the desktop session) saves alike.
     if (qApp)
         connect(qApp, &QCoreApplication::aboutToQuit, this, &QXMPController::runQuitSteps);
@@ -50,25 +46,22 @@ QXMPController::QXMPController()
 
 QXMPController::~QXMPController()
 {
-    if (singletonQXMPController == this)
-        singletonQXMPController = nullptr;
     if (auto *app = qobject_cast<QXApplication *>(qApp))
         app->watchPointerFor(nullptr, {});
-    if (playerView)
-        playerView->setMovie(nullptr);
+    if (m_ui.playerView)
+        m_ui.playerView->setMovie(nullptr);
     // The window's views go below, not the controller: it stops following the list first.
     disconnect(&m_playlist, nullptr, this, nullptr);
     m_playlist.clear();
     // While presenting, the movie view is in the presentation window, which goes with it.
     delete m_presentation;
     m_presentation = nullptr;
-    delete playerWindow;
+    delete m_ui.playerWindow;
 }
 
-QXMPController *QXMPController::sharedController()
-{
-    return singletonQXMPController;
-}
+QScreen *QXMPController::presentationScreen() const { return m_windowSizer->playerWindowScreen(); }
+QSizeF QXMPController::pictureAreaSize() const { return m_windowSizer->playerAreaSize(); }
+void QXMPController::showPlayerWindowAfterPresentation() { m_windowSizer->showPlayerWindow(); }
 
 void QXMPController::beep()
 {
@@ -83,7 +76,7 @@ QXMovie *QXMPController::currentMovie() const
 
 bool QXMPController::isPlaying() const
 {
-    return playerView->isPlaying();
+    return m_ui.playerView->isPlaying();
 }
 
 void QXMPController::applicationDidFinishLaunching()
@@ -102,18 +95,18 @@ void QXMPController::applicationDidFinishLaunching()
     }
 
     // 3.
-    playerHistoryNameField->setText(tr("Playlist"));
+    m_ui.playerHistoryNameField->setText(tr("Playlist"));
 
     // 4. Menu items act through the controls they mirror.
-    setTargetControl(playlistVisibilityMenuItem, m_controlBar->playlistVisibilitySwitch());
-    setTargetControl(clearPlaylistMenuItem, playlistClearButton);
-    setTargetControl(forwardPlaylistMenuItem, playlistForwardButton);
-    setTargetControl(backwardPlaylistMenuItem, playlistBackwardButton);
-    setTargetControl(rotateMenuItem, m_controlBar->rotateButton());
-    setTargetControl(aspectRatioLockMenuItem, m_controlBar->aspectRatioLockSwitch());
-    setTargetControl(presentationMenuItem, m_controlBar->presentationSwitch());
-    setTargetControl(playPauseMenuItem, m_controlBar->playPauseSwitch());
-    playPauseMenuItem->setText(tr("Play"));
+    setTargetControl(m_ui.playlistVisibilityMenuItem, m_controlBar->playlistVisibilitySwitch());
+    setTargetControl(m_ui.clearPlaylistMenuItem, m_ui.playlistClearButton);
+    setTargetControl(m_ui.forwardPlaylistMenuItem, m_ui.playlistForwardButton);
+    setTargetControl(m_ui.backwardPlaylistMenuItem, m_ui.playlistBackwardButton);
+    setTargetControl(m_ui.rotateMenuItem, m_controlBar->rotateButton());
+    setTargetControl(m_ui.aspectRatioLockMenuItem, m_controlBar->aspectRatioLockSwitch());
+    setTargetControl(m_ui.presentationMenuItem, m_controlBar->presentationSwitch());
+    setTargetControl(m_ui.playPauseMenuItem, m_controlBar->playPauseSwitch());
+    m_ui.playPauseMenuItem->setText(tr("Play"));
 
     // 6.-7.
     m_playlist.restore();
@@ -125,20 +118,20 @@ void QXMPController::applicationDidFinishLaunching()
     // 9.
 
     // 10.
-    playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
+    m_ui.playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
 
     // 11.
-    playlistModel->reloadData();
+    m_ui.playlistModel->reloadData();
 
     // 12.
-    playerView->setControllerVisible(false);
-    playerView->setPreservesAspectRatio(false);
-    playerView->setMessageProvider([this] { return QXViewMessage(selectionMessage(), selectionMessageIsFailure()); });
+    m_ui.playerView->setControllerVisible(false);
+    m_ui.playerView->setPreservesAspectRatio(false);
+    m_ui.playerView->setMessageProvider([this] { return QXViewMessage(selectionMessage(), selectionMessageIsFailure()); });
 
     // 13. Locked while "Variable Aspect Ratio" is false.
     const bool locked = !settings.boolForKey(QXKeys::VariableAspectRatio);
     m_controlBar->setAspectRatioLocked(locked);
-    aspectRatioLockMenuItem->setChecked(locked);
+    m_ui.aspectRatioLockMenuItem->setChecked(locked);
 
     // 14.
     if (QAction *overlayItem = m_preferences->overlayMenuItem)
@@ -157,7 +150,7 @@ void QXMPController::applicationDidFinishLaunching()
 
     // 19.-20. The control bar: floating and hidden until the pointer moves, or static below
     // the picture (the window grows by it).
-    QXOverlayHost host{playerWindow, playerContainerView, playerView,
+    QXOverlayHost host{m_ui.playerWindow, m_ui.playerContainerView, m_ui.playerView,
                        [this](const QRect &client) { m_windowSizer->setPlayerWindowClientRect(client); },
                        [this] { return m_playlist.current() && m_playlist.current()->openedMovie(); }};
     m_overlay = new QXPlayerOverlay(host, m_controlBar, this);
@@ -166,12 +159,12 @@ void QXMPController::applicationDidFinishLaunching()
     else
         m_overlay->setStaticOverlay(true, true);
     m_overlay->updateOverlayFrameAndCheckToolbarVisibility(false, false);
-    QXPresentationParts parts{playerWindow, playerContainerView, playerView, m_overlay, m_controlBar, presentationMenuItem,
-                              [this] { return QXMenuItems(playerWindow->menuBar(), {playlistMenu}); }};
+    QXPresentationParts parts{m_ui.playerWindow, m_ui.playerContainerView, m_ui.playerView, m_overlay, m_controlBar, m_ui.presentationMenuItem,
+                              [this] { return QXMenuItems(m_ui.playerWindow->menuBar(), {m_ui.playlistMenu}); }};
     m_presentation = new QXPresentation(this, parts, this);
     // The scale items and the commands follow the mode.
     connect(m_presentation, &QXPresentation::presentingChanged, this, [this] {
-        selectCurrentMagnificationMenuItem();
+        m_windowSizer->selectCurrentMagnificationMenuItem();
         updateButtons();
     });
     connect(m_controlBar, &QXControlBar::presentationClicked, m_presentation, &QXPresentation::togglePresentation);
@@ -190,14 +183,14 @@ void QXMPController::applicationDidFinishLaunching()
     // 24. At most once a week, and only when the user asked for it; the window does not wait
     // for the answer. The alert belongs to the player window, so the window does not cover it.
     QXRWUpdateChecker *checker = QXRWUpdateChecker::updateChecker();
-    checker->setAlertParent(playerWindow);
+    checker->setAlertParent(m_ui.playerWindow);
     if (checker->checkAtStartup())
         checker->checkForUpdatesWithAutomaticRequest(true);
 
     // 25. A window kept hidden waits in the tray; without one it is shown, or no one could
     // reach the player.
-    if (!openWindowAfterDelay && (!settings.boolForKey(QXKeys::DoNotShowWindowOnStartup) || !showTrayIcon()))
-        showPlayerWindow();
+    if (!m_openWindowAfterDelay && (!settings.boolForKey(QXKeys::DoNotShowWindowOnStartup) || !showTrayIcon()))
+        m_windowSizer->showPlayerWindow();
     checker->showAlertAgainIfShown();
 
     // 26.
@@ -206,11 +199,11 @@ void QXMPController::applicationDidFinishLaunching()
     // 27. The display tick runs for the life of the process (QXTransport).
 
     // 28.
-    playerWindow->setMouseTracking(true);
+    m_ui.playerWindow->setMouseTracking(true);
     m_launched = true;
     if (auto *app = qobject_cast<QXApplication *>(qApp)) {
         app->watchPointerFor(m_overlay, [this](const QWidget *window) {
-            return window == playerWindow || window == m_presentation->window() || window == overlay()->overlayWindow();
+            return window == m_ui.playerWindow || window == m_presentation->window() || window == overlay()->overlayWindow();
         });
     }
 }
@@ -240,8 +233,8 @@ void QXMPController::userSessionDidResign()
 {
     if (QXSettings::standard().boolForKey(QXKeys::DoNotPauseOnUserSwitch))
         return;
-    wasPlayingBeforeFastUserSwitch = playerView && playerView->isPlaying();
-    if (wasPlayingBeforeFastUserSwitch)
+    m_wasPlayingBeforeFastUserSwitch = m_ui.playerView && m_ui.playerView->isPlaying();
+    if (m_wasPlayingBeforeFastUserSwitch)
         pause();
 }
 
@@ -249,7 +242,7 @@ void QXMPController::userSessionDidBecomeActive()
 {
     if (QXSettings::standard().boolForKey(QXKeys::DoNotPauseOnUserSwitch))
         return;
-    if (wasPlayingBeforeFastUserSwitch)
+    if (m_wasPlayingBeforeFastUserSwitch)
         play();
 }
 
@@ -265,13 +258,13 @@ bool QXMPController::applicationShouldHandleReopen(bool)
     // back to it.
     if (isPresenting())
         return false;
-    showPlayerWindow();
+    m_windowSizer->showPlayerWindow();
     return true;
 }
 
 bool QXMPController::applicationOpenFile(const QString &path)
 {
-    openWindowAfterDelay = true;
+    m_openWindowAfterDelay = true;
     const QList<QUrl> urls{QXFileNames::fileURL(QXFileNames::absolutePath(path))};
     // Posted, not timed: what arrives first opens first, also ahead of a quit asked for later.
     QMetaObject::invokeMethod(this, [this, urls] { openMovies(urls); }, Qt::QueuedConnection);
@@ -288,7 +281,7 @@ void QXMPController::applicationOpenFiles(const QStringList &paths)
 
 void QXMPController::applicationOpenURLs(const QList<QUrl> &urls)
 {
-    openWindowAfterDelay = true;
+    m_openWindowAfterDelay = true;
     // Posted, not timed: what arrives first opens first, also ahead of a quit asked for later.
     // One opening for all, so the first of them in the playlist is the one chosen.
     QMetaObject::invokeMethod(this, [this, urls] { openMovies(urls); }, Qt::QueuedConnection);
@@ -303,7 +296,7 @@ void QXMPController::handleURLCommand(const QString &text)
     }
     // An address that makes no address cannot open, like any other.
     beep();
-    showPlayerWindowIfNotVisible();
+    m_windowSizer->showPlayerWindowIfNotVisible();
 }
 
 void QXMPController::applicationShouldTerminate()
@@ -336,7 +329,7 @@ void QXMPController::terminate()
 
 bool QXMPController::windowShouldClose(QWidget *window)
 {
-    if (window != playerWindow)
+    if (window != m_ui.playerWindow)
         return true;
     QXSettings &settings = QXSettings::standard();
     const bool forgetOnClose = settings.boolForKey(QXKeys::ForgetPlaylistOnClose);
@@ -360,15 +353,15 @@ bool QXMPController::showTrayIcon()
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return false;
     if (!m_trayIcon) {
-        m_trayIcon = new QSystemTrayIcon(playerWindow->windowIcon(), this);
+        m_trayIcon = new QSystemTrayIcon(m_ui.playerWindow->windowIcon(), this);
         m_trayIcon->setToolTip(QStringLiteral("Vistrel"));
-        auto *menu = new QMenu(playerWindow);
-        menu->addAction(tr("Show Player"), this, &QXMPController::showPlayerWindow);
+        auto *menu = new QMenu(m_ui.playerWindow);
+        menu->addAction(tr("Show Player"), m_windowSizer, &QXWindowSizer::showPlayerWindow);
         menu->addAction(tr("Quit"), this, &QXMPController::terminate);
         m_trayIcon->setContextMenu(menu);
         connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
             if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
-                showPlayerWindow();
+                m_windowSizer->showPlayerWindow();
         });
     }
     m_trayIcon->show();

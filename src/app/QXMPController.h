@@ -7,6 +7,7 @@
 #include "playlist/QXPlaylist.h"
 #include "player/QXPresentation.h"
 #include "player/QXTransport.h"
+#include "player/QXPlayerUi.h"
 
 #include <QList>
 #include <QObject>
@@ -49,7 +50,6 @@ class QXMPController : public QObject,
 public:
     QXMPController();
     ~QXMPController() override;
-    static QXMPController *sharedController();
 
     // --- launch, session switching, termination ---
     void applicationDidFinishLaunching();
@@ -128,12 +128,6 @@ public:
 
     // --- window sizing: the sizer owns it ---
     QXWindowSizer *windowSizer() const { return m_windowSizer; }
-    // Its commands for the tray, reopening, the open panel and presentation.
-    void showPlayerWindow();
-    void showPlayerWindowIfNotVisible();
-    QSizeF playerAreaSize() const;
-    QScreen *playerWindowScreen() const;
-    void selectCurrentMagnificationMenuItem();
 
     // --- rotation ---
     void rotateByAngle(int degrees);
@@ -173,38 +167,9 @@ public:
     // The switch, its icon and the menu title for the playing or the paused state.
     void showPlayPauseState(bool playing);
 
-    // State fields.
-    bool currentMovieHasVideo = false;
-    bool currentMovieIsPlayable = false;
-    bool currentMovieShouldAutoplay = false;
-    bool currentMovieCanRememberState = false;
-    bool openWindowAfterDelay = false;
-    bool wasPlayingBeforeFastUserSwitch = false;
-    bool isStopCallbackInstalled = false;
-
-    // Outlets, connected when the player interface is built.
-    QXPlayerWindow *playerWindow = nullptr;
-    QXMovieView *playerView = nullptr;
-    QWidget *playerContainerView = nullptr;
-    QLabel *playerHistoryNameField = nullptr;
-    QXMovieTableView *playerHistoryList = nullptr;
-    QXPlaylistModel *playlistModel = nullptr;
-    QAbstractButton *playlistClearButton = nullptr;
-    QAbstractButton *playlistBackwardButton = nullptr;
-    QAbstractButton *playlistForwardButton = nullptr;
-    QAction *rotateMenuItem = nullptr;
-    QAction *presentationMenuItem = nullptr;
-    QAction *aspectRatioLockMenuItem = nullptr;
-    QMenu *playlistMenu = nullptr;
-    QMenu *playlistSortMenu = nullptr;
-    QAction *playlistVisibilityMenuItem = nullptr;
-    QAction *clearPlaylistMenuItem = nullptr;
-    QAction *forwardPlaylistMenuItem = nullptr;
-    QAction *backwardPlaylistMenuItem = nullptr;
-    QAction *playPauseMenuItem = nullptr;
-    QAction *muteMenuItem = nullptr;
-    QAction *playlistMenuItem = nullptr;     // the item holding playlistMenu
-    QAction *playlistSortMenuItem = nullptr; // the item holding playlistSortMenu
+    // The widgets and menu items the interface built (read-only: commands change them).
+    const QXPlayerUi &ui() const { return m_ui; }
+    bool currentMovieHasVideo() const { return m_currentMovieHasVideo; }
 
     // Test and benchmark hooks.
     int beepCount() const { return m_beepCount; }
@@ -223,10 +188,10 @@ private:
     // What presentation and the transport ask of the player.
     QXMovie *currentMovie() const override;
     bool isPlaying() const override;
-    bool currentMovieHasPicture() const override { return currentMovieHasVideo; }
-    QScreen *presentationScreen() const override { return playerWindowScreen(); }
-    QSizeF pictureAreaSize() const override { return playerAreaSize(); }
-    void showPlayerWindowAfterPresentation() override { showPlayerWindow(); }
+    bool currentMovieHasPicture() const override { return m_currentMovieHasVideo; }
+    QScreen *presentationScreen() const override;
+    QSizeF pictureAreaSize() const override;
+    void showPlayerWindowAfterPresentation() override;
     // Shows the tray icon that brings the window back; false where there is no tray.
     bool showTrayIcon();
     // Says on stderr why each file named among urls (not a folder) is missing from collected;
@@ -239,6 +204,16 @@ private:
     void setTargetControl(QAction *item, QAbstractButton *control);
 
     QXPlaylist m_playlist;
+    QXPlayerUi m_ui;
+    // What the current movie allows, settled when it is chosen and when it has loaded.
+    bool m_currentMovieHasVideo = false;
+    bool m_currentMovieIsPlayable = false;
+    bool m_currentMovieShouldAutoplay = false;
+    bool m_currentMovieCanRememberState = false;
+    // Files handed over before launch: the window shows once they are opened (or refused).
+    bool m_openWindowAfterDelay = false;
+    bool m_wasPlayingBeforeFastUserSwitch = false;
+    bool m_isStopCallbackInstalled = false;
     bool m_terminated = false;
     bool m_launched = false;
     int m_beepCount = 0;

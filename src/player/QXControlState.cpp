@@ -19,41 +19,41 @@ QXControlState QXMPController::controlState() const
     QXControlState s;
     s.count = m_playlist.count();
     s.hasCurrentEntry = bool(m_playlist.current());
-    s.isPlayable = currentMovieIsPlayable;
-    s.hasVideo = currentMovieHasVideo;
+    s.isPlayable = m_currentMovieIsPlayable;
+    s.hasVideo = m_currentMovieHasVideo;
     s.isPresenting = isPresenting();
-    s.playerWindowVisible = playerWindow && playerWindow->isVisible();
-    s.movieWindowVisible = playerView && playerView->window()->isVisible();
+    s.playerWindowVisible = m_ui.playerWindow && m_ui.playerWindow->isVisible();
+    s.movieWindowVisible = m_ui.playerView && m_ui.playerView->window()->isVisible();
     s.rowAccessible = isPlaylistRowAccessible(nullptr);
     return s;
 }
 
 void QXMPController::updateButtons()
 {
-    if (!playerWindow)
+    if (!m_ui.playerWindow)
         return;
     const QXControlState s = controlState();
     const struct { QWidget *control; QXCommand command; } rules[] = {
-        {playlistClearButton, QXCommand::ClearPlaylist},
-        {playlistBackwardButton, QXCommand::WalkPlaylist},
-        {playlistForwardButton, QXCommand::WalkPlaylist}};
+        {m_ui.playlistClearButton, QXCommand::ClearPlaylist},
+        {m_ui.playlistBackwardButton, QXCommand::WalkPlaylist},
+        {m_ui.playlistForwardButton, QXCommand::WalkPlaylist}};
     for (const auto &r : rules)
         r.control->setEnabled(QXValidateMenuItem(r.command, s));
     m_controlBar->setState(s);
-    playlistClearButton->setToolTip(s.count > 0 ? tr("Clear Playlist") : QString());
-    playlistBackwardButton->setToolTip(s.count > 1 ? tr("Previous Movie") : QString());
-    playlistForwardButton->setToolTip(s.count > 1 ? tr("Next Movie") : QString());
+    m_ui.playlistClearButton->setToolTip(s.count > 0 ? tr("Clear Playlist") : QString());
+    m_ui.playlistBackwardButton->setToolTip(s.count > 1 ? tr("Previous Movie") : QString());
+    m_ui.playlistForwardButton->setToolTip(s.count > 1 ? tr("Next Movie") : QString());
     validateMenuItems();
     updatePlayPauseControls();
 }
 
 void QXMPController::validateMenuItems()
 {
-    if (!playerWindow)
+    if (!m_ui.playerWindow)
         return;
     const QXControlState s = controlState();
     // The movies listed in the playlist menu are always enabled; only its own item is judged.
-    for (QAction *item : QXMenuItems(playerWindow->menuBar(), {playlistMenu})) {
+    for (QAction *item : QXMenuItems(m_ui.playerWindow->menuBar(), {m_ui.playlistMenu})) {
         bool enabled = true;
         if (const QXCommand command = QXMenuCommand(item); command != QXCommand::Always)
             enabled = QXValidateMenuItem(command, s);
@@ -102,7 +102,7 @@ void QXMPController::setTargetControl(QAction *item, QAbstractButton *control)
 
 void QXMPController::updatePlayPauseControls()
 {
-    showPlayPauseState(playerView && playerView->isPlaying());
+    showPlayPauseState(m_ui.playerView && m_ui.playerView->isPlaying());
     m_transport->updateTimeDisplay();
 }
 
@@ -110,7 +110,7 @@ void QXMPController::showPlayPauseState(bool playing)
 {
     // The pause image is the switch's on state.
     m_controlBar->setPlaying(playing);
-    playPauseMenuItem->setText(playing ? tr("Pause") : tr("Play"));
+    m_ui.playPauseMenuItem->setText(playing ? tr("Pause") : tr("Play"));
 }
 
 void QXMPController::showRotateButtonImage()

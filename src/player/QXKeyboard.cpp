@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include "playlist/QXMovieTableView.h"
 #include <QWindow>
 
@@ -85,7 +86,7 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
     case Qt::Key_Down:
         if (!isPlaylistAccessible())
             break;
-        moveSelection(playerHistoryList, key == Qt::Key_Down ? 1 : -1);
+        moveSelection(m_ui.playerHistoryList, key == Qt::Key_Down ? 1 : -1);
         return true;
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -117,7 +118,7 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
         // Backspace goes on with the row above, forward delete with the one that moved up.
         const int next = key == Qt::Key_Backspace ? row - 1 : row;
         if (next >= 0 && next < m_playlist.count())
-            QXSetSelectedRow(playerHistoryList, next);
+            QXSetSelectedRow(m_ui.playerHistoryList, next);
         return true;
     }
     case Qt::Key_Escape:
@@ -126,18 +127,18 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
             m_presentation->togglePresentation();
             return true;
         }
-        if (playerView->isPlaying()) {
+        if (m_ui.playerView->isPlaying()) {
             playPause();
             return true;
         }
-        if (!isPlaylistRowAccessible(nullptr) && !playerView->movie())
+        if (!isPlaylistRowAccessible(nullptr) && !m_ui.playerView->movie())
             break;
         chooseNoMovie();
         m_transport->updateTimeField(0, 0);
-        playerHistoryList->clearSelection();
-        playerHistoryList->viewport()->update();
+        m_ui.playerHistoryList->clearSelection();
+        m_ui.playerHistoryList->viewport()->update();
         updateButtons();
-        playerView->update();
+        m_ui.playerView->update();
         return true;
     }
     // A key the table claims but cannot serve.
@@ -152,7 +153,7 @@ namespace {
 class QXKeyRouter : public QObject
 {
 public:
-    using QObject::QObject;
+    QXKeyRouter(QXMPController *c, QObject *parent) : QObject(parent), m_c(c) {}
 
 protected:
     bool eventFilter(QObject *receiver, QEvent *event) override
@@ -160,8 +161,8 @@ protected:
         const QEvent::Type type = event->type();
         if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || !receiver->isWindowType())
             return false;
-        QXMPController *c = QXMPController::sharedController();
-        if (!c || !c->playerWindow || !isPlayerWindow(c, static_cast<QWindow *>(receiver)))
+        QXMPController *c = m_c;
+        if (!c || !c->ui().playerWindow || !isPlayerWindow(c, static_cast<QWindow *>(receiver)))
             return false;
         // The menu bar walked from the keyboard keeps its keys.
         if (qobject_cast<QMenuBar *>(QApplication::focusWidget()))
@@ -182,7 +183,7 @@ protected:
             return true;
         // A disabled item's shortcut reaches no item: the command cannot act, which is said.
         const QKeySequence pressed(QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key())));
-        for (const QAction *item : QXMenuItems(c->playerWindow->menuBar(), {c->playlistMenu})) {
+        for (const QAction *item : QXMenuItems(c->ui().playerWindow->menuBar(), {c->ui().playlistMenu})) {
             if (!item->isEnabled() && item->shortcuts().contains(pressed)) {
                 c->beep();
                 return true;
@@ -192,6 +193,8 @@ protected:
     }
 
 private:
+    QPointer<QXMPController> m_c;
+
     static bool isPlayerWindow(QXMPController *c, QWindow *window)
     {
         // The picture's own native window belongs to the window it is in.
@@ -199,7 +202,7 @@ private:
             window = window->parent();
         const QWidget *presentation = c->presentation() ? c->presentation()->window() : nullptr;
         const QWidget *bar = c->overlay() ? c->overlay()->overlayWindow() : nullptr;
-        return window == c->playerWindow->windowHandle() || (presentation && window == presentation->windowHandle())
+        return window == c->ui().playerWindow->windowHandle() || (presentation && window == presentation->windowHandle())
             || (bar && window == bar->windowHandle());
     }
 };
@@ -209,13 +212,13 @@ private:
 class QXPictureInput : public QObject
 {
 public:
-    using QObject::QObject;
+    QXPictureInput(QXMPController *c, QObject *parent) : QObject(parent), m_c(c) {}
 
 protected:
     bool eventFilter(QObject *receiver, QEvent *event) override
     {
-        QXMPController *c = QXMPController::sharedController();
-        if (!c || receiver != c->playerView)
+        QXMPController *c = m_c;
+        if (!c || receiver != c->ui().playerView)
             return false;
         switch (event->type()) {
         case QEvent::ParentChange:
@@ -244,7 +247,7 @@ protected:
             auto *mouse = static_cast<QMouseEvent *>(event);
             if (mouse->button() != Qt::RightButton)
                 return false;
-            if (auto *menu = c->playerWindow->findChild<QMenu *>(QStringLiteral("pictureMenu")))
+            if (auto *menu = c->ui().playerWindow->findChild<QMenu *>(QStringLiteral("pictureMenu")))
                 menu->popup(mouse->globalPosition().toPoint());
             return true;
         }
@@ -257,6 +260,7 @@ protected:
     }
 
 private:
+    QPointer<QXMPController> m_c;
     QElapsedTimer m_moved;
     int m_wheel = 0;
 };
@@ -265,6 +269,6 @@ private:
 
 void QXInstallInputHandling(QXMPController *c)
 {
-    qApp->installEventFilter(new QXKeyRouter(c->playerWindow));
-    c->playerView->installEventFilter(new QXPictureInput(c->playerView));
+    qApp->installEventFilter(new QXKeyRouter(c, c->ui().playerWindow));
+    c->ui().playerView->installEventFilter(new QXPictureInput(c, c->ui().playerView));
 }

@@ -100,7 +100,7 @@ public:
         return QXGeometry::naturalSizeForMagnification(m->naturalSize(), m->angle(), 1.0f);
     }
     bool hasCurrentMovie() const override { return bool(m_c->playlist().current()); }
-    bool currentMovieHasVideo() const override { return m_c->currentMovieHasVideo; }
+    bool currentMovieHasVideo() const override { return m_c->currentMovieHasVideo(); }
     bool isPresenting() const override { return m_c->isPresenting(); }
     bool controlBarTakesWindowRoom() const override { return m_c->overlay() && m_c->overlay()->takesWindowRoom(); }
 
@@ -110,18 +110,12 @@ private:
 
 } // namespace
 
-void QXMPController::showPlayerWindow() { m_windowSizer->showPlayerWindow(); }
-void QXMPController::showPlayerWindowIfNotVisible() { m_windowSizer->showPlayerWindowIfNotVisible(); }
-QSizeF QXMPController::playerAreaSize() const { return m_windowSizer->playerAreaSize(); }
-QScreen *QXMPController::playerWindowScreen() const { return m_windowSizer->playerWindowScreen(); }
-void QXMPController::selectCurrentMagnificationMenuItem() { m_windowSizer->selectCurrentMagnificationMenuItem(); }
-
 bool QXMPController::loadPlayerInterface(QXMPController *c)
 {
     // Every window of the application shows its icon.
     QApplication::setWindowIcon(QXApplicationIcon());
     auto *w = new QXPlayerWindow;
-    c->playerWindow = w;
+    c->m_ui.playerWindow = w;
     w->setObjectName("Player");
 
     auto *root = new QWidget(w);
@@ -143,20 +137,20 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     paneHeader->setFixedHeight(19);
     auto *paneHeaderLayout = new QHBoxLayout(paneHeader);
     paneHeaderLayout->setContentsMargins(8, 0, 8, 1);
-    c->playerHistoryNameField = new QXShadowedTextField(QString(), paneHeader);
+    c->m_ui.playerHistoryNameField = new QXShadowedTextField(QString(), paneHeader);
     // Its own colour: the pane's style sheet would make it light on the light strip.
-    c->playerHistoryNameField->setStyleSheet("color: #333333; background: transparent;");
-    QFont headerFont = c->playerHistoryNameField->font();
+    c->m_ui.playerHistoryNameField->setStyleSheet("color: #333333; background: transparent;");
+    QFont headerFont = c->m_ui.playerHistoryNameField->font();
     headerFont.setBold(true);
     headerFont.setPixelSize(11);
-    c->playerHistoryNameField->setFont(headerFont);
-    c->playerHistoryNameField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    paneHeaderLayout->addWidget(c->playerHistoryNameField);
+    c->m_ui.playerHistoryNameField->setFont(headerFont);
+    c->m_ui.playerHistoryNameField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    paneHeaderLayout->addWidget(c->m_ui.playerHistoryNameField);
     paneLayout->addWidget(paneHeader);
     auto *table = new QXMovieTableView(&c->playlist(), c, pane);
-    c->playerHistoryList = table;
-    c->playlistModel = new QXPlaylistModel(&c->playlist(), table);
-    table->setModel(c->playlistModel);
+    c->m_ui.playerHistoryList = table;
+    c->m_ui.playlistModel = new QXPlaylistModel(&c->playlist(), table);
+    table->setModel(c->m_ui.playlistModel);
     paneLayout->addWidget(table, 1);
     // The pane's bottom bar, as high as the static control bar beside it; a drag on it moves
     // the window.
@@ -167,13 +161,13 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     // No right margin: the divider's grip meets the pane's edge line.
     paneBarLayout->setContentsMargins(8, 0, 0, 0);
     paneBarLayout->setSpacing(6);
-    c->playlistClearButton = QXMakeImageButton(paneBar, "QXClear", QObject::tr("Clear Playlist"));
-    c->playlistBackwardButton = QXMakeImageButton(paneBar, "QXPrevious", QObject::tr("Previous Movie"));
-    c->playlistForwardButton = QXMakeImageButton(paneBar, "QXNext", QObject::tr("Next Movie"));
-    paneBarLayout->addWidget(c->playlistClearButton);
+    c->m_ui.playlistClearButton = QXMakeImageButton(paneBar, "QXClear", QObject::tr("Clear Playlist"));
+    c->m_ui.playlistBackwardButton = QXMakeImageButton(paneBar, "QXPrevious", QObject::tr("Previous Movie"));
+    c->m_ui.playlistForwardButton = QXMakeImageButton(paneBar, "QXNext", QObject::tr("Next Movie"));
+    paneBarLayout->addWidget(c->m_ui.playlistClearButton);
     paneBarLayout->addStretch(1);
-    paneBarLayout->addWidget(c->playlistBackwardButton);
-    paneBarLayout->addWidget(c->playlistForwardButton);
+    paneBarLayout->addWidget(c->m_ui.playlistBackwardButton);
+    paneBarLayout->addWidget(c->m_ui.playlistForwardButton);
     // The divider's grip at the bar's right end.
     auto *shift = new QXTarvelShiftButton(paneBar);
     paneBarLayout->addWidget(shift);
@@ -197,13 +191,13 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     areaLayout->setContentsMargins(0, 0, 0, 0);
     areaLayout->setSpacing(0);
     // Dark grey wherever the picture leaves room.
-    c->playerContainerView = new QXGrayView(area);
-    auto *containerLayout = new QVBoxLayout(c->playerContainerView);
+    c->m_ui.playerContainerView = new QXGrayView(area);
+    auto *containerLayout = new QVBoxLayout(c->m_ui.playerContainerView);
     containerLayout->setContentsMargins(0, 0, 0, 0);
-    c->playerView = new QXMovieView(c->playerContainerView);
-    c->playerView->setMinimumSize(1, 1);
-    containerLayout->addWidget(c->playerView);
-    areaLayout->addWidget(c->playerContainerView, 1);
+    c->m_ui.playerView = new QXMovieView(c->m_ui.playerContainerView);
+    c->m_ui.playerView->setMinimumSize(1, 1);
+    containerLayout->addWidget(c->m_ui.playerView);
+    areaLayout->addWidget(c->m_ui.playerContainerView, 1);
 
     // The control bar; the overlay puts it below the picture or over it.
     auto *bar = new QXControlBar(area);
@@ -211,9 +205,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->m_controlBar = bar;
     auto *transport = new QXTransport(c, bar, QXSettings::standard(), nullptr, c);
     c->m_transport = transport;
-    QObject::connect(transport, &QXTransport::timeSet, c->playerView, qOverload<>(&QWidget::update));
+    QObject::connect(transport, &QXTransport::timeSet, c->m_ui.playerView, qOverload<>(&QWidget::update));
     QObject::connect(transport, &QXTransport::playbackStopped, c, &QXMPController::updatePlayPauseControls);
-    auto *sizer = new QXWindowSizer(new SizerHost(c), w, c->playerView, bar, c);
+    auto *sizer = new QXWindowSizer(new SizerHost(c), w, c->m_ui.playerView, bar, c);
     c->m_windowSizer = sizer;
     QObject::connect(sizer, &QXWindowSizer::refused, c, &QXMPController::beep);
     QObject::connect(sizer, &QXWindowSizer::windowWillShow, c, [c] {
@@ -242,7 +236,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     // Files, folders and addresses dropped on the picture open.
     QXInstallPictureDrops(c);
     // Pointer movement over the picture and the bar brings the floating bar back.
-    for (QWidget *tracked : {area, c->playerContainerView, static_cast<QWidget *>(c->playerView)})
+    for (QWidget *tracked : {area, c->m_ui.playerContainerView, static_cast<QWidget *>(c->m_ui.playerView)})
         tracked->setMouseTracking(true);
 
     // Controls.
@@ -253,9 +247,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         bar->setPlaylistVisible(!QXSettings::standard().boolForKey(QXKeys::HidePlaylist));
         c->validateMenuItems();
     });
-    QObject::connect(c->playlistClearButton, &QAbstractButton::clicked, c, [c] { c->clearPlaylist(); });
-    QObject::connect(c->playlistForwardButton, &QAbstractButton::clicked, c, [c] { c->forwardPlaylist(); });
-    QObject::connect(c->playlistBackwardButton, &QAbstractButton::clicked, c, [c] { c->backwardPlaylist(); });
+    QObject::connect(c->m_ui.playlistClearButton, &QAbstractButton::clicked, c, [c] { c->clearPlaylist(); });
+    QObject::connect(c->m_ui.playlistForwardButton, &QAbstractButton::clicked, c, [c] { c->forwardPlaylist(); });
+    QObject::connect(c->m_ui.playlistBackwardButton, &QAbstractButton::clicked, c, [c] { c->backwardPlaylist(); });
     QObject::connect(bar, &QXControlBar::timeSlid, transport, &QXTransport::timeSlide);
     QObject::connect(bar, &QXControlBar::volumeChanged, transport, &QXTransport::changeVolume);
     QObject::connect(bar, &QXControlBar::rotateClicked, c, [c] { c->rotate(); });
@@ -305,8 +299,8 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         w->setUpdatesEnabled(true);
     });
     QObject::connect(settingsWindow, &QXPreferences::playlistNamesChanged, c, [c] {
-        c->playlistModel->reloadData();
-        c->playerView->update();
+        c->m_ui.playlistModel->reloadData();
+        c->m_ui.playerView->update();
     });
     // Folded, the button stays the chevron and takes the turn's image when the bar unfolds.
     QObject::connect(settingsWindow, &QXPreferences::rotateDirectionChanged, c, [c] { c->showRotateButtonImage(); });
@@ -331,38 +325,38 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
 
     QMenu *playlist = mb->addMenu(QObject::tr("&Playlist"));
     auto *movies = new QXPlaylistMenu(&c->playlist(), QObject::tr("&Movies"), playlist);
-    c->playlistMenu = movies->menu();
-    c->playlistMenuItem = playlist->addMenu(c->playlistMenu);
-    QXSetMenuCommand(c->playlistMenuItem, QXCommand::PlaylistMenu);
+    c->m_ui.playlistMenu = movies->menu();
+    c->m_ui.playlistMenuItem = playlist->addMenu(c->m_ui.playlistMenu);
+    QXSetMenuCommand(c->m_ui.playlistMenuItem, QXCommand::PlaylistMenu);
     QObject::connect(movies, &QXPlaylistMenu::entryChosen, c, [c](const QUrl &url) {
-        c->chooseMovie(url, true, c->playerView->isPlaying(), false);
+        c->chooseMovie(url, true, c->m_ui.playerView->isPlaying(), false);
     });
     QObject::connect(movies, &QXPlaylistMenu::showPlaylistRequested, c, &QXMPController::showPlaylistPane);
     QObject::connect(settingsWindow, &QXPreferences::playlistNamesChanged, movies, &QXPlaylistMenu::entriesChanged);
-    c->playlistSortMenu = new QMenu(QObject::tr("&Sort"), playlist);
-    c->playlistSortMenuItem = playlist->addMenu(c->playlistSortMenu);
-    QXSetMenuCommand(c->playlistSortMenuItem, QXCommand::PlaylistSortMenu);
+    c->m_ui.playlistSortMenu = new QMenu(QObject::tr("&Sort"), playlist);
+    c->m_ui.playlistSortMenuItem = playlist->addMenu(c->m_ui.playlistSortMenu);
+    QXSetMenuCommand(c->m_ui.playlistSortMenuItem, QXCommand::PlaylistSortMenu);
     const struct { const char *name, *title; int tag; } sorts[] = {
         {"sortByNameItem", QT_TR_NOOP("By Name"), 1}, {"sortByLocationItem", QT_TR_NOOP("By Location"), 2},
         {"shuffleItem", QT_TR_NOOP("Shuffle"), 0}};
     for (const auto &s : sorts) {
         const int tag = s.tag;
-        onTrigger(addItem(c->playlistSortMenu, s.name, QObject::tr(s.title), QXCommand::SortPlaylist), c,
+        onTrigger(addItem(c->m_ui.playlistSortMenu, s.name, QObject::tr(s.title), QXCommand::SortPlaylist), c,
                   [c, tag] { c->sortPlaylist(tag); });
     }
     playlist->addSeparator();
-    c->forwardPlaylistMenuItem = addItem(playlist, "forwardPlaylistItem", QObject::tr("Next Movie"),
+    c->m_ui.forwardPlaylistMenuItem = addItem(playlist, "forwardPlaylistItem", QObject::tr("Next Movie"),
                                          QXCommand::WalkPlaylist, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right)});
-    c->backwardPlaylistMenuItem = addItem(playlist, "backwardPlaylistItem", QObject::tr("Previous Movie"),
+    c->m_ui.backwardPlaylistMenuItem = addItem(playlist, "backwardPlaylistItem", QObject::tr("Previous Movie"),
                                           QXCommand::WalkPlaylist, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left)});
-    c->clearPlaylistMenuItem = addItem(playlist, "clearPlaylistItem", QObject::tr("Clear Playlist"),
+    c->m_ui.clearPlaylistMenuItem = addItem(playlist, "clearPlaylistItem", QObject::tr("Clear Playlist"),
                                        QXCommand::ClearPlaylist, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace)});
     // Ctrl+L is the address panel's, as in browsers.
-    c->playlistVisibilityMenuItem = addItem(playlist, "playlistVisibilityItem", QObject::tr("Hide Playlist"),
+    c->m_ui.playlistVisibilityMenuItem = addItem(playlist, "playlistVisibilityItem", QObject::tr("Hide Playlist"),
                                             QXCommand::Always, {QKeySequence(Qt::Key_F9)});
 
     QMenu *movie = mb->addMenu(QObject::tr("&Movie"));
-    c->playPauseMenuItem = addItem(movie, "playPauseItem", QObject::tr("Play"), QXCommand::PlayPause,
+    c->m_ui.playPauseMenuItem = addItem(movie, "playPauseItem", QObject::tr("Play"), QXCommand::PlayPause,
                                    {QKeySequence(Qt::Key_Space)});
     onTrigger(addItem(movie, "windBackwardItem", QObject::tr("Wind Backward"), QXCommand::Wind,
                       {QKeySequence(Qt::CTRL | Qt::Key_Left)}), transport, [transport] { transport->wind(false); });
@@ -389,9 +383,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     onTrigger(addItem(movie, "fitToScreenItem", QObject::tr("Fit to Screen"), QXCommand::Scale,
                       {QKeySequence(Qt::CTRL | Qt::Key_3)}), sizer, [sizer] { sizer->fitPlayerWindowToScreen(); });
     movie->addSeparator();
-    c->presentationMenuItem = addItem(movie, "presentationItem", QObject::tr("Full Screen"), QXCommand::Presentation,
+    c->m_ui.presentationMenuItem = addItem(movie, "presentationItem", QObject::tr("Full Screen"), QXCommand::Presentation,
                                       {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F11)});
-    c->presentationMenuItem->setCheckable(true);
+    c->m_ui.presentationMenuItem->setCheckable(true);
     // How presentation scales the picture: the item's tag is the mode, its index in the
     // preferences pop-up.
     QMenu *modes = movie->addMenu(QObject::tr("Presentation Scaling"));
@@ -423,17 +417,17 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     settingsWindow->overlayMenuItem = overlay;
     settingsWindow->presentationModeMenu = modes;
     movie->addSeparator();
-    c->rotateMenuItem = addItem(movie, "rotateItem", QObject::tr("Rotate"), QXCommand::Rotate,
+    c->m_ui.rotateMenuItem = addItem(movie, "rotateItem", QObject::tr("Rotate"), QXCommand::Rotate,
                                 {QKeySequence(Qt::CTRL | Qt::Key_R)});
     onTrigger(addItem(movie, "rotateClockwiseItem", QObject::tr("Rotate Clockwise"), QXCommand::Always), c,
               [c] { c->rotateClockwise(); });
     onTrigger(addItem(movie, "rotateCounterclockwiseItem", QObject::tr("Rotate Counterclockwise"), QXCommand::Always), c,
               [c] { c->rotateCounterclockwise(); });
     movie->addSeparator();
-    c->aspectRatioLockMenuItem = addItem(movie, "aspectRatioLockItem", QObject::tr("Lock Aspect Ratio"),
+    c->m_ui.aspectRatioLockMenuItem = addItem(movie, "aspectRatioLockItem", QObject::tr("Lock Aspect Ratio"),
                                          QXCommand::AspectRatioLock, {QKeySequence(Qt::CTRL | Qt::Key_K)});
-    c->aspectRatioLockMenuItem->setCheckable(true);
-    sizer->setMenuItems(scaleItems, c->aspectRatioLockMenuItem);
+    c->m_ui.aspectRatioLockMenuItem->setCheckable(true);
+    sizer->setMenuItems(scaleItems, c->m_ui.aspectRatioLockMenuItem);
 
     // Window managers keep Ctrl+Alt with the arrows for themselves.
     QMenu *sound = mb->addMenu(QObject::tr("&Sound"));
@@ -441,10 +435,10 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
                       {QKeySequence(Qt::CTRL | Qt::Key_Up)}), transport, [transport] { transport->increaseVolume(); });
     onTrigger(addItem(sound, "decreaseVolumeItem", QObject::tr("Decrease Volume"), QXCommand::Always,
                       {QKeySequence(Qt::CTRL | Qt::Key_Down)}), transport, [transport] { transport->decreaseVolume(); });
-    c->muteMenuItem = addItem(sound, "muteItem", QObject::tr("Mute"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_M)});
-    c->muteMenuItem->setCheckable(true);
-    onTrigger(c->muteMenuItem, transport, [transport] { transport->mute(); });
-    QObject::connect(transport, &QXTransport::muteShown, c->muteMenuItem, &QAction::setChecked);
+    c->m_ui.muteMenuItem = addItem(sound, "muteItem", QObject::tr("Mute"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_M)});
+    c->m_ui.muteMenuItem->setCheckable(true);
+    onTrigger(c->m_ui.muteMenuItem, transport, [transport] { transport->mute(); });
+    QObject::connect(transport, &QXTransport::muteShown, c->m_ui.muteMenuItem, &QAction::setChecked);
 
     // The picture's own menu: playback, size and playlist commands, the same items.
     auto *pictureMenu = new QMenu(w);
@@ -459,8 +453,8 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         else if (QAction *a = mb->findChild<QAction *>(QLatin1String(name)))
             pictureMenu->addAction(a);
     }
-    pictureMenu->addMenu(c->playlistMenu);
-    pictureMenu->addAction(c->clearPlaylistMenuItem);
+    pictureMenu->addMenu(c->m_ui.playlistMenu);
+    pictureMenu->addAction(c->m_ui.clearPlaylistMenuItem);
 
     // Items are enabled by their rules and marked when their menu opens.
     QList<QMenu *> menus = mb->findChildren<QMenu *>();
@@ -479,7 +473,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         c->validateMenuItems();
         // The picture's message follows the selection.
         c->m_openFailure.clear();
-        c->playerView->update();
+        c->m_ui.playerView->update();
     });
     QXInstallInputHandling(c);
 

@@ -3,6 +3,7 @@
 #include "playlist/QXOpenPanel.h"
 
 #include "app/QXMPController.h"
+#include "player/QXWindowSizer.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
@@ -114,15 +115,15 @@ void openChosen(QXMPController *c, const QList<QUrl> &urls)
         c->beep();
         return;
     }
-    c->playerView->update();
-    c->showPlayerWindowIfNotVisible();
+    c->ui().playerView->update();
+    c->windowSizer()->showPlayerWindowIfNotVisible();
 }
 
 } // namespace
 
 void QXMPController::openDocument()
 {
-    QXOpenPanelDialog panel(playerWindow, tr("Open"));
+    QXOpenPanelDialog panel(m_ui.playerWindow, tr("Open"));
     panel.setOption(QFileDialog::DontUseNativeDialog);
     panel.setFileMode(QFileDialog::ExistingFiles);
     panel.setAcceptMode(QFileDialog::AcceptOpen);
@@ -188,13 +189,13 @@ bool QXAddressPanel::eventFilter(QObject *watched, QEvent *event)
 void QXMPController::openURL()
 {
     if (!m_addressPanel) {
-        m_addressPanel = new QXAddressPanel(playerWindow);
+        m_addressPanel = new QXAddressPanel(m_ui.playerWindow);
         connect(m_addressPanel, &QDialog::accepted, this, [this] {
             openChosen(this, QXURLsFromLines(m_addressPanel->openURLTextView->toPlainText()));
         });
     }
     if (!m_addressPanel->isVisible()) {
-        const QRect frame = playerWindow->frameGeometry();
+        const QRect frame = m_ui.playerWindow->frameGeometry();
         const QSize size = m_addressPanel->frameGeometry().size();
         m_addressPanel->move(frame.center() - QPoint(size.width() / 2, size.height() / 2));
     }

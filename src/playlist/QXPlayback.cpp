@@ -29,14 +29,14 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
         i = m_playlist.rowOfURL(url);
         if (i >= 0) {
             e = m_playlist.at(i);
-            currentMovieCanRememberState = e->hasMovieState() && e->lastMovieIsLocked() == locked;
+            m_currentMovieCanRememberState = e->hasMovieState() && e->lastMovieIsLocked() == locked;
         } else {
             e = QXMovieRepresentation::movieRepresentationWithURL(url);
-            currentMovieCanRememberState = false;
+            m_currentMovieCanRememberState = false;
         }
         // A movie that failed to open is opened anew: choosing it again tries again.
         m = e ? e->movie() : nullptr;
-        if (m && e == m_playlist.current() && playerView->movie() == m) {
+        if (m && e == m_playlist.current() && m_ui.playerView->movie() == m) {
             m_transport->setTime(0, m);
             if (startPlaying)
                 play();
@@ -62,13 +62,13 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
     // Held to the end: the view still shows the previous entry's movie until setMovie below.
     const QXMovieRepresentationRef previous = m_playlist.current();
     m_playlist.setCurrent(e);
-    currentMovieIsPlayable = m && isCurrentMoviePlayable();
-    currentMovieShouldAutoplay = startPlaying;
+    m_currentMovieIsPlayable = m && isCurrentMoviePlayable();
+    m_currentMovieShouldAutoplay = startPlaying;
     m_currentMovieChosenByContinuing = byContinuing;
     m_failureShownFor = nullptr;
     m_openFailure.clear();
-    playerView->setMovie(m);
-    playerView->update();
+    m_ui.playerView->setMovie(m);
+    m_ui.playerView->update();
 
     // The table's and the menu's marks follow the current entry (QXPlaylist::currentChanged).
     if (i < 0) {
@@ -76,19 +76,19 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
         i = m_playlist.count() - 1;
     }
     if (changeSelection)
-        playerHistoryList->selectionModel()->select(
-            playlistModel->index(i), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    playerHistoryList->scrollTo(playlistModel->index(i));
+        m_ui.playerHistoryList->selectionModel()->select(
+            m_ui.playlistModel->index(i), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_ui.playerHistoryList->scrollTo(m_ui.playlistModel->index(i));
 
-    playerWindow->setWindowFilePath(url.isLocalFile() ? url.toLocalFile() : QString());
-    playerWindow->setWindowTitle(e->displayName());
-    currentMovieHasVideo = false;
+    m_ui.playerWindow->setWindowFilePath(url.isLocalFile() ? url.toLocalFile() : QString());
+    m_ui.playerWindow->setWindowTitle(e->displayName());
+    m_currentMovieHasVideo = false;
 
-    if (currentMovieIsPlayable)
+    if (m_currentMovieIsPlayable)
         enablePlaybackForCurrentMovie();
 
-    if (!isPresenting() && !(playerWindow->isVisible() && byContinuing))
-        showPlayerWindow();
+    if (!isPresenting() && !(m_ui.playerWindow->isVisible() && byContinuing))
+        m_windowSizer->showPlayerWindow();
     updateButtons();
     emit currentMovieChanged();
     return true;
@@ -99,14 +99,14 @@ void QXMPController::enablePlaybackForCurrentMovie()
     QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     if (!m)
         return;
-    playerView->update();
+    m_ui.playerView->update();
     const bool hasTimeLine = m_transport->updateTimeDisplayForMovie(m, true);
     m_controlBar->setTimeLineVisible(hasTimeLine);
-    currentMovieHasVideo = m->hasVideo();
-    if (!currentMovieHasVideo && isPresenting())
+    m_currentMovieHasVideo = m->hasVideo();
+    if (!m_currentMovieHasVideo && isPresenting())
         m_presentation->togglePresentation();
-    if (currentMovieHasVideo) {
-        currentMovieCanRememberState = m_windowSizer->followNewMovie(currentMovieCanRememberState,
+    if (m_currentMovieHasVideo) {
+        m_currentMovieCanRememberState = m_windowSizer->followNewMovie(m_currentMovieCanRememberState,
                                                                      m_playlist.current()->lastMovieSize());
         if (isPresenting())
             m_presentation->updatePresentationWindow();
@@ -114,7 +114,7 @@ void QXMPController::enablePlaybackForCurrentMovie()
     m_windowSizer->updatePlayerWindowMinimumSize();
     armStopCallback();
     m->setVolume(float(m_controlBar->volume()));
-    if (currentMovieShouldAutoplay)
+    if (m_currentMovieShouldAutoplay)
         play();
 }
 
@@ -123,7 +123,7 @@ void QXMPController::armStopCallback()
     QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr;
     // The engine's end-of-movie callback lands here, on the main thread; an entry may
     // outlive its controller.
-    isStopCallbackInstalled = m && m->armStopCallback([c = QPointer<QXMPController>(this)] {
+    m_isStopCallbackInstalled = m && m->armStopCallback([c = QPointer<QXMPController>(this)] {
         if (c)
             c->movieDidStop();
     });
@@ -131,11 +131,11 @@ void QXMPController::armStopCallback()
 
 void QXMPController::disposeStopCallback()
 {
-    if (!isStopCallbackInstalled)
+    if (!m_isStopCallbackInstalled)
         return;
     if (QXMovie *m = m_playlist.current() ? m_playlist.current()->openedMovie() : nullptr)
         m->disposeStopCallback();
-    isStopCallbackInstalled = false;
+    m_isStopCallbackInstalled = false;
 }
 
 bool QXMPController::isCurrentMoviePlayable() const
@@ -151,14 +151,14 @@ void QXMPController::movieLoadStateDidChange()
         currentMovieDidFail();
         return;
     }
-    if (currentMovieIsPlayable)
+    if (m_currentMovieIsPlayable)
         return;
-    currentMovieIsPlayable = isCurrentMoviePlayable();
-    if (currentMovieIsPlayable) {
+    m_currentMovieIsPlayable = isCurrentMoviePlayable();
+    if (m_currentMovieIsPlayable) {
         enablePlaybackForCurrentMovie();
         updateButtons();
     }
-    playerView->update();   // the loading message may have become the audio one
+    m_ui.playerView->update();   // the loading message may have become the audio one
 }
 
 // A movie that could not be opened after all (a dead server, a 404, a file that is no movie
@@ -171,11 +171,11 @@ void QXMPController::currentMovieDidFail()
         return;
     m_failureShownFor = m;
     disposeStopCallback();
-    currentMovieIsPlayable = false;
-    currentMovieHasVideo = false;
+    m_currentMovieIsPlayable = false;
+    m_currentMovieHasVideo = false;
     beep();
     updateButtons();
-    playerView->update();
+    m_ui.playerView->update();
     if (!m_currentMovieChosenByContinuing)
         return;
     const int i = m_playlist.currentRow();
@@ -188,7 +188,7 @@ void QXMPController::currentMovieDidFail()
 void QXMPController::movieDidStop()
 {
     // The callback fired and is spent.
-    isStopCallbackInstalled = false;
+    m_isStopCallbackInstalled = false;
     const int i = m_playlist.currentRow();
     if (i < 0 || i == m_playlist.count() - 1) {
         updatePlayPauseControls();
@@ -210,31 +210,31 @@ void QXMPController::chooseNoMovie()
 {
     disposeStopCallback();
     pause();
-    playerView->setMovie(nullptr);
-    playerView->update();
+    m_ui.playerView->setMovie(nullptr);
+    m_ui.playerView->update();
     m_playlist.setCurrent({});
-    currentMovieHasVideo = false;
+    m_currentMovieHasVideo = false;
     m_openFailure.clear();
     // The window no longer names a movie.
-    playerWindow->setWindowFilePath(QString());
-    playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
+    m_ui.playerWindow->setWindowFilePath(QString());
+    m_ui.playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
     m_windowSizer->applyAspectHints();
-    if (playlistModel)
-        playlistModel->redisplay();
+    if (m_ui.playlistModel)
+        m_ui.playlistModel->redisplay();
     emit currentMovieChanged();
 }
 
 void QXMPController::play()
 {
-    if (!playerView->isPlaying())
-        playerView->play();
+    if (!m_ui.playerView->isPlaying())
+        m_ui.playerView->play();
     showPlayPauseState(true);
 }
 
 void QXMPController::pause()
 {
-    if (playerView->isPlaying())
-        playerView->pause();
+    if (m_ui.playerView->isPlaying())
+        m_ui.playerView->pause();
     // chooseNoMovie and chooseMovie come through here too.
     m_transport->releaseScreenSaver();
     showPlayPauseState(false);
@@ -242,7 +242,7 @@ void QXMPController::pause()
 
 void QXMPController::playPause()
 {
-    if (!playerView->isPlaying()) {
+    if (!m_ui.playerView->isPlaying()) {
         play();
     } else {
         pause();
@@ -274,8 +274,8 @@ QString QXMPController::selectionMessage() const
     // last movie.
     if (QXSettings::standard().boolForKey(QXKeys::HidePlaylist))
         return {};
-    const QModelIndexList rows = playerHistoryList && playerHistoryList->selectionModel()
-                                     ? playerHistoryList->selectionModel()->selectedRows() : QModelIndexList();
+    const QModelIndexList rows = m_ui.playerHistoryList && m_ui.playerHistoryList->selectionModel()
+                                     ? m_ui.playerHistoryList->selectionModel()->selectedRows() : QModelIndexList();
     if (rows.isEmpty() || rows.first().row() >= m_playlist.count())
         return tr("Nothing Selected");
     return tr("\"%1\"\nDouble-click to open").arg(m_playlist.at(rows.first().row())->displayName());

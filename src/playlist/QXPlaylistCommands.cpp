@@ -71,7 +71,7 @@ bool QXMPController::openMovies(const QList<QUrl> &urls, bool revealPackageConte
     const QString unopened = reportUnopenedFiles(urls, collected);
     if (!unopened.isEmpty() && !m_playlist.current()) {
         m_openFailure = unopened;
-        playerView->update();
+        m_ui.playerView->update();
     }
     if (any) {
         QXSettings &settings = QXSettings::standard();
@@ -110,9 +110,9 @@ bool QXMPController::openMovies(const QList<QUrl> &urls, bool revealPackageConte
         if (chooseMovie(collected.first(), true, start, false))
             return true;
     }
-    if (openWindowAfterDelay) {
-        showPlayerWindowIfNotVisible();
-        openWindowAfterDelay = false;
+    if (m_openWindowAfterDelay) {
+        m_windowSizer->showPlayerWindowIfNotVisible();
+        m_openWindowAfterDelay = false;
     }
     return false;
 }
@@ -129,7 +129,7 @@ bool QXMPController::openURLs(const QList<QUrl> &urls)
     const bool opened = openMovies(urls, false);
     if (!opened)
         beep();
-    showPlayerWindowIfNotVisible();
+    m_windowSizer->showPlayerWindowIfNotVisible();
     return opened;
 }
 
@@ -140,7 +140,7 @@ void QXMPController::walkPlaylistWithStep(int step)
         beep();
         return;
     }
-    chooseMovie(m_playlist.at(row)->URL(), false, playerView->isPlaying(), false);
+    chooseMovie(m_playlist.at(row)->URL(), false, m_ui.playerView->isPlaying(), false);
 }
 
 void QXMPController::forwardPlaylist() { walkPlaylistWithStep(1); }
@@ -157,10 +157,10 @@ static int selectedRow(QTableView *table)
 void QXMPController::sortPlaylist(int tag)
 {
     m_playlist.sort(QXPlaylistOrder(tag), QXSettings::standard().boolForKey(QXKeys::HideFileExtensions));
-    playerHistoryList->scrollToTop();
-    const int row = selectedRow(playerHistoryList);
+    m_ui.playerHistoryList->scrollToTop();
+    const int row = selectedRow(m_ui.playerHistoryList);
     if (row >= 0)
-        playerHistoryList->scrollTo(playlistModel->index(row));
+        m_ui.playerHistoryList->scrollTo(m_ui.playlistModel->index(row));
 }
 
 void QXMPController::clearPlaylist()
@@ -172,14 +172,14 @@ void QXMPController::clearPlaylist()
         m_presentation->togglePresentation();
     m_transport->updateTimeField(0, 0);
     updateButtons();
-    playerView->update();
+    m_ui.playerView->update();
 }
 
 void QXMPController::tableViewDeleteObjectAtRow(int row)
 {
     if (row < 0 || row >= m_playlist.count())
         return;
-    const int selected = selectedRow(playerHistoryList);
+    const int selected = selectedRow(m_ui.playerHistoryList);
     if (m_playlist.currentRow() == row) {
         chooseNoMovie();
         m_transport->updateTimeField(0, 0);
@@ -187,12 +187,12 @@ void QXMPController::tableViewDeleteObjectAtRow(int row)
     m_playlist.removeRows({row});
     // The view selects a neighbour when its current row goes: the selection is put back.
     if (selected == row)
-        playerHistoryList->clearSelection();
+        m_ui.playerHistoryList->clearSelection();
     else if (selected >= 0)
-        playerHistoryList->selectionModel()->select(playlistModel->index(selected > row ? selected - 1 : selected),
+        m_ui.playerHistoryList->selectionModel()->select(m_ui.playlistModel->index(selected > row ? selected - 1 : selected),
                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     updateButtons();
-    playerView->update();
+    m_ui.playerView->update();
 }
 
 void QXMPController::deleteSelected()
@@ -213,7 +213,7 @@ bool QXMPController::isPlaylistRowAccessible(int *row) const
 {
     if (!isPlaylistAccessible())
         return false;
-    const int r = selectedRow(playerHistoryList);
+    const int r = selectedRow(m_ui.playerHistoryList);
     if (r < 0)
         return false;
     if (row)
@@ -226,13 +226,13 @@ void QXMPController::showPlaylistPane()
     if (QXSettings::standard().boolForKey(QXKeys::HidePlaylist)) {
         togglePlaylistVisibility();
     } else {
-        playerWindow->raise();
-        playerWindow->activateWindow();
+        m_ui.playerWindow->raise();
+        m_ui.playerWindow->activateWindow();
     }
     // Where the menu's window ends, the table goes on: it opens on the current entry.
     const int current = m_playlist.currentRow();
-    if (current >= 0 && playlistModel)
-        playerHistoryList->scrollTo(playlistModel->index(current));
+    if (current >= 0 && m_ui.playlistModel)
+        m_ui.playerHistoryList->scrollTo(m_ui.playlistModel->index(current));
 }
 
 void QXMPController::playlistDoubleClicked(int row)
@@ -246,12 +246,12 @@ void QXMPController::playlistDoubleClicked(int row)
 void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isInitialSetup)
 {
     Q_UNUSED(animate);
-    QXPlayerWindow *w = playerWindow;
+    QXPlayerWindow *w = m_ui.playerWindow;
     const QRect frame = w->geometry();
     const int paneWidth = w->playlistPane->width() + 1;   // the pane and its divider line
     int newWidth;
     if (visible) {
-        playlistVisibilityMenuItem->setText(tr("Hide Playlist"));
+        m_ui.playlistVisibilityMenuItem->setText(tr("Hide Playlist"));
         m_controlBar->setPlaylistVisible(true);
         if (isInitialSetup)
             return;
@@ -259,7 +259,7 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
         w->playlistPane->show();
         w->playlistDivider->show();
     } else {
-        playlistVisibilityMenuItem->setText(tr("Show Playlist"));
+        m_ui.playlistVisibilityMenuItem->setText(tr("Show Playlist"));
         m_controlBar->setPlaylistVisible(false);
         newWidth = frame.width() - paneWidth;
         w->playlistPane->hide();
@@ -270,7 +270,7 @@ void QXMPController::setPlaylistVisible(bool visible, bool animate, bool isIniti
     if (!isInitialSetup)
         w->setMinimumSize(0, 0);
     m_windowSizer->setPlayerWindowClientRect(QRect(frame.topLeft(), QSize(newWidth, frame.height())));
-    playerView->update();
+    m_ui.playerView->update();
 }
 
 void QXMPController::togglePlaylistVisibility()
@@ -282,6 +282,6 @@ void QXMPController::togglePlaylistVisibility()
     QXSettings &settings = QXSettings::standard();
     const bool hidden = settings.boolForKey(QXKeys::HidePlaylist);
     settings.setBool(!hidden, QXKeys::HidePlaylist);
-    setPlaylistVisible(hidden, playerWindow->isVisible(), false);
+    setPlaylistVisible(hidden, m_ui.playerWindow->isVisible(), false);
     m_windowSizer->updatePlayerWindowMinimumSize();
 }

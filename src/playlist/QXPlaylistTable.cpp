@@ -39,17 +39,17 @@ bool droppedURLs(const QMimeData *data, QStringList *paths, QUrl *url)
 
 int QXMPController::tableRowFromDraggingInfo(const QMimeData *data, const QObject *source, int targetRow) const
 {
-    if (!playerHistoryList)
+    if (!m_ui.playerHistoryList)
         return -1;
-    const int entryRow = playerHistoryList->draggedRow();
-    return QXMoveSourceRow(QXPasteboard::tableRow(data), source == playerHistoryList,
+    const int entryRow = m_ui.playerHistoryList->draggedRow();
+    return QXMoveSourceRow(QXPasteboard::tableRow(data), source == m_ui.playerHistoryList,
                            m_playlist.count(), entryRow, targetRow);
 }
 
 QXDragOperation QXMPController::tableViewValidateDrop(const QMimeData *data, const QObject *source,
                                                       const QXDropTarget &target) const
 {
-    if (!playerHistoryList || !data)
+    if (!m_ui.playerHistoryList || !data)
         return QXDragOperationNone;
     const int s = tableRowFromDraggingInfo(data, source, target.row);
     // The table's own row is never files: it moves or nothing happens.
@@ -60,9 +60,9 @@ QXDragOperation QXMPController::tableViewValidateDrop(const QMimeData *data, con
 
 bool QXMPController::tableViewAcceptDrop(const QMimeData *data, const QObject *source, const QXDropTarget &target)
 {
-    if (!playerHistoryList || !data || tableViewValidateDrop(data, source, target) == QXDragOperationNone)
+    if (!m_ui.playerHistoryList || !data || tableViewValidateDrop(data, source, target) == QXDragOperationNone)
         return false;
-    const QModelIndexList selection = playerHistoryList->selectionModel()->selectedRows();
+    const QModelIndexList selection = m_ui.playerHistoryList->selectionModel()->selectedRows();
     const QXMovieRepresentationRef selected =
         selection.isEmpty() || selection.first().row() >= m_playlist.count()
             ? QXMovieRepresentationRef() : m_playlist.at(selection.first().row());
@@ -108,11 +108,11 @@ bool QXMPController::tableViewAcceptDrop(const QMimeData *data, const QObject *s
     if (selected) {
         const int row = int(m_playlist.entries().indexOf(selected));
         if (row >= 0)
-            playerHistoryList->selectionModel()->select(playlistModel->index(row, 0),
+            m_ui.playerHistoryList->selectionModel()->select(m_ui.playlistModel->index(row, 0),
                                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     updateButtons();
-    playerView->update();
+    m_ui.playerView->update();
     return true;
 }
 
@@ -139,7 +139,7 @@ bool QXMPController::openDroppedMovies(const QList<QUrl> &urls)
     }
     if (!opened)
         beep();
-    playerView->update();
+    m_ui.playerView->update();
     return opened;
 }
 
@@ -191,6 +191,6 @@ private:
 
 void QXInstallPictureDrops(QXMPController *c)
 {
-    c->playerView->setAcceptDrops(true);
-    c->playerView->installDropFilter(new QXPictureDropFilter(c, c->playerView));
+    c->ui().playerView->setAcceptDrops(true);
+    c->ui().playerView->installDropFilter(new QXPictureDropFilter(c, c->ui().playerView));
 }

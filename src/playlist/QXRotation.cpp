@@ -5,7 +5,7 @@
 
 void QXMPController::rotateByAngle(int degrees)
 {
-    if (!currentMovieHasVideo || !m_playlist.current()) {
+    if (!m_currentMovieHasVideo || !m_playlist.current()) {
         beep();
         return;
     }

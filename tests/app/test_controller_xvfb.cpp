@@ -1,5 +1,6 @@
 // The controller's launch, quit, close, re-activation and user-switch rules, with the real
 // engine under a display and a private settings folder per case.
+#include "player/QXWindowSizer.h"
 #include "controls/QXSliders.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -112,12 +113,12 @@ private slots:
     void freshStoreLaunch()
     {
         launch();
-        QVERIFY(c->playerWindow->isVisible() && QXSettings::standard().boolForKey(QXKeys::PlayerHasBeenCentered));
+        QVERIFY(c->ui().playerWindow->isVisible() && QXSettings::standard().boolForKey(QXKeys::PlayerHasBeenCentered));
         QVERIFY(c->controlBar()->timeWindForwardButton()->isHidden() && c->controlBar()->timeWindBackwardButton()->isHidden());
         QCOMPARE(c->controlBar()->volumeSlider()->value(), 1.0);
         // The window is centred on its screen the first time.
-        const QRect avail = c->playerWindow->screen()->availableGeometry();
-        QVERIFY(qAbs(c->playerWindow->geometry().center().x() - avail.center().x()) <= 2);
+        const QRect avail = c->ui().playerWindow->screen()->availableGeometry();
+        QVERIFY(qAbs(c->ui().playerWindow->geometry().center().x() - avail.center().x()) <= 2);
         // A fresh store forgets the playlist at quit.
         c->appendEntriesForTesting({QXMovieRepresentation::movieRepresentationWithPath(clip)});
         quit();
@@ -151,7 +152,7 @@ private slots:
         QTEST(testsupport::playlistNames(*c), "restored");
         QTEST(storedOnDisk(), "storedAtLaunch");
         QVERIFY(!readSettings().contains(QXKeys::PlaylistMovies));
-        QCOMPARE(c->playerWindow->playlistPane->isHidden(), settings.contains("YES")); // "YES" reads as true
+        QCOMPARE(c->ui().playerWindow->playlistPane->isHidden(), settings.contains("YES")); // "YES" reads as true
         QCOMPARE(c->controlBar()->volumeSlider()->value(), 0.25);
         const bool forgetRotation = settings.contains("\"Forget Rotation\": true");
         QCOMPARE(QXSettings::standard().hasKey(QXKeys::RotatedMovies), !forgetRotation);
@@ -167,8 +168,8 @@ private slots:
         QTEST(storedOnDisk(), "storedAtQuit");
         launch(); // listed, nothing chosen and nothing playing
         QTEST(testsupport::playlistNames(*c), "restored");
-        QCOMPARE(c->playerHistoryList->model()->rowCount(), c->playlist().count());
-        QVERIFY(!c->playlist().current() && !c->playerView->isPlaying());
+        QCOMPARE(c->ui().playerHistoryList->model()->rowCount(), c->playlist().count());
+        QVERIFY(!c->playlist().current() && !c->ui().playerView->isPlaying());
     }
 
     // Files handed over before launch open after it, the window waiting for the outcome; here
@@ -178,10 +179,10 @@ private slots:
         c = std::make_unique<QXMPController>();
         c->applicationOpenFiles({testsupport::makeFile(home.path(), "notes.txt", "hello"), home.filePath("does-not-exist.mp4")});
         c->applicationDidFinishLaunching();
-        QVERIFY(!c->playerWindow->isVisible());
-        VERIFY_SOON(c->playerWindow->isVisible(), 5000);
+        QVERIFY(!c->ui().playerWindow->isVisible());
+        VERIFY_SOON(c->ui().playerWindow->isVisible(), 5000);
         QCOMPARE(c->beepCount(), 1);
-        QVERIFY(c->playlist().entries().isEmpty() && !c->openWindowAfterDelay);
+        QVERIFY(c->playlist().entries().isEmpty());
     }
 
     // Kept hidden at startup, the window shows all the same where no tray could bring it back,
@@ -192,32 +193,32 @@ private slots:
     {
         writeSettings("{\"Do Not Show Window On Startup\": true}");
         launch();
-        QVERIFY(c->playerWindow->isVisible());
-        c->playerWindow->hide();
-        QVERIFY(c->applicationShouldHandleReopen(false) && c->playerWindow->isVisible());
+        QVERIFY(c->ui().playerWindow->isVisible());
+        c->ui().playerWindow->hide();
+        QVERIFY(c->applicationShouldHandleReopen(false) && c->ui().playerWindow->isVisible());
         const QStringList malformed{"vistrelx:", "vistrelx://a b", "vistrelx://" + QString(100000, 'a') + "/m.mp4"};
         for (const QString &text : malformed) {
-            c->playerWindow->hide();
+            c->ui().playerWindow->hide();
             c->handleURLCommand(text);
-            QVERIFY2(c->playerWindow->isVisible(), qPrintable(text.left(20)));
+            QVERIFY2(c->ui().playerWindow->isVisible(), qPrintable(text.left(20)));
         }
         QCOMPARE(c->beepCount(), malformed.size());
         QVERIFY(c->playlist().entries().isEmpty());
         QVERIFY(c->chooseMovie(QUrl::fromLocalFile(clip), true, false, false));
-        c->playerWindow->hide();
+        c->ui().playerWindow->hide();
         QVERIFY(c->applicationShouldHandleReopen(false));
-        QVERIFY(c->playerWindow->isVisible());
+        QVERIFY(c->ui().playerWindow->isVisible());
         // In presentation, entered by its key, a reopen changes nothing.
-        c->playerWindow->activateWindow();
-        VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
-        QTest::keySequence(c->playerWindow->windowHandle(), QKeySequence("Ctrl+F"));
+        c->ui().playerWindow->activateWindow();
+        VERIFY_SOON(c->ui().playerWindow->isActiveWindow(), 5000);
+        QTest::keySequence(c->ui().playerWindow->windowHandle(), QKeySequence("Ctrl+F"));
         VERIFY_SOON(c->presentation()->isPresenting() && c->presentation()->window() && c->presentation()->window()->isVisible(), 5000);
         QVERIFY(!c->applicationShouldHandleReopen(true));
         QVERIFY(c->presentation()->isPresenting() && c->presentation()->window()->isVisible());
         VERIFY_SOON(c->presentation()->window()->isActiveWindow(), 5000);
         QTest::keySequence(c->presentation()->window()->windowHandle(), QKeySequence("Escape"));
         VERIFY_SOON(!c->presentation()->isPresenting(), 5000);
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);   // presenting started it
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);   // presenting started it
 
         // A user switch, as logind announces it, pauses what plays and plays it again on
         // return, unless told not to.
@@ -227,21 +228,21 @@ private slots:
         QSignalSpy back(watcher, &QXSessionWatcher::sessionDidBecomeActive);
         setSessionActive(false);
         VERIFY_SOON(away.count() == 1, 5000);
-        QVERIFY(!c->playerView->isPlaying());
+        QVERIFY(!c->ui().playerView->isPlaying());
         setSessionActive(true);
-        VERIFY_SOON(back.count() == 1 && c->playerView->isPlaying(), 5000);
+        VERIFY_SOON(back.count() == 1 && c->ui().playerView->isPlaying(), 5000);
         c->pause();
         setSessionActive(false);
         VERIFY_SOON(away.count() == 2, 5000);
         setSessionActive(true);
         VERIFY_SOON(back.count() == 2, 5000);
-        QVERIFY(!c->playerView->isPlaying());   // paused before: nothing starts
+        QVERIFY(!c->ui().playerView->isPlaying());   // paused before: nothing starts
         c->play();
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
         QXSettings::standard().setBool(true, QXKeys::DoNotPauseOnUserSwitch);
         setSessionActive(false);
         VERIFY_SOON(away.count() == 3, 5000);
-        QVERIFY(c->playerView->isPlaying());
+        QVERIFY(c->ui().playerView->isPlaying());
         setSessionActive(true);
         VERIFY_SOON(back.count() == 3, 5000);
     }
@@ -255,30 +256,30 @@ private slots:
         VERIFY_SOON(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
         launch();
         QVERIFY(c->chooseMovie(QUrl::fromLocalFile(clip), true, true, false));
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
-        QVERIFY(c->playerWindow->close());
-        QVERIFY(!c->playerWindow->isVisible());
-        QVERIFY(!c->playerView->isPlaying());            // paused by default
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
+        QVERIFY(c->ui().playerWindow->close());
+        QVERIFY(!c->ui().playerWindow->isVisible());
+        QVERIFY(!c->ui().playerView->isPlaying());            // paused by default
         QVERIFY(c->playlist().current());           // the playlist stays
         const auto trayIcons = c->findChildren<QSystemTrayIcon *>();
         QVERIFY(trayIcons.size() == 1 && trayIcons.first()->isVisible());
-        c->showPlayerWindow();                            // the same window comes back
-        QVERIFY(c->playerWindow->isVisible() && !trayIcons.first()->isVisible());
+        c->windowSizer()->showPlayerWindow();                            // the same window comes back
+        QVERIFY(c->ui().playerWindow->isVisible() && !trayIcons.first()->isVisible());
 
         QXSettings::standard().setBool(true, QXKeys::DoNotPauseOnClose);
         c->play();
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
-        QVERIFY(c->playerWindow->close());
-        QVERIFY(c->playerView->isPlaying());
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
+        QVERIFY(c->ui().playerWindow->close());
+        QVERIFY(c->ui().playerView->isPlaying());
 
         QXSettings::standard().setBool(true, QXKeys::ForgetPlaylistOnClose);
-        c->showPlayerWindow();
-        QVERIFY(c->playerWindow->close());
+        c->windowSizer()->showPlayerWindow();
+        QVERIFY(c->ui().playerWindow->close());
         QVERIFY(c->playlist().entries().isEmpty() && !c->playlist().current());
-        QCOMPARE(c->playerWindow->windowTitle(), QString("Vistrel"));
+        QCOMPARE(c->ui().playerWindow->windowTitle(), QString("Vistrel"));
         // With an empty playlist, closing neither clears nor pauses: nothing to check but no beep.
-        c->showPlayerWindow();
-        QVERIFY(c->playerWindow->close());
+        c->windowSizer()->showPlayerWindow();
+        QVERIFY(c->ui().playerWindow->close());
         QCOMPARE(c->beepCount(), 0);
         tray.kill();
         tray.waitForFinished();

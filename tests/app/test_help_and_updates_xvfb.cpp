@@ -37,14 +37,14 @@ class TestHelpAndUpdates : public QObject
     // Opens the Help menu and clicks the item, as the pointer does.
     bool clickHelpItem(const char *name)
     {
-        QAction *item = c->playerWindow->findChild<QAction *>(name);
+        QAction *item = c->ui().playerWindow->findChild<QAction *>(name);
         QMenu *help = nullptr;
-        for (QMenu *menu : c->playerWindow->findChildren<QMenu *>())
+        for (QMenu *menu : c->ui().playerWindow->findChildren<QMenu *>())
             if (item && menu->actions().contains(item))
                 help = menu;
         if (!help)
             return false;
-        QMenuBar *bar = c->playerWindow->menuBar();
+        QMenuBar *bar = c->ui().playerWindow->menuBar();
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(help->menuAction()).center());
         if (!QTest::qWaitFor([help] { return help->isVisible(); }, 3000))
             return false;
@@ -55,7 +55,7 @@ class TestHelpAndUpdates : public QObject
     QMessageBox *shown(const char *name)
     {
         QMessageBox *box = nullptr;
-        return QTest::qWaitFor([&] { return (box = c->playerWindow->findChild<QMessageBox *>(name)) && box->isVisible(); }, 7000)
+        return QTest::qWaitFor([&] { return (box = c->ui().playerWindow->findChild<QMessageBox *>(name)) && box->isVisible(); }, 7000)
             ? box : nullptr;
     }
 
@@ -102,7 +102,7 @@ private slots:
         origin = testsupport::startServer(server, {testsupport::supportFile("update_server.py"), QXRWUpdateChecker::ownVersion()});
         QVERIFY(!origin.isEmpty());
         testsupport::launchFreshController(c, home.path());
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        QVERIFY(QTest::qWaitForWindowExposed(c->ui().playerWindow));
     }
     void cleanupTestCase()
     {

@@ -27,8 +27,8 @@ private slots:
         testsupport::launchFreshController(c, dir.path());
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         VERIFY_SOON(c->playlist().current()->openedMovie()->currentTime().seconds() > 1.0, 10000);
-        QVERIFY(!c->playerView->drawsInNativeWindow());
-        const double share = testsupport::colourfulShare(c->playerView->grabFramebuffer());
+        QVERIFY(!c->ui().playerView->drawsInNativeWindow());
+        const double share = testsupport::colourfulShare(c->ui().playerView->grabFramebuffer());
         QVERIFY2(share > 1.0 / 3, qPrintable(QString::number(share)));
     }
 

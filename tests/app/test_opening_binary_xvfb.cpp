@@ -174,7 +174,7 @@ private slots:
         auto c = std::make_unique<QXMPController>();
         c->applicationOpenFiles({path});
         c->applicationDidFinishLaunching();
-        VERIFY_SOON(c->playerWindow->isVisible(), 5000);
+        VERIFY_SOON(c->ui().playerWindow->isVisible(), 5000);
         QCOMPARE(c->selectionMessage(), QString("\"%1\"\nCannot open: %2").arg(name, reason));
         // Drawn as a failure, in the ink that reads.
         QVERIFY(c->selectionMessageIsFailure());

@@ -68,8 +68,8 @@ class TestPreferences : public QObject
     QAction *menuItem(const QString &name, int tag = -1)
     {
         if (tag < 0)
-            return c->playerWindow->findChild<QAction *>(name);
-        return c->playerWindow->findChild<QMenu *>(name)->actions().at(tag);
+            return c->ui().playerWindow->findChild<QAction *>(name);
+        return c->ui().playerWindow->findChild<QMenu *>(name)->actions().at(tag);
     }
 
 private slots:
@@ -191,7 +191,7 @@ private slots:
         const QString clip = testsupport::makeVideo(dir.path(), "clip.mp4", 320, 240, 5.0, false);
         open();
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
-        VERIFY_SOON(c->currentMovieHasVideo, 10000);
+        VERIFY_SOON(c->currentMovieHasVideo(), 10000);
         QTest::mouseClick(c->controlBar()->presentationSwitch(), Qt::LeftButton);
         QVERIFY(c->presentation()->isPresenting());
         QAction *item = menuItem("overlayMenuItem");
@@ -234,14 +234,14 @@ private slots:
 
         // Counter-clockwise chosen while the bar is folded: stored at once, shown on the
         // button once the bar unfolds.
-        const int wide = c->playerWindow->width();
-        c->playerWindow->resize(260, c->playerWindow->height());
+        const int wide = c->ui().playerWindow->width();
+        c->ui().playerWindow->resize(260, c->ui().playerWindow->height());
         VERIFY_SOON(c->controlBar()->parts().buttonsHidden, 5000);
         click("rotateCounterclockwiseButton");
         QCOMPARE(state("rotateClockwiseButton"), "off");
         QCOMPARE(stored().value(QXKeys::RotateCounterclockwise), QJsonValue(true));
         QCOMPARE(qobject_cast<QXContextButton *>(c->controlBar()->rotateButton())->imageName(), QString("QXTPChevron"));
-        c->playerWindow->resize(wide, c->playerWindow->height());
+        c->ui().playerWindow->resize(wide, c->ui().playerWindow->height());
         VERIFY_SOON(!c->controlBar()->parts().buttonsHidden, 5000);
         QCOMPARE(qobject_cast<QXContextButton *>(c->controlBar()->rotateButton())->imageName(), QString("QXRotateCounterclockwise"));
     }

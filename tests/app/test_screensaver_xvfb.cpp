@@ -154,7 +154,7 @@ private slots:
         std::unique_ptr<QXMPController> c;
         testsupport::launchFreshController(c, home.path());
         const auto play = [&](const QString &path) {
-            return c->chooseMovie(QUrl::fromLocalFile(path), true, true, false) && QTest::qWaitFor([&] { return c->playerView->isPlaying(); });
+            return c->chooseMovie(QUrl::fromLocalFile(path), true, true, false) && QTest::qWaitFor([&] { return c->ui().playerView->isPlaying(); });
         };
         QVERIFY(play(clip));
         QTRY_COMPARE_WITH_TIMEOUT(fake.active.size(), 1, 1000); // within a tick or two
@@ -166,7 +166,7 @@ private slots:
         // Played to its end: the movie stays on its last frame and lets go.
         c->play();
         QTRY_COMPARE_WITH_TIMEOUT(fake.active.size(), 1, 1000);
-        VERIFY_SOON(!c->playerView->isPlaying(), 4000);
+        VERIFY_SOON(!c->ui().playerView->isPlaying(), 4000);
         QTRY_COMPARE_WITH_TIMEOUT(fake.active.size(), 0, 1000);
 
         QVERIFY(play(sound));

@@ -62,8 +62,8 @@ private slots:
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         QXMovie *m = c->playlist().current()->openedMovie();
         VERIFY_SOON(m->currentTime().seconds() > 0.5, 10000);
-        VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
-        QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer()) > 0.3);
+        VERIFY_SOON(c->ui().playerView->framesDrawn() > 5, 5000);
+        QVERIFY(testsupport::colourfulShare(c->ui().playerView->grabFramebuffer()) > 0.3);
 
         c->presentation()->togglePresentation();
         QVERIFY(c->presentation()->isPresenting());
@@ -72,7 +72,7 @@ private slots:
         VERIFY_SOON(c->controlBar()->isVisible(), 5000);
         VERIFY_SOON(testsupport::colourfulShare(screenshot("wayland-present")) > 0.5, 10000);
         c->presentation()->stopPresentation();
-        VERIFY_SOON(!c->presentation()->isPresenting() && c->playerWindow->isVisible(), 5000);
+        VERIFY_SOON(!c->presentation()->isPresenting() && c->ui().playerWindow->isVisible(), 5000);
         // Back in the window: the picture again, the desktop around it.
         double share = 0;
         QVERIFY2(QTest::qWaitFor([&] { share = testsupport::colourfulShare(screenshot("wayland-after-present")); return share > 0.05 && share < 0.4; },

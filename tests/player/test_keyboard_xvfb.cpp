@@ -24,7 +24,7 @@ class TestKeyboard : public QObject
     QList<QUrl> clips;
     QUrl audio;
 
-    QWidget *keyWindow() const { return c->presentation()->isPresenting() ? c->presentation()->window() : c->playerWindow; }
+    QWidget *keyWindow() const { return c->presentation()->isPresenting() ? c->presentation()->window() : c->ui().playerWindow; }
     // A key as the window system delivers it: to the window, shortcuts first. "Key*" is a
     // repeat of a held key.
     void press(const QString &name)
@@ -47,7 +47,7 @@ class TestKeyboard : public QObject
     void setUp(const QString &state, const QJsonObject &settings = {})
     {
         testsupport::launchFreshController(c, dir.path(), settings);
-        VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
+        VERIFY_SOON(c->ui().playerWindow->isActiveWindow(), 5000);
         if (state == "empty")
             return;
         if (state == "unplayable") {
@@ -55,7 +55,7 @@ class TestKeyboard : public QObject
             return;
         }
         QVERIFY(c->openMovies(state == "audio" ? QList<QUrl>{audio} : state == "one" ? clips.mid(0, 1) : clips, false));
-        VERIFY_SOON(c->currentMovieIsPlayable, 5000);
+        VERIFY_SOON(c->isCurrentMoviePlayable(), 5000);
         if (state == "one") {
             press("Escape");
             press("Escape");   // paused, then unloaded
@@ -122,10 +122,10 @@ private slots:
         QFETCH(QList<int>, expected);
         setUp(state, settings);
         if (state != "empty" && state != "unplayable")
-            QTRY_COMPARE(c->playerView->isPlaying(), !settings.contains("Do Not Play On Open"));
+            QTRY_COMPARE(c->ui().playerView->isPlaying(), !settings.contains("Do Not Play On Open"));
         for (const QString &k : keys)
             press(k);
-        QTRY_COMPARE(c->playerView->isPlaying(), bool(expected[1]));
+        QTRY_COMPARE(c->ui().playerView->isPlaying(), bool(expected[1]));
         QCOMPARE(c->beepCount(), expected[0]);
         QCOMPARE(int(c->playlist().count()), expected[2]);
         QCOMPARE(testsupport::selectedRow(*c), expected[3]);
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(field.cursorPosition(), 0);
         QTest::qWait(300);
         QCOMPARE(seconds(), settled);
-        QVERIFY(!c->playerView->isPlaying());
+        QVERIFY(!c->ui().playerView->isPlaying());
         QCOMPARE(c->beepCount(), 0);
     }
 
@@ -185,17 +185,17 @@ private slots:
         QFETCH(QString, state);
         QFETCH(QStringList, enabled);
         setUp(state);
-        const auto item = [this](const char *name) { return c->playerWindow->menuBar()->findChild<QAction *>(name); };
-        const QMenu *modes = c->playerWindow->menuBar()->findChild<QMenu *>("presentationModeMenu");
+        const auto item = [this](const char *name) { return c->ui().playerWindow->menuBar()->findChild<QAction *>(name); };
+        const QMenu *modes = c->ui().playerWindow->menuBar()->findChild<QMenu *>("presentationModeMenu");
         const QList<QPair<QString, QList<QObject *>>> controls = {
-            {"clear", {c->playlistClearButton, c->clearPlaylistMenuItem}},
-            {"walk", {c->playlistBackwardButton, c->playlistForwardButton, c->backwardPlaylistMenuItem, c->forwardPlaylistMenuItem}},
-            {"play", {c->controlBar()->playPauseSwitch(), c->playPauseMenuItem}},
-            {"rotate", {c->controlBar()->rotateButton(), c->rotateMenuItem}},
-            {"lock", {c->controlBar()->aspectRatioLockSwitch(), c->aspectRatioLockMenuItem}},
-            {"present", {c->controlBar()->presentationSwitch(), c->presentationMenuItem}},
-            {"movies", {c->playlistMenuItem}},
-            {"sort", {c->playlistSortMenuItem}},
+            {"clear", {c->ui().playlistClearButton, c->ui().clearPlaylistMenuItem}},
+            {"walk", {c->ui().playlistBackwardButton, c->ui().playlistForwardButton, c->ui().backwardPlaylistMenuItem, c->ui().forwardPlaylistMenuItem}},
+            {"play", {c->controlBar()->playPauseSwitch(), c->ui().playPauseMenuItem}},
+            {"rotate", {c->controlBar()->rotateButton(), c->ui().rotateMenuItem}},
+            {"lock", {c->controlBar()->aspectRatioLockSwitch(), c->ui().aspectRatioLockMenuItem}},
+            {"present", {c->controlBar()->presentationSwitch(), c->ui().presentationMenuItem}},
+            {"movies", {c->ui().playlistMenuItem}},
+            {"sort", {c->ui().playlistSortMenuItem}},
             {"modes", {modes->menuAction()}},
             {"overlay", {item("overlayMenuItem")}},
             {"windItem", {item("windBackwardItem"), item("windForwardItem")}},
@@ -206,22 +206,22 @@ private slots:
             for (QObject *o : objects)
                 QVERIFY2(o->property("enabled").toBool() == enabled.contains(name), qPrintable(name));
         const int n = int(c->playlist().count());
-        QCOMPARE(c->playlistClearButton->toolTip(), n > 0 ? "Clear Playlist" : "");
-        QCOMPARE(c->playlistForwardButton->toolTip(), n > 1 ? "Next Movie" : "");
-        QCOMPARE(c->playlistBackwardButton->toolTip(), n > 1 ? "Previous Movie" : "");
-        QCOMPARE(c->presentationMenuItem->isChecked(), c->presentation()->isPresenting());
-        QVERIFY(c->aspectRatioLockMenuItem->isChecked());
-        QCOMPARE(c->playPauseMenuItem->text(), c->playerView->isPlaying() ? "Pause" : "Play");
+        QCOMPARE(c->ui().playlistClearButton->toolTip(), n > 0 ? "Clear Playlist" : "");
+        QCOMPARE(c->ui().playlistForwardButton->toolTip(), n > 1 ? "Next Movie" : "");
+        QCOMPARE(c->ui().playlistBackwardButton->toolTip(), n > 1 ? "Previous Movie" : "");
+        QCOMPARE(c->ui().presentationMenuItem->isChecked(), c->presentation()->isPresenting());
+        QVERIFY(c->ui().aspectRatioLockMenuItem->isChecked());
+        QCOMPARE(c->ui().playPauseMenuItem->text(), c->ui().playerView->isPlaying() ? "Pause" : "Play");
 
         // Each disabled command's shortcut beeps once and changes nothing.
         int beeps = c->beepCount();
-        for (QAction *a : c->playerWindow->findChildren<QAction *>()) {
+        for (QAction *a : c->ui().playerWindow->findChildren<QAction *>()) {
             if (a->isEnabled() || a->shortcut().isEmpty())
                 continue;
-            const bool playing = c->playerView->isPlaying();
+            const bool playing = c->ui().playerView->isPlaying();
             press(a->shortcut().toString());
             QVERIFY2(c->beepCount() == ++beeps, qPrintable(a->objectName()));
-            QCOMPARE(c->playerView->isPlaying(), playing);
+            QCOMPARE(c->ui().playerView->isPlaying(), playing);
             QCOMPARE(int(c->playlist().count()), n);
         }
     }
@@ -232,17 +232,17 @@ private slots:
         press("Ctrl+2");   // wide enough for every button of the bar
         VERIFY_SOON(!c->controlBar()->parts().buttonsHidden, 5000);
         const QList<QPair<QAction *, QAbstractButton *>> bound = {
-            {c->playPauseMenuItem, c->controlBar()->playPauseSwitch()}, {c->forwardPlaylistMenuItem, c->playlistForwardButton},
-            {c->backwardPlaylistMenuItem, c->playlistBackwardButton}, {c->rotateMenuItem, c->controlBar()->rotateButton()},
-            {c->aspectRatioLockMenuItem, c->controlBar()->aspectRatioLockSwitch()}, {c->presentationMenuItem, c->controlBar()->presentationSwitch()},
-            {c->presentationMenuItem, c->controlBar()->presentationSwitch()}, {c->playlistVisibilityMenuItem, c->controlBar()->playlistVisibilitySwitch()},
-            {c->playlistVisibilityMenuItem, c->controlBar()->playlistVisibilitySwitch()}, {c->clearPlaylistMenuItem, c->playlistClearButton}};
+            {c->ui().playPauseMenuItem, c->controlBar()->playPauseSwitch()}, {c->ui().forwardPlaylistMenuItem, c->ui().playlistForwardButton},
+            {c->ui().backwardPlaylistMenuItem, c->ui().playlistBackwardButton}, {c->ui().rotateMenuItem, c->controlBar()->rotateButton()},
+            {c->ui().aspectRatioLockMenuItem, c->controlBar()->aspectRatioLockSwitch()}, {c->ui().presentationMenuItem, c->controlBar()->presentationSwitch()},
+            {c->ui().presentationMenuItem, c->controlBar()->presentationSwitch()}, {c->ui().playlistVisibilityMenuItem, c->controlBar()->playlistVisibilitySwitch()},
+            {c->ui().playlistVisibilityMenuItem, c->controlBar()->playlistVisibilitySwitch()}, {c->ui().clearPlaylistMenuItem, c->ui().playlistClearButton}};
         for (const auto &[item, button] : bound) {
             QSignalSpy clicks(button, &QAbstractButton::clicked);
             item->trigger();
             QVERIFY2(clicks.count() == 1, qPrintable(item->objectName()));
         }
-        QVERIFY(!c->presentation()->isPresenting() && c->playlist().entries().isEmpty() && !c->aspectRatioLockMenuItem->isChecked());
+        QVERIFY(!c->presentation()->isPresenting() && c->playlist().entries().isEmpty() && !c->ui().aspectRatioLockMenuItem->isChecked());
         QCOMPARE(c->beepCount(), 0);
     }
 
@@ -253,7 +253,7 @@ private slots:
         press("F9");
         QCOMPARE(c->beepCount(), 1);
         QVERIFY(c->controlBar()->playlistVisibilitySwitch()->isChecked());
-        QCOMPARE(c->playlistVisibilityMenuItem->text(), QString("Hide Playlist"));
+        QCOMPARE(c->ui().playlistVisibilityMenuItem->text(), QString("Hide Playlist"));
         press("Escape");
         // Folded, Ctrl+R rotates at once instead of opening the chevron's menu.
         c->windowSizer()->resizePlayerWindowForSize(QSizeF(150, 113));
@@ -263,7 +263,7 @@ private slots:
         QVERIFY(!QApplication::activePopupWidget());
         // The presentation-mode menu marks the mode in force as it opens.
         QXSettings::standard().setInteger(1, QXKeys::PresentationMode);
-        QMenu *modes = c->playerWindow->menuBar()->findChild<QMenu *>("presentationModeMenu");
+        QMenu *modes = c->ui().playerWindow->menuBar()->findChild<QMenu *>("presentationModeMenu");
         emit modes->aboutToShow();
         QVERIFY(!modes->actions().at(0)->isChecked() && modes->actions().at(1)->isChecked());
     }
@@ -272,15 +272,15 @@ private slots:
     {
         setUp("three", {{"Volume", 0.5}});
         const double volume = c->controlBar()->volumeSlider()->value();
-        QWheelEvent notch(QPointF(10, 10), c->playerView->mapToGlobal(QPointF(10, 10)), {}, {0, 120}, Qt::NoButton, {},
+        QWheelEvent notch(QPointF(10, 10), c->ui().playerView->mapToGlobal(QPointF(10, 10)), {}, {0, 120}, Qt::NoButton, {},
                           Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(c->playerView, &notch);
+        QCoreApplication::sendEvent(c->ui().playerView, &notch);
         QVERIFY(qAbs(c->controlBar()->volumeSlider()->value() - (volume + 0.1)) < 1e-6);
-        QTest::mouseClick(c->playerView, Qt::RightButton);
+        QTest::mouseClick(c->ui().playerView, Qt::RightButton);
         QMenu *menu = nullptr;
         QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
         QCOMPARE(menu->objectName(), QString("pictureMenu"));
-        QVERIFY(menu->actions().contains(c->playPauseMenuItem) && menu->actions().contains(c->playlistMenu->menuAction()));
+        QVERIFY(menu->actions().contains(c->ui().playPauseMenuItem) && menu->actions().contains(c->ui().playlistMenu->menuAction()));
         menu->close();
     }
 };

@@ -51,7 +51,7 @@ class TestOverlay : public QObject
     {
         testsupport::launchFreshController(c, dir.path(), settings);
         QVERIFY(c->openMovies({clip}, false));
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        QVERIFY(QTest::qWaitForWindowExposed(c->ui().playerWindow));
     }
     void launchFloating(int interval)
     {
@@ -90,12 +90,12 @@ private slots:
     {
         launchWithClip();
         // A click on the picture outside presentation changes nothing.
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
-        const QRect frame = c->playerWindow->geometry();
-        QTest::mouseClick(c->playerView, Qt::LeftButton, {}, QPoint(30, 30));
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
+        const QRect frame = c->ui().playerWindow->geometry();
+        QTest::mouseClick(c->ui().playerView, Qt::LeftButton, {}, QPoint(30, 30));
         QTest::qWait(300);
-        QVERIFY(!c->presentation()->isPresenting() && c->playerView->isPlaying());
-        QCOMPARE(c->playerWindow->geometry(), frame);
+        QVERIFY(!c->presentation()->isPresenting() && c->ui().playerView->isPlaying());
+        QCOMPARE(c->ui().playerWindow->geometry(), frame);
         QCOMPARE(c->beepCount(), 0);
         shoot("overlay-static");
         // What each part shows when folded is the bar's own (test_control_bar).
@@ -103,7 +103,7 @@ private slots:
             {480, {}}, {300, {true, false, false}}, {230, {true, true, false}}, {150, {true, true, true}}, {480, {}}};
         for (const auto &r : rows) {
             c->windowSizer()->resizePlayerWindowForSize(QSizeF(r.width, r.width * 9.0 / 16));
-            VERIFY_SOON(c->playerContainerView->width() == r.width, 5000);
+            VERIFY_SOON(c->ui().playerContainerView->width() == r.width, 5000);
             VERIFY_SOON(c->controlBar()->parts() == r.parts, 5000);
             QCOMPARE(c->controlBar()->presentationSwitch()->isVisible(), !r.parts.buttonsHidden);
             if (r.width == 300)
@@ -144,8 +144,8 @@ private slots:
         overlay()->showOverlayByFadingIn(false);
         QVERIFY(!overlay()->isShown());
         QVERIFY(c->openMovies({clip}, false));
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
-        QCursor::setPos(c->playerView->mapToGlobal(QPoint(40, 40)));
+        QVERIFY(QTest::qWaitForWindowExposed(c->ui().playerWindow));
+        QCursor::setPos(c->ui().playerView->mapToGlobal(QPoint(40, 40)));
         overlay()->showOverlayByFadingIn(true);
         QTRY_COMPARE(overlay()->alpha(), 1.0f);
         QVERIFY(overlay()->isShown());
@@ -158,7 +158,7 @@ private slots:
         QCursor::setPos(overlay()->playerOverlayFrame().center());
         QTest::qWait(1600);
         QVERIFY(overlay()->isShown());
-        QCursor::setPos(c->playerView->mapToGlobal(QPoint(40, 40)));
+        QCursor::setPos(c->ui().playerView->mapToGlobal(QPoint(40, 40)));
         c->controlBar()->volumeSlider()->setSliderDown(true);
         QTest::qWait(1600);
         QVERIFY(overlay()->isShown());
@@ -175,7 +175,7 @@ private slots:
     void fadingCostsThePictureNoFrames()
     {
         launchFloating(5);
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
         QTest::qWait(500);
         const auto drops = [] { return mpvCount("frame-drop-count") + mpvCount("vo-drop-frame-count"); };
         // Still and fading in turns, so a busy moment of the machine weighs on both alike.
@@ -201,21 +201,21 @@ private slots:
     void itemsClickingTheFloatingBarFollowItsWindow()
     {
         launchFloating(1000);
-        VERIFY_SOON(c->currentMovieIsPlayable, 5000);
+        VERIFY_SOON(c->isCurrentMoviePlayable(), 5000);
         overlay()->showOverlayByFadingIn(false);
         if (!overlay()->overlayWindow())
             QSKIP("the bar is no window of its own here");
-        auto *menu = qobject_cast<QMenu *>(c->playPauseMenuItem->parent());
+        auto *menu = qobject_cast<QMenu *>(c->ui().playPauseMenuItem->parent());
         QVERIFY(menu);
         emit menu->aboutToShow();
-        QVERIFY(c->playPauseMenuItem->isEnabled());
-        c->playerWindow->hide();
+        QVERIFY(c->ui().playPauseMenuItem->isEnabled());
+        c->ui().playerWindow->hide();
         emit menu->aboutToShow();
-        QVERIFY(!c->playPauseMenuItem->isEnabled());
+        QVERIFY(!c->ui().playPauseMenuItem->isEnabled());
         QVERIFY(c->controlBar()->playPauseSwitch()->isEnabled());   // the button itself keeps its rule
-        c->playerWindow->show();
+        c->ui().playerWindow->show();
         emit menu->aboutToShow();
-        QVERIFY(c->playPauseMenuItem->isEnabled());
+        QVERIFY(c->ui().playPauseMenuItem->isEnabled());
     }
 };
 

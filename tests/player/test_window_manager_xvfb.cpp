@@ -23,9 +23,9 @@ class TestWindowManager : public QObject
         return QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), QString("m%1x%2.mp4").arg(width).arg(height),
                                                           width, height, 20.0, false));
     }
-    QRect frame() const { return c->playerWindow->frameGeometry(); }
-    QRect available() const { return c->playerWindow->screen()->availableGeometry(); }
-    double areaAspect() const { return c->playerAreaSize().width() / c->playerAreaSize().height(); }
+    QRect frame() const { return c->ui().playerWindow->frameGeometry(); }
+    QRect available() const { return c->ui().playerWindow->screen()->availableGeometry(); }
+    double areaAspect() const { return c->windowSizer()->playerAreaSize().width() / c->windowSizer()->playerAreaSize().height(); }
     // Settled: the window manager has answered the last configure request.
     void settle() { QTest::qWait(400); }
 
@@ -70,7 +70,7 @@ private slots:
                                     .arg(frame().width()).arg(frame().height())), 8000);
         QVERIFY(qAbs(areaAspect() - double(shown.width()) / shown.height()) < 0.01);
         // The magnification follows what the window shows.
-        QVERIFY(qAbs(c->windowSizer()->magnification() - c->playerAreaSize().width() / shown.width()) < 0.01);
+        QVERIFY(qAbs(c->windowSizer()->magnification() - c->windowSizer()->playerAreaSize().width() / shown.width()) < 0.01);
 
         // Presentation and back keeps it there.
         c->presentation()->togglePresentation();
@@ -101,16 +101,16 @@ private slots:
         VERIFY_SOON(available().contains(frame()), 8000);
         settle();   // and stays there once the window manager has answered
         QVERIFY2(available().contains(frame()), qPrintable(QString("%1x%2, least %3x%4").arg(frame().width())
-                                                               .arg(frame().height()).arg(c->playerWindow->minimumWidth())
-                                                               .arg(c->playerWindow->minimumHeight())));
+                                                               .arg(frame().height()).arg(c->ui().playerWindow->minimumWidth())
+                                                               .arg(c->ui().playerWindow->minimumHeight())));
         QVERIFY(frame().height() == available().height() || frame().width() == available().width());
-        const QSize decorations = frame().size() - c->playerWindow->size();
-        QVERIFY(c->playerWindow->minimumWidth() + decorations.width() <= available().width());
-        QVERIFY(c->playerWindow->minimumHeight() + decorations.height() <= available().height());
+        const QSize decorations = frame().size() - c->ui().playerWindow->size();
+        QVERIFY(c->ui().playerWindow->minimumWidth() + decorations.width() <= available().width());
+        QVERIFY(c->ui().playerWindow->minimumHeight() + decorations.height() <= available().height());
         const QRect bar(c->controlBar()->playPauseSwitch()->mapToGlobal(QPoint(0, 0)), c->controlBar()->playPauseSwitch()->size());
         QVERIFY(c->controlBar()->playPauseSwitch()->isVisible() && available().contains(bar));
         QDir().mkpath("/tmp/vistrel-shots");   // for a person to look at
-        c->playerWindow->screen()->grabWindow(0).save(QString("/tmp/vistrel-shots/%1.png").arg(QTest::currentDataTag()));
+        c->ui().playerWindow->screen()->grabWindow(0).save(QString("/tmp/vistrel-shots/%1.png").arg(QTest::currentDataTag()));
     }
 
     void narrowMoviesKeepTheirProportions()
@@ -119,17 +119,17 @@ private slots:
         QVERIFY(c->openMovies({movie(100, 80)}, false));
         settle();
         QVERIFY(qAbs(areaAspect() - 1.25) < 0.01);
-        QVERIFY(c->playerWindow->width() >= c->playerWindow->minimumWidth());
+        QVERIFY(c->ui().playerWindow->width() >= c->ui().playerWindow->minimumWidth());
         c->windowSizer()->resizePlayerWindowForSize(QSizeF(40, 32));
         QVERIFY(qAbs(areaAspect() - 1.25) < 0.01);
         // Hiding the pane leaves the player area as it was.
-        const QSizeF area = c->playerAreaSize();
+        const QSizeF area = c->windowSizer()->playerAreaSize();
         c->togglePlaylistVisibility();
         settle();
-        QCOMPARE(c->playerAreaSize(), area);
+        QCOMPARE(c->windowSizer()->playerAreaSize(), area);
         c->togglePlaylistVisibility();
         settle();
-        QCOMPARE(c->playerAreaSize(), area);
+        QCOMPARE(c->windowSizer()->playerAreaSize(), area);
     }
 
     void maximizeZoomsAndDragsKeepProportions()
@@ -138,16 +138,16 @@ private slots:
         settle();
         const QRect before = frame();
         // The maximize button: the proportional zoom frame, not a fill; again: back.
-        c->playerWindow->showMaximized();
-        VERIFY_SOON(!c->playerWindow->isMaximized(), 5000);
+        c->ui().playerWindow->showMaximized();
+        VERIFY_SOON(!c->ui().playerWindow->isMaximized(), 5000);
         // Once the zoom has landed (a loaded machine takes its time).
         VERIFY2_SOON(frame().width() == available().width() || frame().height() == available().height(),
                      qPrintable(QString("%1,%2 %3x%4").arg(frame().x()).arg(frame().y())
                                     .arg(frame().width()).arg(frame().height())), 8000);
         VERIFY_SOON(available().contains(frame()), 5000);
         VERIFY_SOON(qAbs(areaAspect() - 16.0 / 9) < 0.01, 5000);
-        c->playerWindow->showMaximized();
-        VERIFY_SOON(!c->playerWindow->isMaximized(), 5000);
+        c->ui().playerWindow->showMaximized();
+        VERIFY_SOON(!c->ui().playerWindow->isMaximized(), 5000);
         QTRY_COMPARE(frame(), before);
 
         // A drag on the frame's corner: the window manager keeps the proportions all along,
@@ -167,11 +167,11 @@ private slots:
         }
         QVERIFY2(frame().width() < before.width(), "the drag did not resize the window");
         settle();
-        QVERIFY2(qAbs(c->playerAreaSize().height() - c->playerAreaSize().width() * 9 / 16) <= 1.0,
-                 qPrintable(QString("%1x%2").arg(c->playerAreaSize().width()).arg(c->playerAreaSize().height())));
-        const QString info = testsupport::runTool("xwininfo", {"-id", QString::number(c->playerWindow->winId())});
-        QVERIFY(info.contains(QString("Width: %1").arg(c->playerWindow->width())));
-        QVERIFY(info.contains(QString("Height: %1").arg(c->playerWindow->height())));
+        QVERIFY2(qAbs(c->windowSizer()->playerAreaSize().height() - c->windowSizer()->playerAreaSize().width() * 9 / 16) <= 1.0,
+                 qPrintable(QString("%1x%2").arg(c->windowSizer()->playerAreaSize().width()).arg(c->windowSizer()->playerAreaSize().height())));
+        const QString info = testsupport::runTool("xwininfo", {"-id", QString::number(c->ui().playerWindow->winId())});
+        QVERIFY(info.contains(QString("Width: %1").arg(c->ui().playerWindow->width())));
+        QVERIFY(info.contains(QString("Height: %1").arg(c->ui().playerWindow->height())));
     }
 
     void presentationClosedByTheWindowManager()
@@ -185,8 +185,8 @@ private slots:
                         && testsupport::runTool("xdotool", {"getactivewindow"}) == presentation, 5000);
         testsupport::runTool("xdotool", {"key", "--clearmodifiers", "alt+F4"});
         VERIFY_SOON(!c->presentation()->isPresenting(), 5000);
-        QVERIFY(c->playerWindow->isVisible());
-        QVERIFY(!c->presentationMenuItem->isChecked());
+        QVERIFY(c->ui().playerWindow->isVisible());
+        QVERIFY(!c->ui().presentationMenuItem->isChecked());
     }
 
     void rotatedFilesShowTurned()
@@ -197,9 +197,9 @@ private slots:
         const QString path = testsupport::ffmpeg(dir.filePath("phone.mp4"), {"-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=90"});
         QVERIFY(!path.isEmpty());
         QVERIFY(c->openMovies({QUrl::fromLocalFile(path)}, false));
-        QCOMPARE(c->playerAreaSize(), QSizeF(240, 320));
-        VERIFY_SOON(c->playerView->framesDrawn() > 3, 5000);
-        const QImage picture = c->playerView->grabFramebuffer();
+        QCOMPARE(c->windowSizer()->playerAreaSize(), QSizeF(240, 320));
+        VERIFY_SOON(c->ui().playerView->framesDrawn() > 3, 5000);
+        const QImage picture = c->ui().playerView->grabFramebuffer();
         // The test picture's colour bars run across the screen once turned: colours change
         // down a column, hardly along a row.
         const auto jumps = [&picture](QPoint from, QPoint step) {

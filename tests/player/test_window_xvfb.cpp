@@ -62,33 +62,33 @@ private slots:
     void sizesFollowTheMagnification()
     {
         launch();
-        QCOMPARE(c->playerAreaSize(), QSizeF(480, 260));
+        QCOMPARE(c->windowSizer()->playerAreaSize(), QSizeF(480, 260));
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
-        QCOMPARE(c->playerAreaSize(), QSizeF(320, 240));
-        VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
-        shoot(c->playerWindow, "window-1x");
+        QCOMPARE(c->windowSizer()->playerAreaSize(), QSizeF(320, 240));
+        VERIFY_SOON(c->ui().playerView->framesDrawn() > 5, 5000);
+        shoot(c->ui().playerWindow, "window-1x");
         // The menu's Double Size: the window grows and the picture fills it.
-        QAction *doubleSize = c->playerWindow->menuBar()->findChild<QAction *>("doubleSizeItem");
+        QAction *doubleSize = c->ui().playerWindow->menuBar()->findChild<QAction *>("doubleSizeItem");
         QVERIFY(doubleSize);
         doubleSize->trigger();
         QCOMPARE(c->windowSizer()->magnification(), 2.0f);
-        QCOMPARE(c->playerAreaSize(), QSizeF(640, 480));
+        QCOMPARE(c->windowSizer()->playerAreaSize(), QSizeF(640, 480));
         QVERIFY(doubleSize->isChecked());
-        shoot(c->playerWindow, "window-2x");
-        QVERIFY(lit(c->playerView->grabFramebuffer()) > 0.8);
+        shoot(c->ui().playerWindow, "window-2x");
+        QVERIFY(lit(c->ui().playerView->grabFramebuffer()) > 0.8);
         c->windowSizer()->setScale(10);
     }
 
     void quarterTurnsAreRemembered()
     {
-        QCOMPARE(c->playerAreaSize(), QSizeF(320, 240));
+        QCOMPARE(c->windowSizer()->playerAreaSize(), QSizeF(320, 240));
         c->rotateClockwise();
         QXMovie *m = c->playlist().current()->openedMovie();
         QCOMPARE(m->angle(), 90);
         // Turned, and no narrower than the controls need.
-        const QSizeF turned = c->playerAreaSize();
+        const QSizeF turned = c->windowSizer()->playerAreaSize();
         QVERIFY(turned.width() >= 240 && qAbs(turned.width() / turned.height() - 0.75) < 0.01);
-        shoot(c->playerWindow, "window-turned");
+        shoot(c->ui().playerWindow, "window-turned");
         QCOMPARE(QXSettings::standard().objectForKey(QXKeys::RotatedMovies).toObject().value("~/clip.mp4").toInt(), 90);
         c->rotateClockwise();
         c->rotateClockwise();
@@ -105,7 +105,7 @@ private slots:
         launch();
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         QCOMPARE(c->playlist().current()->openedMovie()->angle(), 270);
-        QCOMPARE(c->playerAreaSize(), turned);
+        QCOMPARE(c->windowSizer()->playerAreaSize(), turned);
         QXSettings::standard().setBool(true, QXKeys::ForgetRotation);
         c->runQuitSteps();
         launch();
@@ -123,21 +123,21 @@ private slots:
         QVERIFY(c->openMovies({QUrl::fromLocalFile(sound)}, false));
         c->presentation()->togglePresentation();
         QCOMPARE(c->beepCount(), 1);   // no picture, no presentation
-        QVERIFY(!c->presentation()->isPresenting() && !c->presentationMenuItem->isChecked());
+        QVERIFY(!c->presentation()->isPresenting() && !c->ui().presentationMenuItem->isChecked());
 
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         c->windowSizer()->setScale(20);
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
-        const QSize areaBefore = c->playerContainerView->size();
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
+        const QSize areaBefore = c->ui().playerContainerView->size();
         c->pause();
         c->presentation()->togglePresentation();
         QVERIFY(c->presentation()->isPresenting());
-        QVERIFY(!c->playerWindow->isVisible());
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);   // presenting starts a paused movie
+        QVERIFY(!c->ui().playerWindow->isVisible());
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);   // presenting starts a paused movie
         QWidget *w = c->presentation()->window();
         QTRY_COMPARE(w->geometry(), QRect(0, 0, 1280, 800));
-        QCOMPARE(c->playerView->geometry(), QRect(107, 0, 1067, 800));   // 4:3 fitted, bars at the sides
-        VERIFY_SOON(c->playerView->framesDrawn() > 5, 5000);
+        QCOMPARE(c->ui().playerView->geometry(), QRect(107, 0, 1067, 800));   // 4:3 fitted, bars at the sides
+        VERIFY_SOON(c->ui().playerView->framesDrawn() > 5, 5000);
         // The control bar floats over the picture, fades after "Control Interval" seconds and
         // comes back with the mouse.
         QWidget *bar = c->controlBar();
@@ -149,11 +149,11 @@ private slots:
         QXSettings::standard().setInteger(1, QXKeys::ControlInterval);
         c->overlay()->showOverlayByFadingIn(false);
         VERIFY_SOON(!bar->isVisible(), 4000);
-        QTest::mouseMove(c->playerView, QPoint(300, 300));
+        QTest::mouseMove(c->ui().playerView, QPoint(300, 300));
         VERIFY_SOON(bar->isVisible(), 5000);
         // A move during the fade-out brings the bar back whole, and the old fade does not end it.
         VERIFY_SOON(bar->window()->windowOpacity() < 0.9, 4000);
-        QTest::mouseMove(c->playerView, QPoint(320, 300));
+        QTest::mouseMove(c->ui().playerView, QPoint(320, 300));
         QTest::qWait(600);
         QVERIFY(bar->isVisible() && bar->window()->windowOpacity() == 1.0);
         c->windowSizer()->setScale(10);
@@ -161,41 +161,41 @@ private slots:
 
         QXSettings::standard().setInteger(1, QXKeys::PresentationMode);
         c->presentation()->updatePresentationWindow();
-        QCOMPARE(c->playerView->geometry(), QRect(0, -80, 1280, 960));   // fill crops top and bottom
+        QCOMPARE(c->ui().playerView->geometry(), QRect(0, -80, 1280, 960));   // fill crops top and bottom
         shoot(w, "present-fill");
 
         const double before = c->playlist().current()->openedMovie()->currentTime().seconds();
         c->presentation()->stopPresentation();
         QVERIFY(!c->presentation()->isPresenting());
-        QVERIFY(c->playerWindow->isVisible());
-        QCOMPARE(c->playerView->parentWidget(), c->playerContainerView);
-        QCOMPARE(c->controlBar()->parentWidget(), c->playerWindow->playerArea);
-        QTRY_COMPARE(c->playerView->size(), areaBefore);
-        QVERIFY(c->playerView->isPlaying());   // "Pause On Window" is off
+        QVERIFY(c->ui().playerWindow->isVisible());
+        QCOMPARE(c->ui().playerView->parentWidget(), c->ui().playerContainerView);
+        QCOMPARE(c->controlBar()->parentWidget(), c->ui().playerWindow->playerArea);
+        QTRY_COMPARE(c->ui().playerView->size(), areaBefore);
+        QVERIFY(c->ui().playerView->isPlaying());   // "Pause On Window" is off
         VERIFY_SOON(c->playlist().current()->openedMovie()->currentTime().seconds() > before, 5000);
-        const quint64 frames = c->playerView->framesDrawn();
-        VERIFY_SOON(c->playerView->framesDrawn() > frames + 5, 5000);   // still drawing in the window
-        shoot(c->playerWindow, "window-after-present");
+        const quint64 frames = c->ui().playerView->framesDrawn();
+        VERIFY_SOON(c->ui().playerView->framesDrawn() > frames + 5, 5000);   // still drawing in the window
+        shoot(c->ui().playerWindow, "window-after-present");
 
         QXSettings::standard().setBool(true, QXKeys::PauseOnWindow);
         c->presentation()->togglePresentation();
         c->presentation()->togglePresentation();
-        QVERIFY(!c->playerView->isPlaying());
+        QVERIFY(!c->ui().playerView->isPlaying());
     }
 
     void narrowMenuBarShowsALightChevron()
     {
         // The button that holds the menus a narrow window has no room for reads on the dark bar.
         launch();
-        c->showPlayerWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
-        if (c->playerWindow->playlistPane->isVisible())
+        c->windowSizer()->showPlayerWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(c->ui().playerWindow));
+        if (c->ui().playerWindow->playlistPane->isVisible())
             c->togglePlaylistVisibility();
-        c->playerWindow->resize(c->playerWindow->minimumWidth(), c->playerWindow->height());
-        auto *more = c->playerWindow->menuBar()->findChild<QToolButton *>("qt_menubar_ext_button");
+        c->ui().playerWindow->resize(c->ui().playerWindow->minimumWidth(), c->ui().playerWindow->height());
+        auto *more = c->ui().playerWindow->menuBar()->findChild<QToolButton *>("qt_menubar_ext_button");
         QVERIFY(more);
         VERIFY_SOON(more->isVisible(), 3000);
-        shoot(c->playerWindow, "window-narrow-menu");
+        shoot(c->ui().playerWindow, "window-narrow-menu");
         const QImage button = testsupport::grabOnScreen(more);
         const int light = testsupport::countPixels(button, [](QRgb p) { return qGray(p) > 200; });
         const int dark = testsupport::countPixels(button, [](QRgb p) { return qGray(p) < 80; });
@@ -212,14 +212,14 @@ private slots:
         launch();
         const QString large = testsupport::makeVideo(dir.path(), "large.mp4", 1920, 1080, 1.0, false);
         QVERIFY(c->openMovies({QUrl::fromLocalFile(large)}, false));
-        VERIFY_SOON(c->playerView->framesDrawn() > 0, 5000);
-        const QSize grown = c->playerWindow->size();
+        VERIFY_SOON(c->ui().playerView->framesDrawn() > 0, 5000);
+        const QSize grown = c->ui().playerWindow->size();
         QVERIFY(grown.width() > 1000);
-        QTest::mouseClick(c->playlistClearButton, Qt::LeftButton);
+        QTest::mouseClick(c->ui().playlistClearButton, Qt::LeftButton);
         QVERIFY(c->playlist().entries().isEmpty());
-        QCOMPARE(c->playerWindow->size(), grown);
-        shoot(c->playerWindow, "window-cleared");
-        const QImage shown = testsupport::grabOnScreen(c->playerView);
+        QCOMPARE(c->ui().playerWindow->size(), grown);
+        shoot(c->ui().playerWindow, "window-cleared");
+        const QImage shown = testsupport::grabOnScreen(c->ui().playerView);
         const QRgb ground = QXMessageGround().rgb();
         const int ink = testsupport::countPixels(shown, [ground](QRgb p) { return (p | 0xff000000) != ground; });
         QVERIFY2(ink > shown.width() * shown.height() / 100, qPrintable(QString::number(ink)));

@@ -1,6 +1,7 @@
 // Files, folders and addresses dragged by the real pointer (xdotool) from another window onto
 // the player's picture, under a real window manager, with the picture in a native window of
 // its own and painted by the view.
+#include "player/QXWindowSizer.h"
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
@@ -84,10 +85,10 @@ private slots:
         QFETCH(QStringList, listed);
         qputenv("VISTREL_VIEW", view.toLatin1());
         testsupport::launchFreshController(c, dir.path());
-        QCOMPARE(c->playerView->drawsInNativeWindow(), view == "native");
-        c->showPlayerWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
-        c->playerWindow->move(420, 60);
+        QCOMPARE(c->ui().playerView->drawsInNativeWindow(), view == "native");
+        c->windowSizer()->showPlayerWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(c->ui().playerWindow));
+        c->ui().playerWindow->move(420, 60);
 
         DragSource source;
         source.urls = {dropped.startsWith('/') ? QUrl(base + dropped) : QUrl::fromLocalFile(dir.filePath(dropped))};
@@ -95,7 +96,7 @@ private slots:
         source.show();
         QVERIFY(QTest::qWaitForWindowExposed(&source));
         QTest::qWait(400);   // both placed by the window manager
-        const QRect picture(c->playerView->mapToGlobal(QPoint(0, 0)), c->playerView->size());
+        const QRect picture(c->ui().playerView->mapToGlobal(QPoint(0, 0)), c->ui().playerView->size());
         const QPoint from = source.mapToGlobal(source.rect().center());
         QVERIFY(!picture.contains(from) && !source.geometry().intersects(picture));
 

@@ -35,15 +35,14 @@ private slots:
     void playsThroughToTheEndOfTheLastAndStops()
     {
         QVERIFY(c->openMovies({clip("p1.mp4", 0.6), clip("p2.mp4", 0.6), clip("p3.mp4", 0.6)}, false));
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(c->playlist().current()->displayName(), QString("p2.mp4"), 5000);
         QCOMPARE(testsupport::selectedRow(*c), 0);   // selection stays
         QTRY_COMPARE_WITH_TIMEOUT(c->playlist().current()->displayName(), QString("p3.mp4"), 5000);
-        VERIFY_SOON(!c->playerView->isPlaying(), 5000);
+        VERIFY_SOON(!c->ui().playerView->isPlaying(), 5000);
         VERIFY_SOON(!c->controlBar()->playPauseSwitch()->isChecked(), 2000);   // a timer tick brings the controls along
         QCOMPARE(c->playlist().current()->displayName(), QString("p3.mp4"));
-        QCOMPARE(c->playPauseMenuItem->text(), QString("Play"));
-        QVERIFY(c->isStopCallbackInstalled);   // armed again at the last entry
+        QCOMPARE(c->ui().playPauseMenuItem->text(), QString("Play"));
     }
 
     void choosingTheCurrentRestartsAndAVanishedFileBeeps()
@@ -53,7 +52,7 @@ private slots:
         VERIFY_SOON(currentMovie()->currentTime().seconds() > 0.5, 5000);
         QVERIFY(c->chooseMovie(a, true, false, false));
         QVERIFY(currentMovie()->currentTime().seconds() < 0.2);
-        QCOMPARE(c->playerWindow->windowTitle(), QString("r.mp4"));
+        QCOMPARE(c->ui().playerWindow->windowTitle(), QString("r.mp4"));
         // Vanished after it was listed: chosen directly, it beeps and the current movie stays.
         QVERIFY(QFile::remove(gone.toLocalFile()));
         QVERIFY(!c->chooseMovie(gone, true, true, false));
@@ -85,7 +84,7 @@ private slots:
         const QString sound = testsupport::makeAudio(dir.path(), "tune.m4a", 1.0);
         QVERIFY(c->openMovies({QUrl::fromLocalFile(sound)}, false));
         QCOMPARE(c->selectionMessage(), QString("\"tune.m4a\"\nAudio Only"));
-        QVERIFY(!c->currentMovieHasVideo);
+        QVERIFY(!c->currentMovieHasVideo());
         c->chooseNoMovie();
         testsupport::selectRow(*c, 0);
         QCOMPARE(c->selectionMessage(), QString("\"tune.m4a\"\nDouble-click to open"));
@@ -114,9 +113,9 @@ private slots:
     {
         // Wide enough for a slider of some length.
         QVERIFY(c->openMovies({QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), "slide.mp4", 480, 270, 20.0))}, false));
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
         c->pause();
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        QVERIFY(QTest::qWaitForWindowExposed(c->ui().playerWindow));
         // A click on the groove seeks there.
         QXWhiteSlider *time = c->controlBar()->timeSlider();
         QTest::mouseClick(time, Qt::LeftButton, {}, QPoint(time->width() * 3 / 4, time->height() / 2));
@@ -133,7 +132,7 @@ private slots:
         QXVolumeSlider *volume = c->controlBar()->volumeSlider();
         const auto heard = [&](double v, double within = 1e-3) {
             return qAbs(volume->value() - v) < within && qAbs(currentMovie()->volume() - v) < within
-                && c->muteMenuItem->isChecked() == (volume->value() == 0);
+                && c->ui().muteMenuItem->isChecked() == (volume->value() == 0);
         };
         // A click on the volume changes the sound and is remembered; the far left is silence.
         QTest::mouseClick(volume, Qt::LeftButton, {}, QPoint(volume->width() * 3 / 10, volume->height() / 2));
@@ -151,9 +150,9 @@ private slots:
         // The Mute item silences and gives the volume back, its check mark following.
         volume->setValue(0.3);
         c->transport()->changeVolume();
-        c->muteMenuItem->trigger();
+        c->ui().muteMenuItem->trigger();
         QVERIFY(heard(0));
-        c->muteMenuItem->trigger();
+        c->ui().muteMenuItem->trigger();
         QVERIFY(heard(0.3));
         // A newly chosen movie gets the slider's volume.
         QVERIFY(c->openMovies({clip("v2.mp4", 1.0)}, false));

@@ -42,7 +42,7 @@ private slots:
         QCOMPARE(names(), QStringList({"a.mov", "B2.mov", "b10.mov"}));
         QCOMPARE(c->playlist().current()->displayName(), QString("a.mov"));
         QCOMPARE(selectedRow(), 0);
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
 
         // Opening again moves the addresses, sorted, to the end; nothing is listed twice.
         QVERIFY(c->openMovies({movie("c.mov"), movie("B2.mov")}, false));
@@ -98,7 +98,7 @@ private slots:
         // even where the view's current row (left by an earlier click) goes, and the current
         // entry stays.
         for (const int row : {1, 3, 1, 2, 3}) {
-            c->playerHistoryList->selectionModel()->setCurrentIndex(c->playerHistoryList->model()->index(row, 0),
+            c->ui().playerHistoryList->selectionModel()->setCurrentIndex(c->ui().playerHistoryList->model()->index(row, 0),
                                                                      QItemSelectionModel::NoUpdate);
             c->tableViewDeleteObjectAtRow(row);
             QCOMPARE(c->playlist().at(selectedRow()), selected);
@@ -110,7 +110,7 @@ private slots:
         c->deleteSelected();
         QVERIFY(!c->playlist().current());
         QCOMPARE(selectedRow(), -1);
-        QCOMPARE(c->playerWindow->windowTitle(), QString("Vistrel"));
+        QCOMPARE(c->ui().playerWindow->windowTitle(), QString("Vistrel"));
         QCOMPARE(c->selectionMessage(), QString("Nothing Selected"));
         c->deleteSelected();   // nothing selected: a beep
         QCOMPARE(c->beepCount(), 1);
@@ -120,8 +120,8 @@ private slots:
         c->clearPlaylist();
         QVERIFY(entry.isNull());   // freed at once
         QVERIFY(c->playlist().entries().isEmpty());
-        QVERIFY(!c->playlist().current() && !c->playerView->movie());
-        QCOMPARE(c->playerWindow->windowTitle(), QString("Vistrel"));
+        QVERIFY(!c->playlist().current() && !c->ui().playerView->movie());
+        QCOMPARE(c->ui().playerWindow->windowTitle(), QString("Vistrel"));
         QCOMPARE(c->selectionMessage(), QString("Nothing Selected"));
     }
 
@@ -132,18 +132,18 @@ private slots:
         const QUrl a = movie("a.mov"), b = movie("b.mov");
         fill({a, b});
         QVERIFY(c->chooseMovie(b, true, false, false));
-        QMenu *menu = c->playlistMenu;
+        QMenu *menu = c->ui().playlistMenu;
         menu->popup(QPoint(50, 50));
         VERIFY_SOON(menu->activeAction() == menu->actions().at(1), 5000);
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().at(0)).center());
         VERIFY_SOON(c->playlist().current()->URL() == a, 5000);
         c->togglePlaylistVisibility();
-        VERIFY_SOON(!c->playerWindow->playlistPane->isVisible(), 5000);
+        VERIFY_SOON(!c->ui().playerWindow->playlistPane->isVisible(), 5000);
         menu->popup(QPoint(50, 50));
         VERIFY_SOON(menu->isVisible(), 5000);
         QTest::keyClick(menu, Qt::Key_End);
         QTest::keyClick(menu, Qt::Key_Return);
-        VERIFY_SOON(c->playerWindow->playlistPane->isVisible(), 5000);
+        VERIFY_SOON(c->ui().playerWindow->playlistPane->isVisible(), 5000);
         QVERIFY(!QXSettings::standard().boolForKey(QXKeys::HidePlaylist));
     }
 };

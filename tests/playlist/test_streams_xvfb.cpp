@@ -89,13 +89,13 @@ private slots:
         VERIFY_SOON(c->selectionMessage().contains("Cannot open: "), 9000);
         QVERIFY2(c->selectionMessage().endsWith(reason), qPrintable(c->selectionMessage()));
         QCOMPARE(c->beepCount(), 1);
-        QVERIFY(!c->playPauseMenuItem->isEnabled());
+        QVERIFY(!c->ui().playPauseMenuItem->isEnabled());
         QCOMPARE(c->playlist().count(), 1);
         // On screen the failure reads at once: dark on the light ground.
-        VERIFY_SOON(c->playerWindow->isVisible(), 5000);
+        VERIFY_SOON(c->ui().playerWindow->isVisible(), 5000);
         double contrast = 0;
         QImage shown;
-        VERIFY2_SOON((contrast = testsupport::textContrast(shown = testsupport::grabOnScreen(c->playerView))) >= 4.5,
+        VERIFY2_SOON((contrast = testsupport::textContrast(shown = testsupport::grabOnScreen(c->ui().playerView))) >= 4.5,
                      qPrintable(QString("contrast %1").arg(contrast)), 5000);
         const QString shots = qEnvironmentVariable("VISTREL_SHOTS", "/tmp/vistrel-shots");
         QDir().mkpath(shots);
@@ -111,14 +111,14 @@ private slots:
                                            QJsonObject{{"URL", at("close/y.mp4").toString()}}, QJsonObject{{"Path", last}}}}});
         QVERIFY(c->chooseMovie(QUrl::fromLocalFile(first), true, true, false));
         QTRY_COMPARE_WITH_TIMEOUT(c->playlist().current()->URL(), QUrl::fromLocalFile(last), 10000);
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
         QCOMPARE(c->beepCount(), 2);
 
         // The missing one is there now: choosing it again tries again, and it plays.
         QVERIFY(QFile::copy(dir.filePath("clip.mp4"), dir.filePath("late.mp4")));
         QVERIFY(c->chooseMovie(at("plain/late.mp4"), true, true, false));
-        VERIFY_SOON(c->currentMovieIsPlayable, 8000);
-        VERIFY_SOON(c->playerView->isPlaying(), 5000);
+        VERIFY_SOON(c->isCurrentMoviePlayable(), 8000);
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 5000);
         QCOMPARE(c->beepCount(), 2);
     }
 
@@ -131,14 +131,14 @@ private slots:
         VERIFY_SOON(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
         for (int round = 0; round < 5; ++round) {
             testsupport::launchFreshController(c, dir.path(), {{"Do Not Show Window On Startup", true}});
-            QVERIFY(!c->playerWindow->isVisible());
+            QVERIFY(!c->ui().playerWindow->isVisible());
             QVERIFY(c->openURLs({at("plain/clip.mp4")}));
-            QVERIFY(c->playerWindow->isVisible());
-            VERIFY_SOON(c->playerView->isPlaying(), 8000);
+            QVERIFY(c->ui().playerWindow->isVisible());
+            VERIFY_SOON(c->ui().playerView->isPlaying(), 8000);
             QVERIFY2(currentMovie()->currentTime().seconds() < 1.5,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())));
-            VERIFY_SOON(c->playerView->framesDrawn() > 10, 8000);
-            QVERIFY(testsupport::colourfulShare(c->playerView->grabFramebuffer(), 120) > 0.3);
+            VERIFY_SOON(c->ui().playerView->framesDrawn() > 10, 8000);
+            QVERIFY(testsupport::colourfulShare(c->ui().playerView->grabFramebuffer(), 120) > 0.3);
             QTRY_COMPARE_WITH_TIMEOUT(c->controlBar()->timeField()->text(), QString("00:00:02"), 5000);
         }
         tray.kill();
@@ -149,13 +149,13 @@ private slots:
     {
         QVERIFY(!streamable("short.mp4", 2.0).isEmpty());
         QVERIFY(c->openURLs({at("plain/short.mp4")}));
-        VERIFY_SOON(c->playerView->isPlaying(), 8000);
-        VERIFY_SOON(!c->playerView->isPlaying(), 8000);
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 8000);
+        VERIFY_SOON(!c->ui().playerView->isPlaying(), 8000);
         QCOMPARE(c->controlBar()->timeField()->text(), QString("00:00:02"));
-        const int drawn = c->playerView->framesDrawn();
+        const int drawn = c->ui().playerView->framesDrawn();
         QTest::mouseClick(c->controlBar()->playPauseSwitch(), Qt::LeftButton);
-        VERIFY2_SOON(c->playerView->isPlaying() && currentMovie()->currentTime().seconds() < 1.5
-                         && c->playerView->framesDrawn() > drawn + 5,
+        VERIFY2_SOON(c->ui().playerView->isPlaying() && currentMovie()->currentTime().seconds() < 1.5
+                         && c->ui().playerView->framesDrawn() > drawn + 5,
                      qPrintable(QString::number(currentMovie()->currentTime().seconds())), 8000);
     }
 
@@ -164,7 +164,7 @@ private slots:
         // Slowly served and without ranges: the end is not loaded, and cannot be reached.
         QVERIFY(!streamable("long.mp4", 30.0, {320, 240}).isEmpty());
         QVERIFY(c->openURLs({at("slow/long.mp4")}));
-        VERIFY_SOON(c->playerView->isPlaying(), 10000);
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 10000);
         c->transport()->setTime(qint64(currentMovie()->duration().timeValue * 0.9), currentMovie());
         QTRY_COMPARE_WITH_TIMEOUT(c->beepCount(), 1, 4000);
         QTest::qWait(600);
@@ -177,7 +177,7 @@ private slots:
     {
         QVERIFY(!streamable("live.ts", 2.0, {64, 48}, {"-f", "mpegts"}).isEmpty());
         QVERIFY(c->openURLs({at("live/live.ts")}));
-        VERIFY_SOON(c->playerView->isPlaying(), 10000);
+        VERIFY_SOON(c->ui().playerView->isPlaying(), 10000);
         QVERIFY(currentMovie()->duration().isIndefinite());
         QVERIFY(c->controlBar()->timeSlider()->parentWidget()->isHidden());
         QTest::qWait(1200);   // timer ticks

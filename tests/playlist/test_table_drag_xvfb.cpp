@@ -18,7 +18,7 @@ class TestTableDrag : public QObject
     bool offTableCursor = false;
 
     QStringList names() const { return testsupport::playlistNames(*c); }
-    QXMovieTableView *table() const { return c->playerHistoryList; }
+    QXMovieTableView *table() const { return c->ui().playerHistoryList; }
     QPoint rowCentre(int row) const
     {
         return table()->viewport()->mapToGlobal(QPoint(60, table()->rowViewportPosition(row) + 10));
@@ -85,11 +85,11 @@ private slots:
             urls << QUrl::fromLocalFile(testsupport::makeVideo(dir.path(), QStringLiteral("m%1.mp4").arg(i), 64, 48, 1.0, false));
         QVERIFY(c->openMovies(urls, false));
         c->pause();
-        c->playerWindow->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
-        c->playerWindow->resize(640, 400);
-        c->playerWindow->activateWindow();
-        VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
+        c->ui().playerWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c->ui().playerWindow));
+        c->ui().playerWindow->resize(640, 400);
+        c->ui().playerWindow->activateWindow();
+        VERIFY_SOON(c->ui().playerWindow->isActiveWindow(), 5000);
         QTest::qWait(300);
     }
 
@@ -103,7 +103,7 @@ private slots:
         QVERIFY(!c->playlist().current());
         QTest::mouseDClick(table()->viewport(), Qt::LeftButton, Qt::NoModifier, row3);
         VERIFY_SOON(c->playlist().current() == c->playlist().entries().at(3), 5000);
-        QCOMPARE(c->playerHistoryList->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(c->ui().playerHistoryList->focusPolicy(), Qt::NoFocus);
     }
 
     void reorder()
@@ -117,7 +117,7 @@ private slots:
 
     void dragOutOverThePicture()
     {
-        const QPoint picture = c->playerView->mapToGlobal(c->playerView->rect().center());
+        const QPoint picture = c->ui().playerView->mapToGlobal(c->ui().playerView->rect().center());
         QVERIFY(drag(rowCentre(2), {rowCentre(2) + QPoint(0, 30), picture}));
         QCOMPARE(names(), (QStringList{"m1.mp4", "m2.mp4", "m4.mp4", "m5.mp4", "m6.mp4"}));
         QVERIFY(offTableCursor);
@@ -129,7 +129,7 @@ private slots:
 
     void escapeCancels()
     {
-        const QPoint picture = c->playerView->mapToGlobal(c->playerView->rect().center());
+        const QPoint picture = c->ui().playerView->mapToGlobal(c->ui().playerView->rect().center());
         QVERIFY(!drag(rowCentre(1), {rowCentre(1) + QPoint(0, 30), picture}, {"key", "Escape", "sleep", "0.2"}));
         QCOMPARE(names(), (QStringList{"m1.mp4", "m2.mp4", "m3.mp4", "m4.mp4", "m5.mp4", "m6.mp4"}));
     }

@@ -37,13 +37,13 @@ class TestTable : public QObject
         return testsupport::makeVideo(folder.isEmpty() ? dir.path() : folder, name, 64, 48, 1.0, false);
     }
     QStringList names() const { return testsupport::playlistNames(*c); }
-    QXMovieTableView *table() const { return c->playerHistoryList; }
+    QXMovieTableView *table() const { return c->ui().playerHistoryList; }
     // A fresh player holding the given settings, its window shown.
     void launch(const QJsonObject &stored = {})
     {
         testsupport::launchFreshController(c, dir.path(), stored);
-        c->playerWindow->show();
-        QVERIFY(QTest::qWaitForWindowExposed(c->playerWindow));
+        c->ui().playerWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c->ui().playerWindow));
     }
     // Six entries m1 … m6, listed only; row 2 selected.
     void six()
@@ -168,10 +168,10 @@ private slots:
     {
         six();
         QVERIFY(c->chooseMovie(c->playlist().entries().at(3)->URL(), false, false, false));
-        c->playlistModel->reloadData();   // a reset keeps the columns
+        c->ui().playlistModel->reloadData();   // a reset keeps the columns
         testsupport::selectRow(*c, 1);
         QCOMPARE(table()->columnWidth(QXMovieCell::NameColumn), table()->viewport()->width() - 20);
-        c->playerWindow->resize(c->playerWindow->width(), 400);
+        c->ui().playerWindow->resize(c->ui().playerWindow->width(), 400);
         QWidget *vp = table()->viewport();
         VERIFY_SOON(vp->height() > 6 * 20 + 20 && vp->isVisible(), 5000);
         const auto grab = [vp] { return vp->grab().toImage().convertToFormat(QImage::Format_RGB32); };
@@ -204,7 +204,7 @@ private slots:
         other.show();
         other.activateWindow();
         VERIFY_SOON(other.isActiveWindow(), 5000);
-        QVERIFY(!c->playerWindow->isActiveWindow());
+        QVERIFY(!c->ui().playerWindow->isActiveWindow());
         const QImage inactive = grab();
         for (const int x : {0, w / 2, w - 1})
             QCOMPARE(inactive.pixel(x, 20 + 10), selection);
@@ -263,16 +263,16 @@ private slots:
     void addressPanel()
     {
         launch();
-        c->playerWindow->activateWindow();
-        VERIFY_SOON(c->playerWindow->isActiveWindow(), 5000);
+        c->ui().playerWindow->activateWindow();
+        VERIFY_SOON(c->ui().playerWindow->isActiveWindow(), 5000);
         // Ctrl+L from the window.
-        QTest::keyClick(c->playerWindow, Qt::Key_L, Qt::ControlModifier);
+        QTest::keyClick(c->ui().playerWindow, Qt::Key_L, Qt::ControlModifier);
         QXAddressPanel *panel = nullptr;
-        VERIFY_SOON((panel = c->playerWindow->findChild<QXAddressPanel *>()) && panel->isVisible(), 5000);
+        VERIFY_SOON((panel = c->ui().playerWindow->findChild<QXAddressPanel *>()) && panel->isVisible(), 5000);
         QVERIFY(!panel->isModal());
         VERIFY_SOON(panel->isActiveWindow(), 5000);
         QCOMPARE(QApplication::focusWidget(), panel->openURLTextView);
-        QVERIFY(qAbs(panel->frameGeometry().center().x() - c->playerWindow->frameGeometry().center().x()) <= 2);
+        QVERIFY(qAbs(panel->frameGeometry().center().x() - c->ui().playerWindow->frameGeometry().center().x()) <= 2);
         // OK on nothing: closes and beeps.
         int beeps = c->beepCount();
         QTest::mouseClick(panel->openURLOKButton, Qt::LeftButton);
@@ -303,7 +303,7 @@ private slots:
         const QString b = movie("b 10.mp4", dir.filePath("pictured"));
         movie("a 2.mp4", dir.filePath("pictured/deeper"));
         testsupport::makeFile(dir.filePath("pictured"), "readme.txt", "text");
-        const auto dropOn = [this](QMimeData *data) { return drop(data, c->playerView->rect().center(), c->playerView); };
+        const auto dropOn = [this](QMimeData *data) { return drop(data, c->ui().playerView->rect().center(), c->ui().playerView); };
         // A row of the table is no file: refused.
         RawMimeData row;
         row.raw.insert(QXPasteboard::internalMoviePasteboardType(), QByteArray(4, '\0'));
@@ -379,9 +379,9 @@ private slots:
     {
         const QString key = QXKeys::DividerWidthFormat.arg(QXKeys::PlaylistDividerName);
         launch();
-        auto *grip = c->playerWindow->findChild<QXTarvelShiftButton *>();
+        auto *grip = c->ui().playerWindow->findChild<QXTarvelShiftButton *>();
         QVERIFY(grip);
-        QWidget *pane = c->playerWindow->playlistPane;
+        QWidget *pane = c->ui().playerWindow->playlistPane;
         const struct { QList<int> moves; int pane; } drags[] = {
             {{-40, -20}, 140},    // only the total counts
             {{-300}, 100},        // the minimum stops it
@@ -400,32 +400,32 @@ private slots:
             }
         } watch;
         watch.sizes = &areaSizes;
-        c->playerWindow->playerArea->installEventFilter(&watch);
+        c->ui().playerWindow->playerArea->installEventFilter(&watch);
         for (const auto &k : drags) {
-            const int startPane = pane->width(), startWindow = c->playerWindow->width();
-            const QSize area = c->playerWindow->playerArea->size();
+            const int startPane = pane->width(), startWindow = c->ui().playerWindow->width();
+            const QSize area = c->ui().playerWindow->playerArea->size();
             areaSizes.clear();
             const QPoint start = grip->rect().center();
             QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, start);
             // Each move is in window coordinates from the press, wherever the grip is now.
-            const QPoint pressInWindow = grip->mapTo(c->playerWindow, start);
+            const QPoint pressInWindow = grip->mapTo(c->ui().playerWindow, start);
             QPoint to = pressInWindow;
             for (const int m : k.moves) {
                 to += QPoint(m, 0);
-                QMouseEvent move(QEvent::MouseMove, grip->mapFrom(c->playerWindow, to), c->playerWindow->mapToGlobal(to),
+                QMouseEvent move(QEvent::MouseMove, grip->mapFrom(c->ui().playerWindow, to), c->ui().playerWindow->mapToGlobal(to),
                                  Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
                 QApplication::sendEvent(grip, &move);
                 QTest::qWait(30);   // a pointer's pace: the window manager's answers come in between
             }
-            QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier, grip->mapFrom(c->playerWindow, to));
+            QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier, grip->mapFrom(c->ui().playerWindow, to));
             QCOMPARE(pane->width(), k.pane);
-            QTRY_COMPARE_WITH_TIMEOUT(c->playerWindow->width(), startWindow + k.pane - startPane, 3000);   // by the amount applied
-            QTRY_COMPARE(c->playerWindow->playerArea->size(), area);   // the movie keeps its size
+            QTRY_COMPARE_WITH_TIMEOUT(c->ui().playerWindow->width(), startWindow + k.pane - startPane, 3000);   // by the amount applied
+            QTRY_COMPARE(c->ui().playerWindow->playerArea->size(), area);   // the movie keeps its size
             QTest::qWait(100);
             QCOMPARE(QSet<QSize>(areaSizes.begin(), areaSizes.end()), (QSet<QSize>{area}));
             QCOMPARE(QXSettings::standard().doubleForKey(key), double(k.pane));
         }
-        c->playerWindow->playerArea->removeEventFilter(&watch);
+        c->ui().playerWindow->playerArea->removeEventFilter(&watch);
         // A double click clicks the visibility switch.
         QTest::mouseDClick(grip, Qt::LeftButton);
         VERIFY_SOON(!pane->isVisible(), 5000);
@@ -439,17 +439,17 @@ private slots:
         QVERIFY(pane->isVisible());
 
         // Stored widths at launch.
-        const int screen = c->playerWindow->screen()->availableGeometry().width();
+        const int screen = c->ui().playerWindow->screen()->availableGeometry().width();
         const struct { QJsonValue stored; int pane; } launches[] = {
             {300.0, 300}, {60.0, 100}, {"abc", 200}, {1e9, -1}};
         for (const auto &k : launches) {
             launch({{key, k.stored}});
-            pane = c->playerWindow->playlistPane;
+            pane = c->ui().playerWindow->playlistPane;
             if (k.pane > 0)
                 QTRY_COMPARE(pane->width(), k.pane);
             else
-                VERIFY2_SOON(pane->width() > 200 && c->playerWindow->frameGeometry().width() <= screen,
-                             qPrintable(QString("%1 %2").arg(pane->width()).arg(c->playerWindow->frameGeometry().width())), 5000);
+                VERIFY2_SOON(pane->width() > 200 && c->ui().playerWindow->frameGeometry().width() <= screen,
+                             qPrintable(QString("%1 %2").arg(pane->width()).arg(c->ui().playerWindow->frameGeometry().width())), 5000);
         }
     }
 };

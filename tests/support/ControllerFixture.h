@@ -60,12 +60,12 @@ inline QStringList playlistNames(const QXMPController &c)
 // The table's selected row (-1 for none), and selecting one row alone.
 inline int selectedRow(const QXMPController &c)
 {
-    const auto rows = c.playerHistoryList->selectionModel()->selectedRows();
+    const auto rows = c.ui().playerHistoryList->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 inline void selectRow(const QXMPController &c, int row)
 {
-    c.playerHistoryList->selectionModel()->select(c.playerHistoryList->model()->index(row, 0),
+    c.ui().playerHistoryList->selectionModel()->select(c.ui().playerHistoryList->model()->index(row, 0),
                                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
