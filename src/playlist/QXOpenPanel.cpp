@@ -170,8 +170,10 @@ QXAddressPanel::QXAddressPanel(QWidget *parent) : QDialog(parent)
     openURLOKButton->setAutoDefault(true);
     layout->addWidget(buttons);
     resize(440, 200);
-    // Escape rejects (QDialog); OK accepts. Either hides the panel.
+    // OK accepts; Cancel and Escape reject. Each hides the panel. The buttons are tied one by
+    // one: the box's own accepted/rejected are not connected to the dialog.
     connect(openURLOKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool QXAddressPanel::eventFilter(QObject *watched, QEvent *event)

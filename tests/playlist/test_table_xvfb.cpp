@@ -278,12 +278,18 @@ private slots:
         QTest::mouseClick(panel->openURLOKButton, Qt::LeftButton);
         QVERIFY(!panel->isVisible());
         QCOMPARE(c->beepCount(), beeps + 1);
-        // Reopened empty; Escape cancels without a beep.
-        c->openURL();
-        VERIFY_SOON(panel->isVisible(), 5000);
-        QTest::keyClicks(panel->openURLTextView, "http://x/");
-        QTest::keyClick(panel->openURLTextView, Qt::Key_Escape);
-        QVERIFY(!panel->isVisible());
+        // Reopened empty; Escape and the Cancel button close it without a beep or an entry.
+        for (const bool escape : {true, false}) {
+            c->openURL();
+            VERIFY_SOON(panel->isVisible(), 5000);
+            QTest::keyClicks(panel->openURLTextView, "http://x/");
+            if (escape)
+                QTest::keyClick(panel->openURLTextView, Qt::Key_Escape);
+            else
+                QTest::mouseClick(panel->cancelButton, Qt::LeftButton);
+            QVERIFY2(!panel->isVisible(), escape ? "Escape" : "Cancel");
+        }
+        QCOMPARE(c->playlist().count(), 0);
         c->openURL();
         QCOMPARE(panel->openURLTextView->toPlainText(), QString());
         QCOMPARE(c->beepCount(), beeps + 1);
