@@ -130,9 +130,8 @@ public:
     QXWindowSizer *windowSizer() const { return m_windowSizer; }
 
     // --- rotation ---
+    // Positive degrees turn clockwise.
     void rotateByAngle(int degrees);
-    void rotateClockwise();
-    void rotateCounterclockwise();
     void rotate();
 
     // --- presentation, time and volume (the transport comes with the player interface, the

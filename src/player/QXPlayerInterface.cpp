@@ -420,9 +420,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->m_ui.rotateMenuItem = addItem(movie, "rotateItem", QObject::tr("Rotate"), QXCommand::Rotate,
                                 {QKeySequence(Qt::CTRL | Qt::Key_R)});
     onTrigger(addItem(movie, "rotateClockwiseItem", QObject::tr("Rotate Clockwise"), QXCommand::Always), c,
-              [c] { c->rotateClockwise(); });
+              [c] { c->rotateByAngle(90); });
     onTrigger(addItem(movie, "rotateCounterclockwiseItem", QObject::tr("Rotate Counterclockwise"), QXCommand::Always), c,
-              [c] { c->rotateCounterclockwise(); });
+              [c] { c->rotateByAngle(-90); });
     movie->addSeparator();
     c->m_ui.aspectRatioLockMenuItem = addItem(movie, "aspectRatioLockItem", QObject::tr("Lock Aspect Ratio"),
                                          QXCommand::AspectRatioLock, {QKeySequence(Qt::CTRL | Qt::Key_K)});

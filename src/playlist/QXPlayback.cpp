@@ -280,3 +280,22 @@ QString QXMPController::selectionMessage() const
         return tr("Nothing Selected");
     return tr("\"%1\"\nDouble-click to open").arg(m_playlist.at(rows.first().row())->displayName());
 }
+
+// Quarter turns of the current movie; the window follows the turned picture.
+void QXMPController::rotateByAngle(int degrees)
+{
+    if (!m_currentMovieHasVideo || !m_playlist.current()) {
+        beep();
+        return;
+    }
+    m_playlist.current()->rotateByAngle(degrees);
+    m_windowSizer->updatePlayerWindowMinimumSize();
+    m_windowSizer->resizePlayerWindowForCurrentMagnification();
+    if (isPresenting())
+        m_presentation->updatePresentationWindow();
+}
+
+void QXMPController::rotate()
+{
+    rotateByAngle(QXSettings::standard().boolForKey(QXKeys::RotateCounterclockwise) ? -90 : 90);
+}

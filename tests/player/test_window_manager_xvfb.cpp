@@ -62,7 +62,7 @@ private slots:
         QVERIFY(c->openMovies({movie(size.width(), size.height())}, false));
         c->windowSizer()->setScale(scaleTag);
         if (turned)
-            c->rotateClockwise();
+            c->rotateByAngle(90);
         const QSize shown = turned ? size.transposed() : size;
         // Once the window manager has framed and placed it (a loaded machine takes a while).
         VERIFY2_SOON(available().contains(frame()),

@@ -82,7 +82,7 @@ private slots:
     void quarterTurnsAreRemembered()
     {
         QCOMPARE(c->windowSizer()->playerAreaSize(), QSizeF(320, 240));
-        c->rotateClockwise();
+        c->rotateByAngle(90);
         QXMovie *m = c->playlist().current()->openedMovie();
         QCOMPARE(m->angle(), 90);
         // Turned, and no narrower than the controls need.
@@ -90,15 +90,15 @@ private slots:
         QVERIFY(turned.width() >= 240 && qAbs(turned.width() / turned.height() - 0.75) < 0.01);
         shoot(c->ui().playerWindow, "window-turned");
         QCOMPARE(QXSettings::standard().objectForKey(QXKeys::RotatedMovies).toObject().value("~/clip.mp4").toInt(), 90);
-        c->rotateClockwise();
-        c->rotateClockwise();
+        c->rotateByAngle(90);
+        c->rotateByAngle(90);
         QCOMPARE(m->angle(), 270);
-        c->rotateClockwise();
+        c->rotateByAngle(90);
         QCOMPARE(m->angle(), 0);
         // The last removal leaves an empty table stored.
         QVERIFY(QXSettings::standard().hasKey(QXKeys::RotatedMovies));
         QVERIFY(QXSettings::standard().objectForKey(QXKeys::RotatedMovies).toObject().isEmpty());
-        c->rotateCounterclockwise();
+        c->rotateByAngle(-90);
         QCOMPARE(m->angle(), 270);
 
         // The angle comes back at the next launch, unless rotation is forgotten.
@@ -111,7 +111,7 @@ private slots:
         launch();
         QVERIFY(c->openMovies({QUrl::fromLocalFile(clip)}, false));
         QCOMPARE(c->playlist().current()->openedMovie()->angle(), 0);
-        c->rotateClockwise();   // turns, but nothing is stored
+        c->rotateByAngle(90);   // turns, but nothing is stored
         QVERIFY(!QXSettings::standard().hasKey(QXKeys::RotatedMovies));
         QXSettings::standard().setBool(false, QXKeys::ForgetRotation);
     }
