@@ -1,12 +1,7 @@
-// File > Open (the open panel, filtered to folders and movies) and File > Open Address (the
-// address panel).
+// The open panel, filtered to folders and movies, and the address panel.
 #include "playlist/QXOpenPanel.h"
 
-#include "app/QXMPController.h"
-#include "player/QXWindowSizer.h"
 #include "engine/QXMovie.h"
-#include "engine/QXMovieView.h"
-#include "player/QXPlayerWindow.h"
 #include "playlist/QXPasteboard.h"
 #include "util/QXPathInfo.h"
 
@@ -104,31 +99,16 @@ public:
 
 QString s_lastOpenFolder;
 
-// What a panel chose opens as the Open command opens it: busy while collecting and probing,
-// a beep when nothing could be added.
-void openChosen(QXMPController *c, const QList<QUrl> &urls)
-{
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    const bool opened = c->openMovies(urls, false);
-    QApplication::restoreOverrideCursor();
-    if (!opened) {
-        c->beep();
-        return;
-    }
-    c->ui().playerView->update();
-    c->windowSizer()->showPlayerWindowIfNotVisible();
-}
-
 } // namespace
 
-void QXMPController::openDocument()
+QList<QUrl> QXChooseMovies(QWidget *parent)
 {
-    QXOpenPanelDialog panel(m_ui.playerWindow, tr("Open"));
+    QXOpenPanelDialog panel(parent, QObject::tr("Open"));
     panel.setOption(QFileDialog::DontUseNativeDialog);
     panel.setFileMode(QFileDialog::ExistingFiles);
     panel.setAcceptMode(QFileDialog::AcceptOpen);
     // Named for what the panel offers (the filter model hides the rest), not for its pattern.
-    panel.setNameFilter(tr("Movies and Folders (*)"));
+    panel.setNameFilter(QObject::tr("Movies and Folders (*)"));
     panel.setOption(QFileDialog::HideNameFilterDetails);
     // Whole names and sizes: the columns are as wide as what they hold.
     panel.resize(760, 480);
@@ -143,9 +123,7 @@ void QXMPController::openDocument()
     }
     const int answer = panel.exec();
     s_lastOpenFolder = panel.directory().absolutePath();
-    if (answer != QDialog::Accepted || panel.chosen.isEmpty())
-        return;
-    openChosen(this, panel.chosen);
+    return answer == QDialog::Accepted ? panel.chosen : QList<QUrl>();
 }
 
 QXAddressPanel::QXAddressPanel(QWidget *parent) : QDialog(parent)
@@ -186,24 +164,4 @@ bool QXAddressPanel::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void QXMPController::openURL()
-{
-    if (!m_addressPanel) {
-        m_addressPanel = new QXAddressPanel(m_ui.playerWindow);
-        connect(m_addressPanel, &QDialog::accepted, this, [this] {
-            openChosen(this, QXURLsFromLines(m_addressPanel->openURLTextView->toPlainText()));
-        });
-    }
-    if (!m_addressPanel->isVisible()) {
-        const QRect frame = m_ui.playerWindow->frameGeometry();
-        const QSize size = m_addressPanel->frameGeometry().size();
-        m_addressPanel->move(frame.center() - QPoint(size.width() / 2, size.height() / 2));
-    }
-    m_addressPanel->openURLTextView->clear();
-    m_addressPanel->show();
-    m_addressPanel->raise();
-    m_addressPanel->activateWindow();
-    m_addressPanel->openURLTextView->setFocus();
 }

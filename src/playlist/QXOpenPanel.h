@@ -1,7 +1,9 @@
 #pragma once
 // The open panel's filter and the address panel.
 #include <QDialog>
+#include <QList>
 #include <QString>
+#include <QUrl>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -11,6 +13,10 @@ class QPushButton;
 // own folders are hidden. The file's name decides first; its content only when the name says
 // nothing.
 bool QXOpenPanelShouldShowFilename(const QString &path);
+
+// File > Open: the open panel (files and folders, filtered), starting in the folder it was
+// last left in; what was chosen, or nothing when it was cancelled.
+QList<QUrl> QXChooseMovies(QWidget *parent);
 
 // The address panel: addresses typed or pasted one per line. Escape cancels; OK is the
 // default button, and Ctrl+Return in the text presses it.

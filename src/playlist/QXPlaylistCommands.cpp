@@ -8,12 +8,16 @@
 #include "player/QXPlayerWindow.h"
 #include "player/QXWindowSizer.h"
 #include "playlist/QXNameSort.h"
+#include "playlist/QXOpenPanel.h"
+#include "playlist/QXPasteboard.h"
 #include "playlist/QXPlaylistModel.h"
 #include "util/QXMovieCollection.h"
 #include "util/QXPathInfo.h"
 #include "engine/QXFileNames.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QPlainTextEdit>
 #include <QAction>
 #include <QDebug>
 #include <QGuiApplication>
@@ -284,4 +288,46 @@ void QXMPController::togglePlaylistVisibility()
     settings.setBool(!hidden, QXKeys::HidePlaylist);
     setPlaylistVisible(hidden, m_ui.playerWindow->isVisible(), false);
     m_windowSizer->updatePlayerWindowMinimumSize();
+}
+
+// What a panel chose opens as the Open command opens it: busy while collecting and probing,
+// a beep when nothing could be added.
+static void openChosen(QXMPController *c, const QList<QUrl> &urls)
+{
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool opened = c->openMovies(urls, false);
+    QApplication::restoreOverrideCursor();
+    if (!opened) {
+        c->beep();
+        return;
+    }
+    c->ui().playerView->update();
+    c->windowSizer()->showPlayerWindowIfNotVisible();
+}
+
+void QXMPController::openDocument()
+{
+    const QList<QUrl> chosen = QXChooseMovies(m_ui.playerWindow);
+    if (!chosen.isEmpty())
+        openChosen(this, chosen);
+}
+
+void QXMPController::openURL()
+{
+    if (!m_addressPanel) {
+        m_addressPanel = new QXAddressPanel(m_ui.playerWindow);
+        connect(m_addressPanel, &QDialog::accepted, this, [this] {
+            openChosen(this, QXURLsFromLines(m_addressPanel->openURLTextView->toPlainText()));
+        });
+    }
+    if (!m_addressPanel->isVisible()) {
+        const QRect frame = m_ui.playerWindow->frameGeometry();
+        const QSize size = m_addressPanel->frameGeometry().size();
+        m_addressPanel->move(frame.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+    m_addressPanel->openURLTextView->clear();
+    m_addressPanel->show();
+    m_addressPanel->raise();
+    m_addressPanel->activateWindow();
+    m_addressPanel->openURLTextView->setFocus();
 }
