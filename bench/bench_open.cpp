@@ -2,8 +2,7 @@
 // folder a second time into the now full playlist (every address already listed once).
 // Needs the tree bench_walk makes, and a display (xvfb-run works):
 //   build/bench/bench_walk && xvfb-run -a build/bench/bench_open [tree-folder]
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
+#include "BenchPlayer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,9 +17,7 @@ int main(int argc, char **argv)
     qputenv("VISTREL_VO", "null");
     qputenv("VISTREL_AO", "null");
     QApplication app(argc, argv);
-    setlocale(LC_NUMERIC, "C");
-    QTemporaryDir scratch;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+    BenchScratch scratch;
     const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/vistrel-bench-walk");
     if (!QDir(root).exists()) {
         fprintf(stderr, "no tree at %s: run bench_walk first\n", qPrintable(root));

@@ -2,7 +2,7 @@
 // pictures named as such and 1,000 files whose name says nothing (their content decides).
 // Reports the filter alone over every name, and the panel from opening to the last movie
 // listed. Needs a display (xvfb-run works):  xvfb-run -a build/bench/bench_open_panel
-#include "app/QXMPController.h"
+#include "BenchPlayer.h"
 #include "playlist/QXOpenPanel.h"
 
 #include <QAbstractItemView>
@@ -22,9 +22,7 @@ int main(int argc, char **argv)
     qputenv("VISTREL_VO", "null");
     qputenv("VISTREL_AO", "null");
     QApplication app(argc, argv);
-    setlocale(LC_NUMERIC, "C");
-    QTemporaryDir scratch;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+    BenchScratch scratch;
     const QString folder = scratch.filePath("mixed");
     QDir().mkpath(folder);
     const QString sample = scratch.filePath("sample.mp4");

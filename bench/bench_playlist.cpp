@@ -8,9 +8,8 @@
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bench/bench_playlist [--menu-limit=N] [entries]
 // --menu-limit skips the menu above that many entries (for code where it takes minutes).
 #include "player/QXWindowSizer.h"
-#include "app/QXMPController.h"
+#include "BenchPlayer.h"
 #include "playlist/QXMovieTableView.h"
-#include "app/QXSettings.h"
 #include "engine/QXMovieView.h"
 
 #include <QApplication>
@@ -107,8 +106,7 @@ static void selectRow(QXMPController &c, int row)
 
 static int runOne(int n, int menuLimit)
 {
-    QTemporaryDir scratch;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+    BenchScratch scratch;
     const QString movieA = scratch.filePath("zz current a.mp4");
     const QString movieB = scratch.filePath("zz current b.mp4");
     if (!makeMovie(movieA) || !makeMovie(movieB)) {
@@ -202,7 +200,6 @@ int main(int argc, char **argv)
     }
     if (entries > 0) {
         QApplication app(argc, argv);
-        setlocale(LC_NUMERIC, "C");
         return runOne(entries, menuLimit);
     }
     QCoreApplication app(argc, argv);

@@ -3,8 +3,7 @@
 // opened one after another, as from a command line; then, for six seconds, a key press is posted
 // to the window every 10 ms and the time until the window receives it is recorded.
 //   xvfb-run -a build/bench/bench_responsiveness [addresses]
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
+#include "BenchPlayer.h"
 #include "player/QXPlayerWindow.h"
 
 #include <QApplication>
@@ -50,10 +49,8 @@ int main(int argc, char **argv)
 {
     qputenv("VISTREL_AO", "null");
     QApplication app(argc, argv);
-    setlocale(LC_NUMERIC, "C");
     const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
-    QTemporaryDir scratch;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+    BenchScratch scratch;
 
     // Listening sockets that are never served: the kernel completes each connection, and the
     // request then waits for an answer that never comes.

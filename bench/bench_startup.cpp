@@ -2,8 +2,7 @@
 // over at launch, and resident memory after opening it and after visiting 200 entries one
 // after another. Run under a display (xvfb-run works):
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bench/bench_startup [movie]
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
+#include "BenchPlayer.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 
@@ -59,9 +58,7 @@ static bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    setlocale(LC_NUMERIC, "C");
-    QTemporaryDir scratch;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+    BenchScratch scratch;
 
     QString movie = argc > 1 ? QString::fromLocal8Bit(argv[1])
                              : QDir(QCoreApplication::applicationDirPath()).filePath("../sample.mp4");

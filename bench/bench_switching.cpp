@@ -7,8 +7,7 @@
 // --ao=null --hwdec=no, plus --idle --keep-open --force-window.
 //   bash bench/bench_switching.sh [--rounds N]
 #include "player/QXWindowSizer.h"
-#include "app/QXMPController.h"
-#include "app/QXSettings.h"
+#include "BenchPlayer.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieEngine.h"
 #include "engine/QXMovieView.h"
@@ -117,13 +116,11 @@ int main(int argc, char **argv)
 {
     qputenv("VISTREL_AO", "null");
     QApplication app(argc, argv);
-    setlocale(LC_NUMERIC, "C");
     int rounds = 15;
     for (int i = 1; i + 1 < argc; ++i)
         if (QByteArray(argv[i]) == "--rounds")
             rounds = std::max(1, atoi(argv[i + 1]));
-    QTemporaryDir scratch;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+    BenchScratch scratch;
 
     QStringList clips;
     for (const char *name : {"a", "b"}) {

@@ -73,14 +73,7 @@ class TestController : public QObject
         return QFileInfo::exists(path) ? QJsonDocument::fromJson(testsupport::readFile(path)).toJson(QJsonDocument::Compact) : "absent";
     }
 
-    // A fresh process as far as the store and the controller go.
-    void launch()
-    {
-        c.reset();
-        QXSettings::resetStandard();
-        c = std::make_unique<QXMPController>();
-        c->applicationDidFinishLaunching();
-    }
+    void launch() { testsupport::relaunchController(c); }
     void quit() { c->runQuitSteps(); c.reset(); }
 
 private slots:

@@ -1,6 +1,5 @@
 // The player window under a real X server: magnification, quarter turns and presentation.
 // Screenshots go to $VISTREL_SHOTS (default /tmp/vistrel-shots) for a person to look at.
-#include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
@@ -8,7 +7,7 @@
 #include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXWindowSizer.h"
-#include "TestSupport.h"
+#include "ControllerFixture.h"
 
 #include <QMenuBar>
 #include <QScreen>
@@ -38,13 +37,7 @@ class TestWindow : public QObject
         return double(testsupport::countPixels(image, [](QRgb p) { return qGray(p) > 40; })) / (image.width() * image.height());
     }
 
-    void launch()
-    {
-        c.reset();
-        QXSettings::resetStandard();
-        c = std::make_unique<QXMPController>();
-        c->applicationDidFinishLaunching();
-    }
+    void launch() { testsupport::relaunchController(c); }
 
 private slots:
     void initTestCase()

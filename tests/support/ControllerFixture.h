@@ -20,6 +20,15 @@ inline void useFreshSettings(const QString &root)
     QXSettings::resetStandard();
 }
 
+// Replaces c with a new launch on the settings the old one left, as a fresh process finds them.
+inline void relaunchController(std::unique_ptr<QXMPController> &c)
+{
+    c.reset();
+    QXSettings::resetStandard();
+    c = std::make_unique<QXMPController>();
+    c->applicationDidFinishLaunching();
+}
+
 // Replaces c (the old controller goes first: the first controller alive is the shared one)
 // with one launched on a new settings folder under root, holding the given values ("Playlist
 // Movies" as the stored playlist).
