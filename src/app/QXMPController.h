@@ -1,7 +1,8 @@
 #pragma once
-// The player's one controller: owns the playlist (QXPlaylist) and the window's sizer
-// (QXWindowSizer), and answers the application, window, menu and control events. Its member functions are defined
-// next to the subsystem each belongs to (app, playlist, player).
+// The player's controller: owns the playlist (QXPlaylist) and the parts around it (the window's
+// sizer, the transport, presentation, the playlist menu, the preferences), wires them, and keeps
+// what lies between them: choosing and playing, the menus' enabling, launch and quit. Its member
+// functions are defined next to the subsystem each belongs to (app, playlist, player).
 #include "playlist/QXMovieRepresentation.h"
 #include "playlist/QXPlaylistDrop.h"
 #include "playlist/QXPlaylist.h"
