@@ -627,8 +627,9 @@ std::string name(unsigned &seed, int index)
     return s;
 }
 
-// Builds the tree once (hard links of one tiny movie and one small text file, so it costs
-// directory entries, not disk); returns its root.
+// Builds the tree once (hard links of a tiny movie and a small text file, a pair of them per
+// top folder to stay under the file system's links per file, so it costs directory entries,
+// not disk); returns its root.
 std::string makeTree(const std::string &movie)
 {
     const std::string root = std::string(Cache) + "/tree-200k";
@@ -638,24 +639,31 @@ std::string makeTree(const std::string &movie)
            TopFolders * SubFolders, root.c_str());
     fflush(stdout);
     run({"rm", "-rf", root});
-    const std::string text = std::string(Cache) + "/notes.txt";
-    if (FILE *f = fopen(text.c_str(), "w")) {
-        fputs("not a movie\n", f);
-        fclose(f);
-    }
-    static const char *const others[] = {".txt", ".jpg", ".nfo", ".dat", ".png", ".pdf"};
+    const std::string sources = std::string(Cache) + "/tree-sources";
+    run({"rm", "-rf", sources});
+    mkdir(sources.c_str(), 0755);
+    // Kinds the name settles, as most of a real folder is.
+    static const char *const others[] = {".txt", ".jpg", ".log", ".json", ".png", ".pdf"};
     unsigned seed = 7;
     mkdir(root.c_str(), 0755);
     for (int t = 0; t < TopFolders; ++t) {
         const std::string top = root + "/" + name(seed, t);
         mkdir(top.c_str(), 0755);
+        const std::string movieSource = sources + "/" + std::to_string(t) + ".mp4";
+        const std::string text = sources + "/" + std::to_string(t) + ".txt";
+        if (FILE *f = fopen(text.c_str(), "w")) {
+            fputs("not a movie\n", f);
+            fclose(f);
+        }
+        if (run({"cp", movie, movieSource}) != 0)
+            return {};
         for (int s = 0; s < SubFolders; ++s) {
             const std::string sub = top + "/" + name(seed, s);
             mkdir(sub.c_str(), 0755);
             for (int f = 0; f < FilesPerFolder; ++f) {
                 const bool isMovie = f % (FilesPerFolder / MoviesPerFolder) == 0;
                 const std::string path = sub + "/" + name(seed, f) + (isMovie ? ".mp4" : others[f % 6]);
-                if (link(isMovie ? movie.c_str() : text.c_str(), path.c_str()) != 0) {
+                if (link(isMovie ? movieSource.c_str() : text.c_str(), path.c_str()) != 0) {
                     fprintf(stderr, "could not link %s: %s\n", path.c_str(), strerror(errno));
                     return {};
                 }
