@@ -77,28 +77,6 @@ bool exists(const std::string &path)
     return stat(path.c_str(), &st) == 0;
 }
 
-int run(const std::vector<std::string> &argv, bool quiet = true)
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (quiet) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-        }
-        std::vector<char *> args;
-        for (const std::string &a : argv)
-            args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // A program started with extra environment; its output goes to `log`.
 pid_t spawn(const std::vector<std::string> &argv, const std::vector<std::string> &environment,
             const std::string &log)
@@ -120,6 +98,16 @@ pid_t spawn(const std::vector<std::string> &argv, const std::vector<std::string>
         _exit(127);
     }
     return pid;
+}
+
+// Runs a program to its end, quietly; its exit status, or -1.
+int run(const std::vector<std::string> &argv)
+{
+    const pid_t pid = spawn(argv, {}, "/dev/null");
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // SIGTERM, then SIGKILL if it has not gone within five seconds.
