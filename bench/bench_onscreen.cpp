@@ -43,6 +43,7 @@
 #include <string>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -420,8 +421,29 @@ struct Launch
 {
     double mapped = -1;   // seconds from exec to the main window's frame mapped
     double frame = -1;    // to the colour on screen
+    double cpu = -1;      // CPU seconds of all its threads by then
     std::string size;     // the frame's size then
 };
+
+// utime + stime of a live process's threads, in seconds; the figure a busy machine inflates
+// least.
+double processCpu(pid_t pid)
+{
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/stat", int(pid));
+    FILE *f = fopen(path, "r");
+    if (!f)
+        return -1;
+    char line[1024] = {};
+    const bool read = fgets(line, sizeof line, f) != nullptr;
+    fclose(f);
+    const char *fields = read ? strrchr(line, ')') : nullptr;
+    unsigned long user = 0, system = 0;
+    // After the name: state and 10 more fields, then utime and stime.
+    if (!fields || sscanf(fields + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system) != 2)
+        return -1;
+    return double(user + system) / double(sysconf(_SC_CLK_TCK));
+}
 
 // Starts a program and follows its main window until `colour` shows or `timeout` passes;
 // leaves it running in *pid.
@@ -437,6 +459,7 @@ Launch launch(XServer &screen, const std::function<pid_t()> &start, Rgb colour, 
             l.mapped = now() - t0;
         if (frame && screen.shows(frame, colour)) {
             l.frame = now() - t0;
+            l.cpu = processCpu(*pid);
             l.size = screen.size(frame);
             return l;
         }
@@ -560,7 +583,7 @@ int benchFirstFrame(XServer &screen, const Options &o)
         return 1;
     const int rounds = o.rounds > 0 ? o.rounds : 10;
     Programs programs(o);
-    std::vector<double> frames[2], mapped[2];
+    std::vector<double> frames[2], mapped[2], cpu[2];
     std::string sizes[2];
     printf("first-frame (%s): exec → a 1280x720 movie's first frame on screen, %d rounds, player and mpv in turn\n",
            o.cold ? "cold, page cache dropped before each start" : "warm", rounds);
@@ -583,6 +606,7 @@ int benchFirstFrame(XServer &screen, const Options &o)
             if (round >= 0) {
                 frames[isPlayer ? 0 : 1].push_back(l.frame * 1000);
                 mapped[isPlayer ? 0 : 1].push_back(l.mapped * 1000);
+                cpu[isPlayer ? 0 : 1].push_back(l.cpu * 1000);
                 sizes[isPlayer ? 0 : 1] = l.size;
             }
         }
@@ -590,10 +614,13 @@ int benchFirstFrame(XServer &screen, const Options &o)
     const char *kind = o.cold ? "cold" : "warm";
     const onscreen::Summary player = onscreen::summarize(frames[0], 100);
     const onscreen::Summary mpv = onscreen::summarize(frames[1], 100);
-    printf("first frame %s, player: median %7.1f ms  max %7.1f ms  (window mapped %5.1f ms, frame %s)\n", kind,
-           player.median, player.max, onscreen::summarize(mapped[0], 0).median, sizes[0].c_str());
-    printf("first frame %s, mpv:    median %7.1f ms  max %7.1f ms  (window mapped %5.1f ms, frame %s)\n", kind,
-           mpv.median, mpv.max, onscreen::summarize(mapped[1], 0).median, sizes[1].c_str());
+    const char *const names[2] = {"player:", "mpv:   "};
+    for (int i : {0, 1}) {
+        const onscreen::Summary f = onscreen::summarize(frames[i], 100);
+        printf("first frame %s, %s median %7.1f ms  max %7.1f ms  (window mapped %5.1f ms, CPU %5.1f ms, frame %s)\n",
+               kind, names[i], f.median, f.max, onscreen::summarize(mapped[i], 0).median,
+               onscreen::summarize(cpu[i], 0).median, sizes[i].c_str());
+    }
     printf("first frame %s ratio player/mpv (medians): %.2f\n", kind, mpv.median > 0 ? player.median / mpv.median : 0.0);
     return 0;
 }
@@ -678,10 +705,18 @@ std::string firstMovie(const std::string &root)
     return found;
 }
 
-double timedRun(const std::vector<std::string> &argv)
+// Wall and CPU seconds of a program run to its end.
+std::pair<double, double> timedRun(const std::vector<std::string> &argv)
 {
     const double t0 = now();
-    return run(argv) == 0 ? now() - t0 : -1;
+    const pid_t pid = spawn(argv, {}, "/dev/null");
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return {-1, -1};
+    const double wall = now() - t0;
+    return {wall, double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+                      + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6};
 }
 
 int benchLaunchTree(XServer &screen, const Options &o)
@@ -694,7 +729,9 @@ int benchLaunchTree(XServer &screen, const Options &o)
         return 1;
     const int rounds = o.rounds > 0 ? o.rounds : 5;
     Programs programs(o);
-    std::vector<double> floor, mapped, frameTree, frameOne;
+    // Wall and CPU milliseconds: find, the window shown, the first frame with the tree and
+    // with the one movie.
+    std::vector<double> wall[4], cpu[4];
     // `find -printf %s` stats every entry, as the player must to know files from folders.
     const std::vector<std::string> find{"find", tree, "-printf", "%s\\n"};
     printf("launch-tree: %s, %d rounds of find, the player with the tree, the player with one movie\n",
@@ -702,36 +739,45 @@ int benchLaunchTree(XServer &screen, const Options &o)
     fflush(stdout);
     timedRun(find);   // warms the directory cache
     for (int round = -1; round < rounds; ++round) {
-        const double f = timedRun(find);
-        for (bool withTree : {true, false}) {
+        const auto [findWall, findCpu] = timedRun(find);
+        if (findWall < 0) {
+            fprintf(stderr, "find failed\n");
+            return 1;
+        }
+        Launch l[2];
+        for (int i : {0, 1}) {
             const std::set<Window> before = screen.frames();
             pid_t pid = -1;
-            const Launch l = launch(screen, [&] { return programs.player({withTree ? tree : one}); }, colour, 60, &pid);
+            l[i] = launch(screen, [&] { return programs.player({i == 0 ? tree : one}); }, colour, 60, &pid);
             finish(screen, pid, before);
-            if (l.frame < 0) {
-                fprintf(stderr, "the player did not show the movie (%s)\n", withTree ? "tree" : "one movie");
+            if (l[i].frame < 0) {
+                fprintf(stderr, "the player did not show the movie (%s)\n", i == 0 ? "tree" : "one movie");
                 return 1;
             }
-            if (round < 0)
-                continue;
-            (withTree ? frameTree : frameOne).push_back(l.frame * 1000);
-            if (withTree)
-                mapped.push_back(l.mapped * 1000);
         }
-        if (round >= 0)
-            floor.push_back(f * 1000);
+        if (round < 0)
+            continue;
+        const double walls[4] = {findWall, l[0].mapped, l[0].frame, l[1].frame};
+        const double cpus[4] = {findCpu, -1, l[0].cpu, l[1].cpu};
+        for (int i = 0; i < 4; ++i) {
+            wall[i].push_back(walls[i] * 1000);
+            cpu[i].push_back(cpus[i] * 1000);
+        }
     }
-    const double a = onscreen::summarize(floor, 0).median;
-    const double b = onscreen::summarize(mapped, 0).median;
-    const double c = onscreen::summarize(frameTree, 0).median;
-    const double d = onscreen::summarize(frameOne, 0).median;
-    printf("launch-tree (a) find + stat of the tree:            %7.1f ms\n", a);
-    printf("launch-tree (b) exec → window shown, tree:          %7.1f ms  (goal ≤ 300 ms)\n", b);
-    printf("launch-tree (c) exec → first frame, tree:           %7.1f ms\n", c);
-    printf("launch-tree (d) exec → first frame, one movie:      %7.1f ms\n", d);
-    printf("launch-tree over one file (c)-(d):                  %7.1f ms  (goal < 600 ms)\n", c - d);
-    printf("launch-tree ratio over one file/find ((c)-(d))/(a):  %6.2f\n", a > 0 ? (c - d) / a : 0.0);
-    printf("launch-tree ratio (c)/(a):                           %6.2f  (goal ≤ 1.5)\n", a > 0 ? c / a : 0.0);
+    double a, b, c, d, cpuA, cpuC, cpuD;
+    {
+        auto median = [](const std::vector<double> &v) { return onscreen::summarize(v, 0).median; };
+        a = median(wall[0]), b = median(wall[1]), c = median(wall[2]), d = median(wall[3]);
+        cpuA = median(cpu[0]), cpuC = median(cpu[2]), cpuD = median(cpu[3]);
+    }
+    printf("launch-tree (a) find + stat of the tree:             %7.1f ms  (CPU %6.1f ms)\n", a, cpuA);
+    printf("launch-tree (b) exec → window shown, tree:           %7.1f ms  (goal ≤ 300 ms)\n", b);
+    printf("launch-tree (c) exec → first frame, tree:            %7.1f ms  (CPU %6.1f ms)\n", c, cpuC);
+    printf("launch-tree (d) exec → first frame, one movie:       %7.1f ms  (CPU %6.1f ms)\n", d, cpuD);
+    printf("launch-tree over one file (c)-(d):                   %7.1f ms  (goal < 600 ms; CPU %6.1f ms)\n", c - d,
+           cpuC - cpuD);
+    printf("launch-tree ratio over one file/find ((c)-(d))/(a):   %6.2f  (goal ≤ 1.5)\n", a > 0 ? (c - d) / a : 0.0);
+    printf("launch-tree ratio (c)/(a):                            %6.2f\n", a > 0 ? c / a : 0.0);
     return 0;
 }
 
