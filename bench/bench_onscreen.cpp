@@ -502,7 +502,7 @@ int benchSwitch(XServer &screen, const Options &o)
     const int perBlock = 10;
     Programs programs(o);
     std::vector<double> times[2];
-    int failures[2] = {0, 0};
+    int failures[2] = {0, 0}, oldAgain[2] = {0, 0};
     printf("switch: %zu movies of 640x360, 960x540 and 1280x720, %d rounds of %d switches each, "
            "player and mpv in turn\n", files.size(), rounds, perBlock);
     fflush(stdout);
@@ -525,12 +525,9 @@ int benchSwitch(XServer &screen, const Options &o)
                 if (at + step < 0 || at + step >= int(files.size()))
                     step = -step;
                 at += step;
-                const double t0 = step > 0 ? screen.press(isPlayer ? XK_Right : XK_greater,
-                                                          isPlayer ? std::vector<KeySym>{XK_Control_L, XK_Shift_L}
-                                                                   : std::vector<KeySym>{})
-                                           : screen.press(isPlayer ? XK_Left : XK_less,
-                                                          isPlayer ? std::vector<KeySym>{XK_Control_L, XK_Shift_L}
-                                                                   : std::vector<KeySym>{});
+                const Rgb old = colours[size_t(at - step)];
+                const double t0 = isPlayer ? screen.press(step > 0 ? XK_Right : XK_Left, {XK_Control_L, XK_Shift_L})
+                                           : screen.press(step > 0 ? XK_greater : XK_less, {});
                 double took = -1;
                 while (now() - t0 < 5) {
                     if (screen.shows(frame, colours[size_t(at)])) {
@@ -546,7 +543,15 @@ int benchSwitch(XServer &screen, const Options &o)
                     break;
                 }
                 times[isPlayer ? 0 : 1].push_back(took);
-                sleepMs(300 + (i * 53) % 200);   // not in step with either program's frame clock
+                // The wait before the next key (not in step with either program's frame clock)
+                // watches that the old movie does not come back once the new one has shown.
+                const double until = now() + (300 + (i * 53) % 200) / 1000.0;
+                bool cameBack = false;
+                while (now() < until) {
+                    cameBack = cameBack || screen.shows(frame, old);
+                    usleep(PollMicroseconds);
+                }
+                oldAgain[isPlayer ? 0 : 1] += cameBack;
             }
             finish(screen, pid, before);
         }
@@ -555,6 +560,7 @@ int benchSwitch(XServer &screen, const Options &o)
     const onscreen::Summary mpv = onscreen::summarize(times[1], 100);
     printFigure("switch, key → new picture, player:", player, 100);
     printFigure("switch, key → new picture, mpv:", mpv, 100);
+    printf("switch: old movie back on screen after the new one: player %d, mpv %d\n", oldAgain[0], oldAgain[1]);
     if (failures[0] || failures[1])
         printf("switch: switches that never showed: player %d, mpv %d\n", failures[0], failures[1]);
     printf("switch ratio player/mpv (medians): %.2f\n", mpv.median > 0 ? player.median / mpv.median : 0.0);
