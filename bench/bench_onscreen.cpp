@@ -142,7 +142,7 @@ std::string makeMovie(Rgb colour, int width, int height, int seconds, int order 
              seconds);
     if (exists(name))
         return name;
-    const std::string partial = std::string(name) + ".part.mp4";
+    const std::string partial = std::string(name) + ".part-" + std::to_string(getpid()) + ".mp4";
     char source[128];
     snprintf(source, sizeof source, "color=c=%s:s=%dx%d:r=30:d=%d", hex(colour).c_str(), width, height, seconds);
     if (run({"ffmpeg", "-y", "-loglevel", "error", "-f", "lavfi", "-i", source, "-c:v", "libx264",
@@ -650,7 +650,8 @@ std::string name(unsigned &seed, int index)
 
 // Builds the tree once (hard links of a tiny movie and a small text file, a pair of them per
 // top folder to stay under the file system's links per file, so it costs directory entries,
-// not disk); returns its root.
+// not disk); returns its root. It is built aside and renamed into place, so a run beside
+// this one never sees half of it.
 std::string makeTree(const std::string &movie)
 {
     const std::string root = std::string(Cache) + "/tree-200k";
@@ -659,16 +660,19 @@ std::string makeTree(const std::string &movie)
     printf("launch-tree: making %d files in %d folders under %s (once)\n", TopFolders * SubFolders * FilesPerFolder,
            TopFolders * SubFolders, root.c_str());
     fflush(stdout);
-    run({"rm", "-rf", root});
-    const std::string sources = std::string(Cache) + "/tree-sources";
-    run({"rm", "-rf", sources});
+    const std::string partial = root + ".part-" + std::to_string(getpid());
+    const std::string sources = partial + "-sources";
     mkdir(sources.c_str(), 0755);
+    const auto fail = [&] {
+        run({"rm", "-rf", partial, sources});
+        return std::string();
+    };
     // Kinds the name settles, as most of a real folder is.
     static const char *const others[] = {".txt", ".jpg", ".log", ".json", ".png", ".pdf"};
     unsigned seed = 7;
-    mkdir(root.c_str(), 0755);
+    mkdir(partial.c_str(), 0755);
     for (int t = 0; t < TopFolders; ++t) {
-        const std::string top = root + "/" + name(seed, t);
+        const std::string top = partial + "/" + name(seed, t);
         mkdir(top.c_str(), 0755);
         const std::string movieSource = sources + "/" + std::to_string(t) + ".mp4";
         const std::string text = sources + "/" + std::to_string(t) + ".txt";
@@ -677,7 +681,7 @@ std::string makeTree(const std::string &movie)
             fclose(f);
         }
         if (run({"cp", movie, movieSource}) != 0)
-            return {};
+            return fail();
         for (int s = 0; s < SubFolders; ++s) {
             const std::string sub = top + "/" + name(seed, s);
             mkdir(sub.c_str(), 0755);
@@ -686,12 +690,18 @@ std::string makeTree(const std::string &movie)
                 const std::string path = sub + "/" + name(seed, f) + (isMovie ? ".mp4" : others[f % 6]);
                 if (link(isMovie ? movieSource.c_str() : text.c_str(), path.c_str()) != 0) {
                     fprintf(stderr, "could not link %s: %s\n", path.c_str(), strerror(errno));
-                    return {};
+                    return fail();
                 }
             }
         }
     }
-    close(::open((root + "/.complete").c_str(), O_WRONLY | O_CREAT, 0644));
+    close(::open((partial + "/.complete").c_str(), O_WRONLY | O_CREAT, 0644));
+    run({"rm", "-rf", sources});   // the links keep the files
+    if (exists(root + "/.complete"))
+        return fail(), root;       // another run's came first
+    run({"rm", "-rf", root});      // an older, unfinished one
+    if (rename(partial.c_str(), root.c_str()) != 0)
+        return fail();
     return root;
 }
 
