@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libxcb1-dev
+  libx11-dev libxext-dev libxtst-dev
   libmpv-dev libavformat-dev libavcodec-dev libavutil-dev libplist-dev
   ffmpeg xvfb xauth xdotool imagemagick openbox picom x11-utils trayer
   qt6-wayland weston
