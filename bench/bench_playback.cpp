@@ -1,7 +1,7 @@
 // Playback cost: CPU-seconds per second of playback of a 10 s 1280×720 30 fps H.264 clip with
 // software decoding, for the player binary and, side by side under the same X server, for the
-// mpv command-line player, run by turns (mpv, then each form of the player, round after round)
-// so a busy machine weighs on both alike; the figures are the medians of the rounds.
+// mpv command-line player, run in pairs (mpv, then one form of the player) so a busy machine
+// weighs on both alike; the ratios are the medians of the pairs' over the rounds.
 //
 //   bench/bench_playback.sh [--runs N]            (starts the X server, installs mpv if missing)
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/bench/bench_playback [--runs N]
@@ -285,7 +285,7 @@ QString pointerScript(bool again)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    int runs = 5;
+    int runs = 3;
     QString player = QDir(QCoreApplication::applicationDirPath()).filePath("../vistrel");
     QString clip = QString::fromLatin1(DefaultClip);
     const QStringList a = app.arguments();
@@ -341,32 +341,45 @@ int main(int argc, char **argv)
         {"shown", R"({"Hide Playlist": true, "Overlay Controls In Window Mode": true, "Control Interval": 1000000})", 1},
         {"fading", R"({"Hide Playlist": true, "Overlay Controls In Window Mode": true, "Control Interval": 1})", 2}};
     constexpr int FormCount = int(std::size(forms));
-    QList<double> mpvCpu, mpvX, mpvWhole, mpvFrameMs, mpvFrames, oursCpu[FormCount], oursX[FormCount],
-        oursWhole[FormCount], oursFrameMs[FormCount], oursFrames[FormCount];
+    // Each form runs right after a run of mpv of its own, so each pair meets the same load on a
+    // shared machine; the ratios are the medians of the pairs'.
+    struct Figures
+    {
+        QList<double> cpu, x, whole, frameMs, frames;
+        void add(const Run &r)
+        {
+            cpu.append(r.windowCpu);
+            x.append(r.windowX);
+            whole.append(r.cpu / ClipSeconds);
+            frameMs.append(r.frameMs);
+            frames.append(double(r.windowFrames));
+        }
+    };
+    Figures theirs[FormCount], ours[FormCount];
+    QList<double> perSecond[FormCount], perFrame[FormCount], wholeRun[FormCount];
     QSize mpvPicture, oursPicture[FormCount];
     bool sameSize = true;
     std::printf("clip %s (%.0f s, %dx%d, 30 fps, H.264), %d rounds; compared: %.1f-%.1f s after exec\n",
                 qPrintable(clip), ClipSeconds, ClipSize.width(), ClipSize.height(), runs, WindowStart, WindowEnd);
     std::printf("%-15s %3s %8s %8s %7s %8s %9s %7s %7s  %s\n", "", "run", "CPU s/s", "X s/s", "frames", "ms/frame",
                 "whole s/s", "frames", "wall s", "picture window");
-    const auto row = [](const char *name, int i, const Run &r) {
-        std::printf("%-15s %3d %8.3f %8.3f %7lld %8.2f %9.3f %7lld %7.2f  %s\n", name, i, r.windowCpu, r.windowX,
-                    static_cast<long long>(r.windowFrames), r.frameMs,
-                    r.cpu / ClipSeconds, static_cast<long long>(r.frames), r.wall, qPrintable(sizeText(r.picture)));
+    const auto row = [](const QString &name, int i, const Run &r) {
+        std::printf("%-15s %3d %8.3f %8.3f %7lld %8.2f %9.3f %7lld %7.2f  %s\n", qPrintable(name), i, r.windowCpu,
+                    r.windowX, static_cast<long long>(r.windowFrames), r.frameMs, r.cpu / ClipSeconds,
+                    static_cast<long long>(r.frames), r.wall, qPrintable(sizeText(r.picture)));
         std::fflush(stdout);
     };
+    const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
     for (int i = 0; i < runs; ++i) {
-        const Run m = measure(mpvArgs, {}, false, 0, [&] { return pictureWindow(windowsOnScreen(), "mpv", clipName, false); });
-        if (!m.ok)
-            return 1;
-        mpvCpu.append(m.windowCpu);
-        mpvX.append(m.windowX);
-        mpvWhole.append(m.cpu / ClipSeconds);
-        mpvFrameMs.append(m.frameMs);
-        mpvFrames.append(double(m.windowFrames));
-        mpvPicture = m.picture;
-        row("mpv", i + 1, m);
         for (int f = 0; f < FormCount; ++f) {
+            const Run m = measure(mpvArgs, {}, false, 0,
+                                  [&] { return pictureWindow(windowsOnScreen(), "mpv", clipName, false); });
+            if (!m.ok)
+                return 1;
+            theirs[f].add(m);
+            mpvPicture = m.picture;
+            row("mpv", i + 1, m);
+
             QTemporaryDir config;
             QDir().mkpath(config.filePath("Vistrel"));
             QFile settings(config.filePath("Vistrel/settings.json"));
@@ -380,15 +393,14 @@ int main(int argc, char **argv)
                                   true, 0, [&] { return pictureWindow(windowsOnScreen(), "vistrel", clipName, true); });
             if (!o.ok)
                 return 1;
-            oursCpu[f].append(o.windowCpu);
-            oursX[f].append(o.windowX);
-            oursWhole[f].append(o.cpu / ClipSeconds);
-            oursFrameMs[f].append(o.frameMs);
-            oursFrames[f].append(double(o.windowFrames));
+            ours[f].add(o);
+            perSecond[f].append(ratio(o.windowCpu, m.windowCpu));
+            perFrame[f].append(ratio(o.frameMs, m.frameMs));
+            wholeRun[f].append(ratio(o.cpu, m.cpu));
             oursPicture[f] = o.picture;
             if (fittedPicture(ClipSize, o.picture) != fittedPicture(ClipSize, m.picture))
                 sameSize = false;
-            row(qPrintable(QString("vistrel ") + forms[f].name), i + 1, o);
+            row(QString("vistrel ") + forms[f].name, i + 1, o);
         }
     }
     std::printf("pictures on screen: mpv %s", qPrintable(sizeText(fittedPicture(ClipSize, mpvPicture))));
@@ -397,18 +409,20 @@ int main(int argc, char **argv)
     std::printf(" - %s\n", sameSize ? "the same size" : "NOT the same size: the figures do not compare");
     // Per frame drawn is the figure to compare: on a busy machine either player drops frames
     // and then spends less per second; per second, the frames each drew are given beside it.
-    const double mc = median(mpvCpu), mf = median(mpvFrameMs), mw = median(mpvWhole), mn = median(mpvFrames);
+    double fewest = 1e9;
     for (int f = 0; f < FormCount; ++f) {
-        const double oc = median(oursCpu[f]), of = median(oursFrameMs[f]), ow = median(oursWhole[f]),
-                     on = median(oursFrames[f]);
+        const Figures &t = theirs[f], &o = ours[f];
+        fewest = std::min({fewest, median(t.frames), median(o.frames)});
         std::printf("bar %-6s: CPU per frame drawn mpv %.2f ms, vistrel %.2f ms, ratio %.2f; per second playing mpv "
                     "%.3f (%.0f frames), vistrel %.3f (%.0f frames), ratio %.2f; whole run ratio %.2f; X server mpv "
                     "%.3f, vistrel %.3f\n",
-                    forms[f].name, mf, of, mf > 0 ? of / mf : 0.0, mc, mn, oc, on, mc > 0 ? oc / mc : 0.0,
-                    mw > 0 ? ow / mw : 0.0, median(mpvX), median(oursX[f]));
+                    forms[f].name, median(t.frameMs), median(o.frameMs), median(perFrame[f]), median(t.cpu),
+                    median(t.frames), median(o.cpu), median(o.frames), median(perSecond[f]), median(wholeRun[f]),
+                    median(t.x), median(o.x));
     }
     const double full = 30 * (WindowEnd - WindowStart);
-    if (mn < 0.95 * full)
-        std::printf("mpv drew a median %.0f of %.0f frames: the machine is busy, so compare per frame drawn\n", mn, full);
+    if (fewest < 0.95 * full)
+        std::printf("a median of %.0f of %.0f frames drawn: the machine is busy, so compare per frame drawn\n", fewest,
+                    full);
     return sameSize ? 0 : 2;
 }
