@@ -1,17 +1,24 @@
 // Playback cost: CPU-seconds per second of playback of a 10 s 1280×720 30 fps H.264 clip with
 // software decoding, for the player binary and, side by side under the same X server, for the
-// mpv command-line player. Both are separate processes; their CPU time covers all their
-// threads from start to exit. The X server's own CPU time is shown next to each, since a
-// picture handed over less directly costs there.
+// mpv command-line player, run in pairs (mpv, then one form of the player) so a busy machine
+// weighs on both alike; the ratios are the medians of the pairs' over the rounds.
 //
 //   bench/bench_playback.sh [--runs N]            (starts the X server, installs mpv if missing)
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/bench/bench_playback [--runs N]
 //            [--player build/vistrel] [--clip movie]
 //
+// What is compared is playing, not starting: the CPU time of the process and its children
+// (/proc, all threads) from 2.5 s to 8.5 s after exec, when both are well into the clip, with
+// the frames each drew meanwhile (mpv's status line, the player's VISTREL_BENCH_REPORT line,
+// both written as each frame is shown). The whole run, exec to exit, is printed beside it.
+// Both pictures are measured on screen (xwininfo) and must be the same size.
+//
 // mpv runs as `mpv --no-config --vo=gpu --gpu-context=x11egl --ao=null --hwdec=no clip` and
-// leaves at the end by itself. The player runs with VISTREL_AO=null and fresh settings; it
-// stays on the last frame, so it is sent SIGTERM once its CPU use has fallen to idle after
-// the clip's length.
+// leaves at the end by itself. The player runs with VISTREL_AO=null, the playlist hidden and
+// fresh settings; it stays on the last frame, so it is sent SIGTERM once its CPU use has
+// fallen to idle after the clip's length.
+#include "PlaybackFigures.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -21,6 +28,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <functional>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -29,10 +37,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace PlaybackFigures;
+
 namespace {
 
 constexpr double ClipSeconds = 10.0;
+const QSize ClipSize(1280, 720);
 const char *const DefaultClip = "/tmp/vistrel-bench-720p30-10s.mp4";
+// The stretch compared: both players are past their start and short of the clip's end.
+constexpr double WindowStart = 2.5;
+constexpr double WindowEnd = 8.5;
 
 double now()
 {
@@ -41,18 +55,25 @@ double now()
     return ts.tv_sec + ts.tv_nsec / 1e9;
 }
 
-// utime + stime of a live process, in seconds; negative when it cannot be read.
-double processCpu(pid_t pid)
+QByteArray readProc(const QString &path)
 {
-    QFile f(QString("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// CPU-seconds of a live process, all its threads, and of its children, live or reaped;
+// negative when it cannot be read.
+double treeCpu(pid_t pid)
+{
+    const double ticks = statTicks(readProc(QString("/proc/%1/stat").arg(pid)), true);
+    if (ticks < 0)
         return -1;
-    const QByteArray s = f.readAll();
-    const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return -1;
-    // Fields 14 and 15 of the whole line; the list starts at field 3.
-    return (fields.at(11).toDouble() + fields.at(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
+    double seconds = ticks / double(sysconf(_SC_CLK_TCK));
+    for (const QString &task : QDir(QString("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QByteArray &child : readProc(QString("/proc/%1/task/%2/children").arg(pid).arg(task)).split(' '))
+            if (const int c = child.trimmed().toInt(); c > 0)
+                seconds += std::max(0.0, treeCpu(c));
+    return seconds;
 }
 
 // The X server serving $DISPLAY, found by its command line (":N" among its arguments).
@@ -69,10 +90,7 @@ pid_t xServerPid()
         const int pid = e.toInt(&ok);
         if (!ok)
             continue;
-        QFile f(QString("/proc/%1/cmdline").arg(pid));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        const QList<QByteArray> args = f.readAll().split('\0');
+        const QList<QByteArray> args = readProc(QString("/proc/%1/cmdline").arg(pid)).split('\0');
         const QByteArray name = QFileInfo(QString::fromLocal8Bit(args.value(0))).fileName().toLocal8Bit();
         if ((name == "Xvfb" || name == "Xorg" || name == "X") && args.contains(display))
             return pid;
@@ -80,13 +98,33 @@ pid_t xServerPid()
     return -1;
 }
 
+double xCpu(pid_t x)
+{
+    return x > 0 ? statTicks(readProc(QString("/proc/%1/stat").arg(x)), false) / double(sysconf(_SC_CLK_TCK)) : -1;
+}
+
+QByteArray readAllFrom(int fd)
+{
+    QByteArray all;
+    char buf[65536];
+    ssize_t n;
+    lseek(fd, 0, SEEK_SET);
+    while ((n = read(fd, buf, sizeof buf)) > 0)
+        all.append(buf, int(n));
+    return all;
+}
+
 struct Run
 {
-    double cpu = 0;         // the process, all threads, start to exit
-    double xCpu = -1;       // the X server meanwhile
+    double cpu = 0;         // the process and its children, start to exit
+    double windowCpu = 0;   // the same from WindowStart to WindowEnd, per second
+    double windowX = -1;    // the X server meanwhile, per second
+    qint64 windowFrames = 0;
+    double frameMs = 0;     // CPU per frame shown in that stretch
+    qint64 frames = 0;      // shown over the whole run
     double wall = 0;        // start to exit
-    double settledAt = 0;   // when the player had gone idle (player only)
-    QByteArray output;      // what the process wrote (mpv's status line)
+    QSize picture;          // the picture's window on screen
+    QByteArray output;
     bool ok = false;
 };
 
@@ -94,7 +132,7 @@ struct Run
 // has passed and the process has used less than 5% of a core over the last half second. With
 // stopAfter, sends SIGTERM after that many seconds instead.
 Run measure(const QStringList &argv, const QStringList &environment, bool stopWhenIdle,
-            double stopAfter = 0)
+            double stopAfter = 0, const std::function<QSize()> &picture = {})
 {
     Run r;
     char outputTemplate[] = "/tmp/vistrel-bench-playback-XXXXXX";
@@ -102,9 +140,9 @@ Run measure(const QStringList &argv, const QStringList &environment, bool stopWh
     if (outputFd < 0)
         return r;
     unlink(outputTemplate);
+    const bool isMpv = QFileInfo(argv.first()).fileName() == QLatin1String("mpv");
 
     const pid_t x = xServerPid();
-    const double xStart = x > 0 ? processCpu(x) : -1;
     const double start = now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -134,22 +172,37 @@ Run measure(const QStringList &argv, const QStringList &environment, bool stopWh
         double t, cpu;
     };
     QList<Sample> samples;
+    struct Mark
+    {
+        double t = -1, cpu = 0, x = 0;
+        qint64 frames = 0;
+    } opening, closing;
     bool terminated = false;
+    double settledAt = 0;
     int status = 0;
     rusage usage{};
     for (;;) {
         const pid_t done = wait4(pid, &status, WNOHANG, &usage);
         if (done == pid)
             break;
-        usleep(50000);
+        usleep(20000);
         const double t = now() - start;
         if (stopAfter > 0 && t > stopAfter && !terminated) {
             kill(pid, SIGTERM);
             terminated = true;
         }
-        if (!stopWhenIdle || terminated)
+        if (terminated)
             continue;
-        const double cpu = processCpu(pid);
+        const double cpu = treeCpu(pid);
+        for (Mark *m : {&opening, &closing}) {
+            if (m->t >= 0 || t < (m == &opening ? WindowStart : WindowEnd) || cpu < 0)
+                continue;
+            *m = {t, cpu, xCpu(x), framesShown(readAllFrom(outputFd), isMpv)};
+            if (m == &opening && picture)
+                r.picture = picture();
+        }
+        if (!stopWhenIdle)
+            continue;
         if (cpu >= 0)
             samples.append({t, cpu});
         // Idle: the last half second's CPU against the sample half a second before.
@@ -158,7 +211,7 @@ Run measure(const QStringList &argv, const QStringList &environment, bool stopWh
         const bool idle = older != samples.rend() && cpu >= 0
                           && (cpu - older->cpu) / (t - older->t) < 0.05;
         if ((t > ClipSeconds && idle) || t > ClipSeconds * 3) {
-            r.settledAt = t;
+            settledAt = t;
             kill(pid, SIGTERM);
             terminated = true;
         }
@@ -166,16 +219,19 @@ Run measure(const QStringList &argv, const QStringList &environment, bool stopWh
     r.wall = now() - start;
     r.cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec
             + usage.ru_stime.tv_usec / 1e6;
-    if (xStart >= 0)
-        r.xCpu = processCpu(x) - xStart;
-    lseek(outputFd, 0, SEEK_SET);
-    char buf[65536];
-    ssize_t n;
-    while ((n = read(outputFd, buf, sizeof buf)) > 0)
-        r.output.append(buf, int(n));
+    r.output = readAllFrom(outputFd);
     close(outputFd);
+    r.frames = framesShown(r.output, isMpv);
+    if (opening.t >= 0 && closing.t > opening.t) {
+        const double span = closing.t - opening.t;
+        r.windowCpu = (closing.cpu - opening.cpu) / span;
+        r.windowX = x > 0 ? (closing.x - opening.x) / span : -1;
+        r.windowFrames = closing.frames - opening.frames;
+        if (r.windowFrames > 0)
+            r.frameMs = (closing.cpu - opening.cpu) * 1000 / double(r.windowFrames);
+    }
     r.ok = WIFEXITED(status) && (WEXITSTATUS(status) == 0 || terminated)
-           && !(stopWhenIdle && r.settledAt > ClipSeconds * 3);
+           && !(stopWhenIdle && settledAt > ClipSeconds * 3);
     if (!r.ok)
         std::fprintf(stderr, "%s ended badly (status %d):\n%s\n", qPrintable(argv.first()), status,
                      r.output.right(2000).constData());
@@ -189,7 +245,7 @@ bool makeClip(const QString &path)
     const QString partial = path + ".part.mp4";
     QProcess p;
     p.start("ffmpeg", {"-y", "-loglevel", "error", "-f", "lavfi", "-i",
-                       QString("testsrc2=size=1280x720:rate=30:duration=%1").arg(ClipSeconds),
+                       QString("testsrc2=size=%1x%2:rate=30:duration=%3").arg(ClipSize.width()).arg(ClipSize.height()).arg(ClipSeconds),
                        "-c:v", "libx264", "-pix_fmt", "yuv420p", partial});
     if (!p.waitForFinished(300000) || p.exitCode() != 0) {
         std::fprintf(stderr, "ffmpeg failed: %s\n", p.readAllStandardError().constData());
@@ -198,21 +254,30 @@ bool makeClip(const QString &path)
     return QFile::rename(partial, path);
 }
 
-double median(QList<double> v)
+QList<Window> windowsOnScreen()
 {
-    if (v.isEmpty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v.at(v.size() / 2) : (v.at(v.size() / 2 - 1) + v.at(v.size() / 2)) / 2;
+    QProcess p;
+    p.start("xwininfo", {"-root", "-tree"});
+    p.waitForFinished(10000);
+    return parseWindowTree(QString::fromLocal8Bit(p.readAllStandardOutput()));
 }
 
-// The last "dropped N" of mpv's status line.
-int mpvDroppedFrames(const QByteArray &output)
+QString sizeText(const QSize &s)
 {
-    const int at = output.lastIndexOf("vistrel-bench-dropped=");
-    if (at < 0)
-        return -1;
-    return output.mid(at + 22, 12).split(' ').value(0).trimmed().toInt();
+    return s.isEmpty() ? QStringLiteral("none") : QString("%1x%2").arg(s.width()).arg(s.height());
+}
+
+// A pointer script for the forms with the floating bar: once the window is up, moves over it.
+QString pointerScript(bool again)
+{
+    const QString move = QStringLiteral("xdotool mousemove 900 500; sleep 0.1; xdotool mousemove 910 510");
+    if (!again)
+        return "sleep 1.5; " + move;
+    // The bar vanishes 1 s after the pointer rests, fading out, and fades in at the next move.
+    QString script = QStringLiteral("sleep 1.5");
+    for (int i = 0; i < 4; ++i)
+        script += "; " + move + "; sleep 1.9";
+    return script;
 }
 
 } // namespace
@@ -248,9 +313,13 @@ int main(int argc, char **argv)
     }
     if (!makeClip(clip))
         return 1;
+    const QString clipName = QFileInfo(clip).fileName();
 
-    const QStringList mpvArgs{mpv, "--no-config", "--vo=gpu", "--gpu-context=x11egl", "--ao=null",
-                              "--hwdec=no", "--term-status-msg=vistrel-bench-dropped=${frame-drop-count} ",
+    // Its status line at each frame, as the player's report line.
+    const QStringList mpvArgs{mpv, "--no-config", "--vo=gpu", "--gpu-context=x11egl", "--ao=null", "--hwdec=no",
+                              "--term-status-msg=vistrel-bench-played=${estimated-frame-number} "
+                              "vistrel-bench-dropped=${frame-drop-count} "
+                              "vistrel-bench-decoder-dropped=${decoder-frame-drop-count} ",
                               clip};
     // Warm-up, not measured: the first read of the clip pays for the disk, and the X server
     // hands mpv's pictures over far more cheaply (about 0.04 instead of 0.5 CPU-seconds per
@@ -262,49 +331,98 @@ int main(int argc, char **argv)
                  "--length=1", clip}, {}, false);
     }
 
-    // The player three ways: the static bar below the picture; the floating bar hidden (no
-    // pointer movement); the floating bar shown over the picture the whole time.
-    struct Form { const char *name; const char *settings; bool movePointer; };
-    const Form forms[] = {{"static", "{}", false},
-                          {"hidden", R"({"Overlay Controls In Window Mode": true})", false},
-                          {"shown", R"({"Overlay Controls In Window Mode": true, "Control Interval": 1000000})", true}};
-    QList<double> mpvCpu, mpvX, oursCpu[3], oursX[3];
-    std::printf("clip %s (%.0f s, 1280x720, 30 fps, H.264), %d runs each\n", qPrintable(clip), ClipSeconds, runs);
-    std::printf("%-16s %4s %10s %10s %10s %8s\n", "", "run", "CPU s/s", "X CPU s/s", "wall s", "dropped");
+    // The player four ways, the playlist hidden: the static bar below the picture; the floating
+    // bar hidden (no pointer movement); shown over the picture the whole time; coming and going
+    // with a fade each way, as the pointer moves and rests.
+    struct Form { const char *name; const char *settings; int pointer; };
+    const Form forms[] = {
+        {"static", R"({"Hide Playlist": true})", 0},
+        {"hidden", R"({"Hide Playlist": true, "Overlay Controls In Window Mode": true})", 0},
+        {"shown", R"({"Hide Playlist": true, "Overlay Controls In Window Mode": true, "Control Interval": 1000000})", 1},
+        {"fading", R"({"Hide Playlist": true, "Overlay Controls In Window Mode": true, "Control Interval": 1})", 2}};
+    constexpr int FormCount = int(std::size(forms));
+    // Each form runs right after a run of mpv of its own, so each pair meets the same load on a
+    // shared machine; the ratios are the medians of the pairs'.
+    struct Figures
+    {
+        QList<double> cpu, x, whole, frameMs, frames;
+        void add(const Run &r)
+        {
+            cpu.append(r.windowCpu);
+            x.append(r.windowX);
+            whole.append(r.cpu / ClipSeconds);
+            frameMs.append(r.frameMs);
+            frames.append(double(r.windowFrames));
+        }
+    };
+    Figures theirs[FormCount], ours[FormCount];
+    QList<double> perSecond[FormCount], perFrame[FormCount], wholeRun[FormCount];
+    QSize mpvPicture, oursPicture[FormCount];
+    bool sameSize = true;
+    std::printf("clip %s (%.0f s, %dx%d, 30 fps, H.264), %d rounds; compared: %.1f-%.1f s after exec\n",
+                qPrintable(clip), ClipSeconds, ClipSize.width(), ClipSize.height(), runs, WindowStart, WindowEnd);
+    std::printf("%-15s %3s %8s %8s %7s %8s %9s %7s %7s  %s\n", "", "run", "CPU s/s", "X s/s", "frames", "ms/frame",
+                "whole s/s", "frames", "wall s", "picture window");
+    const auto row = [](const QString &name, int i, const Run &r) {
+        std::printf("%-15s %3d %8.3f %8.3f %7lld %8.2f %9.3f %7lld %7.2f  %s\n", qPrintable(name), i, r.windowCpu,
+                    r.windowX, static_cast<long long>(r.windowFrames), r.frameMs, r.cpu / ClipSeconds,
+                    static_cast<long long>(r.frames), r.wall, qPrintable(sizeText(r.picture)));
+        std::fflush(stdout);
+    };
+    const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
     for (int i = 0; i < runs; ++i) {
-        const Run m = measure(mpvArgs, {}, false);
-        if (!m.ok)
-            return 1;
-        mpvCpu.append(m.cpu / ClipSeconds);
-        mpvX.append(m.xCpu / ClipSeconds);
-        std::printf("%-16s %4d %10.3f %10.3f %10.2f %8d\n", "mpv", i + 1, m.cpu / ClipSeconds,
-                    m.xCpu / ClipSeconds, m.wall, mpvDroppedFrames(m.output));
-        for (int f = 0; f < 3; ++f) {
+        for (int f = 0; f < FormCount; ++f) {
+            const Run m = measure(mpvArgs, {}, false, 0,
+                                  [&] { return pictureWindow(windowsOnScreen(), "mpv", clipName, false); });
+            if (!m.ok)
+                return 1;
+            theirs[f].add(m);
+            mpvPicture = m.picture;
+            row("mpv", i + 1, m);
+
             QTemporaryDir config;
             QDir().mkpath(config.filePath("Vistrel"));
             QFile settings(config.filePath("Vistrel/settings.json"));
             if (!settings.open(QIODevice::WriteOnly) || settings.write(forms[f].settings) < 0)
                 return 1;
             settings.close();
-            if (forms[f].movePointer)
-                // Once the window is up: a move over it brings the bar, which then stays.
-                QProcess::startDetached("sh", {"-c", "sleep 1.5; xdotool mousemove 900 500; sleep 0.1; xdotool mousemove 910 510"});
+            if (forms[f].pointer)
+                QProcess::startDetached("sh", {"-c", pointerScript(forms[f].pointer == 2)});
             const Run o = measure({player, clip}, {"VISTREL_AO=null", "VISTREL_BENCH_REPORT=1",
-                                                   "XDG_CONFIG_HOME=" + config.path()}, true);
+                                                   "XDG_CONFIG_HOME=" + config.path()},
+                                  true, 0, [&] { return pictureWindow(windowsOnScreen(), "vistrel", clipName, true); });
             if (!o.ok)
                 return 1;
-            oursCpu[f].append(o.cpu / ClipSeconds);
-            oursX[f].append(o.xCpu / ClipSeconds);
-            std::printf("%-16s %4d %10.3f %10.3f %10.2f %8d\n", qPrintable(QString("vistrel ") + forms[f].name), i + 1,
-                        o.cpu / ClipSeconds, o.xCpu / ClipSeconds, o.settledAt, mpvDroppedFrames(o.output));
-            std::fflush(stdout);
+            ours[f].add(o);
+            perSecond[f].append(ratio(o.windowCpu, m.windowCpu));
+            perFrame[f].append(ratio(o.frameMs, m.frameMs));
+            wholeRun[f].append(ratio(o.cpu, m.cpu));
+            oursPicture[f] = o.picture;
+            if (fittedPicture(ClipSize, o.picture) != fittedPicture(ClipSize, m.picture))
+                sameSize = false;
+            row(QString("vistrel ") + forms[f].name, i + 1, o);
         }
     }
-    const double mc = median(mpvCpu);
-    for (int f = 0; f < 3; ++f) {
-        const double oc = median(oursCpu[f]);
-        std::printf("median CPU-seconds per second, bar %-6s: mpv %.3f, vistrel %.3f, ratio %.2f; X server mpv %.3f, "
-                    "vistrel %.3f\n", forms[f].name, mc, oc, mc > 0 ? oc / mc : 0.0, median(mpvX), median(oursX[f]));
+    std::printf("pictures on screen: mpv %s", qPrintable(sizeText(fittedPicture(ClipSize, mpvPicture))));
+    for (int f = 0; f < FormCount; ++f)
+        std::printf(", vistrel %s %s", forms[f].name, qPrintable(sizeText(fittedPicture(ClipSize, oursPicture[f]))));
+    std::printf(" - %s\n", sameSize ? "the same size" : "NOT the same size: the figures do not compare");
+    // Per frame drawn is the figure to compare: on a busy machine either player drops frames
+    // and then spends less per second; per second, the frames each drew are given beside it.
+    double fewest = 1e9;
+    for (int f = 0; f < FormCount; ++f) {
+        const Figures &t = theirs[f], &o = ours[f];
+        fewest = std::min({fewest, median(t.frames), median(o.frames)});
+        std::printf("bar %-6s: CPU per frame drawn mpv %.2f ms, vistrel %.2f ms, ratio %.2f; per second playing mpv "
+                    "%.3f (%.0f frames), vistrel %.3f (%.0f frames), ratio %.2f; whole run ratio %.2f; X server mpv "
+                    "%.3f, vistrel %.3f\n",
+                    forms[f].name, median(t.frameMs), median(o.frameMs), median(perFrame[f]), median(t.cpu),
+                    median(t.frames), median(o.cpu), median(o.frames), median(perSecond[f]), median(wholeRun[f]),
+                    median(t.x), median(o.x));
     }
-    return 0;
+    const double full = 30 * (WindowEnd - WindowStart);
+    if (fewest < 0.95 * full)
+        std::printf("a median of %.0f of %.0f frames drawn: the machine is busy, so compare per frame drawn\n", fewest,
+                    full);
+    return sameSize ? 0 : 2;
 }

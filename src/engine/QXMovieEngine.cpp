@@ -199,9 +199,10 @@ void QXMovieEngine::shutdown()
     emit aboutToShutDown();
     // For the playback benchmark, beside the command-line player's own count.
     if (qEnvironmentVariableIsSet("VISTREL_BENCH_REPORT")) {
+        // "vo-drop-frame-count" is another name for "frame-drop-count": each counted once.
         int64_t decoder = 0, output = 0;
-        mpv_get_property(m_mpv, "frame-drop-count", MPV_FORMAT_INT64, &decoder);
-        mpv_get_property(m_mpv, "vo-drop-frame-count", MPV_FORMAT_INT64, &output);
+        mpv_get_property(m_mpv, "decoder-frame-drop-count", MPV_FORMAT_INT64, &decoder);
+        mpv_get_property(m_mpv, "frame-drop-count", MPV_FORMAT_INT64, &output);
         fprintf(stderr, "vistrel-bench-dropped=%lld \n", static_cast<long long>(decoder + output));
     }
     if (m_attached)
