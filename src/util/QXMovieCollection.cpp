@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -117,16 +118,15 @@ QList<Entry> folderEntries(Walk &walk, const QString &path, const QString &resol
         } else if (type != DT_REG) {
             continue;   // pipes, sockets, devices
         }
-        const QString entryName = QXFileNames::decode(QByteArray(name));
-        QString entryPath = prefix + entryName;
+        const QString entryName = QXFileNames::decode(QByteArray::fromRawData(name, qsizetype(std::strlen(name))));
         // Only names directly below the root can be a system or network root.
-        if (atRoot && (QXPathInfo::isNetworkPath(entryPath) || QXPathInfo::isTabooSystemPath(entryPath)))
+        if (atRoot && (QXPathInfo::isNetworkPath(prefix + entryName) || QXPathInfo::isTabooSystemPath(prefix + entryName)))
             continue;
         if (isFolder) {
-            entries.append({std::move(entryPath), type == DT_DIR ? resolvedPrefix + entryName : QString(),
+            entries.append({prefix + entryName, type == DT_DIR ? resolvedPrefix + entryName : QString(),
                             FolderId{st.st_dev, st.st_ino}, true});
         } else if (QXMovie::canInitWithFileAt(fd, name, entryName)) {
-            entries.append({std::move(entryPath), QString(), FolderId{}, false});
+            entries.append({prefix + entryName, QString(), FolderId{}, false});
         }
     }
     ::closedir(dir);
