@@ -12,6 +12,7 @@
 #include "playlist/QXPasteboard.h"
 #include "playlist/QXPlaylistModel.h"
 #include "util/QXMovieCollection.h"
+#include "util/QXMovieCollector.h"
 #include "util/QXPathInfo.h"
 #include "engine/QXFileNames.h"
 
@@ -24,6 +25,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QSet>
+#include <QTimer>
 #include "playlist/QXMovieTableView.h"
 
 #include <utility>
@@ -70,7 +72,13 @@ QString QXMPController::reportUnopenedFiles(const QList<QUrl> &urls, const QList
 bool QXMPController::openMovies(const QList<QUrl> &urls, bool revealPackageContents)
 {
     QList<QUrl> collected;
-    const bool any = QXAddMovieURLs(collected, urls, revealPackageContents);
+    QXAddMovieURLs(collected, urls, revealPackageContents);
+    return openCollectedMovies(urls, std::move(collected));
+}
+
+bool QXMPController::openCollectedMovies(const QList<QUrl> &urls, QList<QUrl> collected)
+{
+    const bool any = !collected.isEmpty();
     // Shown in the empty view; a movie on show stays.
     const QString unopened = reportUnopenedFiles(urls, collected);
     if (!unopened.isEmpty() && !m_playlist.current()) {
@@ -123,8 +131,53 @@ bool QXMPController::openMovies(const QList<QUrl> &urls, bool revealPackageConte
 
 void QXMPController::openMovies(const QList<QUrl> &urls)
 {
-    if (!openMovies(urls, QXIsShiftHeld()))
-        beep();
+    m_pendingOpenings.append({urls, QXIsShiftHeld()});
+    openPendingMovies();
+}
+
+void QXMPController::openPendingMovies()
+{
+    while (!m_collector && !m_pendingOpenings.isEmpty()) {
+        const PendingOpening next = m_pendingOpenings.takeFirst();
+        if (!QXMovieCollector::namesFolder(next.urls)) {
+            if (!openMovies(next.urls, next.revealPackageContents))
+                beep();
+            continue;
+        }
+        m_collector = new QXMovieCollector(next.urls, next.revealPackageContents, this);
+        connect(m_collector, &QXMovieCollector::finished, this, [this, urls = next.urls](const QList<QUrl> &collected) {
+            m_collector->deleteLater();
+            m_collector = nullptr;
+            m_walkTicker->stop();
+            m_ui.playerView->update();
+            if (!openCollectedMovies(urls, collected))
+                beep();
+            openPendingMovies();
+        });
+        if (!m_walkTicker) {
+            m_walkTicker = new QTimer(this);
+            m_walkTicker->setInterval(50);
+            connect(m_walkTicker, &QTimer::timeout, this, &QXMPController::walkTick);
+        }
+        m_walkTicker->start();
+    }
+}
+
+void QXMPController::walkTick()
+{
+    if (!m_collector)
+        return;
+    // A quick walk opens as it always did; a long one shows the window at once, then its
+    // progress.
+    m_windowSizer->showPlayerWindowIfNotVisible();
+    if (m_collector->elapsedMs() >= QXWalkProgressDelayMs)
+        m_ui.playerView->update();
+}
+
+void QXMPController::stopLookingForMovies()
+{
+    if (m_collector)
+        m_collector->stop();
 }
 
 bool QXMPController::openURLs(const QList<QUrl> &urls)

@@ -73,13 +73,6 @@ QString realPath(const QString &path)
         ? QXFileNames::decode(QByteArray(buffer)) : QString();
 }
 
-// Test hook: a pause on entering each folder, so that a small tree walks as long as a huge one.
-int folderDelayMs()
-{
-    static const int delay = qEnvironmentVariableIntValue("VISTREL_WALK_FOLDER_DELAY_MS");
-    return delay;
-}
-
 // The movies and folders in the folder, hidden ones included, in the order the file system
 // lists them (empty when the folder cannot be read). Each entry is looked at relative to the
 // open folder, and only as far as needed: the listing's type settles regular files and
@@ -105,8 +98,6 @@ QList<Entry> folderEntries(Walk &walk, const QString &path, const QString &resol
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        if (walk.control)
-            walk.control->entriesSeen.fetch_add(1, std::memory_order_relaxed);
         const unsigned char type = entry->d_type;
         struct stat st;
         bool isFolder = type == DT_DIR;
@@ -118,6 +109,8 @@ QList<Entry> folderEntries(Walk &walk, const QString &path, const QString &resol
         } else if (type != DT_REG) {
             continue;   // pipes, sockets, devices
         }
+        if (walk.control && !isFolder)
+            walk.control->filesSeen.fetch_add(1, std::memory_order_relaxed);
         const QString entryName = QXFileNames::decode(QByteArray::fromRawData(name, qsizetype(std::strlen(name))));
         // Only names directly below the root can be a system or network root.
         if (atRoot && (QXPathInfo::isNetworkPath(prefix + entryName) || QXPathInfo::isTabooSystemPath(prefix + entryName)))
@@ -146,8 +139,6 @@ void visitFolder(Walk &walk, const QString &path, const FolderId &id, QString re
         return;
     if (walk.enterFolder && *walk.enterFolder && !(*walk.enterFolder)(path))
         return;
-    if (folderDelayMs() > 0)
-        ::usleep(useconds_t(folderDelayMs()) * 1000);
     // Listed whole and closed before going down, so a deep tree holds one open folder at a
     // time; the folder's movies and its folders still come in the listing's order.
     const QList<Entry> entries = folderEntries(walk, path, resolved);

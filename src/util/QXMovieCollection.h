@@ -21,7 +21,7 @@
 struct QXWalkControl
 {
     std::atomic<bool> stop{false};
-    std::atomic<qint64> entriesSeen{0};   // names listed in the folders walked
+    std::atomic<qint64> filesSeen{0};   // entries other than folders listed so far
 };
 
 // Appends, in order, file addresses collected as by QXAddMovieURLsFromPaths and other
