@@ -252,4 +252,5 @@ private:
     QList<PendingOpening> m_pendingOpenings;
     QXMovieCollector *m_collector = nullptr;
     QTimer *m_walkTicker = nullptr;
+    qint64 m_walkProgressShownAt = 0;   // ms into the walk when its count was last drawn
 };

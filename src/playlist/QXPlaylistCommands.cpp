@@ -156,9 +156,10 @@ void QXMPController::openPendingMovies()
         });
         if (!m_walkTicker) {
             m_walkTicker = new QTimer(this);
-            m_walkTicker->setInterval(50);
+            m_walkTicker->setInterval(25);
             connect(m_walkTicker, &QTimer::timeout, this, &QXMPController::walkTick);
         }
+        m_walkProgressShownAt = 0;
         m_walkTicker->start();
     }
 }
@@ -170,8 +171,12 @@ void QXMPController::walkTick()
     // A quick walk opens as it always did; a long one shows the window at once, then its
     // progress.
     m_windowSizer->showPlayerWindowIfNotVisible();
-    if (m_collector->elapsedMs() >= QXWalkProgressDelayMs)
+    // The count drawn anew ten times a second.
+    const qint64 elapsed = m_collector->elapsedMs();
+    if (elapsed >= QXWalkProgressDelayMs && elapsed / 100 != m_walkProgressShownAt / 100) {
+        m_walkProgressShownAt = elapsed;
         m_ui.playerView->update();
+    }
 }
 
 void QXMPController::stopLookingForMovies()

@@ -168,11 +168,11 @@ private slots:
         // it got: its picture changes as the count grows, nothing else moving.
         QString window;
         VERIFY_SOON(!(window = xdotool({"search", "--onlyvisible", "--name", "^Vistrel$"})).isEmpty(), 10000);
-        QVERIFY(walking(player, "slow"));
+        VERIFY_SOON(walking(player, "slow"), 5000);
         QTest::qWait(800);
         const QImage first = grab(window);
         VERIFY_SOON(grab(window) != first, 3000);
-        QVERIFY(walking(player, "slow"));
+        VERIFY_SOON(walking(player, "slow"), 5000);
 
         // Escape ends it; the movies found before it are listed, the first by name plays.
         xdotool({"windowactivate", "--sync", window});

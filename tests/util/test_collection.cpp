@@ -128,6 +128,37 @@ private slots:
         QCOMPARE(walk({root("cancel")}).size(), 3);
     }
 
+    void stoppedWalkKeepsWhatItFound()
+    {
+        // One movie and one text in each of three folders; the walk is stopped as it enters
+        // the n-th folder it meets. Unlike a cancel, a stop keeps the movies found before it,
+        // and the count says how many files were looked at.
+        for (const char *f : {"one", "two", "three"}) {
+            put(QString("stop/%1/m.mp4").arg(f));
+            testsupport::makeFile(root(QString("stop/%1").arg(f)), "t.txt", "text");
+        }
+        struct Case
+        {
+            int stopAt;          // folders entered, the top one included
+            qsizetype movies;
+            qint64 files;
+        };
+        for (const Case c : {Case{1, 0, 0}, Case{2, 0, 0}, Case{3, 1, 2}, Case{4, 2, 4}, Case{5, 3, 6}}) {
+            QXWalkControl control;
+            int entered = 0;
+            QList<QUrl> into{QUrl("http://kept.example/first")};
+            const bool any = QXAddMovieURLsFromPaths(into, {root("stop")}, QString(), false, [&](const QString &) {
+                if (++entered == c.stopAt)
+                    control.stop = true;
+                return true;
+            }, &control);
+            QCOMPARE(into.size() - 1, c.movies);
+            QCOMPARE(any, c.movies > 0);
+            QCOMPARE(control.filesSeen.load(), c.files);
+            QVERIFY(!QXWalkCancelled());
+        }
+    }
+
     void oddEntries()
     {
         const QString a = put("odd/real.mp4");
