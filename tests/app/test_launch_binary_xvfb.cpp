@@ -139,14 +139,22 @@ private slots:
         QProcess player;
         player.start(testsupport::playerBinary(), {at("huge")});
         QVERIFY(player.waitForStarted());
-        // Signalled while the walk is inside the folder (the probe holds one of its files).
+        // Signalled while the walk is inside the folder (the probe holds one of its files),
+        // after a second launch handed over a movie, which waits behind the walk.
         VERIFY_SOON(walking(player, "huge"), 20000);
+        const QString handed = testsupport::makeVideo(home.path(), "handed-during-walk.mp4", 64, 48, 1.0, false);
+        QProcess second;
+        second.start(testsupport::playerBinary(), {handed});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(walking(player, "huge") || QTest::qWaitFor([&] { return walking(player, "huge"); }, 2000));
         QElapsedTimer clock;
         clock.start();
         QVERIFY(testsupport::quitBySignal(player));
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString("quit after %1 ms").arg(clock.elapsed())));
-        // The quit steps ran (the playlist was written); the cancelled walk added nothing.
-        QVERIFY(testsupport::storedPlaylistPaths().isEmpty());
+        // The quit steps ran (the playlist was written); the cancelled walk added nothing, the
+        // movie handed over before the quit is kept.
+        QCOMPARE(testsupport::storedPlaylistPaths(), QStringList{handed});
         QVERIFY(QFileInfo::exists(QXSettings::standard().playlistFilePath()));
     }
 
