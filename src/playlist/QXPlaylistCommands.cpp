@@ -170,7 +170,8 @@ void QXMPController::walkTick()
         return;
     // A quick walk opens as it always did; a long one shows the window at once, then its
     // progress.
-    m_windowSizer->showPlayerWindowIfNotVisible();
+    if (!isPresenting())
+        m_windowSizer->showPlayerWindowIfNotVisible();
     // The count drawn anew ten times a second.
     const qint64 elapsed = m_collector->elapsedMs();
     if (elapsed >= QXWalkProgressDelayMs && elapsed / 100 != m_walkProgressShownAt / 100) {
