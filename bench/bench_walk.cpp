@@ -8,7 +8,6 @@
 // pictures, logs, JSON, subtitles and names without an extension. The tree (default
 // /tmp/vistrel-bench-walk-<files>) is made once and reused. Rounds alternate floor and
 // collection on a warm cache; the medians and their ratio are printed.
-#include "playlist/QXMovieRepresentation.h"
 #include "playlist/QXNameSort.h"
 #include "util/QXMovieCollection.h"
 
@@ -172,13 +171,7 @@ Collected collect(const QString &root)
     QList<QUrl> urls;
     QXAddMovieURLsFromPaths(urls, {root}, QString(), false);
     c.walkMs = clock.nsecsElapsed() / 1e6;
-    QList<QByteArray> addresses;
-    addresses.reserve(urls.size());
-    for (const QUrl &u : std::as_const(urls))
-        addresses.append(QXMovieRepresentation::addressOfURL(u));
-    const QList<int> order = QXNameSortOrder(int(urls.size()), [&addresses](QByteArray &key, int i) {
-        QXAppendNameSortKey(key, QLatin1String(addresses.at(i)));
-    });
+    const QList<int> order = QXAddressSortOrder(urls);
     c.sortMs = clock.nsecsElapsed() / 1e6 - c.walkMs;
     c.movies = order.size();
     c.cpuMs = cpuMs() - cpu;

@@ -213,6 +213,7 @@ private:
         qsizetype last;        // see lastGlobElement
         char16_t lastFolded;   // the last element when it is a plain character, or 0
         QString head, tail;    // see literalEnd
+        QString inner;         // see innerLiteral
     };
 
     NameVerdicts()
@@ -246,8 +247,10 @@ private:
                 const bool plainEnd = last == pattern.size() - 1 && end != u'?';
                 // A pattern without wildcards is all head.
                 const QString head = literalEnd(pattern, true);
+                const bool literal = head.size() == pattern.size();
                 m_others.append({pattern, last, plainEnd ? folded(end) : u'\0', head,
-                                 head.size() == pattern.size() ? QString() : literalEnd(pattern, false)});
+                                 literal ? QString() : literalEnd(pattern, false),
+                                 literal ? QString() : innerLiteral(pattern)});
             }
         }
         indexByLastCharacter();
@@ -294,7 +297,19 @@ private:
         for (qsizetype i = 0; i < glob.tail.size(); ++i)
             if (folded(name[from + i]) != glob.tail[i])
                 return false;
-        return true;
+        return glob.inner.isEmpty() || containsFolded(name, glob.inner);
+    }
+
+    static bool containsFolded(QStringView name, QStringView part)
+    {
+        for (qsizetype at = 0; at + part.size() <= name.size(); ++at) {
+            qsizetype k = 0;
+            while (k < part.size() && folded(name[at + k]) == part[k])
+                ++k;
+            if (k == part.size())
+                return true;
+        }
+        return false;
     }
 
     // The globs whose last element could match an ASCII character, for each such character.
@@ -338,11 +353,31 @@ private:
         return false;
     }
 
+    static bool isWild(QChar c) { return c == u'*' || c == u'?' || c == u'[' || c == u']'; }
+
+    // The first run of literal characters between wildcards (".so." of "*.so.[0-9]*"), folded.
+    static QString innerLiteral(QStringView pattern)
+    {
+        qsizetype i = 0;
+        while (i < pattern.size() && !isWild(pattern[i]))
+            ++i;
+        // Past the wildcard and a [class] it opens.
+        if (i < pattern.size() && pattern[i] == u'[') {
+            const qsizetype close = pattern.indexOf(u']', i + 2);
+            i = close < 0 ? pattern.size() : close;
+        }
+        ++i;
+        QString out;
+        for (; i < pattern.size() && !isWild(pattern[i]); ++i)
+            out += QChar(folded(pattern[i]));
+        // A run that ends the pattern is its tail, checked already.
+        return i < pattern.size() ? out : QString();
+    }
+
     // The literal characters a pattern starts or ends with (up to its first or from its last
     // wildcard), folded.
     static QString literalEnd(QStringView pattern, bool atStart)
     {
-        const auto isWild = [](QChar c) { return c == u'*' || c == u'?' || c == u'[' || c == u']'; };
         QString out;
         if (atStart) {
             for (qsizetype i = 0; i < pattern.size() && !isWild(pattern[i]); ++i)

@@ -90,14 +90,7 @@ bool QXMPController::openCollectedMovies(const QList<QUrl> &urls, QList<QUrl> co
         if (settings.boolForKey(QXKeys::ForgetPlaylistOnOpen))
             m_playlist.replace({});
         if (collected.size() >= 2) {
-            // In the order of their address texts, each made once.
-            QList<QByteArray> addresses;
-            addresses.reserve(collected.size());
-            for (const QUrl &u : std::as_const(collected))
-                addresses.append(QXMovieRepresentation::addressOfURL(u));
-            const QList<int> order = QXNameSortOrder(int(collected.size()), [&addresses](QByteArray &key, int i) {
-                QXAppendNameSortKey(key, QLatin1String(addresses.at(i)));
-            });
+            const QList<int> order = QXAddressSortOrder(collected);
             const QList<QUrl> unsorted = std::exchange(collected, {});
             QSet<QByteArray> incoming;
             incoming.reserve(order.size());
