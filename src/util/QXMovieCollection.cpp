@@ -159,12 +159,14 @@ void visit(Walk &walk, const QString &path)
     if (isNetworkPath(path) || isTabooSystemPath(path))
         return;
 
-    // One stat (links followed) answers both the folder test and the folder's identity.
+    // One stat (links followed) answers the file test, the folder test and the folder's
+    // identity.
+    const QByteArray native = QXFileNames::encode(path);
     struct stat st;
-    if (::stat(QXFileNames::encode(path).constData(), &st) != 0)
+    if (::stat(native.constData(), &st) != 0)
         return; // missing, a dangling link, or unreadable: nothing to collect
     if (S_ISREG(st.st_mode)) {
-        if (isMoviePath(path))
+        if (QXMovie::canInitWithFileAt(AT_FDCWD, native.constData(), path.mid(path.lastIndexOf(u'/') + 1)))
             walk.found(path);
         return;
     }
