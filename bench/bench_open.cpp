@@ -1,7 +1,7 @@
 // Opening a 10,000-file folder into the playlist through the controller, then the same
 // folder a second time into the now full playlist (every address already listed once).
 // Needs the tree bench_walk makes, and a display (xvfb-run works):
-//   build/bench/bench_walk && xvfb-run -a build/bench/bench_open [tree-folder]
+//   build/bench/bench_walk 10000 && xvfb-run -a build/bench/bench_open [tree-folder]
 #include "BenchPlayer.h"
 
 #include <QApplication>
@@ -18,9 +18,9 @@ int main(int argc, char **argv)
     qputenv("VISTREL_AO", "null");
     QApplication app(argc, argv);
     BenchScratch scratch;
-    const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/vistrel-bench-walk");
+    const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/vistrel-bench-walk-10000");
     if (!QDir(root).exists()) {
-        fprintf(stderr, "no tree at %s: run bench_walk first\n", qPrintable(root));
+        fprintf(stderr, "no tree at %s: run bench_walk 10000 first\n", qPrintable(root));
         return 1;
     }
     QXSettings::standard().setBool(true, QXKeys::DoNotPlayOnOpen);

@@ -18,6 +18,7 @@
 #include "player/QXWindowSizer.h"
 #include "playlist/QXPlaylistModel.h"
 #include "update/QXRWUpdateChecker.h"
+#include "util/QXMovieCollector.h"
 #include "util/QXPathInfo.h"
 
 #include <QAbstractButton>
@@ -34,6 +35,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 
 QXMPController::QXMPController()
@@ -323,6 +325,11 @@ void QXMPController::runQuitSteps()
 
 void QXMPController::terminate()
 {
+    // A folder walk under way ends with the player and adds nothing, as a walk cut short by
+    // a signal; openings that waited behind it came before the quit and are still made.
+    delete std::exchange(m_collector, nullptr);
+    for (const PendingOpening &p : std::exchange(m_pendingOpenings, {}))
+        openMovies(p.urls, p.revealPackageContents);
     runQuitSteps();
     QCoreApplication::quit();
 }

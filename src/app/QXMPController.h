@@ -21,6 +21,7 @@
 class QAction;
 class QScreen;
 class QTimer;
+class QXMovieCollector;
 class QSystemTrayIcon;
 class QAbstractAnimation;
 class QKeyEvent;
@@ -75,7 +76,12 @@ public:
 
     // --- playlist ---
     bool openMovies(const QList<QUrl> &urls, bool revealPackageContents);
+    // Opened in the order they come; one that names a folder is walked off the main thread
+    // (later ones wait for it), the window shows at once, and Escape stops the walk.
     void openMovies(const QList<QUrl> &urls);
+    // A folder walk of openMovies is under way; stopping it opens what it found so far.
+    bool isLookingForMovies() const { return m_collector != nullptr; }
+    void stopLookingForMovies();
     bool openURLs(const QList<QUrl> &urls);
     // The entries and the current one, for the views and tests; changed only by commands.
     const QXPlaylist &playlist() const { return m_playlist; }
@@ -197,6 +203,10 @@ private:
     // Says on stderr why each file named among urls (not a folder) is missing from collected;
     // answers the view's message for the first, or an empty text.
     QString reportUnopenedFiles(const QList<QUrl> &urls, const QList<QUrl> &collected);
+    // openMovies once the addresses are collected.
+    bool openCollectedMovies(const QList<QUrl> &urls, QList<QUrl> collected);
+    void openPendingMovies();
+    void walkTick();
     void armStopCallback();
     void disposeStopCallback();
     void installObservers();
@@ -233,4 +243,14 @@ private:
     // Why the files last opened gave no movie, shown in the empty view until one is chosen or
     // the selection changes.
     QString m_openFailure;
+    // Openings waiting for the folder walk under way (m_collector), in the order they came.
+    struct PendingOpening
+    {
+        QList<QUrl> urls;
+        bool revealPackageContents = false;
+    };
+    QList<PendingOpening> m_pendingOpenings;
+    QXMovieCollector *m_collector = nullptr;
+    QTimer *m_walkTicker = nullptr;
+    qint64 m_walkProgressShownAt = 0;   // ms into the walk when its count was last drawn
 };

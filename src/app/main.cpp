@@ -24,7 +24,7 @@ static int signalPipe[2] = {-1, -1};
 
 static void onSignal(int)
 {
-    // A folder walk holds the event loop; it sees this flag on its next entry and stops.
+    // A folder walk sees this flag on its next entry and stops.
     QXRequestWalkCancel();
     const char c = 1;
     [[maybe_unused]] ssize_t n = write(signalPipe[1], &c, 1);
@@ -40,8 +40,8 @@ static void installSignalHandlers(QXMPController *controller, QXSingleInstance *
         char c;
         [[maybe_unused]] ssize_t n = read(signalPipe[0], &c, 1);
         notifier->setEnabled(false);
-        // The walk that was under way has stopped; what launches already handed over is
-        // still opened.
+        // A walk under way has stopped or ends with the player; what launches already handed
+        // over is still opened.
         QXRequestWalkCancel(false);
         // Launches already acknowledged reach the playlist before it is stored (the quit is
         // queued behind the files they open); later ones wait and become the next player.

@@ -69,6 +69,9 @@ class QXMovie : public QObject
     Q_OBJECT
 public:
     static bool canInitWithFile(const QString &path);
+    // The same for the regular file listed as name (its bytes; fileName decoded) in the
+    // folder open as folderFd: a walk that knows the entry's type needs no stat of its path.
+    static bool canInitWithFileAt(int folderFd, const char *name, const QString &fileName);
     static bool canInitWithURL(const QUrl &url);
     // A new movie, or nullptr when the address cannot be opened. A web address gives a movie at
     // once, in the loading state: it is probed on a thread of its own and goes to the loaded

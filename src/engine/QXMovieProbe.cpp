@@ -312,12 +312,20 @@ public:
         if (path.isEmpty())
             return false;
         const QByteArray native = QXFileNames::encode(path);
+        // Only a regular file is opened: opening a device may act on it.
         struct stat st;
-        if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
+        if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
             return false;
-        // Non-blocking in case a FIFO took the file's place since the stat.
-        m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (m_fd < 0)
+        return openAt(AT_FDCWD, native.constData());
+    }
+
+    // The file called name in the folder open as folderFd, known to be a regular file.
+    bool openAt(int folderFd, const char *name)
+    {
+        // Non-blocking in case a FIFO took the file's place since it was listed.
+        m_fd = ::openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        struct stat st;
+        if (m_fd < 0 || ::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
             return false;
         m_fileSize = st.st_size;
         if (!fill(0))
@@ -640,19 +648,34 @@ bool isStreamingScheme(const QString &scheme)
 
 } // namespace
 
-bool QXMovie::canInitWithFile(const QString &path)
+namespace {
+
+bool headSaysMovie(const FileHead &head, const QString &fileName)
 {
-    if (path.isEmpty() || nameSaysNoMovie(fileNameOf(path)))
-        return false;
-    FileHead head;
-    if (!head.read(path))
-        return false;
     switch (head.verdict()) {
     case HeadVerdict::Movie: return true;
     case HeadVerdict::NotMovie: return false;
     case HeadVerdict::Undecided: break;
     }
-    return probeContent(head, path) != nullptr;
+    return probeContent(head, fileName) != nullptr;
+}
+
+} // namespace
+
+bool QXMovie::canInitWithFile(const QString &path)
+{
+    if (path.isEmpty() || nameSaysNoMovie(fileNameOf(path)))
+        return false;
+    FileHead head;
+    return head.read(path) && headSaysMovie(head, path);
+}
+
+bool QXMovie::canInitWithFileAt(int folderFd, const char *name, const QString &fileName)
+{
+    if (fileName.isEmpty() || nameSaysNoMovie(fileName))
+        return false;
+    FileHead head;
+    return head.openAt(folderFd, name) && headSaysMovie(head, fileName);
 }
 
 // No network here: a web address is judged by its form and by the type its name says. The

@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <array>
 #include <mutex>
 
 namespace {
@@ -54,6 +55,28 @@ bool nameSaysNoMovieUncached(const QString &fileName)
     return true;
 }
 
+// Case folding with the common case inline: names are mostly ASCII, and the walk folds
+// characters of every name it lists.
+char16_t folded(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+    return c.toCaseFolded().unicode();
+}
+
+QChar lowered(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x80 ? QChar(u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u) : c.toLower();
+}
+
+QChar uppered(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x80 ? QChar(u >= u'a' && u <= u'z' ? char16_t(u - 32) : u) : c.toUpper();
+}
+
 // One element of a glob at p[i] ('?', a [class] or a character) against c, without case,
 // so that it matches at least whatever the database's own matching does. *next is where
 // the following element starts.
@@ -70,7 +93,7 @@ bool globElementMatches(QStringView p, qsizetype i, QChar c, qsizetype *next)
             ++j;
         const qsizetype first = j;
         bool inClass = false;
-        const QChar lower = c.toLower(), upper = c.toUpper();
+        const QChar lower = lowered(c), upper = uppered(c);
         for (; j < p.size() && (p[j] != u']' || j == first); ++j) {
             if (j + 2 < p.size() && p[j + 1] == u'-' && p[j + 2] != u']') {
                 for (const QChar x : {lower, upper})
@@ -88,7 +111,7 @@ bool globElementMatches(QStringView p, qsizetype i, QChar c, qsizetype *next)
         // No closing bracket: the '[' is a plain character.
     }
     *next = i + 1;
-    return p[i].toCaseFolded() == c.toCaseFolded();
+    return folded(p[i]) == folded(c);
 }
 
 bool globMatches(QStringView p, QStringView s)
@@ -154,18 +177,32 @@ public:
         const qsizetype dot = fileName.lastIndexOf(u'.');
         if (dot < 0)
             return false;   // only a plain "*.ext" glob could have matched
-        const QString suffix = fileName.mid(dot + 1);
+        const QStringView suffix = QStringView(fileName).mid(dot + 1);
+        quint64 shortKey = 0;
+        const bool isShort = packShortSuffix(suffix, &shortKey);
         {
             std::lock_guard lock(m_mutex);
-            const auto it = m_bySuffix.constFind(suffix);
-            if (it != m_bySuffix.constEnd())
-                return it.value();
+            if (isShort) {
+                const auto it = m_byShortSuffix.constFind(shortKey);
+                if (it != m_byShortSuffix.constEnd())
+                    return it.value();
+            } else {
+                const auto it = m_bySuffix.constFind(suffix.toString());
+                if (it != m_bySuffix.constEnd())
+                    return it.value();
+            }
         }
         const bool verdict = nameSaysNoMovieUncached(fileName);
         std::lock_guard lock(m_mutex);
-        if (m_bySuffix.size() >= 4096)   // a folder of numbered suffixes must not grow this
+        // A folder of numbered suffixes must not grow these.
+        if (m_bySuffix.size() + m_byShortSuffix.size() >= 4096) {
             m_bySuffix.clear();
-        m_bySuffix.insert(suffix, verdict);
+            m_byShortSuffix.clear();
+        }
+        if (isShort)
+            m_byShortSuffix.insert(shortKey, verdict);
+        else
+            m_bySuffix.insert(suffix.toString(), verdict);
         return verdict;
     }
 
@@ -175,6 +212,8 @@ private:
         QString pattern;
         qsizetype last;        // see lastGlobElement
         char16_t lastFolded;   // the last element when it is a plain character, or 0
+        QString head, tail;    // see literalEnd
+        QString inner;         // see innerLiteral
     };
 
     NameVerdicts()
@@ -206,9 +245,15 @@ private:
                 const qsizetype last = lastGlobElement(pattern);
                 const QChar end = last >= 0 ? pattern[last] : QChar();
                 const bool plainEnd = last == pattern.size() - 1 && end != u'?';
-                m_others.append({pattern, last, plainEnd ? end.toCaseFolded().unicode() : u'\0'});
+                // A pattern without wildcards is all head.
+                const QString head = literalEnd(pattern, true);
+                const bool literal = head.size() == pattern.size();
+                m_others.append({pattern, last, plainEnd ? folded(end) : u'\0', head,
+                                 literal ? QString() : literalEnd(pattern, false),
+                                 literal ? QString() : innerLiteral(pattern)});
             }
         }
+        indexByLastCharacter();
         // Without the main database in a folder the database falls back to its own copy.
         m_usable = withMainDatabase;
     }
@@ -223,12 +268,79 @@ private:
         return true;
     }
 
+    // A suffix of up to eight ASCII characters, as written, packed into a number: the usual
+    // suffix is looked up without making a string of it.
+    static bool packShortSuffix(QStringView suffix, quint64 *key)
+    {
+        if (suffix.size() > 8)
+            return false;
+        quint64 packed = 0;
+        for (const QChar c : suffix) {
+            if (c.unicode() == 0 || c.unicode() >= 0x80)
+                return false;
+            packed = (packed << 8) | c.unicode();
+        }
+        *key = packed;
+        return true;
+    }
+
+    // Whether the name starts and ends with the glob's literal ends, compared folded: most
+    // names fail at once, before the full match.
+    static bool literalEndsMatch(const Glob &glob, QStringView name)
+    {
+        if (name.size() < glob.head.size() + glob.tail.size())
+            return false;
+        for (qsizetype i = 0; i < glob.head.size(); ++i)
+            if (folded(name[i]) != glob.head[i])
+                return false;
+        const qsizetype from = name.size() - glob.tail.size();
+        for (qsizetype i = 0; i < glob.tail.size(); ++i)
+            if (folded(name[from + i]) != glob.tail[i])
+                return false;
+        return glob.inner.isEmpty() || containsFolded(name, glob.inner);
+    }
+
+    static bool containsFolded(QStringView name, QStringView part)
+    {
+        for (qsizetype at = 0; at + part.size() <= name.size(); ++at) {
+            qsizetype k = 0;
+            while (k < part.size() && folded(name[at + k]) == part[k])
+                ++k;
+            if (k == part.size())
+                return true;
+        }
+        return false;
+    }
+
+    // The globs whose last element could match an ASCII character, for each such character.
+    void indexByLastCharacter()
+    {
+        for (char16_t c = 0; c < 0x80; ++c) {
+            for (int g = 0; g < m_others.size(); ++g) {
+                const Glob &glob = m_others.at(g);
+                qsizetype next = 0;
+                if (glob.lastFolded ? glob.lastFolded == folded(QChar(c))
+                                    : glob.last < 0 || globElementMatches(glob.pattern, glob.last, QChar(c), &next))
+                    m_byLastAscii[c].append(g);
+            }
+        }
+    }
+
     bool mayMatchOtherGlob(QStringView name) const
     {
         if (name.isEmpty())
             return true;
+        const char16_t back = name.back().unicode();
+        if (back < 0x80) {
+            for (const int g : m_byLastAscii[back]) {
+                const Glob &glob = m_others.at(g);
+                if (literalEndsMatch(glob, name) && globMatches(glob.pattern, name))
+                    return true;
+            }
+            return false;
+        }
         // The last character rules out nearly every glob before the full match is tried.
-        const char16_t end = name.back().toCaseFolded().unicode();
+        const char16_t end = folded(name.back());
         for (const Glob &glob : m_others) {
             qsizetype next = 0;
             if (glob.lastFolded ? glob.lastFolded != end
@@ -241,10 +353,51 @@ private:
         return false;
     }
 
+    static bool isWild(QChar c) { return c == u'*' || c == u'?' || c == u'[' || c == u']'; }
+
+    // The first run of literal characters between wildcards (".so." of "*.so.[0-9]*"), folded.
+    static QString innerLiteral(QStringView pattern)
+    {
+        qsizetype i = 0;
+        while (i < pattern.size() && !isWild(pattern[i]))
+            ++i;
+        // Past the wildcard and a [class] it opens.
+        if (i < pattern.size() && pattern[i] == u'[') {
+            const qsizetype close = pattern.indexOf(u']', i + 2);
+            i = close < 0 ? pattern.size() : close;
+        }
+        ++i;
+        QString out;
+        for (; i < pattern.size() && !isWild(pattern[i]); ++i)
+            out += QChar(folded(pattern[i]));
+        // A run that ends the pattern is its tail, checked already.
+        return i < pattern.size() ? out : QString();
+    }
+
+    // The literal characters a pattern starts or ends with (up to its first or from its last
+    // wildcard), folded.
+    static QString literalEnd(QStringView pattern, bool atStart)
+    {
+        QString out;
+        if (atStart) {
+            for (qsizetype i = 0; i < pattern.size() && !isWild(pattern[i]); ++i)
+                out += QChar(folded(pattern[i]));
+        } else {
+            qsizetype i = pattern.size();
+            while (i > 0 && !isWild(pattern[i - 1]))
+                --i;
+            for (; i < pattern.size(); ++i)
+                out += QChar(folded(pattern[i]));
+        }
+        return out;
+    }
+
     bool m_usable = false;
     QList<Glob> m_others;
+    std::array<QList<int>, 0x80> m_byLastAscii;
     std::mutex m_mutex;
     QHash<QString, bool> m_bySuffix;
+    QHash<quint64, bool> m_byShortSuffix;
 };
 
 bool nameSaysNoMovie(const QString &fileName)

@@ -122,7 +122,12 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
         return true;
     }
     case Qt::Key_Escape:
-        // One level at a time: presentation, then playback, then the movie itself.
+        // A folder walk first, keeping what it found; then one level at a time:
+        // presentation, then playback, then the movie itself.
+        if (isLookingForMovies()) {
+            stopLookingForMovies();
+            return true;
+        }
         if (isPresenting()) {
             m_presentation->togglePresentation();
             return true;

@@ -1,5 +1,7 @@
 #include "playlist/QXNameSort.h"
 
+#include "playlist/QXMovieRepresentation.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -163,4 +165,15 @@ QList<int> QXNameSortOrder(int count, const std::function<void(QByteArray &key, 
     for (int i = 0; i < count; ++i)
         order[i] = items.at(i).index;
     return order;
+}
+
+QList<int> QXAddressSortOrder(const QList<QUrl> &urls)
+{
+    QList<QByteArray> addresses;
+    addresses.reserve(urls.size());
+    for (const QUrl &u : urls)
+        addresses.append(QXMovieRepresentation::addressOfURL(u));
+    return QXNameSortOrder(int(urls.size()), [&addresses](QByteArray &key, int i) {
+        QXAppendNameSortKey(key, QLatin1String(addresses.at(i)));
+    });
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <QUrl>
 
 #include <functional>
 
@@ -17,3 +18,7 @@ void QXAppendNameSortKey(QByteArray &key, QLatin1String name);
 // The stable order of count items by their keys: order[i] is the item that goes i-th.
 // appendKey(key, i) appends the key of item i.
 QList<int> QXNameSortOrder(int count, const std::function<void(QByteArray &key, int item)> &appendKey);
+
+// The stable order of addresses by their texts (QXMovieRepresentation::addressOfURL), as
+// opened movies join the playlist.
+QList<int> QXAddressSortOrder(const QList<QUrl> &urls);

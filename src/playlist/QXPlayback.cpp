@@ -1,6 +1,8 @@
 // Choosing an entry, enabling its playback once it loads, continuing at the end of a movie,
 // play and pause, and the message the empty view shows.
 #include "app/QXMPController.h"
+#include <QLocale>
+#include "util/QXMovieCollector.h"
 #include "player/QXControlBar.h"
 #include "app/QXSettings.h"
 #include "engine/QXMovie.h"
@@ -260,6 +262,8 @@ bool QXMPController::selectionMessageIsFailure() const
 
 QString QXMPController::selectionMessage() const
 {
+    if (m_collector && m_collector->elapsedMs() >= QXWalkProgressDelayMs)
+        return tr("Looking for movies\u2026 %1 files").arg(QLocale().toString(m_collector->filesSeen()));
     if (m_playlist.current()) {
         const QString name = m_playlist.current()->displayName();
         if (selectionMessageIsFailure())

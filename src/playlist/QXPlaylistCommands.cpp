@@ -12,6 +12,7 @@
 #include "playlist/QXPasteboard.h"
 #include "playlist/QXPlaylistModel.h"
 #include "util/QXMovieCollection.h"
+#include "util/QXMovieCollector.h"
 #include "util/QXPathInfo.h"
 #include "engine/QXFileNames.h"
 
@@ -24,6 +25,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QSet>
+#include <QTimer>
 #include "playlist/QXMovieTableView.h"
 
 #include <utility>
@@ -70,7 +72,13 @@ QString QXMPController::reportUnopenedFiles(const QList<QUrl> &urls, const QList
 bool QXMPController::openMovies(const QList<QUrl> &urls, bool revealPackageContents)
 {
     QList<QUrl> collected;
-    const bool any = QXAddMovieURLs(collected, urls, revealPackageContents);
+    QXAddMovieURLs(collected, urls, revealPackageContents);
+    return openCollectedMovies(urls, std::move(collected));
+}
+
+bool QXMPController::openCollectedMovies(const QList<QUrl> &urls, QList<QUrl> collected)
+{
+    const bool any = !collected.isEmpty();
     // Shown in the empty view; a movie on show stays.
     const QString unopened = reportUnopenedFiles(urls, collected);
     if (!unopened.isEmpty() && !m_playlist.current()) {
@@ -82,14 +90,7 @@ bool QXMPController::openMovies(const QList<QUrl> &urls, bool revealPackageConte
         if (settings.boolForKey(QXKeys::ForgetPlaylistOnOpen))
             m_playlist.replace({});
         if (collected.size() >= 2) {
-            // In the order of their address texts, each made once.
-            QList<QByteArray> addresses;
-            addresses.reserve(collected.size());
-            for (const QUrl &u : std::as_const(collected))
-                addresses.append(QXMovieRepresentation::addressOfURL(u));
-            const QList<int> order = QXNameSortOrder(int(collected.size()), [&addresses](QByteArray &key, int i) {
-                QXAppendNameSortKey(key, QLatin1String(addresses.at(i)));
-            });
+            const QList<int> order = QXAddressSortOrder(collected);
             const QList<QUrl> unsorted = std::exchange(collected, {});
             QSet<QByteArray> incoming;
             incoming.reserve(order.size());
@@ -123,8 +124,59 @@ bool QXMPController::openMovies(const QList<QUrl> &urls, bool revealPackageConte
 
 void QXMPController::openMovies(const QList<QUrl> &urls)
 {
-    if (!openMovies(urls, QXIsShiftHeld()))
-        beep();
+    m_pendingOpenings.append({urls, QXIsShiftHeld()});
+    openPendingMovies();
+}
+
+void QXMPController::openPendingMovies()
+{
+    while (!m_collector && !m_pendingOpenings.isEmpty()) {
+        const PendingOpening next = m_pendingOpenings.takeFirst();
+        if (!QXMovieCollector::namesFolder(next.urls)) {
+            if (!openMovies(next.urls, next.revealPackageContents))
+                beep();
+            continue;
+        }
+        m_collector = new QXMovieCollector(next.urls, next.revealPackageContents, this);
+        connect(m_collector, &QXMovieCollector::finished, this, [this, urls = next.urls](const QList<QUrl> &collected) {
+            m_collector->deleteLater();
+            m_collector = nullptr;
+            m_walkTicker->stop();
+            m_ui.playerView->update();
+            if (!openCollectedMovies(urls, collected))
+                beep();
+            openPendingMovies();
+        });
+        if (!m_walkTicker) {
+            m_walkTicker = new QTimer(this);
+            m_walkTicker->setInterval(25);
+            connect(m_walkTicker, &QTimer::timeout, this, &QXMPController::walkTick);
+        }
+        m_walkProgressShownAt = 0;
+        m_walkTicker->start();
+    }
+}
+
+void QXMPController::walkTick()
+{
+    if (!m_collector)
+        return;
+    // A quick walk opens as it always did; a long one shows the window at once, then its
+    // progress.
+    if (!isPresenting())
+        m_windowSizer->showPlayerWindowIfNotVisible();
+    // The count drawn anew ten times a second.
+    const qint64 elapsed = m_collector->elapsedMs();
+    if (elapsed >= QXWalkProgressDelayMs && elapsed / 100 != m_walkProgressShownAt / 100) {
+        m_walkProgressShownAt = elapsed;
+        m_ui.playerView->update();
+    }
+}
+
+void QXMPController::stopLookingForMovies()
+{
+    if (m_collector)
+        m_collector->stop();
 }
 
 bool QXMPController::openURLs(const QList<QUrl> &urls)

@@ -1,6 +1,7 @@
 #include "util/QXMovieCollection.h"
 
 #include "engine/QXFileNames.h"
+#include "engine/QXMovie.h"
 #include "util/QXNetwork.h"
 #include "util/QXPathInfo.h"
 
@@ -10,7 +11,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,17 +39,31 @@ struct Walk
 {
     QSet<FolderId> visited;
     const QXFolderVisitor *enterFolder = nullptr;
+    QXWalkControl *control = nullptr;
     QList<QUrl> *into = nullptr;
     bool added = false;
     bool enteredFolder = false;   // the top-level entry being visited is a folder
 
     bool cancelled() const { return walkCancelled.load(std::memory_order_relaxed); }
+    // Cancelled, or this walk stopped by its caller.
+    bool ended() const
+    {
+        return cancelled() || (control && control->stop.load(std::memory_order_relaxed));
+    }
+    void found(const QString &path)
+    {
+        into->append(QXFileNames::fileURL(path));
+        added = true;
+    }
 };
 
+// A movie or a folder found in a folder's listing, kept in the listing's order.
 struct Entry
 {
-    QString name;
-    bool isFolder; // a folder itself, not a link to one
+    QString path;
+    QString resolved;    // a folder's path without links, when known without asking
+    FolderId id{};
+    bool isFolder = false;
 };
 
 QString realPath(const QString &path)
@@ -56,68 +73,108 @@ QString realPath(const QString &path)
         ? QXFileNames::decode(QByteArray(buffer)) : QString();
 }
 
-// Every name in the folder except "." and "..", hidden ones included, in the order the file
-// system gives them; empty when the folder cannot be read. readdir rather than QDir, which
-// would stat every entry once more and loses names that are not UTF-8.
-QList<Entry> folderEntries(const Walk &walk, const QString &path)
+// The movies and folders in the folder, hidden ones included, in the order the file system
+// lists them (empty when the folder cannot be read). Each entry is looked at relative to the
+// open folder, and only as far as needed: the listing's type settles regular files and
+// folders, a stat follows links and answers where the type is unknown, and a folder's stat
+// gives its identity. A regular file whose name says it is no movie costs no call at all.
+QList<Entry> folderEntries(Walk &walk, const QString &path, const QString &resolved)
 {
     QList<Entry> entries;
-    DIR *dir = ::opendir(QXFileNames::encode(path).constData());
-    if (!dir)
+    const int fd = ::open(QXFileNames::encode(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
         return entries;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return entries;
+    }
+    const bool atRoot = path == QLatin1String("/");
+    const QString prefix = atRoot ? path : path + QLatin1Char('/');
+    const QString resolvedPrefix = resolved == QLatin1String("/") ? resolved : resolved + QLatin1Char('/');
     while (const dirent *entry = ::readdir(dir)) {
-        if (walk.cancelled())
+        if (walk.ended())
             break;
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        entries.append({QXFileNames::decode(QByteArray(name)), entry->d_type == DT_DIR});
+        const unsigned char type = entry->d_type;
+        struct stat st;
+        bool isFolder = type == DT_DIR;
+        if (type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN) {
+            // Links followed: a link is what it leads to; a dangling one is nothing.
+            if (::fstatat(fd, name, &st, 0) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
+                continue;
+            isFolder = S_ISDIR(st.st_mode);
+        } else if (type != DT_REG) {
+            continue;   // pipes, sockets, devices
+        }
+        if (walk.control && !isFolder)
+            walk.control->filesSeen.fetch_add(1, std::memory_order_relaxed);
+        const QString entryName = QXFileNames::decode(QByteArray::fromRawData(name, qsizetype(std::strlen(name))));
+        // Only names directly below the root can be a system or network root.
+        if (atRoot && (QXPathInfo::isNetworkPath(prefix + entryName) || QXPathInfo::isTabooSystemPath(prefix + entryName)))
+            continue;
+        if (isFolder) {
+            entries.append({prefix + entryName, type == DT_DIR ? resolvedPrefix + entryName : QString(),
+                            FolderId{st.st_dev, st.st_ino}, true});
+        } else if (QXMovie::canInitWithFileAt(fd, name, entryName)) {
+            entries.append({prefix + entryName, QString(), FolderId{}, false});
+        }
     }
     ::closedir(dir);
     return entries;
 }
 
-// resolved: the path without links when the caller knows it (a plain folder inside a folder
-// whose resolved path is known), else null and worked out here for folders.
-void visit(Walk &walk, const QString &path, QString resolved)
+// path: no repeated or trailing slashes; resolved: the same without links (null when not
+// known yet).
+void visitFolder(Walk &walk, const QString &path, const FolderId &id, QString resolved)
+{
+    if (walk.visited.contains(id))
+        return;
+    walk.visited.insert(id);
+    if (resolved.isNull())
+        resolved = realPath(path);
+    if (resolved.isEmpty() || QXPathInfo::isKernelTreePath(resolved))
+        return;
+    if (walk.enterFolder && *walk.enterFolder && !(*walk.enterFolder)(path))
+        return;
+    // Listed whole and closed before going down, so a deep tree holds one open folder at a
+    // time; the folder's movies and its folders still come in the listing's order.
+    const QList<Entry> entries = folderEntries(walk, path, resolved);
+    for (const Entry &e : entries) {
+        if (walk.ended())
+            return;
+        if (e.isFolder)
+            visitFolder(walk, e.path, e.id, e.resolved);
+        else
+            walk.found(e.path);
+    }
+}
+
+// A path named on its own.
+void visit(Walk &walk, const QString &path)
 {
     using namespace QXPathInfo;
     if (isNetworkPath(path) || isTabooSystemPath(path))
         return;
 
-    // One stat (links followed) answers both the folder test and the folder's identity.
+    // One stat (links followed) answers the file test, the folder test and the folder's
+    // identity.
+    const QByteArray native = QXFileNames::encode(path);
     struct stat st;
-    if (::stat(QXFileNames::encode(path).constData(), &st) != 0)
+    if (::stat(native.constData(), &st) != 0)
         return; // missing, a dangling link, or unreadable: nothing to collect
     if (S_ISREG(st.st_mode)) {
-        if (isMoviePath(path)) {
-            walk.into->append(QXFileNames::fileURL(path));
-            walk.added = true;
-        }
+        if (QXMovie::canInitWithFileAt(AT_FDCWD, native.constData(), path.mid(path.lastIndexOf(u'/') + 1)))
+            walk.found(path);
         return;
     }
     // A quit stops folder walks; files named on their own are still taken.
-    if (!S_ISDIR(st.st_mode) || walk.cancelled())
+    if (!S_ISDIR(st.st_mode) || walk.ended())
         return;
-    const FolderId id{st.st_dev, st.st_ino};
-    if (walk.visited.contains(id))
-        return;
-    walk.visited.insert(id);
     walk.enteredFolder = true;
-    if (resolved.isNull())
-        resolved = realPath(path);
-    if (resolved.isEmpty() || isKernelTreePath(resolved))
-        return;
-    if (walk.enterFolder && *walk.enterFolder && !(*walk.enterFolder)(path))
-        return;
-    // Listed whole before going down, so a deep tree holds one open folder at a time.
-    const QList<Entry> entries = folderEntries(walk, path);
-    for (const Entry &e : entries) {
-        if (walk.cancelled())
-            return;
-        visit(walk, stringByAppendingPathComponent(path, e.name),
-              e.isFolder ? stringByAppendingPathComponent(resolved, e.name) : QString());
-    }
+    visitFolder(walk, stringByFixingSlashes(path), FolderId{st.st_dev, st.st_ino}, QString());
 }
 
 } // namespace
@@ -132,14 +189,15 @@ bool QXWalkCancelled()
     return walkCancelled.load(std::memory_order_relaxed);
 }
 
-bool QXAddMovieURLs(QList<QUrl> &into, const QList<QUrl> &urls, bool revealPackageContents)
+bool QXAddMovieURLs(QList<QUrl> &into, const QList<QUrl> &urls, bool revealPackageContents,
+                    QXWalkControl *control)
 {
     const qsizetype before = into.size();
     bool added = false;
     for (const QUrl &url : urls) {
         if (url.isLocalFile()) {
             if (QXAddMovieURLsFromPaths(into, {QXFileNames::localPath(url)}, QString(),
-                                        revealPackageContents))
+                                        revealPackageContents, {}, control))
                 added = true;
         } else if (QXNetwork::isMovieURL(url)) {
             into.append(url);
@@ -157,18 +215,18 @@ bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
 
 bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
                              const QString &basePath, bool /*revealPackageContents*/,
-                             const QXFolderVisitor &enterFolder)
+                             const QXFolderVisitor &enterFolder, QXWalkControl *control)
 {
     const qsizetype before = into.size();
     Walk walk;
     walk.enterFolder = &enterFolder;
+    walk.control = control;
     walk.into = &into;
     for (const QString &entry : paths) {
         if (entry.isEmpty())
             continue;
         const qsizetype mark = into.size();
-        visit(walk, basePath.isEmpty() ? entry : QXPathInfo::stringByAppendingPathComponent(basePath, entry),
-              QString());
+        visit(walk, basePath.isEmpty() ? entry : QXPathInfo::stringByAppendingPathComponent(basePath, entry));
         // The player is quitting: a half-collected folder is opened nowhere.
         if (walk.cancelled() && walk.enteredFolder)
             into.resize(mark);

@@ -13,13 +13,23 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <atomic>
 #include <functional>
+
+// A walk as its caller sees it from another thread: how far it got, and a way to end it
+// early that keeps what it found so far (unlike QXRequestWalkCancel).
+struct QXWalkControl
+{
+    std::atomic<bool> stop{false};
+    std::atomic<qint64> filesSeen{0};   // entries other than folders listed so far
+};
 
 // Appends, in order, file addresses collected as by QXAddMovieURLsFromPaths and other
 // addresses for which QXNetwork::isMovieURL holds. True when anything was appended; a
 // cancelled walk appends nothing and answers false.
 // revealPackageContents is handed on and changes nothing here (no packages on this system).
-bool QXAddMovieURLs(QList<QUrl> &into, const QList<QUrl> &urls, bool revealPackageContents);
+bool QXAddMovieURLs(QList<QUrl> &into, const QList<QUrl> &urls, bool revealPackageContents,
+                    QXWalkControl *control = nullptr);
 
 // Each non-empty path (joined to basePath when one is given) that is no system or network
 // root: a folder is walked, a file the engine can open is appended. True when anything was
@@ -32,7 +42,7 @@ bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
 using QXFolderVisitor = std::function<bool(const QString &folderPath)>;
 bool QXAddMovieURLsFromPaths(QList<QUrl> &into, const QStringList &paths,
                              const QString &basePath, bool revealPackageContents,
-                             const QXFolderVisitor &enterFolder);
+                             const QXFolderVisitor &enterFolder, QXWalkControl *control = nullptr);
 
 // Why a path named on its own gave nothing to collect. A folder's walk leaves out what is no
 // movie without a word, so a folder has no reason.

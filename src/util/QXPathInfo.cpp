@@ -2,7 +2,6 @@
 
 #include "app/QXSettings.h"
 #include "engine/QXFileNames.h"
-#include "engine/QXMovie.h"
 #include "util/QXImage.h"
 
 #include <QApplication>
@@ -145,11 +144,6 @@ bool isFolderPath(const QString &path)
 {
     bool isDirectory = false;
     return fileExists(path, &isDirectory) && isDirectory;
-}
-
-bool isMoviePath(const QString &path)
-{
-    return QXMovie::canInitWithFile(path);
 }
 
 bool checkFolderPathAndCreateIfNecessary(const QString &path)

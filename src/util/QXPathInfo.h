@@ -18,8 +18,6 @@ bool isKernelTreePath(const QString &resolvedPath);
 bool isNetworkPath(const QString &path);
 // Exists and is a directory, symbolic links followed.
 bool isFolderPath(const QString &path);
-// The engine can open the file.
-bool isMoviePath(const QString &path);
 
 // Expands "~"; true when the folder exists or its last component could be created
 // (missing intermediate folders make it fail).

@@ -52,6 +52,31 @@ class TestLaunchBinary : public QObject
         return QTest::qWaitFor([&] { return grab(window) != before; }, 5000);
     }
 
+    // 20,000 names of one file that every probe has to look at closely: a walk of many
+    // seconds, made in a fraction of one.
+    bool makeHugeFolder(const QString &name, int count = 20000)
+    {
+        QDir().mkpath(at(name));
+        QByteArray noise(64 * 1024, Qt::Uninitialized);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+        const QString seed = testsupport::makeFile(home.path(), name + "-noise.mp4", noise);   // links per file are limited
+        for (int i = 0; i < count; ++i)
+            if (::link(QFile::encodeName(seed).constData(),
+                       QFile::encodeName(at(QString("%1/n%2.mp4").arg(name).arg(i))).constData()) != 0)
+                return false;
+        return true;
+    }
+
+    // The walk is inside the folder: the probe holds one of its files.
+    bool walking(const QProcess &player, const QString &folder) const
+    {
+        const QString fds = QString("/proc/%1/fd").arg(player.processId());
+        for (const QFileInfo &fd : QDir(fds).entryInfoList(QDir::Files | QDir::System))
+            if (fd.symLinkTarget().startsWith(at(folder + "/")))
+                return true;
+        return false;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -109,35 +134,63 @@ private slots:
     void signalEndsALongFolderWalk()
     {
         keepPlaylist();
-        // 20,000 names of one file that every probe has to look at closely: a walk of many
-        // seconds, made in a fraction of one.
-        QDir().mkpath(at("huge"));
-        QByteArray noise(64 * 1024, Qt::Uninitialized);
-        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
-        const QString seed = testsupport::makeFile(home.path(), "noise.mp4", noise);
-        for (int i = 0; i < 20000; ++i)
-            QVERIFY(::link(QFile::encodeName(seed).constData(),
-                           QFile::encodeName(at(QString("huge/n%1.mp4").arg(i))).constData()) == 0);
+        QVERIFY(makeHugeFolder("huge"));
 
         QProcess player;
         player.start(testsupport::playerBinary(), {at("huge")});
         QVERIFY(player.waitForStarted());
-        // Signalled while the walk is inside the folder (the probe holds one of its files).
-        const QString fds = QString("/proc/%1/fd").arg(player.processId());
-        const auto walking = [&] {
-            for (const QFileInfo &fd : QDir(fds).entryInfoList(QDir::Files | QDir::System))
-                if (fd.symLinkTarget().startsWith(at("huge/")))
-                    return true;
-            return false;
-        };
-        VERIFY_SOON(walking(), 20000);
+        // Signalled while the walk is inside the folder (the probe holds one of its files),
+        // after a second launch handed over a movie, which waits behind the walk.
+        VERIFY_SOON(walking(player, "huge"), 20000);
+        const QString handed = testsupport::makeVideo(home.path(), "handed-during-walk.mp4", 64, 48, 1.0, false);
+        QProcess second;
+        second.start(testsupport::playerBinary(), {handed});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(walking(player, "huge") || QTest::qWaitFor([&] { return walking(player, "huge"); }, 2000));
         QElapsedTimer clock;
         clock.start();
         QVERIFY(testsupport::quitBySignal(player));
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString("quit after %1 ms").arg(clock.elapsed())));
-        // The quit steps ran (the playlist was written); the cancelled walk added nothing.
-        QVERIFY(testsupport::storedPlaylistPaths().isEmpty());
+        // The quit steps ran (the playlist was written); the cancelled walk added nothing, the
+        // movie handed over before the quit is kept.
+        QCOMPARE(testsupport::storedPlaylistPaths(), QStringList{handed});
         QVERIFY(QFileInfo::exists(QXSettings::standard().playlistFilePath()));
+    }
+
+    void escapeStopsALongFolderWalkKeepingWhatItFound()
+    {
+        keepPlaylist();
+        QVERIFY(makeHugeFolder("slow", 60000));
+        for (const char *name : {"kept/b.mp4", "kept/a.mp4"}) {
+            QDir().mkpath(at("kept"));
+            QVERIFY(!testsupport::makeVideo(at("kept"), QFileInfo(name).fileName(), 320, 240, 30.0, false).isEmpty());
+        }
+        QProcess openbox;
+        QVERIFY(testsupport::startWindowManager(openbox));
+        QProcess player;
+        player.start(testsupport::playerBinary(), {at("kept"), at("slow")});
+        QVERIFY(player.waitForStarted());
+
+        // The window is there while the walk goes on, and after half a second says how far
+        // it got: its picture changes as the count grows, nothing else moving.
+        QString window;
+        VERIFY_SOON(!(window = xdotool({"search", "--onlyvisible", "--name", "^Vistrel$"})).isEmpty(), 10000);
+        VERIFY_SOON(walking(player, "slow"), 5000);
+        QTest::qWait(800);
+        const QImage first = grab(window);
+        VERIFY_SOON(grab(window) != first, 3000);
+        VERIFY_SOON(walking(player, "slow"), 5000);
+
+        // Escape ends it; the movies found before it are listed, the first by name plays.
+        xdotool({"windowactivate", "--sync", window});
+        xdotool({"key", "Escape"});
+        VERIFY_SOON(xdotool({"getwindowname", window}) == "a.mp4", 5000);
+        VERIFY_SOON(saturatedShare(window) > 0.2, 15000);
+        QVERIFY(testsupport::quitBySignal(player));
+        QCOMPARE(testsupport::storedPlaylistPaths(), (QStringList{at("kept/a.mp4"), at("kept/b.mp4")}));
+        openbox.kill();
+        openbox.waitForFinished();
     }
 
     void streamFromTheCommandLineDrawsEveryTime()

@@ -230,7 +230,12 @@ private slots:
             "Makefile", "makefile", "Makefile.am", "README", "README.md", "core", "Core",
             "CMakeLists.txt", "meson.build", "winmail.dat", "movie.dat", "page.1", "x~",
             "clip.mp4~", ".mp4", ".hidden", "noext", "trailing.", "x.ts", "X.TS", "x.ogg",
-            "x.m3u", "x.srt", QString::fromUtf8("Ünïcødé.MKV"), ""};
+            "x.m3u", "x.srt", QString::fromUtf8("Ünïcødé.MKV"), "",
+            // Globs told apart by their literal start or end, by a class at the end, or by
+            // a suffix too long to pack.
+            "SConscript.mp4", "sconscript.x", "lib.SO.3", "x.tar.LZ4", "a.TAR.ZST", "CHANGELOG",
+            "pom.xml", "Pom.XML", "film.ANIM7", "page.9", "x.mp4.longsuffix", "x.subtitles",
+            QString::fromUtf8("clip.\u00c4"), QString::fromUtf8("README\u00df")};
         QHash<QString, QSet<bool>> verdictsBySuffix;
         for (int pass = 0; pass < 2; ++pass) {
             for (const QString &name : names) {
