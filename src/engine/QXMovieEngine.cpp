@@ -141,6 +141,9 @@ bool QXMovieEngine::start()
     // Cover art of a sound file is not shown as a picture (the probe says "no video").
     setOption(m_mpv, "audio-display", "no");
     setOption(m_mpv, "keepaspect", "no");
+    // A frame is handed over when it is due, not up to 50 ms before: the main thread draws it at
+    // once, and mpv's render call would otherwise hold it (keys, the playlist) until then.
+    setOption(m_mpv, "video-timing-offset", "0");
     // Bounded read-ahead for streams; a dead server gives up in reasonable time.
     setOption(m_mpv, "demuxer-max-bytes", "64MiB");
     setOption(m_mpv, "demuxer-max-back-bytes", "16MiB");

@@ -471,9 +471,11 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QObject::connect(c, &QXMPController::currentMovieChanged, c, &QXMPController::updateButtons);
     QObject::connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, c, [c] {
         c->validateMenuItems();
-        // The picture's message follows the selection.
+        // The picture's message follows the selection; with a current movie it speaks of that
+        // one, and a playing picture is not drawn again for nothing.
         c->m_openFailure.clear();
-        c->m_ui.playerView->update();
+        if (!c->m_playlist.current())
+            c->m_ui.playerView->update();
     });
     QXInstallInputHandling(c);
 

@@ -16,9 +16,57 @@
 #include <QScrollBar>
 #include <QTimer>
 
+namespace {
+
+// The rows' header: every row is as tall as the next and none is hidden or moved, so rows that
+// come or go anywhere change only the count, and the header follows at its end. Qt's own header
+// walks every row on each insertion or removal (its hidden sections), which a key press that
+// deletes one row of 200,000 would pay for.
+class QXRowHeader : public QHeaderView
+{
+public:
+    explicit QXRowHeader(QWidget *parent) : QHeaderView(Qt::Vertical, parent) {}
+
+    void setModel(QAbstractItemModel *model) override
+    {
+        if (model == this->model())
+            return;
+        for (const QMetaObject::Connection &c : std::as_const(m_follow))
+            disconnect(c);
+        m_follow.clear();
+        QHeaderView::setModel(model);
+        // Qt's slots go only where this header can take their place (else they stay).
+        if (!model || !disconnect(model, SIGNAL(rowsInserted(QModelIndex,int,int)), this,
+                                  SLOT(sectionsInserted(QModelIndex,int,int))))
+            return;
+        if (!disconnect(model, SIGNAL(rowsRemoved(QModelIndex,int,int)), this,
+                        SLOT(_q_sectionsRemoved(QModelIndex,int,int)))) {
+            connect(model, SIGNAL(rowsInserted(QModelIndex,int,int)), this, SLOT(sectionsInserted(QModelIndex,int,int)));
+            return;
+        }
+        const auto follow = [this](const QModelIndex &parent) {
+            if (parent.isValid() || !this->model())
+                return;
+            const int rows = this->model()->rowCount();
+            if (rows == 0)
+                initializeSections();   // an empty header, as Qt makes it
+            else if (rows != count())
+                initializeSections(qMin(count(), rows - 1), rows - 1);
+        };
+        m_follow = {connect(model, &QAbstractItemModel::rowsInserted, this, follow),
+                    connect(model, &QAbstractItemModel::rowsRemoved, this, follow)};
+    }
+
+private:
+    QList<QMetaObject::Connection> m_follow;
+};
+
+} // namespace
+
 QXMovieTableView::QXMovieTableView(const QXPlaylist *playlist, QXPlaylistDropHandler *handler, QWidget *parent)
     : QTableView(parent), m_playlist(playlist), m_handler(handler)
 {
+    setVerticalHeader(new QXRowHeader(this));
     setObjectName(QStringLiteral("playerHistoryList"));
     setItemDelegate(new QXMovieCell(playlist, this));
     setSelectionBehavior(QAbstractItemView::SelectRows);

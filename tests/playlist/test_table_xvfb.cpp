@@ -18,7 +18,9 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPlainTextEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QScreen>
 #include <QTreeView>
 #include <QtTest>
@@ -379,6 +381,136 @@ private slots:
         // The panel opens where it was left, and a file can be chosen there.
         choose(QString(), "clip.mp4");
         QCOMPARE(names().last(), QString("clip.mp4"));
+    }
+
+    void namesElidedToTheirCell()
+    {
+        // A name is cut to the width it is drawn in, each width its own, however often drawn.
+        launch();
+        const QXMovieCell::State cell = QXMovieCell::cellState(&c->playlist(), -1, false);
+        const QString longName = QString("A long movie name that runs on and on past any cell.mp4");
+        const auto draw = [&cell](const QString &text, int width) {
+            QImage image(320, 20, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            QXMovieCell::drawWithFrame(&p, QRect(0, 0, width, 20), cell, text, false);
+            return image;
+        };
+        // The rightmost column with ink.
+        const auto inkEnd = [](const QImage &image) {
+            for (int x = image.width() - 1; x >= 0; --x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (qGray(image.pixel(x, y)) < 160)
+                        return x;
+            return -1;
+        };
+        const struct { const char *name; QString text; int width; int minInk; int maxInk; } cases[] = {
+            {"long, narrow", longName, 120, 60, 118},
+            {"long, wide", longName, 300, 200, 298},
+            {"long, narrow again", longName, 120, 60, 118},
+            {"short, narrow", "a.mp4", 120, 10, 60},
+            {"short, wide", "a.mp4", 300, 10, 60},
+        };
+        QHash<QString, QImage> first;
+        for (const auto &k : cases) {
+            const QImage image = draw(k.text, k.width);
+            const int end = inkEnd(image);
+            QVERIFY2(end >= k.minInk && end <= k.maxInk, qPrintable(QString("%1: ink to %2").arg(k.name).arg(end)));
+            const QString key = k.text + QString::number(k.width);
+            if (first.contains(key))
+                QVERIFY2(image == first.value(key), k.name);
+            first.insert(key, image);
+        }
+        QVERIFY(first.value(longName + "120") != first.value(longName + "300"));
+    }
+
+    void keysOnALongList()
+    {
+        // Keys pressed into the player window as the window system delivers them; the table's
+        // rows follow entries that leave or arrive anywhere, to the last row.
+        constexpr int N = 3000;
+        const auto longList = [this] {
+            launch();
+            QList<QXMovieRepresentationRef> entries;
+            for (int i = 0; i < N; ++i)
+                entries << QXMovieRepresentation::movieRepresentationWithURL(
+                    QUrl::fromLocalFile(dir.filePath(QString("e%1.mp4").arg(i, 4, 10, QChar('0')))));
+            c->appendEntriesForTesting(entries);
+        };
+        const auto press = [this](Qt::Key key, int times) {
+            for (int k = 0; k < times; ++k)
+                QTest::keyClick(c->ui().playerWindow->windowHandle(), key);
+            QCoreApplication::processEvents();
+        };
+        // The rows as drawn: as many as entries, the selection in view, the last entry at the
+        // bottom once scrolled there.
+        const auto checkRows = [this](const char *name) {
+            const int n = c->playlist().count();
+            QVERIFY2(table()->verticalHeader()->count() == n, name);
+            const int selected = testsupport::selectedRow(*c);
+            if (selected >= 0) {
+                const QRect r = table()->visualRect(table()->model()->index(selected, 1));
+                QVERIFY2(table()->viewport()->rect().contains(r), name);
+                QVERIFY2(table()->model()->index(selected, 1).data().toString() == c->playlist().at(selected)->displayName(),
+                         name);
+            }
+            table()->scrollToBottom();
+            QCoreApplication::processEvents();
+            const int y = table()->rowViewportPosition(n - 1);
+            QVERIFY2(y >= 0 && y + 20 <= table()->viewport()->height(), name);
+            QVERIFY2(table()->rowAt(y + 20) == -1, name);   // no row below the last
+        };
+        struct Case {
+            const char *name;
+            int from;
+            Qt::Key key;
+            int times;
+            int selected;       // -1: none
+            int count;
+            const char *first;  // the first entry's name afterwards
+        };
+        const Case cases[] = {
+            {"down in the middle", 1500, Qt::Key_Down, 3, 1503, N, "e0000.mp4"},
+            {"down at the last row", N - 1, Qt::Key_Down, 2, N - 1, N, "e0000.mp4"},
+            {"up at the first row", 0, Qt::Key_Up, 2, 0, N, "e0000.mp4"},
+            {"up to the top", 3, Qt::Key_Up, 5, 0, N, "e0000.mp4"},
+            {"delete the first row", 0, Qt::Key_Delete, 2, 0, N - 2, "e0002.mp4"},
+            {"delete in the middle", 1500, Qt::Key_Delete, 3, 1500, N - 3, "e0000.mp4"},
+            {"delete the last row", N - 1, Qt::Key_Delete, 1, -1, N - 1, "e0000.mp4"},
+            {"backspace at the end", N - 1, Qt::Key_Backspace, 3, N - 4, N - 3, "e0000.mp4"},
+        };
+        for (const Case &k : cases) {
+            longList();
+            testsupport::selectRow(*c, k.from);
+            table()->scrollTo(table()->model()->index(k.from, 0));
+            press(k.key, k.times);
+            QVERIFY2(testsupport::selectedRow(*c) == k.selected,
+                     qPrintable(QString("%1: row %2").arg(k.name).arg(testsupport::selectedRow(*c))));
+            QVERIFY2(c->playlist().count() == k.count, k.name);
+            QVERIFY2(names().first() == k.first, k.name);
+            checkRows(k.name);
+        }
+        // Entries that arrive: at the end, and dropped in the middle.
+        longList();
+        c->appendEntriesForTesting({QXMovieRepresentation::movieRepresentationWithURL(QUrl::fromLocalFile(dir.filePath("late.mp4")))});
+        checkRows("appended");
+        table()->scrollToTop();
+        std::unique_ptr<RawMimeData> data(files({movie("x.mp4")}));
+        QVERIFY(drop(data.get(), at(5, false)));
+        QCOMPARE(names().at(5), QString("x.mp4"));
+        QCOMPARE(c->playlist().count(), N + 2);
+        checkRows("dropped");
+
+        // With nothing current the picture names the selected entry, and follows Down.
+        table()->scrollToTop();
+        testsupport::selectRow(*c, 0);
+        QVERIFY(!c->playlist().current());
+        QCOMPARE(c->selectionMessage(), QString("\"e0000.mp4\"\nDouble-click to open"));
+        QTest::qWait(100);
+        const QImage before = testsupport::grabOnScreen(c->ui().playerView);
+        press(Qt::Key_Down, 1);
+        QCOMPARE(c->selectionMessage(), QString("\"e0001.mp4\"\nDouble-click to open"));
+        VERIFY_SOON(testsupport::grabOnScreen(c->ui().playerView) != before, 3000);
     }
 
     void divider()
