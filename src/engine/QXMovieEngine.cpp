@@ -157,6 +157,8 @@ bool QXMovieEngine::start()
         m_renderer = QXVideoRenderer::create(m_mpv, this);
         if (!m_renderer)
             mpv_set_property_string(m_mpv, "vo", "null");
+        else
+            m_renderer->setEventCatchUp([this] { drainEvents(); });
     }
     m_seekWatch = new QTimer(this);
     m_seekWatch->setSingleShot(true);
@@ -247,10 +249,10 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         // wait forever on a paused stream, which decodes none.
         if (m_fileStarted && !m_fileLoaded) {
             m_fileLoaded = true;
+            if (m_renderer)
+                m_renderer->nextFileOpened();
             if (movie)
                 movie->updateStreamState();
-            if (m_renderer)
-                m_renderer->offerFrame();
         }
         break;
     case MPV_EVENT_SEEK:
@@ -267,6 +269,8 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         }
         if (m_fileLoaded && !m_playbackRestarted) {
             m_playbackRestarted = true;
+            if (m_renderer)
+                m_renderer->nextFileShown();
             emit playbackRestarted();
             // A short stream may be in the cache already; no further change would say so.
             if (movie && !movie->m_url.isLocalFile())
@@ -277,9 +281,6 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         const auto *data = static_cast<const mpv_event_end_file *>(event->data);
         if (m_entryId < 0 || data->playlist_entry_id != m_entryId)
             break;
-        m_fileEnded = true;
-        if (m_renderer)
-            m_renderer->offerFrame();   // a held frame goes
         fileDidEnd(data->reason, data->error);
         break;
     }
@@ -492,7 +493,6 @@ void QXMovieEngine::resetFileState()
     m_entryId = -1;
     m_fileStarted = false;
     m_fileLoaded = false;
-    m_fileEnded = false;
     m_playbackRestarted = false;
     m_eofReached = false;
 }
@@ -557,6 +557,8 @@ void QXMovieEngine::loadAttached()
         movie->changeLoadState(QXMovieLoadStateError);
         return;
     }
+    if (m_renderer)
+        m_renderer->awaitNextFile();
     if (result.format == MPV_FORMAT_NODE_MAP) {
         for (int i = 0; i < result.u.list->num; ++i)
             if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0

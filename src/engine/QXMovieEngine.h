@@ -17,8 +17,6 @@ struct mpv_event;
 class QTimer;
 class QXMovie;
 class QXVideoRenderer;
-class QXVideoRenderer;
-class QTimer;
 
 class QXMovieEngine : public QObject
 {
@@ -42,8 +40,6 @@ public:
     void attach(QXMovie *movie);
     // The file of the attached movie is open (its duration and time are known to mpv).
     bool isFileLoaded() const { return m_fileLoaded; }
-    // Asked to load and neither open nor ended yet.
-    bool isFileOpening() const { return m_entryId >= 0 && !m_fileLoaded && !m_fileEnded; }
     // A file is loading or open for the attached movie (false after its end or an error).
     bool hasFile() const { return m_entryId >= 0; }
     // The attached movie's picture reached the video output.
@@ -112,7 +108,6 @@ private:
     qint64 m_entryId = -1;
     bool m_fileStarted = false;
     bool m_fileLoaded = false;
-    bool m_fileEnded = false;
     bool m_playbackRestarted = false;
     bool m_videoConfigured = false;
     bool m_saidNoSound = false;
