@@ -32,23 +32,14 @@ struct Colour
     QRgb rgb;
 };
 const Colour Red{"red", qRgb(255, 0, 0)}, Green{"green", qRgb(0, 255, 0)}, Blue{"blue", qRgb(0, 0, 255)},
-    Yellow{"yellow", qRgb(255, 255, 0)}, Black{"black", qRgb(0, 0, 0)};
+    Yellow{"yellow", qRgb(255, 255, 0)};
 
-// The colour nearest the middle of the picture, among the movies' and black; "other" when none
-// is near.
+// The colour in the middle of the picture: a movie's, black, or "other".
 QString colourOf(const QImage &image)
 {
-    if (image.isNull())
-        return QStringLiteral("none");
-    const QPoint middle = image.rect().center();
-    int r = 0, g = 0, b = 0, n = 0;
-    for (int y = middle.y() - 4; y <= middle.y() + 4; ++y)
-        for (int x = middle.x() - 4; x <= middle.x() + 4; ++x, ++n) {
-            const QRgb p = image.pixel(x, y);
-            r += qRed(p), g += qGreen(p), b += qBlue(p);
-        }
-    for (const Colour &c : {Red, Green, Blue, Yellow, Black})
-        if (qAbs(r / n - qRed(c.rgb)) < 60 && qAbs(g / n - qGreen(c.rgb)) < 60 && qAbs(b / n - qBlue(c.rgb)) < 60)
+    const QRgb p = image.isNull() ? qRgb(128, 128, 128) : image.pixel(image.rect().center());
+    for (const Colour &c : {Red, Green, Blue, Yellow, Colour{"black", qRgb(0, 0, 0)}})
+        if (qAbs(qRed(p) - qRed(c.rgb)) < 60 && qAbs(qGreen(p) - qGreen(c.rgb)) < 60 && qAbs(qBlue(p) - qBlue(c.rgb)) < 60)
             return QLatin1String(c.name);
     return QStringLiteral("other");
 }
