@@ -6,6 +6,8 @@
 #include "app/QXSettings.h"
 #include "app/QXSingleInstance.h"
 #include "engine/QXFileNames.h"
+#include "engine/QXMovie.h"
+#include "engine/QXMovieEngine.h"
 #include "util/QXMovieCollection.h"
 
 #include <QApplication>
@@ -76,6 +78,17 @@ static void deliver(QXMPController *c, const QXLaunchArguments &a)
         c->applicationOpenURLs(urls);
 }
 
+// A launch that names one movie file hands it to the player before the window is made: the
+// player opens and decodes it meanwhile, and the movie the launch then chooses takes it over.
+static void loadAhead(const QXLaunchArguments &a)
+{
+    if (a.files.size() != 1 || !a.ownAddresses.isEmpty() || !a.webAddresses.isEmpty()
+        || !QXMovie::canInitWithFile(a.files.first()))
+        return;
+    if (QXMovieEngine *engine = QXMovieEngine::shared())
+        engine->loadAhead(QXFileNames::fileURL(a.files.first()));
+}
+
 int main(int argc, char *argv[])
 {
     // Names are bytes: those that are not UTF-8 are kept as they are, not replaced.
@@ -123,6 +136,7 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     // QApplication resets the locale; the engine needs C numbers.
     setlocale(LC_NUMERIC, "C");
+    loadAhead(args);
 
     QXMPController controller;
     installSignalHandlers(&controller, &instance);
@@ -139,6 +153,11 @@ int main(int argc, char *argv[])
         fprintf(stderr, "vistrel: %s; later launches start players of their own\n", qPrintable(problem));
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &QXSingleInstance::stopServing);
     deliver(&controller, args);
+    // Queued behind the launch's opening: a file opened ahead that it did not take is closed.
+    QMetaObject::invokeMethod(&controller, [] {
+        if (QXMovieEngine *engine = QXMovieEngine::existing())
+            engine->dropLoadAhead();
+    }, Qt::QueuedConnection);
     controller.applicationDidFinishLaunching();
     if (!controller.hasLaunched()) {
         instance.stopServing();

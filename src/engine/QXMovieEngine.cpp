@@ -14,6 +14,7 @@
 #include <mpv/client.h>
 
 #include <clocale>
+#include <utility>
 #include <dlfcn.h>
 #include <cstdio>
 
@@ -160,6 +161,8 @@ bool QXMovieEngine::start()
         m_renderer = QXVideoRenderer::create(m_mpv, this);
         if (!m_renderer)
             mpv_set_property_string(m_mpv, "vo", "null");
+        else
+            m_renderer->setEventCatchUp([this] { drainEvents(); });
     }
     m_seekWatch = new QTimer(this);
     m_seekWatch->setSingleShot(true);
@@ -251,10 +254,10 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         // wait forever on a paused stream, which decodes none.
         if (m_fileStarted && !m_fileLoaded) {
             m_fileLoaded = true;
+            if (m_renderer)
+                m_renderer->nextFileOpened();
             if (movie)
                 movie->updateStreamState();
-            if (m_renderer)
-                m_renderer->offerFrame();
         }
         break;
     case MPV_EVENT_SEEK:
@@ -271,6 +274,8 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         }
         if (m_fileLoaded && !m_playbackRestarted) {
             m_playbackRestarted = true;
+            if (m_renderer)
+                m_renderer->nextFileShown();
             emit playbackRestarted();
             // A short stream may be in the cache already; no further change would say so.
             if (movie && !movie->m_url.isLocalFile())
@@ -281,9 +286,6 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
         const auto *data = static_cast<const mpv_event_end_file *>(event->data);
         if (m_entryId < 0 || data->playlist_entry_id != m_entryId)
             break;
-        m_fileEnded = true;
-        if (m_renderer)
-            m_renderer->offerFrame();   // a held frame goes
         fileDidEnd(data->reason, data->error);
         break;
     }
@@ -322,17 +324,21 @@ void QXMovieEngine::handlePropertyChange(const mpv_event *event)
         }
         return;
     }
-    QXMovie *movie = m_attached;
     // Values seen before our file started belong to the one it replaced.
-    if (!movie || !m_fileStarted)
+    if (!m_fileStarted)
         return;
-    const bool isStream = !movie->m_url.isLocalFile();
-    switch (event->reply_userdata) {
-    case PropTimePos:
+    // Also for a file opened ahead: it reports its time once while it stands paused.
+    if (event->reply_userdata == PropTimePos) {
         m_hasTimePos = prop->format == MPV_FORMAT_DOUBLE;
         if (m_hasTimePos)
             m_timePos = *static_cast<double *>(prop->data);
-        break;
+        return;
+    }
+    QXMovie *movie = m_attached;
+    if (!movie)
+        return;
+    const bool isStream = !movie->m_url.isLocalFile();
+    switch (event->reply_userdata) {
     case PropEofReached: {
         const bool eof = prop->format == MPV_FORMAT_FLAG && *static_cast<int *>(prop->data);
         if (eof == m_eofReached)
@@ -496,7 +502,6 @@ void QXMovieEngine::resetFileState()
     m_entryId = -1;
     m_fileStarted = false;
     m_fileLoaded = false;
-    m_fileEnded = false;
     m_playbackRestarted = false;
     m_eofReached = false;
 }
@@ -539,28 +544,43 @@ void QXMovieEngine::stopAttached()
 void QXMovieEngine::loadAttached()
 {
     QXMovie *movie = m_attached;
-    resetFileState();
+    const QUrl ahead = std::exchange(m_aheadUrl, QUrl());
+    // Opened ahead for this movie at its start: what the movie wants is all the player needs.
+    // A turned picture is not taken over: the unturned first frame could show before the turn.
+    const bool takeOver = movie && m_entryId >= 0 && movie->m_url == ahead && movie->m_position <= 0
+        && movie->m_angle == 0 && movie->m_loadState != QXMovieLoadStateError;
+    if (!takeOver)
+        resetFileState();
     if (!m_mpv)
         return;
     if (!movie || movie->m_loadState == QXMovieLoadStateError) {
         stopAttached();
         return;
     }
-    setFlag("pause", !movie->m_wantsPlay);
+    // The volume before the pause is lifted on a file already open.
     setDouble("volume", double(movie->m_volume) * 100.0);
     setInt("video-rotate", movie->m_angle);
+    setFlag("pause", !movie->m_wantsPlay);
+    if (takeOver)
+        return;
 
     const QByteArray address = movie->m_url.isLocalFile()
         ? QXFileNames::encode(QXFileNames::localPath(movie->m_url))
         : movie->m_url.toEncoded();
     const QByteArray options = movie->m_position > 0
         ? "start=" + secondsText(movie->m_position) : QByteArray();
+    if (!loadFile(address, options))
+        movie->changeLoadState(QXMovieLoadStateError);
+}
+
+bool QXMovieEngine::loadFile(const QByteArray &address, const QByteArray &options)
+{
     const char *args[] = {"loadfile", address.constData(), "replace", options.constData(), nullptr};
     mpv_node result{};
-    if (mpv_command_ret(m_mpv, args, &result) < 0) {
-        movie->changeLoadState(QXMovieLoadStateError);
-        return;
-    }
+    if (mpv_command_ret(m_mpv, args, &result) < 0)
+        return false;
+    if (m_renderer)
+        m_renderer->awaitNextFile();
     if (result.format == MPV_FORMAT_NODE_MAP) {
         for (int i = 0; i < result.u.list->num; ++i)
             if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0
@@ -573,6 +593,24 @@ void QXMovieEngine::loadAttached()
         if (mpv_get_property(m_mpv, "playlist/0/id", MPV_FORMAT_INT64, &id) >= 0)
             m_entryId = id;
     }
+    return true;
+}
+
+void QXMovieEngine::loadAhead(const QUrl &url)
+{
+    if (!m_mpv || m_attached || m_entryId >= 0 || !url.isLocalFile())
+        return;
+    setFlag("pause", true);
+    if (loadFile(QXFileNames::encode(QXFileNames::localPath(url)), QByteArray()))
+        m_aheadUrl = url;
+}
+
+void QXMovieEngine::dropLoadAhead()
+{
+    if (m_aheadUrl.isEmpty() || m_attached)
+        return;
+    m_aheadUrl.clear();
+    stopAttached();
 }
 
 void QXMovieEngine::seekAttached(double seconds)

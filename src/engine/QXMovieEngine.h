@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QUrl>
 
 #include <atomic>
 
@@ -17,8 +18,6 @@ struct mpv_event;
 class QTimer;
 class QXMovie;
 class QXVideoRenderer;
-class QXVideoRenderer;
-class QTimer;
 
 class QXMovieEngine : public QObject
 {
@@ -40,10 +39,14 @@ public:
     QXMovie *attachedMovie() const { return m_attached; }
     // Saves the attached movie's state and loads the given one (nullptr: stops playback).
     void attach(QXMovie *movie);
+    // Opens a file, paused at its start, before its movie is made (at launch, while the window
+    // is made): the movie of that address attached next at its start takes the file over
+    // rather than loading it again. Nothing while a movie is attached or a file loads.
+    void loadAhead(const QUrl &url);
+    // Closes the file opened ahead when no movie took it over.
+    void dropLoadAhead();
     // The file of the attached movie is open (its duration and time are known to mpv).
     bool isFileLoaded() const { return m_fileLoaded; }
-    // Asked to load and neither open nor ended yet.
-    bool isFileOpening() const { return m_entryId >= 0 && !m_fileLoaded && !m_fileEnded; }
     // A file is loading or open for the attached movie (false after its end or an error).
     bool hasFile() const { return m_entryId >= 0; }
     // The attached movie's picture reached the video output.
@@ -77,6 +80,8 @@ private:
     void reachedEnd();
     void checkStreamComplete();
     void loadAttached();
+    // loadfile, replacing what plays; false when the player refuses it.
+    bool loadFile(const QByteArray &address, const QByteArray &options);
     void stopAttached();
     void saveAttachedState();
     void resetFileState();
@@ -108,11 +113,11 @@ private:
     bool m_seekSeen = false;
     std::atomic<bool> m_wakeupPosted{false};
     QPointer<QXMovie> m_attached;
+    QUrl m_aheadUrl;   // the file opened by loadAhead, until attach takes it or not
     // Per loaded file. mpv numbers each loadfile; events of an earlier entry are ignored.
     qint64 m_entryId = -1;
     bool m_fileStarted = false;
     bool m_fileLoaded = false;
-    bool m_fileEnded = false;
     bool m_playbackRestarted = false;
     bool m_videoConfigured = false;
     bool m_saidNoSound = false;

@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QOpenGLPaintDevice>
 #include <QApplication>
 #include <QPainter>
@@ -64,13 +65,6 @@ class QXMovieView::Presenter : public QXVideoRenderer::Presenter
 public:
     explicit Presenter(QXMovieView *view) : m_view(view) {}
     bool canPresent() const override { return m_view->canPresent(); }
-    // The new file's first frame can come before the news that the file is open: dropping it
-    // would make the player's output wait for the next one.
-    bool holdsFrame() const override
-    {
-        const QXMovieEngine *engine = QXMovieEngine::existing();
-        return engine && engine->isFileOpening() && m_view->showsPicture();
-    }
     // Drawn at once: the player's video output waits for each frame to be drawn before it
     // moves on, so a frame left for the next update pass would hold back the movie's start.
     void presentSoon() override { m_view->presentFrame(); }
@@ -202,10 +196,7 @@ bool QXMovieView::showsPicture() const
 
 bool QXMovieView::canPresent() const
 {
-    // Until the new file is open, frames are the old one's: drawing them would only hold the
-    // player's output, which waits for each, while it opens the new one.
-    const QXMovieEngine *engine = QXMovieEngine::existing();
-    if (!showsPicture() || !engine || !engine->isFileLoaded())
+    if (!showsPicture())
         return false;
     if (m_surface)
         return m_surface->isExposed();
@@ -236,45 +227,56 @@ void QXMovieView::renderSurface()
     const qreal ratio = m_surface->devicePixelRatio();
     const QSize pixels = m_surface->size() * ratio;
     QXVideoRenderer *r = currentRenderer();
-    if (showsPicture() && r->mode() == QXVideoRenderer::Mode::OpenGL) {
-        const bool fresh = r->hasNewFrame();
-        // While the next file opens, the frame on screen is still the right one: a redraw would
-        // only hold the main thread from the new file's first frame.
-        const QXMovieEngine *engine = QXMovieEngine::existing();
-        if (!fresh && engine && engine->isFileOpening() && pixels == m_lastPixels)
+    QOpenGLContext *gl = QXVideoRenderer::sharedGLContext();
+    const bool picture = showsPicture();
+    if (picture && !r->hasNewFrame() && r->awaitsPicture()) {
+        // What mpv would redraw is the picture of the file left: the one on screen stays until
+        // the new file's first frame. A surface of another size has none to keep.
+        if (pixels == m_lastPixels || !gl || !gl->makeCurrent(m_surface))
             return;
         m_lastPixels = pixels;
+        QOpenGLFunctions *f = gl->functions();
+        f->glClearColor(0, 0, 0, 1);
+        f->glClear(GL_COLOR_BUFFER_BIT);
+        gl->swapBuffers(m_surface);
+        emit swapped();
+        return;
+    }
+    m_lastPixels = pixels;
+    if (picture && r->mode() == QXVideoRenderer::Mode::OpenGL) {
+        const bool fresh = r->hasNewFrame();
         if (!r->renderToWindow(m_surface, pixels))
             return;
         r->finishWindowFrame(m_surface);
+        emit swapped();
         if (fresh) {
             ++m_framesDrawn;
             emit frameDrawn();
         }
         return;
     }
-    QOpenGLContext *gl = QXVideoRenderer::sharedGLContext();
     if (!gl || !gl->makeCurrent(m_surface))
         return;
+    bool fresh = false;
     {
         QOpenGLPaintDevice device(pixels);
         device.setDevicePixelRatio(ratio);
         QPainter painter(&device);
-        if (showsPicture()) {
-            // mpv draws in software although this machine has OpenGL.
-            const bool fresh = r->hasNewFrame();
-            if (r->renderToImage(&m_softwareFrame, pixels)) {
-                painter.drawImage(QRect(QPoint(0, 0), m_surface->size()), m_softwareFrame);
-                if (fresh) {
-                    ++m_framesDrawn;
-                    emit frameDrawn();
-                }
-            }
-        } else {
+        // With a picture, mpv draws in software although this machine has OpenGL.
+        fresh = picture && r->hasNewFrame();
+        if (picture && r->renderToImage(&m_softwareFrame, pixels))
+            painter.drawImage(QRect(QPoint(0, 0), m_surface->size()), m_softwareFrame);
+        else if (!picture)
             paintMessage(painter, m_surface->size());
-        }
+        else
+            fresh = false;
     }
     gl->swapBuffers(m_surface);
+    emit swapped();
+    if (fresh) {
+        ++m_framesDrawn;
+        emit frameDrawn();
+    }
 }
 
 void QXMovieView::paintEvent(QPaintEvent *)
@@ -288,6 +290,15 @@ void QXMovieView::paintEvent(QPaintEvent *)
     QXVideoRenderer *r = currentRenderer();
     if (showsPicture()) {
         const bool fresh = r->hasNewFrame();
+        if (!fresh && r->awaitsPicture()) {
+            // The last picture drawn stays until the new file's first frame (see renderSurface).
+            const QSize pixels = size() * devicePixelRatioF();
+            if (m_softwareFrame.size() == pixels)
+                painter.drawImage(rect(), m_softwareFrame);
+            else
+                painter.fillRect(rect(), Qt::black);
+            return;
+        }
         if (r->renderToImage(&m_softwareFrame, size() * devicePixelRatioF())) {
             painter.drawImage(rect(), m_softwareFrame);
             if (fresh) {

@@ -86,7 +86,10 @@ public:
     void updatePicture();
 
 signals:
+    // A new frame of the movie reached the screen.
     void frameDrawn();
+    // The native window showed anything new: a frame, a redraw, the message (tests).
+    void swapped();
 
 protected:
     friend class QXMovieSurface;

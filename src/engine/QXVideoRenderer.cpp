@@ -154,6 +154,24 @@ void QXVideoRenderer::setPresenter(Presenter *presenter)
     m_presenter = presenter;
 }
 
+void QXVideoRenderer::awaitNextFile()
+{
+    m_await = Await::Open;
+}
+
+void QXVideoRenderer::nextFileOpened()
+{
+    if (m_await == Await::Open)
+        m_await = Await::FirstFrame;
+}
+
+void QXVideoRenderer::nextFileShown()
+{
+    // Drawn or not, the first frame is what mpv holds now.
+    if (m_await == Await::FirstFrame)
+        m_await = Await::None;
+}
+
 void QXVideoRenderer::update()
 {
     m_updatePosted = false;
@@ -165,19 +183,40 @@ void QXVideoRenderer::update()
     if (!(flags & MPV_RENDER_UPDATE_FRAME))
         return;
     m_newFrame = true;
-    offerFrame();
-}
-
-void QXVideoRenderer::offerFrame()
-{
-    if (!m_context || !m_newFrame)
+    if (m_await == Await::Open && m_catchUp)
+        m_catchUp();
+    if (!m_newFrame || !m_context)
         return;
+    // mpv finishes with a frame before it says the next file is open (it waits for the output
+    // when it sets that file up), so a frame that follows the news is the new file's own,
+    // unless it redraws the picture held.
+    m_newFrameIsNextFiles = m_await == Await::FirstFrame && !nextFrameIsRedraw();
+    if (m_await == Await::Open || (m_await == Await::FirstFrame && !m_newFrameIsNextFiles)) {
+        skipFrame();
+        return;
+    }
     if (m_presenter && m_presenter->canPresent()) {
         m_presenter->presentSoon();
         emit frameReady();
-    } else if (!m_presenter || !m_presenter->holdsFrame()) {
-        skipFrame();
     }
+    // Not drawn after all (or nobody to show it): skipped all the same, so mpv never waits.
+    if (m_newFrame)
+        skipFrame();
+}
+
+bool QXVideoRenderer::nextFrameIsRedraw() const
+{
+    mpv_render_frame_info info{};
+    const mpv_render_param param{MPV_RENDER_PARAM_NEXT_FRAME_INFO, &info};
+    return mpv_render_context_get_info(rc(m_context), param) >= 0 && (info.flags & MPV_RENDER_FRAME_INFO_REDRAW);
+}
+
+void QXVideoRenderer::tookFrame()
+{
+    if (m_newFrame && m_newFrameIsNextFiles && m_await == Await::FirstFrame)
+        m_await = Await::None;
+    m_newFrame = false;
+    m_newFrameIsNextFiles = false;
 }
 
 void QXVideoRenderer::skipFrame()
@@ -190,7 +229,7 @@ void QXVideoRenderer::skipFrame()
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     mpv_render_context_render(rc(m_context), params);
-    m_newFrame = false;
+    tookFrame();
 }
 
 bool QXVideoRenderer::renderToWindow(QWindow *window, const QSize &pixelSize)
@@ -206,7 +245,7 @@ bool QXVideoRenderer::renderToWindow(QWindow *window, const QSize &pixelSize)
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     mpv_render_context_render(rc(m_context), params);
-    m_newFrame = false;
+    tookFrame();
     return true;
 }
 
@@ -235,7 +274,7 @@ bool QXVideoRenderer::renderToImage(QImage *image, const QSize &pixelSize)
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
         mpv_render_context_render(rc(m_context), params);
-        m_newFrame = false;
+        tookFrame();
         // Rows in mpv's own order are top first, as an image has them; RGBA reads back on
         // every OpenGL, ES included.
         if (image->size() != pixelSize || image->format() != QImage::Format_RGBX8888)
@@ -263,7 +302,7 @@ bool QXVideoRenderer::renderToImage(QImage *image, const QSize &pixelSize)
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     const bool ok = mpv_render_context_render(rc(m_context), params) >= 0;
-    m_newFrame = false;
+    tookFrame();
     return ok;
 }
 
@@ -286,6 +325,6 @@ QImage QXVideoRenderer::grab(const QSize &pixelSize)
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     mpv_render_context_render(rc(m_context), params);
-    m_newFrame = false;
+    tookFrame();
     return target.toImage();
 }

@@ -8,13 +8,19 @@
 // does; moving the view to another window (presentation) keeps it. Where no GL context can be
 // made (no driver, Qt's offscreen platform) mpv renders in software into an image.
 //
-// mpv waits up to 0.2 s per frame for someone to render it: frames no view can show are
-// skipped at once, so playback of a hidden or minimised window keeps its pace.
+// mpv waits up to 0.2 s per frame for someone to render it, and its other threads wait on that
+// one when a file opens: every frame it offers is drawn or skipped at once, so neither playback
+// of a hidden window nor the opening of the next file waits on a frame nobody takes.
+//
+// Another file being loaded, the frames mpv offers and the picture it would redraw are still
+// the file left's: they are skipped and the screen keeps what it shows until the new file's
+// first frame.
 #include <QImage>
 #include <QObject>
 #include <QPointer>
 
 #include <atomic>
+#include <functional>
 
 struct mpv_handle;
 class QOpenGLContext;
@@ -46,14 +52,22 @@ public:
     public:
         virtual ~Presenter() = default;
         virtual bool canPresent() const = 0;
-        virtual void presentSoon() = 0;   // schedule a render (OpenGL: requestUpdate)
-        // A frame that cannot be presented yet but soon will: kept, not skipped.
-        virtual bool holdsFrame() const { return false; }
+        virtual void presentSoon() = 0;   // draws the new frame now
     };
     void setPresenter(Presenter *presenter);
-    // Presents a new frame, keeps it while the presenter holds frames, or skips it.
-    void offerFrame();
     Presenter *presenter() const { return m_presenter; }
+
+    // The engine's news of the file it loads: another file is being loaded; that file is open,
+    // so the frames mpv offers from now on are its own (a redraw still shows the file left);
+    // its first frame reached the output. Until then awaitsPicture() holds, and what mpv holds
+    // is not to be drawn.
+    void awaitNextFile();
+    void nextFileOpened();
+    void nextFileShown();
+    bool awaitsPicture() const { return m_await != Await::None; }
+    // Runs before a frame is judged while a file opens: the news that the file is open may
+    // still wait behind the frame in the event queue.
+    void setEventCatchUp(std::function<void()> catchUp) { m_catchUp = std::move(catchUp); }
 
     // OpenGL: renders into the window's default framebuffer with the shared context current on
     // it; the caller may paint on top and then calls finishWindowFrame.
@@ -76,13 +90,20 @@ signals:
 
 private:
     QXVideoRenderer(Mode mode, void *renderContext, QObject *parent);
+    enum class Await { None, Open, FirstFrame };
     void update();
+    bool nextFrameIsRedraw() const;
     void skipFrame();
+    // After a render call: the frame mpv offered, if any, is taken.
+    void tookFrame();
 
     Mode m_mode;
     void *m_context = nullptr;   // mpv_render_context
     QOpenGLFramebufferObject *m_readBack = nullptr;   // OpenGL pictures drawn into images
     Presenter *m_presenter = nullptr;
     bool m_newFrame = false;
+    bool m_newFrameIsNextFiles = false;   // the frame offered is the next file's first
+    Await m_await = Await::None;
+    std::function<void()> m_catchUp;
     std::atomic<bool> m_updatePosted{false};
 };

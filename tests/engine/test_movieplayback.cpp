@@ -137,6 +137,68 @@ private slots:
         }
     }
 
+    // A file opened ahead (at launch, before its movie exists) is taken over by the movie of
+    // that address attached at its start, which gets its own volume and pause; a movie elsewhere
+    // in the file, a turned one or another file loads anew; one nobody took is closed.
+    void fileOpenedAheadIsTakenOver()
+    {
+        const struct
+        {
+            const char *name;
+            bool sameFile;
+            double at;
+            int angle;
+            bool plays;
+            bool takenOver;
+        } rows[] = {
+            {"same file, playing", true, 0, 0, true, true},
+            {"same file, paused", true, 0, 0, false, true},
+            {"same file, later", true, 1.0, 0, true, false},
+            {"same file, turned", true, 0, 90, false, false},
+            {"another file", false, 0, 0, true, false},
+        };
+        for (const auto &r : rows) {
+            const QString what = QString::fromLatin1(r.name);
+            QXMovieEngine *engine = QXMovieEngine::shared();
+            QVERIFY(engine && !engine->hasFile());
+            engine->loadAhead(QUrl::fromLocalFile(m_long));
+            VERIFY_SOON(fileLoaded(), 3000);
+            const qint64 entry = mpvInt("playlist/0/id");
+            QVERIFY(mpvFlag("pause") == 1);
+
+            std::unique_ptr<QXMovie> movie(QXMovie::movieWithFile(r.sameFile ? m_long : m_short));
+            QVERIFY(movie);
+            movie->setVolume(0.25f);
+            movie->setAngle(r.angle);
+            if (r.at > 0)
+                movie->setCurrentTime(QXTime::fromSeconds(r.at));
+            if (r.plays)
+                movie->play();
+            m_view->setMovie(movie.get());
+            VERIFY2_SOON(fileLoaded() && mpvDouble("time-pos") >= r.at - 0.05, qPrintable(what), 3000);
+            QVERIFY2((mpvInt("playlist/0/id") == entry) == r.takenOver, qPrintable(what));
+            char *path = mpv_get_property_string(engine->handle(), "path");
+            QVERIFY2(QString::fromUtf8(path).endsWith(r.sameFile ? "long.mp4" : "short.mp4"), qPrintable(what));
+            mpv_free(path);
+            VERIFY2_SOON(mpvDouble("volume") == 25.0 && mpvInt("video-rotate") == r.angle && mpvFlag("pause") == !r.plays,
+                         qPrintable(what), 2000);
+            if (r.plays)
+                VERIFY2_SOON(movie->currentTime().seconds() > r.at + 0.3, qPrintable(what), 3000);
+            else
+                QVERIFY2(movie->currentTime().seconds() < 0.05, qPrintable(what));
+            m_view->setMovie(nullptr);
+            VERIFY_SOON(!engine->hasFile(), 2000);
+        }
+
+        // Not taken: closed once the launch has chosen, and no movie is attached by it.
+        QXMovieEngine *engine = QXMovieEngine::shared();
+        engine->loadAhead(QUrl::fromLocalFile(m_long));
+        VERIFY_SOON(fileLoaded(), 3000);
+        engine->dropLoadAhead();
+        QVERIFY(!engine->hasFile() && !engine->attachedMovie());
+        VERIFY_SOON(mpvFlag("idle-active") == 1, 2000);
+    }
+
     void framesStepBothWays()
     {
         std::unique_ptr<QXMovie> movie(QXMovie::movieWithFile(m_long));
