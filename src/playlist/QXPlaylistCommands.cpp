@@ -248,7 +248,9 @@ void QXMPController::tableViewDeleteObjectAtRow(int row)
         m_ui.playerHistoryList->selectionModel()->select(m_ui.playlistModel->index(selected > row ? selected - 1 : selected),
                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     updateButtons();
-    m_ui.playerView->update();
+    // Only the message of an empty picture speaks of the rows; a playing one is not drawn again.
+    if (!m_playlist.current())
+        m_ui.playerView->update();
 }
 
 void QXMPController::deleteSelected()
