@@ -263,7 +263,7 @@ bool QXMPController::selectionMessageIsFailure() const
 QString QXMPController::selectionMessage() const
 {
     if (m_collector && m_collector->elapsedMs() >= QXWalkProgressDelayMs)
-        return tr("Looking for movies\u2026 %1 files").arg(QLocale().toString(m_collector->filesSeen()));
+        return tr("Looking for movies\u2026 %1 files\nEscape stops the search").arg(QLocale().toString(m_collector->filesSeen()));
     if (m_playlist.current()) {
         const QString name = m_playlist.current()->displayName();
         if (selectionMessageIsFailure())
