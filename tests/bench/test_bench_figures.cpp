@@ -1,10 +1,13 @@
-// What the playback benchmark reads from outside the players: a wrong reading here would make
-// its comparison with the command-line player say nothing, so each is checked on real output.
+// What the benchmarks read from outside the players: a wrong reading (a thread name with ") ",
+// a channel swapped, an off-by-one at the tolerance or a row's end, a median of unsorted times)
+// would make their comparison with the command-line player say nothing without anything failing.
+#include "../../bench/OnScreenPixels.h"
 #include "../../bench/PlaybackFigures.h"
 
 #include <QtTest>
 
 using namespace PlaybackFigures;
+using onscreen::Rgb;
 
 // `xwininfo -root -tree` while the player (its picture in a child window, its floating bar a
 // window of its own) and mpv both show, trimmed.
@@ -27,7 +30,7 @@ xwininfo: Window id: 0x3a6 (the root window) (has no name)
         0x200020 "Vistrel": ("vistrel" "Vistrel")  640x360+0+20  +0+20
 )";
 
-class TestPlaybackFigures : public QObject
+class TestBenchFigures : public QObject
 {
     Q_OBJECT
 private slots:
@@ -43,7 +46,6 @@ private slots:
         QTest::newRow("name with ') '") << QByteArray("77 (mpv/mpv core) (x) R 1 77 77 0 -1 0 0 0 0 0 1000 20 0 0 20 0")
                                         << 1020.0 << 1020.0;
         QTest::newRow("cut short") << QByteArray("77 (mpv) R 1 77 77 0 -1 0 0 0 0 0 1000") << -1.0 << -1.0;
-        QTest::newRow("gone") << QByteArray() << -1.0 << -1.0;
     }
     void statTicks()
     {
@@ -52,19 +54,6 @@ private slots:
         QFETCH(double, withChildren);
         QCOMPARE(PlaybackFigures::statTicks(stat, false), own);
         QCOMPARE(PlaybackFigures::statTicks(stat, true), withChildren);
-    }
-
-    void windowTree()
-    {
-        const QList<Window> w = parseWindowTree(QString::fromLatin1(Tree));
-        QCOMPARE(w.size(), 9);
-        QCOMPARE(w.at(1).name, QStringLiteral("clip.mp4"));
-        QCOMPARE(w.at(1).depth, 0);
-        QCOMPARE(w.at(2).depth, 1);
-        QCOMPARE(w.at(2).size, QSize(1280, 720));
-        QCOMPARE(w.at(3).name, QString());   // "(has no name)", at a negative offset
-        QCOMPARE(w.at(5).wmClass, QStringLiteral("\"gl\" \"mpv\""));
-        QCOMPARE(w.at(8).depth, 1);
     }
 
     void pictureWindow_data()
@@ -78,7 +67,6 @@ private slots:
         // picture with its menu bar, nor another player's picture.
         QTest::newRow("the player's child window") << "vistrel" << "clip.mp4" << true << QSize(1280, 720);
         QTest::newRow("another clip") << "vistrel" << "other.mp4" << true << QSize(640, 360);
-        QTest::newRow("not on screen") << "mpv" << "missing.mp4" << false << QSize();
     }
     void pictureWindow()
     {
@@ -88,23 +76,6 @@ private slots:
         QFETCH(QSize, picture);
         QCOMPARE(PlaybackFigures::pictureWindow(parseWindowTree(QString::fromLatin1(Tree)), wmClass, title, inChild),
                  picture);
-    }
-
-    void fittedPicture_data()
-    {
-        QTest::addColumn<QSize>("window");
-        QTest::addColumn<QSize>("picture");
-        QTest::newRow("its own size") << QSize(1280, 720) << QSize(1280, 720);
-        QTest::newRow("bars left and right") << QSize(1480, 720) << QSize(1280, 720);
-        QTest::newRow("bars above and below") << QSize(1280, 1000) << QSize(1280, 720);
-        QTest::newRow("smaller") << QSize(640, 400) << QSize(640, 360);
-        QTest::newRow("no window") << QSize() << QSize();
-    }
-    void fittedPicture()
-    {
-        QFETCH(QSize, window);
-        QFETCH(QSize, picture);
-        QCOMPARE(PlaybackFigures::fittedPicture(QSize(1280, 720), window), picture);
     }
 
     void framesShown_data()
@@ -120,7 +91,6 @@ private slots:
         QTest::newRow("mpv: no status yet") << QByteArray("VO: [gpu] 1280x720 yuv420p\n") << true << qint64(0);
         QTest::newRow("player: the last count")
             << QByteArray("vistrel-bench-frames=9\nvistrel-bench-frames=10\nvistrel-bench-dropped=2 \n") << false << qint64(10);
-        QTest::newRow("player: none drawn") << QByteArray("vistrel-bench-dropped=0 \n") << false << qint64(0);
     }
     void framesShown()
     {
@@ -130,21 +100,68 @@ private slots:
         QCOMPARE(PlaybackFigures::framesShown(output, isMpv), frames);
     }
 
-    void median_data()
+
+    void near_data()
+    {
+        QTest::addColumn<uint>("pixel");
+        QTest::addColumn<bool>("expected");
+        // Against {200, 40, 40} with a tolerance of 10.
+        QTest::newRow("exact") << 0xC82828u << true;
+        QTest::newRow("each channel at the edge") << 0xD2321Eu << true;
+        QTest::newRow("red one past") << 0xD32828u << false;
+        QTest::newRow("blue one past") << 0xC82833u << false;
+        QTest::newRow("red and blue swapped") << 0x2828C8u << false;
+        QTest::newRow("alpha byte ignored") << 0xFFC82828u << true;
+    }
+    void near()
+    {
+        QFETCH(uint, pixel);
+        QFETCH(bool, expected);
+        QCOMPARE(onscreen::near(pixel, Rgb{200, 40, 40}, 10), expected);
+    }
+
+    void longestRun_data()
+    {
+        QTest::addColumn<QString>("row");   // 'x' the colour, '.' anything else
+        QTest::addColumn<int>("expected");
+        QTest::newRow("none") << "...." << 0;
+        QTest::newRow("broken by one pixel") << "xxx.xxxx." << 4;
+        QTest::newRow("longest at the end") << "xx..xxxxx" << 5;
+        QTest::newRow("whole row") << "xxxxxx" << 6;
+    }
+    void longestRun()
+    {
+        QFETCH(QString, row);
+        QFETCH(int, expected);
+        std::vector<uint32_t> pixels;
+        for (QChar c : row)
+            pixels.push_back(c == 'x' ? 0x28C83Cu : 0x202020u);
+        QCOMPARE(onscreen::longestRun(pixels.data(), int(pixels.size()), Rgb{40, 200, 60}, 24), expected);
+    }
+
+    void summarize_data()
     {
         QTest::addColumn<QList<double>>("values");
         QTest::addColumn<double>("median");
-        QTest::newRow("odd, unsorted") << QList<double>{0.9, 0.7, 1.1} << 0.9;
-        QTest::newRow("even") << QList<double>{1.0, 0.8, 0.6, 2.0} << 0.9;
-        QTest::newRow("none") << QList<double>{} << 0.0;
+        QTest::addColumn<double>("max");
+        QTest::addColumn<int>("over");
+        QTest::newRow("odd, unsorted") << QList<double>{300, 50, 120} << 120.0 << 300.0 << 2;
+        QTest::newRow("even: the middle two") << QList<double>{40, 90, 60, 10} << 50.0 << 90.0 << 0;
+        QTest::newRow("at the limit is not over") << QList<double>{100, 100, 100.5} << 100.0 << 100.5 << 1;
     }
-    void median()
+    void summarize()
     {
         QFETCH(QList<double>, values);
         QFETCH(double, median);
-        QCOMPARE(PlaybackFigures::median(values), median);
+        QFETCH(double, max);
+        QFETCH(int, over);
+        const onscreen::Summary s = onscreen::summarize(std::vector<double>(values.begin(), values.end()), 100);
+        QCOMPARE(s.count, int(values.size()));
+        QCOMPARE(s.median, median);
+        QCOMPARE(s.max, max);
+        QCOMPARE(s.over, over);
     }
 };
 
-QTEST_GUILESS_MAIN(TestPlaybackFigures)
-#include "test_playback_figures.moc"
+QTEST_GUILESS_MAIN(TestBenchFigures)
+#include "test_bench_figures.moc"
