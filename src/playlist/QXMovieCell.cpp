@@ -4,35 +4,7 @@
 #include "playlist/QXPlaylist.h"
 
 #include <QApplication>
-#include <QHash>
 #include <QPainter>
-
-namespace {
-
-// Eliding measures the whole name, as dear as drawing it. The rows on screen are drawn again
-// and again (the selection moves, rows move up): their answers are kept, a screenful or so.
-// The font by its description, not a QFont: the cache outlives the application's fonts.
-struct ElisionKey
-{
-    QString font;
-    QString text;
-    int width;
-    bool operator==(const ElisionKey &o) const { return width == o.width && text == o.text && font == o.font; }
-    friend size_t qHash(const ElisionKey &k, size_t seed = 0) { return qHashMulti(seed, k.font, k.text, k.width); }
-};
-
-QString elidedName(const QFont &font, const QString &text, int width)
-{
-    static QHash<ElisionKey, QString> cache;
-    const ElisionKey key{font.key(), text, width};
-    if (const auto it = cache.constFind(key); it != cache.constEnd())
-        return it.value();
-    if (cache.size() >= 512)
-        cache.clear();
-    return cache.insert(key, QFontMetrics(font).elidedText(text, Qt::ElideRight, width)).value();
-}
-
-} // namespace
 
 QXMovieCell::QXMovieCell(const QXPlaylist *playlist, QObject *parent)
     : QStyledItemDelegate(parent), m_playlist(playlist)
@@ -92,7 +64,7 @@ void QXMovieCell::drawWithFrame(QPainter *p, const QRect &frame, const State &ce
     const QRect textRect(frame.x() + 2, frame.y(), qMax(0, w - 4), frame.height());
     p->save();
     p->setFont(cell.font);
-    const QString elided = elidedName(cell.font, text, textRect.width());
+    const QString elided = QFontMetrics(cell.font).elidedText(text, Qt::ElideRight, textRect.width());
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
     if (highlighted) {
         p->setPen(staticShadowColor());

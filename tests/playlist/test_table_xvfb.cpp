@@ -18,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPlainTextEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QHeaderView>
 #include <QScreen>
@@ -381,47 +380,6 @@ private slots:
         // The panel opens where it was left, and a file can be chosen there.
         choose(QString(), "clip.mp4");
         QCOMPARE(names().last(), QString("clip.mp4"));
-    }
-
-    void namesElidedToTheirCell()
-    {
-        // A name is cut to the width it is drawn in, each width its own, however often drawn.
-        launch();
-        const QXMovieCell::State cell = QXMovieCell::cellState(&c->playlist(), -1, false);
-        const QString longName = QString("A long movie name that runs on and on past any cell.mp4");
-        const auto draw = [&cell](const QString &text, int width) {
-            QImage image(320, 20, QImage::Format_RGB32);
-            image.fill(Qt::white);
-            QPainter p(&image);
-            QXMovieCell::drawWithFrame(&p, QRect(0, 0, width, 20), cell, text, false);
-            return image;
-        };
-        // The rightmost column with ink.
-        const auto inkEnd = [](const QImage &image) {
-            for (int x = image.width() - 1; x >= 0; --x)
-                for (int y = 0; y < image.height(); ++y)
-                    if (qGray(image.pixel(x, y)) < 160)
-                        return x;
-            return -1;
-        };
-        const struct { const char *name; QString text; int width; int minInk; int maxInk; } cases[] = {
-            {"long, narrow", longName, 120, 60, 118},
-            {"long, wide", longName, 300, 200, 298},
-            {"long, narrow again", longName, 120, 60, 118},
-            {"short, narrow", "a.mp4", 120, 10, 60},
-            {"short, wide", "a.mp4", 300, 10, 60},
-        };
-        QHash<QString, QImage> first;
-        for (const auto &k : cases) {
-            const QImage image = draw(k.text, k.width);
-            const int end = inkEnd(image);
-            QVERIFY2(end >= k.minInk && end <= k.maxInk, qPrintable(QString("%1: ink to %2").arg(k.name).arg(end)));
-            const QString key = k.text + QString::number(k.width);
-            if (first.contains(key))
-                QVERIFY2(image == first.value(key), k.name);
-            first.insert(key, image);
-        }
-        QVERIFY(first.value(longName + "120") != first.value(longName + "300"));
     }
 
     void keysOnALongList()
