@@ -206,6 +206,9 @@ private:
     // openMovies once the addresses are collected.
     bool openCollectedMovies(const QList<QUrl> &urls, QList<QUrl> collected);
     void openPendingMovies();
+    // Deletes the row and leaves selectedAfter (a row number after the deletion, -1 for none)
+    // selected.
+    void deleteRow(int row, int selectedAfter);
     void walkTick();
     void armStopCallback();
     void disposeStopCallback();

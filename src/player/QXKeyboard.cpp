@@ -114,11 +114,9 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
     case Qt::Key_Delete: {
         if (!isPlaylistRowAccessible(&row))
             break;
-        tableViewDeleteObjectAtRow(row);
-        // Backspace goes on with the row above, forward delete with the one that moved up.
+        // Backspace goes on with the row above, forward delete with the one that moves up.
         const int next = key == Qt::Key_Backspace ? row - 1 : row;
-        if (next >= 0 && next < m_playlist.count())
-            QXSetSelectedRow(m_ui.playerHistoryList, next);
+        deleteRow(row, next < m_playlist.count() - 1 ? next : -1);
         return true;
     }
     case Qt::Key_Escape:

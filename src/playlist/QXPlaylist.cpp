@@ -1,5 +1,8 @@
 #include "playlist/QXPlaylist.h"
 
+#include <cstring>
+#include <memory>
+
 #include "app/QXSettings.h"
 #include "engine/QXFileNames.h"
 #include "playlist/QXNameSort.h"
@@ -78,6 +81,22 @@ void QXPlaylist::insert(int row, const QList<QXMovieRepresentationRef> &entries)
     emit changed();
 }
 
+// A run near the front is taken out by moving what lies before it back, not the tail forward:
+// a list drops room at its start for free. Entries are relocatable, so either move is a memmove.
+static void removeRun(QList<QXMovieRepresentationRef> &list, qsizetype first, qsizetype n)
+{
+    static_assert(QTypeInfo<QXMovieRepresentationRef>::isRelocatable);
+    if (first >= list.size() - first - n) {
+        list.remove(first, n);
+        return;
+    }
+    QXMovieRepresentationRef *d = list.data();
+    std::destroy(d + first, d + first + n);
+    std::memmove(static_cast<void *>(d + n), static_cast<const void *>(d), size_t(first) * sizeof(*d));
+    std::uninitialized_value_construct(d, d + n);
+    list.remove(0, n);
+}
+
 void QXPlaylist::removeRows(const QList<int> &rows)
 {
     if (rows.isEmpty())
@@ -111,7 +130,7 @@ void QXPlaylist::removeRows(const QList<int> &rows)
                 for (int r = last; r >= first; --r)
                     m_index.remove(r, m_entries.at(r)->address());
             emit rowsAboutToBeRemoved(first, last);
-            m_entries.remove(first, last - first + 1);
+            removeRun(m_entries, first, last - first + 1);
             emit rowsRemoved();
             end = start;
         }

@@ -10,6 +10,7 @@
 #include "playlist/QXNameSort.h"
 #include "playlist/QXOpenPanel.h"
 #include "playlist/QXPasteboard.h"
+#include "player/QXKeyboard.h"
 #include "playlist/QXPlaylistModel.h"
 #include "util/QXMovieCollection.h"
 #include "util/QXMovieCollector.h"
@@ -233,20 +234,30 @@ void QXMPController::clearPlaylist()
 
 void QXMPController::tableViewDeleteObjectAtRow(int row)
 {
+    // The other rows keep their selection; the deleted row's goes with it.
+    const int selected = selectedRow(m_ui.playerHistoryList);
+    deleteRow(row, selected == row ? -1 : selected > row ? selected - 1 : selected);
+}
+
+void QXMPController::deleteRow(int row, int selectedAfter)
+{
     if (row < 0 || row >= m_playlist.count())
         return;
-    const int selected = selectedRow(m_ui.playerHistoryList);
     if (m_playlist.currentRow() == row) {
         chooseNoMovie();
         m_transport->updateTimeField(0, 0);
     }
+    // The selection is set before the row goes, so that the table neither moves its own
+    // current row off the deleted one nor has it put back afterwards: one change, not three.
+    QItemSelectionModel *selection = m_ui.playerHistoryList->selectionModel();
+    const int before = selectedAfter < 0 ? -1 : selectedAfter >= row ? selectedAfter + 1 : selectedAfter;
+    if (before >= 0 && before < m_playlist.count()) {
+        if (selectedRow(m_ui.playerHistoryList) != before || selection->currentIndex().row() != before)
+            QXSetSelectedRow(m_ui.playerHistoryList, before);
+    } else {
+        selection->clear();
+    }
     m_playlist.removeRows({row});
-    // The view selects a neighbour when its current row goes: the selection is put back.
-    if (selected == row)
-        m_ui.playerHistoryList->clearSelection();
-    else if (selected >= 0)
-        m_ui.playerHistoryList->selectionModel()->select(m_ui.playlistModel->index(selected > row ? selected - 1 : selected),
-                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     updateButtons();
     // Only the message of an empty picture speaks of the rows; a playing one is not drawn again.
     if (!m_playlist.current())

@@ -83,6 +83,7 @@ private slots:
             {"insert inside", "a b c a d e", [](QXPlaylist &p) { p.insert(3, entries("x")); }, "a b c x a d e", 2},
             {"append a duplicate", "a b c a d e", [](QXPlaylist &p) { p.append(entries("c a")); }, "a b c a d e c a", 2},
             {"remove before", "a b c a d e", [](QXPlaylist &p) { p.removeRows({0, 1}); }, "c a d e", 0},
+            {"remove one near the front", "a b c a d e", [](QXPlaylist &p) { p.removeRows({1}); }, "a c a d e", 1},
             {"remove the current", "a b c a d e", [](QXPlaylist &p) { p.removeRows({2}); }, "a b a d e", -1},
             {"remove a first duplicate", "a b c a d e", [](QXPlaylist &p) { p.removeRows({0, 4, 5}); }, "b c a", 1},
             {"scattered rows", numbered(70), [&oddRows](QXPlaylist &p) { p.removeRows(oddRows); }, numbered(70, 2), 1},
