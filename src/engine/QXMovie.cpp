@@ -283,6 +283,16 @@ void QXMovie::setVolume(float volume)
         engine->setDouble("volume", double(m_volume) * 100.0);
 }
 
+void QXMovie::showMessage(const QString &text, int durationMs)
+{
+    QXMovieEngine *engine = attachedEngine();
+    if (!engine || text.isEmpty())
+        return;
+    // Commands sent as arguments expand no ${...} properties: a file name shows as it is.
+    const QByteArray utf8 = text.toUtf8(), duration = QByteArray::number(qMax(durationMs, 1));
+    engine->command({"show-text", utf8.constData(), duration.constData()});
+}
+
 double QXMovie::maxLoadedTime() const
 {
     if (m_url.isLocalFile())

@@ -105,6 +105,10 @@ public:
     // How far a stream has loaded, in seconds of movie time; the duration for a local file.
     double maxLoadedTime() const;
 
+    // A short message drawn on the picture for a while (a changed setting, where a file went);
+    // nothing while the movie is not attached.
+    void showMessage(const QString &text, int durationMs = 2000);
+
     // Rotation in whole degrees, 0 ... 359 (applied as the picture's rotation).
     int angle() const { return m_angle; }
     void setAngle(int degrees);

@@ -132,7 +132,19 @@ bool QXMovieEngine::start()
     setOption(m_mpv, "input-default-bindings", "no");
     setOption(m_mpv, "input-vo-keyboard", "no");
     setOption(m_mpv, "osc", "no");
+    // Nothing of mpv's own on the picture; the player's short messages (show-text) still show,
+    // in plain light type with a soft edge, low on the left, scaled with the picture.
     setOption(m_mpv, "osd-level", "0");
+    setOption(m_mpv, "osd-font", "sans-serif");
+    setOption(m_mpv, "osd-font-size", "36");
+    setOption(m_mpv, "osd-color", "#F0F0F0");
+    setOption(m_mpv, "osd-border-size", "1.5");
+    setOption(m_mpv, "osd-border-color", "#A0000000");
+    setOption(m_mpv, "osd-shadow-offset", "1");
+    setOption(m_mpv, "osd-align-x", "left");
+    setOption(m_mpv, "osd-align-y", "bottom");
+    setOption(m_mpv, "osd-margin-x", "24");
+    setOption(m_mpv, "osd-margin-y", "24");
     // The built-in scripts cost a Lua start-up per handle and are of no use here.
     setOption(m_mpv, "load-scripts", "no");
     setOption(m_mpv, "ytdl", "no");

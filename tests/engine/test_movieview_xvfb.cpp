@@ -109,6 +109,42 @@ private slots:
         delete view;   // frees the render context while its GL context is alive
         QCOMPARE(QXMovieEngine::liveHandleCount(), 1);
     }
+
+    void messageDrawnOnThePictureForAWhile()
+    {
+        // A still black picture: anything light on it is the message.
+        const QString black = ffmpeg(m_dir.filePath("black.mp4"),
+                                     {"-f", "lavfi", "-i", "color=black:size=480x270:rate=25:duration=6", "-pix_fmt", "yuv420p"});
+        QVERIFY(!black.isEmpty());
+        std::unique_ptr<QXMovie> movie(QXMovie::movieWithFile(black));
+        QVERIFY(movie);
+        auto *view = new QXMovieView;
+        const std::unique_ptr<QWidget> window = windowAround(view, {480, 270});
+        view->setMovie(movie.get());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        movie->play();
+        VERIFY_SOON(view->framesDrawn() >= 3, 8000);
+        movie->stop();
+        const auto lightPixels = [&] {
+            return countPixels(grabOnScreen(view), [](QRgb p) { return qGray(p) > 128; });
+        };
+        QCOMPARE(lightPixels(), 0);
+
+        // Paused; a file name that looks like mpv's property syntax is not expanded.
+        movie->showMessage(QStringLiteral("Saved ${filename} to Pictures"), 1200);
+        VERIFY_SOON(lightPixels() > 150, 3000);
+        VERIFY_SOON(lightPixels() == 0, 4000);
+
+        // Detached, it has no picture to go on: nothing is kept for later.
+        view->setMovie(nullptr);
+        movie->showMessage(QStringLiteral("Too late"), 3000);
+        view->setMovie(movie.get());
+        VERIFY_SOON(view->framesDrawn() >= 2, 8000);
+        QTest::qWait(300);
+        QCOMPARE(lightPixels(), 0);
+        delete view;
+    }
 };
 
 QTEST_MAIN(TestMovieViewXvfb)
