@@ -35,52 +35,14 @@ struct Environment
     }
 };
 
-// python3 -m http.server's handler for a folder (types by extension, no byte ranges), plus
-// /silent (accepted, never answered), /redirect (to /page.html), /tofile (a redirect to file:),
-// /announced (20 MB announced, 1 KB sent, then nothing) and /streamed (9 MiB of HTML without a
-// length, then the end).
-const char *server = R"(
-import http.server, sys, time
-class H(http.server.SimpleHTTPRequestHandler):
-    def __init__(self, *a, **k): super().__init__(*a, directory=sys.argv[1], **k)
-    def log_message(self, *a): pass
-    def do_GET(self):
-        if self.path == '/silent': return time.sleep(60)
-        if self.path in ('/redirect', '/tofile'):
-            self.send_response(302)
-            self.send_header('Location', '/page.html' if self.path == '/redirect' else 'file:///etc/passwd')
-            self.send_header('Content-Length', '0')
-            self.end_headers()
-            return
-        if self.path in ('/announced', '/streamed'):
-            self.close_connection = True
-            self.send_response(200)
-            self.send_header('Content-Type', 'text/html')
-            if self.path == '/announced': self.send_header('Content-Length', str(20 << 20))
-            self.end_headers()
-            try:
-                if self.path == '/announced':
-                    self.wfile.write(b'<p>' * 341)
-                    self.wfile.flush()
-                    return time.sleep(60)
-                for _ in range(144): self.wfile.write(b'<p>' * 21846)
-            except OSError: pass
-            return
-        super().do_GET()
-s = http.server.ThreadingHTTPServer(('127.0.0.1', 0), H)
-s.daemon_threads = True
-print(s.server_address[1], flush=True)
-s.serve_forever()
-)";
-
 } // namespace
 
 class TestOnlineVideoPage : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QProcess m_server;
-    QString m_base;
+    QProcess m_pages, m_behaviours;
+    QString m_base, m_odd; // python3 -m http.server; tests/support/test_http_server.py
 
 private slots:
     void initTestCase()
@@ -90,10 +52,17 @@ private slots:
             {"watch", "<![CDATA[video_id=a\"]]>"}, {"empty.html", ""}, {"big.html", QByteArray(20 << 20, 'x')}};
         for (const auto &[name, bytes] : files)
             QVERIFY(!testsupport::makeFile(m_dir.path(), name, bytes).isEmpty());
-        m_base = testsupport::startServer(m_server, {"-c", server, m_dir.path()});
-        QVERIFY(!m_base.isEmpty());
+        m_pages.start("python3", {"-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory", m_dir.path(), "0"});
+        QVERIFY(m_pages.waitForReadyRead(10000));
+        m_base = "http://127.0.0.1:" + QRegularExpression("port (\\d+)").match(m_pages.readLine()).captured(1);
+        m_odd = testsupport::startServer(m_behaviours, {testsupport::supportFile("test_http_server.py"), m_dir.path()});
+        QVERIFY(!m_base.endsWith(':') && !m_odd.isEmpty());
     }
-    void cleanupTestCase() { m_server.kill(); m_server.waitForFinished(); }
+    void cleanupTestCase()
+    {
+        for (QProcess *p : {&m_pages, &m_behaviours})
+            p->kill(), p->waitForFinished();
+    }
 
     // A row's variable ("NAME=value"; "" for none) set while its address is judged.
     void pageKinds()
@@ -260,20 +229,21 @@ private slots:
         const QByteArray none = "null";
         QTest::newRow("page") << m_base + "/page.html" << QByteArray("<html>caf\xe9 \xff</html>") << true;
         QTest::newRow("localhost") << QString(m_base).replace("127.0.0.1", "localhost") + "/page.html"
-                                         << QByteArray("<html>caf\xe9 \xff</html>") << true;
+                                   << QByteArray("<html>caf\xe9 \xff</html>") << true;
         QTest::newRow("xhtml") << m_base + "/page.xhtml" << QByteArray("<html/>") << true;
         QTest::newRow("movie") << m_base + "/clip.mp4" << QByteArray("\0\0\0\x18" "ftypmp42", 12) << false;
         QTest::newRow("untyped") << m_base + "/watch" << QByteArray("<![CDATA[video_id=a\"]]>") << false;
         QTest::newRow("empty") << m_base + "/empty.html" << QByteArray("") << true;
         QTest::newRow("404") << m_base + "/missing.html" << none << true;
         QTest::newRow("20 MB page") << m_base + "/big.html" << none << true;
-        QTest::newRow("20 MB announced") << m_base + "/announced" << none << true;
-        QTest::newRow("9 MiB unannounced") << m_base + "/streamed" << none << true;
-        QTest::newRow("redirect") << m_base + "/redirect" << QByteArray("<html>caf\xe9 \xff</html>") << true;
-        QTest::newRow("redirect to file") << m_base + "/tofile" << none << false;
+        QTest::newRow("20 MB announced, trickling") << m_odd + "/slow/big.html" << none << false;
+        QTest::newRow("endless") << m_odd + "/endless/x" << none << false;
+        QTest::newRow("redirect") << m_odd + "/redirect/page.html" << QByteArray("<html>caf\xe9 \xff</html>") << false;
+        QTest::newRow("redirect to file") << m_odd + "/tofile/page.html" << none << false;
+        QTest::newRow("redirect loop") << m_odd + "/loop/x" << none << false;
         QTest::newRow("refused") << "http://127.0.0.1:1/" << none << false;
         QTest::newRow("file") << "file:///etc/passwd" << none << false;
-        QTest::newRow("never answers") << m_base + "/silent" << none << false;
+        QTest::newRow("never answers") << m_odd + "/silent/x" << none << false;
     }
     void fetches()
     {
@@ -297,7 +267,7 @@ private slots:
             QCOMPARE(results[0].first, QString::fromLatin1(text));
         QTEST(results[0].second, "isWebPage");
         // Only silence waits for the deadline; a page known too long ends at once.
-        QCOMPARE(clock.elapsed() >= QXPageFetch::TimeoutMs, address.endsWith("/silent"));
+        QCOMPARE(clock.elapsed() >= QXPageFetch::TimeoutMs, address.endsWith("/silent/x"));
     }
 
     void cancelled()
