@@ -331,6 +331,23 @@ private slots:
         QCOMPARE(everything(home.filePath("Movies/YouTube")), QStringList());
     }
 
+    // A failure found on starting and cancelled before it was said stays unsaid, even when
+    // the download has been started again.
+    void startAgainAfterCancel()
+    {
+        const QTemporaryDir home;
+        QVERIFY(!testsupport::makeFile(home.path(), "Movies", "in the way").isEmpty());
+        const QString target = home.filePath("Movies/YouTube/abc123.flv");
+        QXHttpDownload download(QUrl(m_base + "/file/data.bin"), target);
+        download.start();
+        download.cancel();
+        QVERIFY(QFile::remove(home.filePath("Movies")));
+        const Outcome out = run(download);
+        QCOMPARE(out.reason, QString());
+        QCOMPARE(out.ends, 1);
+        QVERIFY(testsupport::readFile(target) == m_data);
+    }
+
     // The real yt-dlp through its generic extractor, offline: the page's video, or why not;
     // either way nothing else in the folder (no parts, no temporary folder) or beside it.
     void ytDlpDownloads_data()
