@@ -27,6 +27,7 @@ extern "C" {
 #include <libavutil/dict.h>
 #include <libavutil/display.h>
 #include <libavutil/log.h>
+#include <libavutil/opt.h>
 #include <libavutil/time.h>
 }
 
@@ -513,6 +514,17 @@ bool isWebAddress(const QByteArray &address)
     return address.startsWith("http://") || address.startsWith("https://");
 }
 
+// The content type the server gave: an HTML page is a page, whatever its bytes would probe as.
+bool answersWithWebPage(AVIOContext *io)
+{
+    uint8_t *type = nullptr;
+    if (av_opt_get(io, "mime_type", AV_OPT_SEARCH_CHILDREN, &type) < 0 || !type)
+        return false;
+    const QByteArray mime = QByteArray(reinterpret_cast<const char *>(type)).trimmed().toLower();
+    av_free(type);
+    return mime.startsWith("text/html") || mime.startsWith("application/xhtml+xml");
+}
+
 // Errors after which the server's answer is known well enough; others of a web address are
 // looked into by following its redirects by hand.
 bool saysWhyByItself(int error)
@@ -584,6 +596,14 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
             return failedProbe(failure, address, deadline);
         }
         failure.answered = true;
+        if (answersWithWebPage(io)) {
+            avio_closep(&io);
+            av_dict_free(&options);
+            avformat_free_context(ic);
+            result.isWebPage = true;
+            result.failure = QXMovieProbeInternal::failureReason({AVERROR_INVALIDDATA, true, false, true});
+            return result;
+        }
         ic->pb = io;
     }
     const int opened = avformat_open_input(&ic, address.constData(), format, &options);
