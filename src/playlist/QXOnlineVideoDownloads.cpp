@@ -124,16 +124,17 @@ void QXOnlineVideoDownloads::run(Job &job, QXMovieDownload *download)
 void QXOnlineVideoDownloads::end(const QXMovieRepresentation *key,
                                  std::function<void(const QXMovieRepresentationRef &)> tell, bool deferred)
 {
+    if (deferred) {
+        QMetaObject::invokeMethod(this, [this, key, tell] { end(key, tell); }, Qt::QueuedConnection);
+        return;
+    }
     const auto it = m_jobs.find(key);
     if (it == m_jobs.end())
-        return;
+        return;   // cancelled meanwhile
     const QXMovieRepresentationRef entry = it->entry;
     m_jobs.erase(it);
     entry->setDownloadingOnlineFlashMovie(false);
-    if (deferred)
-        QMetaObject::invokeMethod(this, [entry, tell] { tell(entry); }, Qt::QueuedConnection);
-    else
-        tell(entry);
+    tell(entry);
 }
 
 void QXOnlineVideoDownloads::cancelAll()

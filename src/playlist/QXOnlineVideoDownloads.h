@@ -54,8 +54,8 @@ private:
     void pageFetched(const QXMovieRepresentation *key, const QString &text);
     void startYtDlp(Job &job);
     void run(Job &job, QXMovieDownload *download);
-    // The job is over: its entry loses the loading mark, then hears why (later, never from
-    // inside a start call).
+    // The job is over: its entry loses the loading mark, then hears why (deferred: once
+    // control is back in the event loop, never from inside a start call).
     void end(const QXMovieRepresentation *key, std::function<void(const QXMovieRepresentationRef &)> tell,
              bool deferred = false);
 
