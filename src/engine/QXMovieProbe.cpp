@@ -586,6 +586,8 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
     // A web address's connection is opened here, so that a failure tells whether the server
     // answered at all, and the connection outlives a failed opening of the container.
     AVIOContext *io = nullptr;
+    // Said to be a web page by its server; its bytes still decide when they make a movie.
+    bool webPage = false;
     if (network && isWebAddress(address)) {
         const int connected = avio_open2(&io, address.constData(), AVIO_FLAG_READ, &ic->interrupt_callback, &options);
         if (connected < 0) {
@@ -596,14 +598,7 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
             return failedProbe(failure, address, deadline);
         }
         failure.answered = true;
-        if (answersWithWebPage(io)) {
-            avio_closep(&io);
-            av_dict_free(&options);
-            avformat_free_context(ic);
-            result.isWebPage = true;
-            result.failure = QXMovieProbeInternal::failureReason({AVERROR_INVALIDDATA, true, false, true});
-            return result;
-        }
+        webPage = answersWithWebPage(io);
         ic->pb = io;
     }
     const int opened = avformat_open_input(&ic, address.constData(), format, &options);
@@ -613,7 +608,9 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
         avio_closep(&io);
         failure.error = opened;
         failure.timedOut = interruptAtDeadline(&deadline) != 0;
-        return failedProbe(failure, address, deadline);
+        QXMovieProbe failed = failedProbe(failure, address, deadline);
+        failed.isWebPage = webPage;
+        return failed;
     }
 
     if (!isRejectedFormat(ic->iformat)) {
@@ -654,7 +651,9 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
     avio_closep(&io);
     if (!result.canOpen) {
         failure.error = failure.timedOut ? AVERROR_EXIT : AVERROR_INVALIDDATA;
-        return failedProbe(failure, address, deadline);
+        QXMovieProbe failed = failedProbe(failure, address, deadline);
+        failed.isWebPage = webPage;
+        return failed;
     }
     return result;
 }
