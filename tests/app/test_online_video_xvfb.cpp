@@ -7,6 +7,10 @@
 #include "engine/QXMovie.h"
 #include "engine/QXMovieView.h"
 #include "playlist/QXMovieCell.h"
+#include "playlist/QXOpenPanel.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include "player/QXPlayerWindow.h"
 #include "playlist/QXPlaylistModel.h"
 
@@ -93,6 +97,14 @@ class TestOnlineVideo : public QObject
         QXSettings::standard().setBool(true, QXKeys::DoNotForgetPlaylistOnQuit);
         QVERIFY(QXSettings::standard().flush());
     }
+    // The player serves hand-overs once its socket is there.
+    bool serving() const
+    {
+        for (const QFileInfo &f : QDir(root.filePath("run")).entryInfoList(QDir::System | QDir::Files))
+            if (f.fileName().startsWith("vistrel-"))
+                return true;
+        return false;
+    }
     // A screenshot kept for a person to look at.
     static void keep(const QImage &image, const QString &name)
     {
@@ -151,6 +163,7 @@ private slots:
             {"G docid=f1", OnlineVideoServer::googleBody("file:///etc/passwd"), "", ""},
             {"G docid=f2", OnlineVideoServer::googleBody("data:text/plain,hello"), "", ""},
             {"G docid=f3", OnlineVideoServer::googleBody("ftp://127.0.0.1/x"), "", ""},
+            {"v=handed", OnlineVideoServer::youTubeBody(OnlineVideoServer::youTubeSection("handed")), "handed", "YouTube/handed.flv"},
         };
         QStringList arguments;
         QHash<QString, QByteArray> served;   // expected file → bytes
@@ -170,8 +183,14 @@ private slots:
                 served.insert(k.file, bytes);
             arguments << address;
         }
+        // The last page comes by hand-over to the running player.
+        const QString handed = arguments.takeLast();
         QProcess player;
         launch(player, arguments);
+        VERIFY_SOON(serving(), 10000);
+        QProcess second;
+        launch(second, {handed});
+        QVERIFY(second.waitForFinished(10000) && second.exitCode() == 0);
         const auto saved = [&] { return filesUnder(movies).size() >= served.size(); };
         QString err;
         VERIFY2_SOON(saved() && (err += player.readAllStandardError()).count("no video found on the page") == unsaved,
@@ -312,7 +331,11 @@ private slots:
         auto c = std::make_unique<QXMPController>();
         c->applicationDidFinishLaunching();
         const QString url = server.origin + address;
-        QVERIFY(c->openURLs({QUrl(url)}));
+        // Dropped on the picture, or handed over as a launch hands it.
+        if (QTest::currentDataTag() == QLatin1String("404"))
+            QVERIFY(c->openDroppedMovies({QUrl(url)}));
+        else
+            QVERIFY(c->openURLs({QUrl(url)}));
         // Listed at once, with the loading mark.
         QCOMPARE(c->playlist().count(), 1);
         QVERIFY(c->playlist().at(0)->isDownloadingOnlineFlashMovie() || setup == "no yt-dlp");
@@ -344,7 +367,13 @@ private slots:
         auto c = std::make_unique<QXMPController>();
         c->applicationDidFinishLaunching();
         const QString page = server.youTubePage("v=slow");
-        QVERIFY(c->openURLs({QUrl(page)}));
+        // File > Open Address..., typed.
+        c->openURL();
+        QXAddressPanel *panel = c->ui().playerWindow->findChild<QXAddressPanel *>();
+        QVERIFY(panel);
+        QTest::keyClicks(panel->openURLTextView, page);
+        QTest::mouseClick(panel->openURLOKButton, Qt::LeftButton);
+        QCOMPARE(c->playlist().count(), 1);
         const QRegularExpression loading("^\"" + QRegularExpression::escape(page) + "\"\nLoading...\n(\\d+)%$");
         QRegularExpressionMatch m;
         VERIFY2_SOON((m = loading.match(c->selectionMessage())).hasMatch() && m.captured(1).toInt() > 0,
