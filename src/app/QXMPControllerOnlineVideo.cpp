@@ -95,6 +95,9 @@ void QXMPController::onlineVideoHasNoVideo(const QXMovieRepresentationRef &entry
     for (int i = 0; i < m_playlist.count(); ++i)
         if (m_playlist.at(i) == entry)
             rows.append(i);
+    // An entry already removed has nothing left to take back.
+    if (rows.isEmpty() && !wasCurrent)
+        return;
     m_playlist.removeRows(rows);
     beep();
     if (wasCurrent)

@@ -354,6 +354,15 @@ private slots:
         c->ui().playerView->repaint();
         keep(testsupport::grabOnScreen(c->ui().playerWindow), "failure-" + QString(QTest::currentDataTag()).replace(' ', '-'));
         QCOMPARE(filesUnder(movies), setup == "YouTube file" ? QStringList{"YouTube"} : QStringList());
+        if (QTest::currentDataTag() == QLatin1String("404")) {
+            // Chosen again, it tries again.
+            server.video("/get_video?video_id=gone", redBlue);
+            c->playlistDoubleClicked(0);
+            QVERIFY(c->playlist().at(0)->isDownloadingOnlineFlashMovie());
+            VERIFY_SOON(c->playlist().at(0)->isFile(), 10000);
+            QCOMPARE(c->playlist().at(0)->path(), movies + "/YouTube/gone.flv");
+            VERIFY_SOON(c->currentMovieHasVideo(), 10000);
+        }
     }
 
     // While the current entry downloads its message and its row's tool tip say how far it got;

@@ -7,6 +7,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <csignal>
+#include <unistd.h>
+
 using testsupport::OnlineVideoServer;
 
 class TestOnlineVideoDownloads : public QObject
@@ -153,6 +156,38 @@ private slots:
         QCOMPARE(testsupport::readFile(movies + "/YouTube/slow.flv"), clipBytes);
         // The word on its progress goes with the download.
         QVERIFY(downloads.progressText(during.get()).isEmpty());
+    }
+
+    // yt-dlp ended from outside mid-download: a failure that says so, not "no video", and
+    // nothing left in its folder.
+    void ytDlpKilledMidDownload()
+    {
+        server.page("/slowclip", "<html><head><title>Slow</title></head><body><video src=\"/media/slow.mp4\"></video></body></html>");
+        server.video("/media/slow.mp4", clip, 1024, 0.2);
+        qunsetenv("VISTREL_YTDLP");
+        QXOnlineVideoDownloads downloads;
+        QSignalSpy progressed(&downloads, &QXOnlineVideoDownloads::progressed);
+        QSignalSpy failed(&downloads, &QXOnlineVideoDownloads::failed);
+        QSignalSpy none(&downloads, &QXOnlineVideoDownloads::pageHasNoVideo);
+        const QXMovieRepresentationRef entry = QXMovieRepresentation::movieRepresentationWithURLString(server.origin + "/slowclip");
+        downloads.startWebPage(entry);
+        VERIFY_SOON(!progressed.isEmpty(), 20000);
+        // This process's children running yt-dlp: the one.
+        QList<pid_t> children;
+        for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
+            const QByteArray stat = testsupport::readFile("/proc/" + pid + "/stat");
+            const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 1 && fields.at(1).toInt() == ::getpid()
+                && testsupport::readFile("/proc/" + pid + "/cmdline").contains("yt-dlp"))
+                children << pid.toInt();
+        }
+        QCOMPARE(children.size(), 1);
+        QCOMPARE(::kill(children.first(), SIGKILL), 0);
+        VERIFY_SOON(!failed.isEmpty(), 10000);
+        QVERIFY(none.isEmpty());
+        QVERIFY(!failed.first().at(1).toString().isEmpty());
+        QVERIFY(!entry->isDownloadingOnlineFlashMovie());
+        QCOMPARE(QDir(movies + "/Online Video").entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     // Cancelled (at quit): nothing told afterwards, no file and no temporary file left, and the
