@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the libFuzzer targets of the update checker's parsers for SECONDS each (default 60):
-#   scripts/fuzz.sh [--no-build] [SECONDS] [TARGET...]      targets: version version_list
+# Runs the libFuzzer targets (the update checker's parsers, the online video page rules) for
+# SECONDS each (default 60):
+#   scripts/fuzz.sh [--no-build] [SECONDS] [TARGET...]      targets: version version_list online_video
 # The targets are built by clang into build/fuzz (the test suite runs each for 10 s). Inputs
 # that find new paths go to build/fuzz/corpus/TARGET, crashes to build/fuzz/crash-TARGET-*;
 # the seeds in tests/fuzz/corpus stay as they are.
@@ -16,7 +17,7 @@ fi
 seconds="${1:-60}"
 [[ $# -gt 0 ]] && shift
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(version version_list)
+[[ ${#targets[@]} -gt 0 ]] || targets=(version version_list online_video)
 for target in "${targets[@]}"; do
   mkdir -p "$fuzz/corpus/$target"
   "$fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$fuzz/crash-$target-" \

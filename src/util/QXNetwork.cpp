@@ -1,6 +1,7 @@
 #include "util/QXNetwork.h"
 
 #include "engine/QXMovie.h"
+#include "playlist/QXOnlineVideoPage.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -384,9 +385,7 @@ bool xmlListIsSafe(const QByteArray &data)
 
 bool isMovieURL(const QUrl &url)
 {
-    const QString text = url.toString(QUrl::FullyEncoded);
-    if (text.startsWith(QLatin1String("http://www.youtube.com/watch"))
-        || text.startsWith(QLatin1String("http://video.google.")))
+    if (QXOnlineVideo::pageKind(url) != QXOnlineVideo::PageKind::None)
         return true;
     return QXMovie::canInitWithURL(url);
 }

@@ -19,8 +19,8 @@ constexpr qint64 MaxPropertyListBytes = 1 << 20;
 // Property lists nested deeper are refused unparsed: libplist parses them recursively.
 constexpr int MaxPropertyListNesting = 64;
 
-// A YouTube watch page, a Google Video page (any country domain), or an address the engine
-// can open.
+// A YouTube watch page, a Google Video page (any country domain; QXOnlineVideo::pageKind), or
+// an address the engine can open.
 bool isMovieURL(const QUrl &url);
 
 // The body, whatever the status code (an error page comes back like any page). A null

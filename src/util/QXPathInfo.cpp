@@ -14,7 +14,6 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QMimeDatabase>
-#include <QUuid>
 
 #include <cerrno>
 #include <pwd.h>
@@ -213,36 +212,6 @@ QString displayFileName(const QString &path)
     if (QXSettings::standard().boolForKey(QXKeys::HideFileExtensions))
         return stringByDeletingPathExtension(name);
     return name;
-}
-
-QString uniqueString()
-{
-    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-}
-
-QString substringBefore(const QString &string, const QString &needle, bool returnSelfIfNotFound)
-{
-    const qsizetype at = needle.isEmpty() ? -1 : string.indexOf(needle, 0, Qt::CaseSensitive);
-    if (at < 0)
-        return returnSelfIfNotFound ? string : QString();
-    return string.left(at);
-}
-
-QString substringAfter(const QString &string, const QString &needle, bool returnSelfIfNotFound)
-{
-    const qsizetype at = needle.isEmpty() ? -1 : string.indexOf(needle, 0, Qt::CaseSensitive);
-    if (at < 0)
-        return returnSelfIfNotFound ? string : QString();
-    return string.mid(at + needle.size());
-}
-
-QString substringBetween(const QString &string, const QString &start, const QString &end,
-                         bool returnSelfIfNotFound)
-{
-    const QString after = substringAfter(string, start, returnSelfIfNotFound);
-    if (after.isNull())
-        return {};
-    return substringBefore(after, end, returnSelfIfNotFound);
 }
 
 QString stringByFixingSlashes(const QString &path)

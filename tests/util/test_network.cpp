@@ -242,13 +242,33 @@ private slots:
         QVERIFY(clock.elapsed() < 2000); // refused up front, not after libplist's long walk
     }
 
+    // Watch pages by the page rules in force (the built-in https prefixes and their http form,
+    // or a prefix the environment sets instead), the rest by what the engine opens. The pages
+    // end in ".html", which the engine alone would refuse.
     void playableAddresses()
     {
-        const std::pair<const char *, bool> cases[] = {
-            {"http://www.youtube.com/watch?v=abc", true}, {"http://video.google.co.uk/videoplay?docid=1", true},
-            {"http://www.youtube.com/about.html", false}, {"http://example.invalid/clip.mp4", true}, {"http://example.invalid/page.html", false}};
-        for (const auto &[address, playable] : cases)
-            QVERIFY2(isMovieURL(QUrl(address)) == playable, address);
+        const struct
+        {
+            const char *youTubePrefix, *address;
+            bool playable;
+        } cases[] = {
+            {"", "https://www.youtube.com/watch.html?v=abc", true},
+            {"", "http://www.youtube.com/watch.html?v=abc", true},
+            {"", "https://video.google.co.uk/videoplay.html?docid=1", true},
+            {"", "http://video.google.co.uk/videoplay.html?docid=1", true},
+            {"", "https://youtube.com/watch.html?v=abc", false},
+            {"", "https://www.youtube.com/about.html", false},
+            {"", "ftp://www.youtube.com/watch.html?v=abc", false},
+            {"", "http://example.invalid/clip.mp4", true},
+            {"", "http://example.invalid/page.html", false},
+            {"http://127.0.0.1:9/watch", "http://127.0.0.1:9/watch.html?v=abc", true},
+            {"http://127.0.0.1:9/watch", "https://www.youtube.com/watch.html?v=abc", false},
+        };
+        for (const auto &c : cases) {
+            qputenv("VISTREL_YOUTUBE_PAGE_PREFIX", c.youTubePrefix);
+            QVERIFY2(isMovieURL(QUrl(c.address)) == c.playable, c.address);
+        }
+        qunsetenv("VISTREL_YOUTUBE_PAGE_PREFIX");
     }
 };
 
