@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libxcb1-dev
   libx11-dev libxext-dev libxtst-dev
   libmpv-dev libavformat-dev libavcodec-dev libavutil-dev libplist-dev
-  ffmpeg xvfb xauth xdotool imagemagick openbox picom x11-utils trayer
+  ffmpeg yt-dlp xvfb xauth xdotool imagemagick openbox picom x11-utils trayer
   qt6-wayland weston
   dbus-x11 mesa-utils libgl1-mesa-dri
   clang libclang-rt-14-dev
