@@ -222,9 +222,7 @@ private slots:
     // slowly, then the video's first frame, paused at its start; its file stored at quit.
     void currentEntryShowsProgressThenFirstFrame()
     {
-        server.page("/watch?v=slow", OnlineVideoServer::youTubeBody(OnlineVideoServer::youTubeSection("slow")));
-        server.video("/get_video?video_id=slow", redBlue, 4096, 0.1);
-        const QString page = server.youTubePage("v=slow");
+        const QString page = server.watchPage("slow", redBlue, 4096, 0.1);
         QProcess player;
         launch(player, {page});
         const QString window = testsupport::findWindow("^http");
@@ -251,9 +249,7 @@ private slots:
     // it again and then stores its file.
     void quitMidDownloadKeepsThePage()
     {
-        server.page("/watch?v=again", OnlineVideoServer::youTubeBody(OnlineVideoServer::youTubeSection("again")));
-        server.video("/get_video?video_id=again", redBlue, 1024, 0.2);
-        const QString page = server.youTubePage("v=again");
+        const QString page = server.watchPage("again", redBlue, 1024, 0.2);
         QProcess player;
         launch(player, {page});
         QVERIFY(!testsupport::findWindow("^http").isEmpty());
@@ -315,9 +311,9 @@ private slots:
         QFETCH(bool, listed);
         server.page("/watch?v=none", "<html><body>nothing</body></html>");
         server.page("/other", "<html><body>words</body></html>");
-        server.page("/watch?v=gone", OnlineVideoServer::youTubeBody(OnlineVideoServer::youTubeSection("gone")));
-        server.page("/watch?v=m1", OnlineVideoServer::youTubeBody(OnlineVideoServer::youTubeSection("m1")));
-        server.video("/get_video?video_id=m1", redBlue);
+        server.watchPage("m1", redBlue);
+        server.watchPage("gone", redBlue);
+        server.video("/get_video?video_id=gone", redBlue, 0, 0, 404);   // an error with a body
         const QByteArray path = qgetenv("PATH");
         qputenv("VISTREL_YTDLP", QFile::encodeName(root.filePath("no-yt-dlp")));
         if (setup == "no yt-dlp") {
@@ -369,13 +365,10 @@ private slots:
     // an entry that is not current is only redrawn when saved; a removed one still gets its file.
     void progressAndEntriesNotShown()
     {
-        server.page("/watch?v=slow", OnlineVideoServer::youTubeBody(OnlineVideoServer::youTubeSection("slow")));
-        server.video("/get_video?video_id=slow", redBlue, 4096, 0.1);
-        server.page("/watch?v=other", OnlineVideoServer::youTubeBody(OnlineVideoServer::youTubeSection("other")));
-        server.video("/get_video?video_id=other", redBlue, 4096, 0.05);
+        const QString page = server.watchPage("slow", redBlue, 4096, 0.1);
+        const QString other = server.watchPage("other", redBlue, 4096, 0.05);
         auto c = std::make_unique<QXMPController>();
         c->applicationDidFinishLaunching();
-        const QString page = server.youTubePage("v=slow");
         // File > Open Address..., typed.
         c->openURL();
         QXAddressPanel *panel = c->ui().playerWindow->findChild<QXAddressPanel *>();
@@ -396,7 +389,7 @@ private slots:
         // Another page dropped on the table downloads too, not chosen; saved, it is only
         // redrawn: the current entry and its message stay.
         testsupport::RawMimeData drop;
-        drop.raw.insert("text/uri-list", server.youTubePage("v=other").toUtf8() + "\r\n");
+        drop.raw.insert("text/uri-list", other.toUtf8() + "\r\n");
         QVERIFY(c->tableViewAcceptDrop(&drop, nullptr, QXDropTarget{1, QXDropOperation::Above}));
         QCOMPARE(c->playlist().count(), 2);
         QVERIFY(c->playlist().at(1)->isDownloadingOnlineFlashMovie());

@@ -92,7 +92,6 @@ private slots:
         const QString html5 = "<html><head><title>Clip</title></head><body><video src=\"/media/clip.mp4\"></video></body></html>";
         const QString empty = "<html><head><title>Nothing</title></head><body>words</body></html>";
         QTest::newRow("video named") << "/watch?v=m1" << named << false << false << "saved M/YouTube/m1.flv";
-        QTest::newRow("video named, yt-dlp not asked") << "/watch?v=m1" << named << false << true << "saved M/YouTube/m1.flv";
         QTest::newRow("video of 404") << "/watch?v=gone" << OnlineVideoServer::youTubeBody(OnlineVideoServer::youTubeSection("gone"))
                                       << false << false << "failed download failed: server answered 404";
         QTest::newRow("none, no yt-dlp") << "/watch?v=n1" << empty << false << false << "none no video found on the page";
@@ -136,14 +135,13 @@ private slots:
     // of it with the entry.
     void entryLetGoStillSaved()
     {
-        server.page("/watch?v=slow", OnlineVideoServer::youTubeBody(OnlineVideoServer::youTubeSection("slow")));
-        server.video("/get_video?video_id=slow", clip, 4096, 0.05);
+        const QString page = server.watchPage("slow", clip, 4096, 0.05);
         QXOnlineVideoDownloads downloads;
         QSignalSpy saved(&downloads, &QXOnlineVideoDownloads::saved);
         QSignalSpy progressed(&downloads, &QXOnlineVideoDownloads::progressed);
         QWeakPointer<QXMovieRepresentation> weak;
         {
-            const QXMovieRepresentationRef entry = QXMovieRepresentation::movieRepresentationWithURLString(server.youTubePage("v=slow"));
+            const QXMovieRepresentationRef entry = QXMovieRepresentation::movieRepresentationWithURLString(page);
             weak = entry;
             downloads.startPage(entry);
         }
@@ -188,32 +186,6 @@ private slots:
         QVERIFY(!failed.first().at(1).toString().isEmpty());
         QVERIFY(!entry->isDownloadingOnlineFlashMovie());
         QCOMPARE(QDir(movies + "/Online Video").entryList(QDir::Files | QDir::Hidden), QStringList());
-    }
-
-    // Cancelled (at quit): nothing told afterwards, no file and no temporary file left, and the
-    // entry keeps its page address without the loading mark.
-    void cancelLeavesNothing()
-    {
-        server.page("/watch?v=slow", OnlineVideoServer::youTubeBody(OnlineVideoServer::youTubeSection("slow")));
-        server.video("/get_video?video_id=slow", clip, 1024, 0.2);
-        auto downloads = std::make_unique<QXOnlineVideoDownloads>();
-        QSignalSpy progressed(downloads.get(), &QXOnlineVideoDownloads::progressed);
-        QSignalSpy saved(downloads.get(), &QXOnlineVideoDownloads::saved);
-        QSignalSpy failed(downloads.get(), &QXOnlineVideoDownloads::failed);
-        const QString page = server.youTubePage("v=slow");
-        const QXMovieRepresentationRef entry = QXMovieRepresentation::movieRepresentationWithURLString(page);
-        const QXMovieRepresentationRef second = QXMovieRepresentation::movieRepresentationWithURLString(page);
-        downloads->startPage(entry);
-        downloads->startPage(second);
-        downloads->startPage(entry);   // once per entry
-        VERIFY_SOON(progressed.size() >= 2, 10000);
-        downloads->cancelAll();
-        QVERIFY(!downloads->isDownloading(entry.get()) && !entry->isDownloadingOnlineFlashMovie());
-        QCOMPARE(entry->URLString(), page);
-        downloads.reset();
-        QTest::qWait(500);
-        QVERIFY(saved.isEmpty() && failed.isEmpty());
-        QCOMPARE(QDir(movies + "/YouTube").entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 };
 

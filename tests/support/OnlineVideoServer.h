@@ -57,6 +57,14 @@ public:
         }
         route(pathAndQuery, answer);
     }
+    // A watch page naming the video id, served as that file (as video() serves it); answers
+    // the page's address.
+    QString watchPage(const QString &id, const QString &file, int chunk = 0, double delay = 0)
+    {
+        page(QStringLiteral("/watch?v=") + id, youTubeBody(youTubeSection(id)));
+        video(QStringLiteral("/get_video?video_id=") + id, file, chunk, delay);
+        return youTubePage(QStringLiteral("v=") + id);
+    }
     // A watch page of the old layout: its first CDATA section names the video by video_id=.
     static QString youTubeBody(const QString &firstSection, const QString &laterSection = {})
     {
