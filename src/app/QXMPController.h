@@ -138,8 +138,6 @@ public:
     // A download ended with the entry's file saved: the table redrawn, and the entry, when
     // current, opened anew from its file (shown at its start, paused).
     void updateDownloadedMovieRepresentation(const QXMovieRepresentationRef &entry);
-    // Whether the entry's online video is being downloaded now.
-    bool isDownloading(const QXMovieRepresentation *entry) const;
 
     // --- window sizing: the sizer owns it ---
     QXWindowSizer *windowSizer() const { return m_windowSizer; }

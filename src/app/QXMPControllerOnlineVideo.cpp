@@ -33,11 +33,6 @@ void QXMPController::wireOnlineVideoDownloads()
     });
 }
 
-bool QXMPController::isDownloading(const QXMovieRepresentation *entry) const
-{
-    return m_downloads->isDownloading(entry);
-}
-
 void QXMPController::startOnlineVideos(const QList<QXMovieRepresentationRef> &entries)
 {
     bool any = false;
