@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <functional>
+
 using namespace QXOnlineVideo;
 
 namespace {
@@ -33,52 +35,14 @@ struct Environment
     }
 };
 
-// python3 -m http.server's handler for a folder (types by extension, no byte ranges), plus
-// /silent (accepted, never answered), /redirect (to /page.html), /tofile (a redirect to file:),
-// /announced (20 MB announced, 1 KB sent, then nothing) and /streamed (9 MiB of HTML without a
-// length, then the end).
-const char *server = R"(
-import http.server, sys, time
-class H(http.server.SimpleHTTPRequestHandler):
-    def __init__(self, *a, **k): super().__init__(*a, directory=sys.argv[1], **k)
-    def log_message(self, *a): pass
-    def do_GET(self):
-        if self.path == '/silent': return time.sleep(60)
-        if self.path in ('/redirect', '/tofile'):
-            self.send_response(302)
-            self.send_header('Location', '/page.html' if self.path == '/redirect' else 'file:///etc/passwd')
-            self.send_header('Content-Length', '0')
-            self.end_headers()
-            return
-        if self.path in ('/announced', '/streamed'):
-            self.close_connection = True
-            self.send_response(200)
-            self.send_header('Content-Type', 'text/html')
-            if self.path == '/announced': self.send_header('Content-Length', str(20 << 20))
-            self.end_headers()
-            try:
-                if self.path == '/announced':
-                    self.wfile.write(b'<p>' * 341)
-                    self.wfile.flush()
-                    return time.sleep(60)
-                for _ in range(144): self.wfile.write(b'<p>' * 21846)
-            except OSError: pass
-            return
-        super().do_GET()
-s = http.server.ThreadingHTTPServer(('127.0.0.1', 0), H)
-s.daemon_threads = True
-print(s.server_address[1], flush=True)
-s.serve_forever()
-)";
-
 } // namespace
 
 class TestOnlineVideoPage : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QProcess m_server;
-    QString m_base;
+    QProcess m_pages, m_behaviours;
+    QString m_base, m_odd; // python3 -m http.server; tests/support/test_http_server.py
 
 private slots:
     void initTestCase()
@@ -88,43 +52,40 @@ private slots:
             {"watch", "<![CDATA[video_id=a\"]]>"}, {"empty.html", ""}, {"big.html", QByteArray(20 << 20, 'x')}};
         for (const auto &[name, bytes] : files)
             QVERIFY(!testsupport::makeFile(m_dir.path(), name, bytes).isEmpty());
-        m_base = testsupport::startServer(m_server, {"-c", server, m_dir.path()});
-        QVERIFY(!m_base.isEmpty());
+        m_pages.start("python3", {"-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory", m_dir.path(), "0"});
+        QVERIFY(m_pages.waitForReadyRead(10000));
+        m_base = "http://127.0.0.1:" + QRegularExpression("port (\\d+)").match(m_pages.readLine()).captured(1);
+        m_odd = testsupport::startServer(m_behaviours, {testsupport::supportFile("test_http_server.py"), m_dir.path()});
+        QVERIFY(!m_base.endsWith(':') && !m_odd.isEmpty());
     }
-    void cleanupTestCase() { m_server.kill(); m_server.waitForFinished(); }
-
-    void pageKinds_data()
+    void cleanupTestCase()
     {
-        QTest::addColumn<QStringList>("environment");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<PageKind>("kind");
-        const QStringList builtIn;
-        const QStringList local{"VISTREL_YOUTUBE_PAGE_PREFIX=http://127.0.0.1:9/watch",
-                                "VISTREL_GOOGLE_VIDEO_PAGE_PREFIX=http://127.0.0.1:9/google."};
-        QTest::newRow("watch page") << builtIn << "https://www.youtube.com/watch?v=abc" << PageKind::YouTube;
-        QTest::newRow("its http twin") << builtIn << "http://www.youtube.com/watch?v=abc" << PageKind::YouTube;
-        QTest::newRow("no www") << builtIn << "https://youtube.com/watch?v=abc" << PageKind::None;
-        QTest::newRow("path case") << builtIn << "https://www.youtube.com/Watch?v=abc" << PageKind::None;
-        QTest::newRow("other scheme") << builtIn << "ftp://www.youtube.com/watch?v=abc" << PageKind::None;
-        QTest::newRow("longer host") << builtIn << "https://www.youtube.com.example/watch" << PageKind::None;
-        QTest::newRow("country domain") << builtIn << "https://video.google.co.uk/videoplay?docid=1" << PageKind::GoogleVideo;
-        QTest::newRow("google http") << builtIn << "http://video.google.de/videoplay?docid=1" << PageKind::GoogleVideo;
-        QTest::newRow("other google") << builtIn << "https://video.googlex.com/videoplay" << PageKind::None;
-        QTest::newRow("empty variables") << QStringList{"VISTREL_YOUTUBE_PAGE_PREFIX=", "VISTREL_GOOGLE_VIDEO_PAGE_PREFIX="}
-                                         << "https://www.youtube.com/watch?v=abc" << PageKind::YouTube;
-        QTest::newRow("empty variable, other page") << QStringList{"VISTREL_GOOGLE_VIDEO_PAGE_PREFIX="}
-                                                    << "https://example.com/" << PageKind::None;
-        QTest::newRow("local prefix") << local << "http://127.0.0.1:9/watch?v=abc" << PageKind::YouTube;
-        QTest::newRow("local google") << local << "http://127.0.0.1:9/google.x/videoplay" << PageKind::GoogleVideo;
-        QTest::newRow("built-in replaced") << local << "https://www.youtube.com/watch?v=abc" << PageKind::None;
-        QTest::newRow("no https twin of http") << local << "https://127.0.0.1:9/watch?v=abc" << PageKind::None;
+        for (QProcess *p : {&m_pages, &m_behaviours})
+            p->kill(), p->waitForFinished();
     }
+
+    // A row's variable ("NAME=value"; "" for none) set while its address is judged.
     void pageKinds()
     {
-        QFETCH(QStringList, environment);
-        const Environment set(environment);
-        QFETCH(QString, address);
-        QTEST(pageKind(QUrl(address)), "kind");
+        const char *yt = "VISTREL_YOUTUBE_PAGE_PREFIX=", *local = "VISTREL_YOUTUBE_PAGE_PREFIX=http://127.0.0.1:9/watch";
+        const struct
+        {
+            const char *variable, *address;
+            PageKind kind;
+        } cases[] = {
+            {"", "https://www.youtube.com/watch?v=abc", PageKind::YouTube}, {"", "http://www.youtube.com/watch?v=abc", PageKind::YouTube},
+            {"", "https://youtube.com/watch?v=abc", PageKind::None}, {"", "https://www.youtube.com/Watch?v=abc", PageKind::None},
+            {"", "ftp://www.youtube.com/watch?v=abc", PageKind::None}, {"", "https://www.youtube.com.example/watch", PageKind::None},
+            {"", "https://video.google.co.uk/videoplay?docid=1", PageKind::GoogleVideo},
+            {"", "http://video.google.de/videoplay?docid=1", PageKind::GoogleVideo},
+            {"", "https://video.googlex.com/videoplay", PageKind::None}, {yt, "https://www.youtube.com/watch?v=abc", PageKind::YouTube},
+            {local, "http://127.0.0.1:9/watch?v=abc", PageKind::YouTube}, {local, "https://www.youtube.com/watch?v=abc", PageKind::None},
+            {local, "https://127.0.0.1:9/watch?v=abc", PageKind::None}, // no https twin of an http prefix
+            {"VISTREL_GOOGLE_VIDEO_PAGE_PREFIX=http://127.0.0.1:9/g.", "http://127.0.0.1:9/g.x/v", PageKind::GoogleVideo}};
+        for (const auto &c : cases) {
+            const Environment set(*c.variable ? QStringList{c.variable} : QStringList());
+            QVERIFY2(pageKind(QUrl(c.address)) == c.kind, qPrintable(QString(c.variable) + " " + c.address));
+        }
     }
 
     void secureAddresses()
@@ -148,12 +109,10 @@ private slots:
         QTest::addColumn<QString>("server");
         QTest::addColumn<QByteArray>("page");
         QTest::addColumn<QString>("video");
-        const auto youTube = [](const char *name, const QByteArray &page, const QString &video, const QString &server = {}) {
-            QTest::newRow(name) << PageKind::YouTube << server << page << video;
-        };
-        const auto google = [](const char *name, const QByteArray &page, const QString &video) {
-            QTest::newRow(name) << PageKind::GoogleVideo << QString() << page << video;
-        };
+        const auto row = [](PageKind kind, const char *name, const QByteArray &page, const QString &video,
+                            const QString &server = {}) { QTest::newRow(name) << kind << server << page << video; };
+        const auto youTube = std::bind_front(row, PageKind::YouTube);
+        const auto google = std::bind_front(row, PageKind::GoogleVideo);
         const QString get = "https://youtube.com/get_video?video_id=";
         youTube("video_id", "<p><![CDATA[ var a = 'video_id=abc123&t=z&l=4\"'; ]]></p>", get + "abc123&t=z&l=4");
         youTube("empty value", "<![CDATA[video_id=\"]]>", get);
@@ -189,7 +148,7 @@ private slots:
         google("past U+10FFFF", "videoUrl\\u003dhttps://v.example/%F4%90%80%80&", "");
         google("bad escape", "videoUrl\\u003dhttps://v.example/%G1&", "");
         google("cut escape", "videoUrl\\u003dhttps://v.example/%4&", "");
-        QTest::newRow("no kind") << PageKind::None << QString() << QByteArray("<![CDATA[video_id=abc\"]]>") << "";
+        row(PageKind::None, "no kind", "<![CDATA[video_id=abc\"]]>", "");
     }
     void videoAddresses()
     {
@@ -219,39 +178,27 @@ private slots:
         QVERIFY(safeFileName("") != safeFileName("")); // fresh each time
     }
 
-    // The path below the Movies folder, or with "UUID" for a fresh name; always directly in it.
-    void targetPaths_data()
-    {
-        QTest::addColumn<QString>("movies");
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("path");
-        const QString yt = "https://www.youtube.com/watch", gv = "https://video.google.com/videoplay?";
-        QTest::newRow("v") << "/m" << yt + "?v=abc123" << "/m/YouTube/abc123.flv";
-        QTest::newRow("v and fmt") << "/m" << "http://www.youtube.com/watch?v=abc123&fmt=6" << "/m/YouTube/abc123&fmt=6.flv";
-        QTest::newRow("climbing v") << "/m" << yt + "?v=../../x" << "/m/YouTube/.._.._x.flv";
-        QTest::newRow("slash in v") << "/m" << yt + "?v=a/b" << "/m/YouTube/a_b.flv";
-        QTest::newRow("dots") << "/m" << yt + "?v=.." << "/m/YouTube/UUID.flv";
-        QTest::newRow("empty v") << "/m" << yt + "?v=" << "/m/YouTube/UUID.flv";
-        QTest::newRow("no =") << "/m" << yt << "/m/YouTube/UUID.flv";
-        QTest::newRow("long v") << "/m" << yt + "?v=" + QString(300, 'a') << "/m/YouTube/" + QString(200, 'a') + ".flv";
-        QTest::newRow("docid") << "/m" << gv + "docid=-42&hl=en" << "/m/Google Video/-42.flv";
-        QTest::newRow("docid at the end") << "/m" << gv + "hl=en&docid=7" << "/m/Google Video/7.flv";
-        QTest::newRow("no docid") << "/m" << gv + "hl=en" << "/m/Google Video/UUID.flv";
-        QTest::newRow("empty docid") << "/m" << gv + "docid=&hl=en" << "/m/Google Video/UUID.flv";
-        QTest::newRow("climbing docid") << "/m" << gv + "docid=../../x" << "/m/Google Video/.._.._x.flv";
-        QTest::newRow("other page") << "/m" << "https://example.com/?docid=5" << "/m/Google Video/5.flv";
-        QTest::newRow("trailing slash") << "/m//" << yt + "?v=a" << "/m/YouTube/a.flv";
-        QTest::newRow("root") << "/" << yt + "?v=a" << "/YouTube/a.flv";
-    }
+    // Paths from the Movies folder "/m" ("UUID" for a fresh name); always directly in the folder.
     void targetPaths()
     {
-        QFETCH(QString, movies);
-        QFETCH(QString, page);
-        QFETCH(QString, path);
-        const QString got = targetPath(QUrl(page), movies);
-        const QString folder = path.section('/', 0, -2), name = got.section('/', -1).chopped(4);
-        QCOMPARE(got.section('/', 0, -2), folder);
-        QVERIFY2(path.endsWith("/UUID.flv") ? uuid.match(name).hasMatch() : got == path, qPrintable(got));
+        const QString yt = "https://www.youtube.com/watch", gv = "https://video.google.com/videoplay?";
+        const std::tuple<QString, QString, QString> cases[] = {
+            {"/m", yt + "?v=abc123", "/m/YouTube/abc123.flv"},
+            {"/m", "http://www.youtube.com/watch?v=abc123&fmt=6", "/m/YouTube/abc123&fmt=6.flv"},
+            {"/m", yt + "?v=../../x", "/m/YouTube/.._.._x.flv"}, {"/m", yt + "?v=a/b", "/m/YouTube/a_b.flv"},
+            {"/m", yt + "?v=..", "/m/YouTube/UUID.flv"}, {"/m", yt + "?v=", "/m/YouTube/UUID.flv"},
+            {"/m", yt, "/m/YouTube/UUID.flv"}, {"/m", yt + "?v=" + QString(300, 'a'), "/m/YouTube/" + QString(200, 'a') + ".flv"},
+            {"/m", gv + "docid=-42&hl=en", "/m/Google Video/-42.flv"}, {"/m", gv + "hl=en&docid=7", "/m/Google Video/7.flv"},
+            {"/m", gv + "hl=en", "/m/Google Video/UUID.flv"}, {"/m", gv + "docid=&hl=en", "/m/Google Video/UUID.flv"},
+            {"/m", gv + "docid=../../x", "/m/Google Video/.._.._x.flv"},
+            {"/m", "https://example.com/?docid=5", "/m/Google Video/5.flv"}, // any other page
+            {"/m//", yt + "?v=a", "/m/YouTube/a.flv"}, {"/", yt + "?v=a", "/YouTube/a.flv"}};
+        for (const auto &[movies, page, path] : cases) {
+            const QString got = targetPath(QUrl(page), movies);
+            QVERIFY2(got.section('/', 0, -2) == path.section('/', 0, -2), qPrintable(got));
+            QVERIFY2(path.endsWith("/UUID.flv") ? uuid.match(got.section('/', -1).chopped(4)).hasMatch() : got == path,
+                     qPrintable(got));
+        }
     }
 
     // QStandardPaths reads $XDG_CONFIG_HOME/user-dirs.dirs; the folder need not exist.
@@ -282,20 +229,21 @@ private slots:
         const QByteArray none = "null";
         QTest::newRow("page") << m_base + "/page.html" << QByteArray("<html>caf\xe9 \xff</html>") << true;
         QTest::newRow("localhost") << QString(m_base).replace("127.0.0.1", "localhost") + "/page.html"
-                                         << QByteArray("<html>caf\xe9 \xff</html>") << true;
+                                   << QByteArray("<html>caf\xe9 \xff</html>") << true;
         QTest::newRow("xhtml") << m_base + "/page.xhtml" << QByteArray("<html/>") << true;
         QTest::newRow("movie") << m_base + "/clip.mp4" << QByteArray("\0\0\0\x18" "ftypmp42", 12) << false;
         QTest::newRow("untyped") << m_base + "/watch" << QByteArray("<![CDATA[video_id=a\"]]>") << false;
         QTest::newRow("empty") << m_base + "/empty.html" << QByteArray("") << true;
         QTest::newRow("404") << m_base + "/missing.html" << none << true;
         QTest::newRow("20 MB page") << m_base + "/big.html" << none << true;
-        QTest::newRow("20 MB announced") << m_base + "/announced" << none << true;
-        QTest::newRow("9 MiB unannounced") << m_base + "/streamed" << none << true;
-        QTest::newRow("redirect") << m_base + "/redirect" << QByteArray("<html>caf\xe9 \xff</html>") << true;
-        QTest::newRow("redirect to file") << m_base + "/tofile" << none << false;
+        QTest::newRow("20 MB announced, trickling") << m_odd + "/slow/big.html" << none << false;
+        QTest::newRow("endless") << m_odd + "/endless/x" << none << false;
+        QTest::newRow("redirect") << m_odd + "/redirect/page.html" << QByteArray("<html>caf\xe9 \xff</html>") << false;
+        QTest::newRow("redirect to file") << m_odd + "/tofile/page.html" << none << false;
+        QTest::newRow("redirect loop") << m_odd + "/loop/x" << none << false;
         QTest::newRow("refused") << "http://127.0.0.1:1/" << none << false;
         QTest::newRow("file") << "file:///etc/passwd" << none << false;
-        QTest::newRow("never answers") << m_base + "/silent" << none << false;
+        QTest::newRow("never answers") << m_odd + "/silent/x" << none << false;
     }
     void fetches()
     {
@@ -319,7 +267,7 @@ private slots:
             QCOMPARE(results[0].first, QString::fromLatin1(text));
         QTEST(results[0].second, "isWebPage");
         // Only silence waits for the deadline; a page known too long ends at once.
-        QCOMPARE(clock.elapsed() >= QXPageFetch::TimeoutMs, address.endsWith("/silent"));
+        QCOMPARE(clock.elapsed() >= QXPageFetch::TimeoutMs, address.endsWith("/silent/x"));
     }
 
     void cancelled()

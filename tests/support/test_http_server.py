@@ -7,6 +7,7 @@
 #   /garbage/... bytes that are no HTTP answer, then the connection closed
 #   /loop/...    a redirect to itself, for ever
 #   /tofile/NAME a redirect to the file on this machine (file:)
+#   /redirect/NAME a redirect to /plain/NAME
 #   /endless/... a chunked body of zeros that never ends
 #   anything else: 404
 # Prints the port, then serves until killed.
@@ -37,8 +38,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
             self.wfile.write(random.Random(7).randbytes(8192))
             return
-        if kind in ('loop', 'tofile'):
-            target = self.path if kind == 'loop' else 'file://' + os.path.join(root, os.path.basename(name))
+        if kind in ('loop', 'tofile', 'redirect'):
+            target = {'loop': self.path, 'redirect': '/plain/' + name,
+                      'tofile': 'file://' + os.path.join(root, os.path.basename(name))}[kind]
             self.send_response(302)
             self.send_header('Location', target)
             self.send_header('Content-Length', '0')
