@@ -21,6 +21,7 @@ QXMovieDownload::~QXMovieDownload() = default;
 void QXMovieDownload::begin()
 {
     m_running = true;
+    ++m_runs;
     m_received = 0;
     m_expected = -1;
     m_lastProgress.invalidate();
@@ -50,8 +51,8 @@ void QXMovieDownload::fail(const QString &reason)
 
 void QXMovieDownload::failLater(const QString &reason)
 {
-    QMetaObject::invokeMethod(this, [this, reason] {
-        if (m_running)
+    QMetaObject::invokeMethod(this, [this, reason, run = m_runs] {
+        if (m_running && m_runs == run)
             fail(reason);
     }, Qt::QueuedConnection);
 }

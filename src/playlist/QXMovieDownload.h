@@ -54,6 +54,7 @@ protected:
 
 private:
     bool m_running = false;
+    int m_runs = 0;   // a later start() outdates a failure still on its way
     qint64 m_received = 0;
     qint64 m_expected = -1;
     QElapsedTimer m_lastProgress;
