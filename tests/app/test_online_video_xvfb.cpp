@@ -280,6 +280,7 @@ private slots:
         QVERIFY(!window.isEmpty());
         VERIFY2_SOON(windowTitle(window).startsWith("Red clip"), qPrintable(windowTitle(window)), 30000);
         VERIFY_SOON(redShare(testsupport::grabWindow(window)) > 0.3, 10000);
+        keep(testsupport::grabWindow(window), "yt-dlp-first-frame");
         const QStringList files = filesUnder(movies);
         QCOMPARE(files.size(), 1);
         QVERIFY2(files.first().startsWith("Online Video/Red clip"), qPrintable(files.first()));
