@@ -359,6 +359,9 @@ private slots:
             VERIFY_SOON(c->playlist().at(0)->isFile(), 10000);
             QCOMPARE(c->playlist().at(0)->path(), movies + "/YouTube/gone.flv");
             VERIFY_SOON(c->currentMovieHasVideo(), 10000);
+            // Found under its new address, not listed again.
+            QCOMPARE(c->playlist().count(), 1);
+            QCOMPARE(c->playlist().currentRow(), 0);
         }
     }
 
