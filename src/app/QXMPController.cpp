@@ -16,6 +16,7 @@
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXWindowSizer.h"
+#include "playlist/QXOnlineVideoDownloads.h"
 #include "playlist/QXPlaylistModel.h"
 #include "update/QXRWUpdateChecker.h"
 #include "util/QXMovieCollector.h"
@@ -44,6 +45,7 @@ QXMPController::QXMPController()
     if (qApp)
         connect(qApp, &QCoreApplication::aboutToQuit, this, &QXMPController::runQuitSteps);
     connect(&m_playlist, &QXPlaylist::changed, this, &QXMPController::playlistChanged);
+    wireOnlineVideoDownloads();
 }
 
 QXMPController::~QXMPController()
@@ -110,8 +112,10 @@ void QXMPController::applicationDidFinishLaunching()
     setTargetControl(m_ui.playPauseMenuItem, m_controlBar->playPauseSwitch());
     m_ui.playPauseMenuItem->setText(tr("Play"));
 
-    // 6.-7.
+    // 6.-7. Entries stored while their online video downloaded download again.
     m_playlist.restore();
+    startOnlineVideos(m_playlist.entries());
+    m_ui.playlistModel->setDownloadProgress([this](const QXMovieRepresentation *r) { return m_downloads->progressText(r); });
 
     // 8.
     if (settings.boolForKey(QXKeys::ForgetRotation))
@@ -316,6 +320,9 @@ void QXMPController::runQuitSteps()
     if (m_terminated)
         return;
     m_terminated = true;
+    // Downloads end with their temporary files; their entries keep their page addresses, so
+    // they are stored as such and download again at the next launch.
+    m_downloads->cancelAll();
     if (m_transport)
         m_transport->finish();
     if (m_windowSizer)

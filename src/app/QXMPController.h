@@ -22,6 +22,7 @@ class QAction;
 class QScreen;
 class QTimer;
 class QXMovieCollector;
+class QXOnlineVideoDownloads;
 class QSystemTrayIcon;
 class QAbstractAnimation;
 class QKeyEvent;
@@ -133,6 +134,11 @@ public:
     // Whether that text tells that the current movie failed to open.
     bool selectionMessageIsFailure() const;
 
+    // --- online video ---
+    // A download ended with the entry's file saved: the table redrawn, and the entry, when
+    // current, opened anew from its file (shown at its start, paused).
+    void updateDownloadedMovieRepresentation(const QXMovieRepresentationRef &entry);
+
     // --- window sizing: the sizer owns it ---
     QXWindowSizer *windowSizer() const { return m_windowSizer; }
 
@@ -213,6 +219,14 @@ private:
     void armStopCallback();
     void disposeStopCallback();
     void installObservers();
+    // The online video downloads: entries of watch pages start theirs as they are listed.
+    void wireOnlineVideoDownloads();
+    void startOnlineVideos(const QList<QXMovieRepresentationRef> &entries);
+    void onlineVideoProgressed(const QXMovieRepresentationRef &entry);
+    void onlineVideoFailed(const QXMovieRepresentationRef &entry, const QString &reason);
+    void onlineVideoHasNoVideo(const QXMovieRepresentationRef &entry, const QString &reason);
+    // The current movie's address answered with a web page: its video comes through yt-dlp.
+    bool downloadCurrentWebPage();
     // The item clicks the control (performClick), so both are one command.
     void setTargetControl(QAction *item, QAbstractButton *control);
 
@@ -254,6 +268,12 @@ private:
     };
     QList<PendingOpening> m_pendingOpenings;
     QXMovieCollector *m_collector = nullptr;
+    QXOnlineVideoDownloads *m_downloads = nullptr;
+    // Why the current entry's download failed, shown until another entry is chosen.
+    QString m_downloadFailure;
+    QWeakPointer<QXMovieRepresentation> m_downloadFailureFor;
+    // The loading message's progress is drawn at most twice a second.
+    QTimer *m_progressRedraw = nullptr;
     QTimer *m_walkTicker = nullptr;
     qint64 m_walkProgressShownAt = 0;   // ms into the walk when its count was last drawn
 };

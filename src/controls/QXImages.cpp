@@ -406,19 +406,6 @@ QPixmap movieFile()
     });
 }
 
-// An arrow into a tray: a download under way.
-QPixmap downloading()
-{
-    return drawn([&](QPainter &p) {
-        p.setPen(QPen(QColor(60, 150, 240), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawLine(QPointF(16, 4), QPointF(16, 20));
-        p.drawPolyline(QList<QPointF>{{9, 13}, {16, 20}, {23, 13}});
-        p.setPen(QPen(kInk, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPolyline(QList<QPointF>{{5, 21}, {5, 27}, {27, 27}, {27, 21}});
-    });
-}
-
-
 // The preferences sections' images sit on a light toolbar: dark ink with a blue accent.
 const QColor kSectionInk(70, 70, 76);
 const QColor kSectionAccent(52, 120, 210);
@@ -608,8 +595,6 @@ QIcon QXNamedImage(const QString &name, QXGround ground)
         QPixmap pm;
         if (name == QLatin1String("QXMiniGlobe"))
             pm = globe();
-        else if (name == QLatin1String("QXDownloading"))
-            pm = downloading();
         else if (name == QLatin1String("QXTPGeneral"))
             pm = sectionGeneral();
         else if (name == QLatin1String("QXTPControls"))

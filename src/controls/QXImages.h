@@ -16,8 +16,8 @@
 // "QXDarkBlueGradient", "QXTableHeader", "darkplasticbackground" and "QXVolumeBackground" (a
 // groove between a quiet and a loud speaker; the groove is QXVolumeGrooveRect of the size).
 // Coloured images: "QXMiniGlobe" (a web address), "QXMovieFile" (the icon theme's generic
-// movie file where it has one), "QXDownloading", and the preferences sections' "QXTPGeneral",
-// "QXTPControls", "QXTPHistory", "QXTPUpdates".
+// movie file where it has one), and the preferences sections' "QXTPGeneral", "QXTPControls",
+// "QXTPHistory", "QXTPUpdates".
 #include <QIcon>
 #include <QImage>
 #include <QRect>

@@ -67,6 +67,7 @@ void QXMovie::probeFinished(const QXMovieProbe &probe)
     if (m_loadState == QXMovieLoadStateError)
         return;
     if (!probe.canOpen) {
+        m_isWebPage = probe.isWebPage;
         fail(probe.failure.isEmpty() ? tr("not a movie") : probe.failure);
         return;
     }

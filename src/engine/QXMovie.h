@@ -37,6 +37,9 @@ struct QXMovieProbe
     bool isIndefinite = false;   // a live stream
     int rotation = 0;            // the file's own clockwise turn, applied by the player
     QString failure;             // why it cannot be opened, when canOpen is false
+    // The server answered with a web page (HTML) rather than a movie: a page that may show
+    // one, which the engine does not open.
+    bool isWebPage = false;
 };
 
 // Content probe of a local file: opens the container, reads stream headers, never decodes
@@ -88,6 +91,8 @@ public:
     long loadState() const;
     // Why the movie cannot be played, once its load state is the error state.
     QString failureReason() const { return m_failure; }
+    // Failed because its address is a web page (see QXMovieProbe::isWebPage).
+    bool isWebPage() const { return m_isWebPage; }
 
     // Playback; callable attached or not.
     void play();
@@ -152,6 +157,7 @@ private:
     bool m_probed = false;           // the probe has answered (at once for a local file)
     QString m_failure;
     QString m_playerFailure;
+    bool m_isWebPage = false;
     std::shared_ptr<std::atomic<bool>> m_cancelProbe;
     std::function<void()> m_stopCallback;
 };

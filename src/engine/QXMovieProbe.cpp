@@ -27,6 +27,7 @@ extern "C" {
 #include <libavutil/dict.h>
 #include <libavutil/display.h>
 #include <libavutil/log.h>
+#include <libavutil/opt.h>
 #include <libavutil/time.h>
 }
 
@@ -513,6 +514,17 @@ bool isWebAddress(const QByteArray &address)
     return address.startsWith("http://") || address.startsWith("https://");
 }
 
+// The content type the server gave: an HTML page is a page, whatever its bytes would probe as.
+bool answersWithWebPage(AVIOContext *io)
+{
+    uint8_t *type = nullptr;
+    if (av_opt_get(io, "mime_type", AV_OPT_SEARCH_CHILDREN, &type) < 0 || !type)
+        return false;
+    const QByteArray mime = QByteArray(reinterpret_cast<const char *>(type)).trimmed().toLower();
+    av_free(type);
+    return mime.startsWith("text/html") || mime.startsWith("application/xhtml+xml");
+}
+
 // Errors after which the server's answer is known well enough; others of a web address are
 // looked into by following its redirects by hand.
 bool saysWhyByItself(int error)
@@ -574,6 +586,8 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
     // A web address's connection is opened here, so that a failure tells whether the server
     // answered at all, and the connection outlives a failed opening of the container.
     AVIOContext *io = nullptr;
+    // Said to be a web page by its server; its bytes still decide when they make a movie.
+    bool webPage = false;
     if (network && isWebAddress(address)) {
         const int connected = avio_open2(&io, address.constData(), AVIO_FLAG_READ, &ic->interrupt_callback, &options);
         if (connected < 0) {
@@ -584,6 +598,7 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
             return failedProbe(failure, address, deadline);
         }
         failure.answered = true;
+        webPage = answersWithWebPage(io);
         ic->pb = io;
     }
     const int opened = avformat_open_input(&ic, address.constData(), format, &options);
@@ -593,7 +608,9 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
         avio_closep(&io);
         failure.error = opened;
         failure.timedOut = interruptAtDeadline(&deadline) != 0;
-        return failedProbe(failure, address, deadline);
+        QXMovieProbe failed = failedProbe(failure, address, deadline);
+        failed.isWebPage = webPage;
+        return failed;
     }
 
     if (!isRejectedFormat(ic->iformat)) {
@@ -634,7 +651,9 @@ QXMovieProbe openAndDescribe(const QByteArray &address, const AVInputFormat *for
     avio_closep(&io);
     if (!result.canOpen) {
         failure.error = failure.timedOut ? AVERROR_EXIT : AVERROR_INVALIDDATA;
-        return failedProbe(failure, address, deadline);
+        QXMovieProbe failed = failedProbe(failure, address, deadline);
+        failed.isWebPage = webPage;
+        return failed;
     }
     return result;
 }

@@ -102,9 +102,22 @@ QString QXMovieRepresentation::displayName(bool hideFileExtensions) const
 
 QIcon QXMovieRepresentation::icon() const
 {
-    if (m_isDownloadingOnlineFlashMovie)
-        return QXNamedImage(QStringLiteral("QXDownloading"));
     return QXNamedImage(isFile() ? QStringLiteral("QXMovieFile") : QStringLiteral("QXMiniGlobe"));
+}
+
+void QXMovieRepresentation::forgetMovie()
+{
+    if (m_movie)
+        m_movie->deleteLater();
+    m_movie = nullptr;
+}
+
+void QXMovieRepresentation::setAddress(const QUrl &url)
+{
+    QByteArray address = addressOfURL(url);
+    address.squeeze();
+    m_address = std::move(address);
+    forgetMovie();
 }
 
 QXMovie *QXMovieRepresentation::movie()

@@ -42,7 +42,8 @@ public:
     // address text for an address that is no file.
     QString displayName() const;
     QString displayName(bool hideFileExtensions) const;
-    // Shared by every entry of a kind: a file, a web address, a download under way.
+    // Shared by every entry of a kind: a file or a web address (a download under way keeps
+    // its page's globe; the table adds the loading mark).
     QIcon icon() const;
 
     // Opened on first use; nullptr when the engine cannot open the address (tried again on
@@ -51,6 +52,8 @@ public:
     // The open movie without opening it.
     QXMovie *openedMovie() const { return m_movie; }
     bool hasMovieState() const { return m_movie != nullptr; }
+    // Lets the open movie go (the address it was opened from no longer plays).
+    void forgetMovie();
     bool isDownloadingOnlineFlashMovie() const { return m_isDownloadingOnlineFlashMovie; }
     // Set while the online video download runs; the table shows the loading mark.
     void setDownloadingOnlineFlashMovie(bool downloading) { m_isDownloadingOnlineFlashMovie = downloading; }
@@ -65,6 +68,10 @@ public:
     void rotateByAngle(int degrees);
 
 private:
+    // Only the playlist changes an address, as it keeps the index of them.
+    friend class QXPlaylist;
+    void setAddress(const QUrl &url);
+
     // "file:///..." with neither query nor fragment, as every address made from a path.
     bool isPlainFileAddress() const;
 

@@ -9,6 +9,7 @@
 #include "engine/QXMovieView.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXWindowSizer.h"
+#include "playlist/QXOnlineVideoDownloads.h"
 #include "playlist/QXPlaylistModel.h"
 
 #include <QAbstractButton>
@@ -36,8 +37,11 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
             e = QXMovieRepresentation::movieRepresentationWithURL(url);
             m_currentMovieCanRememberState = false;
         }
-        // A movie that failed to open is opened anew: choosing it again tries again.
-        m = e ? e->movie() : nullptr;
+        // A movie that failed to open is opened anew: choosing it again tries again. A watch
+        // page downloads its video (again, after a failure) and has no movie meanwhile.
+        if (e && !e->isDownloadingOnlineFlashMovie() && QXOnlineVideoDownloads::isOnlineVideoPage(*e))
+            m_downloads->startPage(e);
+        m = e && !e->isDownloadingOnlineFlashMovie() ? e->movie() : nullptr;
         if (m && e == m_playlist.current() && m_ui.playerView->movie() == m) {
             m_transport->setTime(0, m);
             if (startPlaying)
@@ -69,6 +73,7 @@ bool QXMPController::chooseMovie(const QUrl &address, bool changeSelection, bool
     m_currentMovieChosenByContinuing = byContinuing;
     m_failureShownFor = nullptr;
     m_openFailure.clear();
+    m_downloadFailure.clear();
     m_ui.playerView->setMovie(m);
     m_ui.playerView->update();
 
@@ -169,7 +174,7 @@ void QXMPController::movieLoadStateDidChange()
 void QXMPController::currentMovieDidFail()
 {
     QXMovie *m = m_playlist.current()->openedMovie();
-    if (m_failureShownFor == m)
+    if (m_failureShownFor == m || downloadCurrentWebPage())
         return;
     m_failureShownFor = m;
     disposeStopCallback();
@@ -217,6 +222,7 @@ void QXMPController::chooseNoMovie()
     m_playlist.setCurrent({});
     m_currentMovieHasVideo = false;
     m_openFailure.clear();
+    m_downloadFailure.clear();
     // The window no longer names a movie.
     m_ui.playerWindow->setWindowFilePath(QString());
     m_ui.playerWindow->setWindowTitle(QStringLiteral("Vistrel"));
@@ -256,6 +262,8 @@ bool QXMPController::selectionMessageIsFailure() const
 {
     if (!m_playlist.current())
         return !m_openFailure.isEmpty();
+    if (!m_downloadFailure.isEmpty() && m_downloadFailureFor == m_playlist.current())
+        return true;
     const QXMovie *m = m_playlist.current()->openedMovie();
     return m && m->loadState() == QXMovieLoadStateError;
 }
@@ -266,10 +274,17 @@ QString QXMPController::selectionMessage() const
         return tr("Looking for movies\u2026 %1 files\nEscape stops the search").arg(QLocale().toString(m_collector->filesSeen()));
     if (m_playlist.current()) {
         const QString name = m_playlist.current()->displayName();
-        if (selectionMessageIsFailure())
-            return tr("\"%1\"\nCannot open: %2").arg(name, m_playlist.current()->openedMovie()->failureReason());
-        if (!isCurrentMoviePlayable())
+        if (selectionMessageIsFailure()) {
+            const QXMovie *m = m_playlist.current()->openedMovie();
+            return tr("\"%1\"\nCannot open: %2").arg(name, m ? m->failureReason() : m_downloadFailure);
+        }
+        if (!isCurrentMoviePlayable()) {
+            // A download under way says how far it got.
+            const QString progress = m_downloads->progressText(m_playlist.current().get());
+            if (!progress.isEmpty())
+                return tr("\"%1\"\nLoading...\n%2").arg(name, progress);
             return tr("\"%1\"\nLoading...").arg(name);
+        }
         return tr("\"%1\"\nAudio Only").arg(name);
     }
     if (!m_openFailure.isEmpty())

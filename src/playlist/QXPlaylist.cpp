@@ -186,6 +186,17 @@ void QXPlaylist::sort(QXPlaylistOrder key, bool hideExtensions)
     emit changed();
 }
 
+void QXPlaylist::setAddress(const QXMovieRepresentationRef &entry, const QUrl &url)
+{
+    if (!entry || !url.isValid())
+        return;
+    entry->setAddress(url);
+    // The entry's rows are not known without a walk: the next lookup rebuilds.
+    m_indexValid = false;
+    emit entryChanged();
+    emit changed();
+}
+
 void QXPlaylist::clear()
 {
     setCurrent({});

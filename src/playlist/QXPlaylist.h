@@ -45,6 +45,9 @@ public:
     void move(int from, int to);
     // Shuffled draws from random(); the name sorts are stable.
     void sort(QXPlaylistOrder order, bool hideExtensions);
+    // The entry (listed or not) now stands for another address, such as the file its online
+    // video was saved as; its rows are redrawn.
+    void setAddress(const QXMovieRepresentationRef &entry, const QUrl &url);
     // Every entry goes, and the current one with them.
     void clear();
     // The whole list at once (a reset).
@@ -70,6 +73,8 @@ signals:
     // After every change of the entries above.
     void changed();
     void currentChanged();
+    // Rows whose entry shows differently (an address changed).
+    void entryChanged();
 
 private:
     void ensureIndex() const;

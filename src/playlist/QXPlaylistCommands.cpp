@@ -111,6 +111,7 @@ bool QXMPController::openCollectedMovies(const QList<QUrl> &urls, QList<QUrl> co
                     leaving.append(i);
             m_playlist.removeRows(leaving);
             m_playlist.append(added);
+            startOnlineVideos(added);
         }
         const bool start = !settings.boolForKey(QXKeys::DoNotPlayOnOpen);
         if (chooseMovie(collected.first(), true, start, false))

@@ -20,6 +20,7 @@ QXPlaylistModel::QXPlaylistModel(const QXPlaylist *playlist, QObject *parent)
     connect(playlist, &QXPlaylist::aboutToBeReordered, this, [this] { emit layoutAboutToBeChanged(); });
     connect(playlist, &QXPlaylist::reordered, this, &QXPlaylistModel::endReorder);
     connect(playlist, &QXPlaylist::currentChanged, this, &QXPlaylistModel::redisplay);
+    connect(playlist, &QXPlaylist::entryChanged, this, &QXPlaylistModel::redisplay);
 }
 
 int QXPlaylistModel::rowCount(const QModelIndex &parent) const
@@ -44,6 +45,11 @@ QVariant QXPlaylistModel::data(const QModelIndex &index, int role) const
     const QXMovieRepresentationRef &r = m_playlist->at(index.row());
     if (index.column() == 0)
         return role == Qt::DecorationRole ? QVariant(r->icon()) : QVariant();
+    if (role == Qt::ToolTipRole && r->isDownloadingOnlineFlashMovie() && m_downloadProgress) {
+        const QString progress = m_downloadProgress(r.get());
+        if (!progress.isEmpty())
+            return r->displayName() + QLatin1Char('\n') + progress;
+    }
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return r->displayName();
     return {};

@@ -4,7 +4,10 @@
 // scroll position without a reset.
 #include <QAbstractListModel>
 
+#include <functional>
+
 class QXPlaylist;
+class QXMovieRepresentation;
 
 class QXPlaylistModel : public QAbstractListModel
 {
@@ -19,9 +22,15 @@ public:
     void reloadData();
     // Redraws the rows without a reset (the playing mark moved).
     void redisplay();
+    // A text the tool tip of a downloading entry's row adds to its name (its progress).
+    void setDownloadProgress(std::function<QString(const QXMovieRepresentation *)> progress)
+    {
+        m_downloadProgress = std::move(progress);
+    }
 
 private:
     void endReorder(const QList<int> &newRows);
 
     const QXPlaylist *m_playlist;
+    std::function<QString(const QXMovieRepresentation *)> m_downloadProgress;
 };

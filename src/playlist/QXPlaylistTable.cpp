@@ -104,6 +104,7 @@ bool QXMPController::tableViewAcceptDrop(const QMimeData *data, const QObject *s
                 added.append(r);
         m_playlist.removeRows(plan.removedRows);
         m_playlist.insert(plan.insertAt, added);
+        startOnlineVideos(added);
     }
     if (selected) {
         const int row = int(m_playlist.entries().indexOf(selected));

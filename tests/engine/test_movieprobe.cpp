@@ -1,4 +1,5 @@
 // What the engine says about files before anything plays: which are movies, and what they hold.
+#include "OnlineVideoServer.h"
 #include "TestSupport.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieProbe_p.h"
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 using namespace testsupport;
+using testsupport::OnlineVideoServer;
 using namespace QXMovieProbeInternal;
 
 Q_DECLARE_METATYPE(HeadVerdict)
@@ -257,6 +259,39 @@ private slots:
                                "mailto:someone@example.invalid", "http:///clip.mp4", ""})
             QVERIFY2(!QXMovie::canInitWithURL(QUrl(no)), no);
         QVERIFY(!QXMovie::movieWithURL(QUrl("gopher://example.invalid/clip.mp4")));
+    }
+
+    // A web address that answers with a page (whose video another program may find) is told
+    // from one that answers with a movie or with anything else.
+    void webPagesTellThemselves_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("canOpen");
+        QTest::addColumn<bool>("isWebPage");
+        QTest::newRow("html") << "text/html" << 200 << false << true;
+        QTest::newRow("html with charset") << "Text/HTML; charset=utf-8" << 200 << false << true;
+        QTest::newRow("xhtml") << "application/xhtml+xml" << 200 << false << true;
+        QTest::newRow("movie") << "video/mp4" << 200 << true << false;
+        QTest::newRow("movie said to be html") << "" << 200 << true << false;
+        QTest::newRow("plain text") << "text/plain" << 200 << false << false;
+        QTest::newRow("error page") << "text/html" << 404 << false << false;
+    }
+    void webPagesTellThemselves()
+    {
+        QFETCH(QString, type);
+        QFETCH(int, status);
+        QFETCH(bool, canOpen);
+        QFETCH(bool, isWebPage);
+        OnlineVideoServer server;
+        QVERIFY(server.start(m_dir.path()));
+        const bool movie = type.isEmpty() || type.startsWith("video/");
+        QJsonObject answer{{"status", status}, {"type", type.isEmpty() ? "text/html" : type}};
+        answer.insert(movie ? "file" : "body", movie ? m_clip : "<html><body>a page</body></html>");
+        server.route("/x", answer);
+        const QXMovieProbe probe = QXProbeMovieURL(QUrl(server.origin + "/x"));
+        QCOMPARE(probe.canOpen, canOpen);
+        QCOMPARE(probe.isWebPage, isWebPage);
     }
 };
 
