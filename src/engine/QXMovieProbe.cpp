@@ -33,6 +33,7 @@ extern "C" {
 
 using QXMovieProbeInternal::HeadVerdict;
 using QXMovieProbeInternal::nameSaysNoMovie;
+using QXMovieProbeInternal::nameSaysWebPage;
 
 namespace {
 
@@ -708,7 +709,11 @@ bool QXMovie::canInitWithURL(const QUrl &url)
     if (!isStreamingScheme(url.scheme()) || url.host().isEmpty())
         return false;
     const QString name = url.fileName();
-    return name.isEmpty() || !nameSaysNoMovie(name);
+    if (name.isEmpty() || !nameSaysNoMovie(name))
+        return true;
+    // A web page is opened too: its probe tells it as a page, and the page's video is sought.
+    const QString scheme = url.scheme().toLower();
+    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && nameSaysWebPage(name);
 }
 
 QXMovieProbe QXProbeMovieFile(const QString &path)

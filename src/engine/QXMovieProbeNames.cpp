@@ -409,6 +409,19 @@ bool nameSaysNoMovie(const QString &fileName)
 
 namespace QXMovieProbeInternal {
 
+bool nameSaysWebPage(const QString &fileName)
+{
+    static const QMimeDatabase db;
+    for (const QMimeType &type : db.mimeTypesForFileName(fileName))
+        if (type.inherits(QStringLiteral("text/html")) || type.inherits(QStringLiteral("application/xhtml+xml"))
+            || type.inherits(QStringLiteral("application/x-php")) || type.inherits(QStringLiteral("application/x-asp")))
+            return true;
+    static const QStringList scripts{QStringLiteral("aspx"), QStringLiteral("jsp"), QStringLiteral("cgi")};
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot >= 0 && scripts.contains(fileName.mid(dot + 1), Qt::CaseInsensitive);
+}
+
+
 bool nameSaysNoMovie(const QString &fileName)
 {
     return ::nameSaysNoMovie(fileName);

@@ -32,5 +32,8 @@ bool contentProbeSaysMovie(const QString &path);
 
 bool nameSaysNoMovie(const QString &fileName);
 bool nameSaysNoMovieUncached(const QString &fileName);
+// A name a server gives its web pages (page.html, index.php): on the web such an address may
+// still lead to a video, which another program finds in the page.
+bool nameSaysWebPage(const QString &fileName);
 
 } // namespace QXMovieProbeInternal

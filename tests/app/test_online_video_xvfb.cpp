@@ -269,13 +269,14 @@ private slots:
     }
 
     // Any other web page goes through yt-dlp (its generic extractor, offline): the address
-    // that answered with a page becomes its video in Online Video, shown at its first frame.
+    // that answered with a page (named as one, too) becomes its video in Online Video, shown
+    // at its first frame.
     void webPageThroughYtDlp()
     {
-        server.page("/clip", "<html><head><title>Red clip</title></head><body><video src=\"/media/clip.mp4\"></video></body></html>");
+        server.page("/news/clip.html", "<html><head><title>Red clip</title></head><body><video src=\"/media/clip.mp4\"></video></body></html>");
         server.video("/media/clip.mp4", redBlue);
         QProcess player;
-        launch(player, {server.origin + "/clip"}, true);
+        launch(player, {server.origin + "/news/clip.html"}, true);
         const QString window = testsupport::findWindow("^http");
         QVERIFY(!window.isEmpty());
         VERIFY2_SOON(windowTitle(window).startsWith("Red clip"), qPrintable(windowTitle(window)), 30000);

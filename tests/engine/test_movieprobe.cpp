@@ -253,10 +253,14 @@ private slots:
     // A web address is judged by its form, without the network.
     void webAddressesByForm()
     {
-        for (const char *yes : {"http://example.invalid/clip.mp4", "https://example.invalid/live"})
+        // Pages are let through: their probe tells them as pages, and their video is sought.
+        for (const char *yes : {"http://example.invalid/clip.mp4", "https://example.invalid/live",
+                                "https://example.invalid/news/page.html", "http://example.invalid/view.php?id=3",
+                                "https://example.invalid/Watch.ASPX"})
             QVERIFY2(QXMovie::canInitWithURL(QUrl(yes)), yes);
-        for (const char *no : {"http://example.invalid/page.html", "http://example.invalid/photo.jpg",
-                               "mailto:someone@example.invalid", "http:///clip.mp4", ""})
+        for (const char *no : {"http://example.invalid/photo.jpg", "https://example.invalid/notes.txt",
+                               "rtsp://example.invalid/page.html", "mailto:someone@example.invalid",
+                               "http:///clip.mp4", ""})
             QVERIFY2(!QXMovie::canInitWithURL(QUrl(no)), no);
         QVERIFY(!QXMovie::movieWithURL(QUrl("gopher://example.invalid/clip.mp4")));
     }

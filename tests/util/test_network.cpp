@@ -243,8 +243,8 @@ private slots:
     }
 
     // Watch pages by the page rules in force (the built-in https prefixes and their http form,
-    // or a prefix the environment sets instead), the rest by what the engine opens. The pages
-    // end in ".html", which the engine alone would refuse.
+    // or a prefix the environment sets instead), the rest by what the engine opens. The
+    // names say "picture", which the engine alone would refuse.
     void playableAddresses()
     {
         const struct
@@ -252,12 +252,12 @@ private slots:
             const char *youTubePrefix, *address;
             bool playable;
         } cases[] = {
-            {"", "https://www.youtube.com/watch.html?v=abc", true},
-            {"", "http://video.google.co.uk/videoplay.html?docid=1", true},
-            {"", "https://www.youtube.com/about.html", false},
-            {"", "http://example.invalid/clip.mp4", true}, {"", "http://example.invalid/page.html", false},
-            {"http://127.0.0.1:9/watch", "http://127.0.0.1:9/watch.html?v=abc", true},
-            {"http://127.0.0.1:9/watch", "https://www.youtube.com/watch.html?v=abc", false},
+            {"", "https://www.youtube.com/watch.png?v=abc", true},
+            {"", "http://video.google.co.uk/videoplay.png?docid=1", true},
+            {"", "https://www.youtube.com/about.png", false},
+            {"", "http://example.invalid/clip.mp4", true}, {"", "http://example.invalid/photo.png", false},
+            {"http://127.0.0.1:9/watch", "http://127.0.0.1:9/watch.png?v=abc", true},
+            {"http://127.0.0.1:9/watch", "https://www.youtube.com/watch.png?v=abc", false},
         };
         for (const auto &c : cases) {
             qputenv("VISTREL_YOUTUBE_PAGE_PREFIX", c.youTubePrefix);
