@@ -13,21 +13,6 @@ namespace {
 
 QString xdotool(const QStringList &arguments) { return testsupport::runTool("xdotool", arguments); }
 
-// The picture's part of the window: right of the playlist pane, between the menu bar and the
-// control bar.
-QImage picture(const QString &window)
-{
-    const QImage shot = testsupport::grabWindow(window);
-    return shot.copy(210, 40, shot.width() - 220, shot.height() - 100);
-}
-
-bool still(const QString &window)
-{
-    const QImage before = picture(window);
-    QTest::qWait(400);
-    return picture(window) == before;
-}
-
 // Share of the picture's pixels of one strong colour.
 double share(const QImage &image, QRgb colour)
 {
@@ -110,16 +95,16 @@ private slots:
         QXSettings::standard().setBool(true, QXKeys::DoNotPlayOnOpen);
         const QString clip = testsupport::makeVideo(home.path(), "ten.mp4", 320, 240, 10.0, false);
         QVERIFY(launch({clip}, "ten.mp4"));
-        VERIFY_SOON(testsupport::colourfulShare(picture(window)) > 0.2, 10000);
+        VERIFY_SOON(testsupport::colourfulShare(testsupport::grabPicture(window)) > 0.2, 10000);
         xdotool({"key", "bracketright", "bracketright", "bracketright"});
         QTest::qWait(300);
-        QVERIFY(still(window));
+        QVERIFY(testsupport::pictureIsStill(window));
         xdotool({"key", "space"});
         QElapsedTimer played;
         played.start();
-        VERIFY_SOON(!still(window), 3000);
+        VERIFY_SOON(!testsupport::pictureIsStill(window), 3000);
         testsupport::grabWindow(window).save("/tmp/vistrel-speed.png");
-        VERIFY_SOON(still(window), 12000);
+        VERIFY_SOON(testsupport::pictureIsStill(window), 12000);
         const double seconds = played.elapsed() / 1000.0;
         QVERIFY2(seconds > 3.5 && seconds < 7.5, qPrintable(QString::number(seconds)));
         QVERIFY(quit());
@@ -141,7 +126,7 @@ private slots:
             {"-f", "lavfi", "-i", "color=c=red:s=352x288:r=25:d=20", "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
         QVERIFY(!clip.isEmpty());
         QVERIFY(launch({clip}, "red.mp4"));
-        VERIFY_SOON(share(picture(window), Red) > 0.5, 10000);
+        VERIFY_SOON(share(testsupport::grabPicture(window), Red) > 0.5, 10000);
         const QDir shots(home.filePath("Shots/Vistrel"));
         const auto saved = [&shots] {
             QList<QImage> images;
@@ -186,10 +171,10 @@ private slots:
              "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
         QVERIFY(!clip.isEmpty());
         const auto startsBlue = [&] {
-            return launch({clip}, "long.mp4") && QTest::qWaitFor([&] { return share(picture(window), Blue) > 0.5; }, 10000);
+            return launch({clip}, "long.mp4") && QTest::qWaitFor([&] { return share(testsupport::grabPicture(window), Blue) > 0.5; }, 10000);
         };
         const auto startsGreen = [&] {
-            return launch({clip}, "long.mp4") && QTest::qWaitFor([&] { return share(picture(window), Green) > 0.5; }, 10000);
+            return launch({clip}, "long.mp4") && QTest::qWaitFor([&] { return share(testsupport::grabPicture(window), Green) > 0.5; }, 10000);
         };
         const auto keptAt = [&clip] {
             const std::optional<QXPositionStore> kept = positions();
@@ -198,7 +183,7 @@ private slots:
 
         QVERIFY(startsBlue());
         xdotool({"key", "ctrl+Right"});
-        VERIFY_SOON(share(picture(window), Green) > 0.5, 5000);
+        VERIFY_SOON(share(testsupport::grabPicture(window), Green) > 0.5, 5000);
         QVERIFY(quit());
         QVERIFY2(qAbs(keptAt() - 29.0) <= 1.0, qPrintable(QString::number(keptAt())));
 
@@ -215,7 +200,7 @@ private slots:
         QCOMPARE(positions()->count(), 0);
         QVERIFY(startsBlue());
         xdotool({"key", "ctrl+Right"});
-        VERIFY_SOON(share(picture(window), Green) > 0.5, 5000);
+        VERIFY_SOON(share(testsupport::grabPicture(window), Green) > 0.5, 5000);
         QVERIFY(quit());
         QVERIFY(qAbs(keptAt() - 29.0) <= 1.0);
 
@@ -247,8 +232,8 @@ private slots:
         QXSettings::standard().setBool(off, QXKeys::DoNotUseHardwareDecoding);
         const QString clip = testsupport::makeVideo(home.path(), "hw.mp4", 320, 240, 10.0, false);
         QVERIFY(launch({clip}, "hw.mp4", {"VISTREL_MPV_LOG=v", "VISTREL_HWDEC=" + forced}));
-        VERIFY_SOON(testsupport::colourfulShare(picture(window)) > 0.2, 10000);
-        VERIFY_SOON(!still(window), 5000);
+        VERIFY_SOON(testsupport::colourfulShare(testsupport::grabPicture(window)) > 0.2, 10000);
+        VERIFY_SOON(!testsupport::pictureIsStill(window), 5000);
         QVERIFY(quit());
         const QByteArray log = player.readAllStandardError();
         QCOMPARE(log.contains("Looking at hwdec"), tries);
