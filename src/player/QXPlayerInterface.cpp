@@ -377,6 +377,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     for (const auto &sp : speeds)
         onTrigger(addItem(movie, sp.name, QObject::tr(sp.title), QXCommand::Speed, {QKeySequence(sp.key)}), speed,
                   [speed, act = sp.act] { (speed->*act)(); });
+    movie->addSeparator();
     auto *screenshots = new QXScreenshotTaker(c);
     c->m_screenshots = screenshots;
     onTrigger(addItem(movie, "screenshotItem", QObject::tr("Take Screenshot"), QXCommand::Screenshot,

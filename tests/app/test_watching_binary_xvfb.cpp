@@ -103,7 +103,6 @@ private slots:
         QElapsedTimer played;
         played.start();
         VERIFY_SOON(!testsupport::pictureIsStill(window), 3000);
-        testsupport::grabWindow(window).save("/tmp/vistrel-speed.png");
         VERIFY_SOON(testsupport::pictureIsStill(window), 12000);
         const double seconds = played.elapsed() / 1000.0;
         QVERIFY2(seconds > 3.5 && seconds < 7.5, qPrintable(QString::number(seconds)));
@@ -136,8 +135,6 @@ private slots:
         };
         xdotool({"key", "s"});
         VERIFY_SOON(saved().size() == 1 && !saved().first().isNull(), 5000);
-        QTest::qWait(300);
-        testsupport::grabWindow(window).save("/tmp/vistrel-screenshot-saved.png");
         const QImage shot = saved().first();
         QCOMPARE(shot.size(), QSize(352, 288));
         QCOMPARE(share(shot, Red), 1.0);
@@ -150,7 +147,7 @@ private slots:
         QVERIFY(usePictures("Blocked/Pictures"));
         xdotool({"key", "s"});
         QTest::qWait(500);
-        testsupport::grabWindow(window).save("/tmp/vistrel-screenshot-failed.png");
+        QCOMPARE(saved().size(), 3);
         QVERIFY(usePictures("Shots"));
         xdotool({"key", "s"});
         VERIFY_SOON(saved().size() == 4 && !saved().at(3).isNull(), 5000);
@@ -188,8 +185,6 @@ private slots:
         QVERIFY2(qAbs(keptAt() - 29.0) <= 1.0, qPrintable(QString::number(keptAt())));
 
         QVERIFY(startsGreen());
-        QTest::qWait(400);
-        testsupport::grabWindow(window).save("/tmp/vistrel-resumed.png");
         QVERIFY(quit());
         QVERIFY2(qAbs(keptAt() - 29.0) <= 1.0, qPrintable(QString::number(keptAt())));
 
