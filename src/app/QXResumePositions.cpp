@@ -187,7 +187,9 @@ void QXResumeKeeper::load()
 
 void QXResumeKeeper::record(QXMovie *movie, const QByteArray &address)
 {
-    if (!movie || address.isEmpty() || !enabled())
+    // Files only: a stream's length is known only once it answers, too late to start it where
+    // it was left.
+    if (!movie || !movie->url().isLocalFile() || address.isEmpty() || !enabled())
         return;
     const QXTime duration = movie->duration();
     const std::optional<double> kept = QXPositionToKeep(

@@ -45,7 +45,7 @@ private:
     QList<std::pair<QByteArray, double>> m_entries;
 };
 
-// Follows the current movie: the one left is recorded, a movie opened for the first time in
+// Follows the current movie: the movie file left is recorded, one opened for the first time in
 // this run starts where it was left (with a short message on the picture). Off while the
 // settings say "Do Not Resume Movies".
 class QXResumeKeeper : public QObject
