@@ -43,6 +43,17 @@ class TestSpeed : public QObject
         VERIFY_SOON(c->ui().playerWindow->isActiveWindow(), 5000);
     }
 
+    // The window narrowed until the bar has no room for the time, then at actual size again;
+    // what the bar said beside the time while narrow.
+    void foldAndUnfold(QString *whileFolded)
+    {
+        c->windowSizer()->resizePlayerWindowForSize(QSizeF(150, 84));
+        VERIFY_SOON(c->controlBar()->parts().timeHidden, 5000);
+        *whileFolded = shown();
+        press("Ctrl+1");
+        VERIFY_SOON(!c->controlBar()->parts().timeHidden, 5000);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -91,6 +102,10 @@ private slots:
         launch();
         QVERIFY(c->openMovies(clips, false));
         VERIFY_SOON(c->isCurrentMoviePlayable(), 5000);
+        // At 1× nothing is said, also once the bar has laid out its parts anew.
+        QString folded;
+        foldAndUnfold(&folded);
+        QCOMPARE(shown(), QString());
         press("] ] ]");
         QCOMPARE(shown(), QString("2\u00D7"));
         press("Ctrl+Shift+Right");
@@ -99,11 +114,8 @@ private slots:
         QCOMPARE(shown(), QString("2\u00D7"));
 
         // A window too narrow for the time hides the speed with it.
-        c->windowSizer()->resizePlayerWindowForSize(QSizeF(150, 84));
-        VERIFY_SOON(c->controlBar()->parts().timeHidden, 5000);
-        QCOMPARE(shown(), QString());
-        press("Ctrl+1");
-        VERIFY_SOON(!c->controlBar()->parts().timeHidden, 5000);
+        foldAndUnfold(&folded);
+        QCOMPARE(folded, QString());
         QCOMPARE(shown(), QString("2\u00D7"));
 
         c->presentation()->togglePresentation();
