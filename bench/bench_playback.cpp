@@ -1,17 +1,20 @@
-// Playback cost: CPU-seconds per second of playback of a 10 s 1280×720 30 fps H.264 clip with
-// software decoding, for the player binary and, side by side under the same X server, for the
-// mpv command-line player, run in pairs (mpv, then one form of the player) so a busy machine
+// Playback cost: CPU-seconds per second of playback of a 10 s 1280×720 30 fps H.264 clip, for the
+// player binary and, side by side under the same X server, for the mpv command-line player
+// (software decoding), run in pairs (mpv, then one form of the player) so a busy machine
 // weighs on both alike; the ratios are the medians of the pairs' over the rounds.
 //
 //   bench/bench_playback.sh [--runs N]            (starts the X server, installs mpv if missing)
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/bench/bench_playback [--runs N]
-//            [--player build/vistrel] [--clip movie]
+//            [--player build/vistrel] [--clip movie] [--decoding hardware|software]
 //
 // What is compared is playing, not starting: the CPU time of the process and its children
 // (/proc, all threads) from 2.5 s to 8.5 s after exec, when both are well into the clip, with
 // the frames each drew meanwhile (mpv's status line, the player's VISTREL_BENCH_REPORT line,
 // both written as each frame is shown). The whole run, exec to exit, is printed beside it.
 // Both pictures are measured on screen (xwininfo) and must be the same size.
+//
+// The player decodes as its setting says (--decoding; hardware, the default setting, tries the
+// engine's safe choices and falls back to software where none works).
 //
 // mpv runs as `mpv --no-config --vo=gpu --gpu-context=x11egl --ao=null --hwdec=no clip` and
 // leaves at the end by itself. The player runs with VISTREL_AO=null, the playlist hidden and
@@ -288,6 +291,7 @@ int main(int argc, char **argv)
     int runs = 3;
     QString player = QDir(QCoreApplication::applicationDirPath()).filePath("../vistrel");
     QString clip = QString::fromLatin1(DefaultClip);
+    bool softwareDecoding = false;
     const QStringList a = app.arguments();
     for (int i = 1; i + 1 < a.size(); i += 2) {
         if (a.at(i) == "--runs")
@@ -296,6 +300,8 @@ int main(int argc, char **argv)
             player = a.at(i + 1);
         else if (a.at(i) == "--clip")
             clip = a.at(i + 1);
+        else if (a.at(i) == "--decoding")
+            softwareDecoding = a.at(i + 1) == "software";
     }
     player = QFileInfo(player).absoluteFilePath();
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
@@ -359,8 +365,10 @@ int main(int argc, char **argv)
     QList<double> perSecond[FormCount], perFrame[FormCount], wholeRun[FormCount];
     QSize mpvPicture, oursPicture[FormCount];
     bool sameSize = true;
-    std::printf("clip %s (%.0f s, %dx%d, 30 fps, H.264), %d rounds; compared: %.1f-%.1f s after exec\n",
-                qPrintable(clip), ClipSeconds, ClipSize.width(), ClipSize.height(), runs, WindowStart, WindowEnd);
+    std::printf("clip %s (%.0f s, %dx%d, 30 fps, H.264), %d rounds; compared: %.1f-%.1f s after exec; the player's "
+                "decoding: %s\n",
+                qPrintable(clip), ClipSeconds, ClipSize.width(), ClipSize.height(), runs, WindowStart, WindowEnd,
+                softwareDecoding ? "software" : "hardware where it works");
     std::printf("%-15s %3s %8s %8s %7s %8s %9s %7s %7s  %s\n", "", "run", "CPU s/s", "X s/s", "frames", "ms/frame",
                 "whole s/s", "frames", "wall s", "picture window");
     const auto row = [](const QString &name, int i, const Run &r) {
@@ -383,7 +391,10 @@ int main(int argc, char **argv)
             QTemporaryDir config;
             QDir().mkpath(config.filePath("Vistrel"));
             QFile settings(config.filePath("Vistrel/settings.json"));
-            if (!settings.open(QIODevice::WriteOnly) || settings.write(forms[f].settings) < 0)
+            QByteArray form(forms[f].settings);
+            if (softwareDecoding)
+                form.insert(1, "\"Do Not Use Hardware Decoding\": true, ");
+            if (!settings.open(QIODevice::WriteOnly) || settings.write(form) < 0)
                 return 1;
             settings.close();
             if (forms[f].pointer)

@@ -6,11 +6,13 @@
 #include "app/QXApplication.h"
 #include "app/QXLaunchArguments.h"
 #include "app/QXPreferences.h"
+#include "app/QXResumePositions.h"
 #include "app/QXSessionWatcher.h"
 #include "app/QXSettings.h"
 #include "controls/QXImages.h"
 #include "engine/QXFileNames.h"
 #include "engine/QXMovie.h"
+#include "engine/QXMovieEngine.h"
 #include "engine/QXMovieView.h"
 #include "player/QXMenuValidation.h"
 #include "player/QXPlayerOverlay.h"
@@ -89,6 +91,7 @@ void QXMPController::applicationDidFinishLaunching()
 
     // 1. The shuffle draws from random().
     srandom(unsigned(time(nullptr)));
+    QXMovieEngine::setHardwareDecoding(!settings.boolForKey(QXKeys::DoNotUseHardwareDecoding));
 
     // 2. The player interface.
     if (!loadPlayerInterface(this)) {
@@ -327,6 +330,8 @@ void QXMPController::runQuitSteps()
         m_transport->finish();
     if (m_windowSizer)
         m_windowSizer->savePlayerWindowPosition();
+    if (m_resume)
+        m_resume->leaveCurrentMovie();
     applicationShouldTerminate();
 }
 

@@ -41,7 +41,10 @@ class QXPlayerWindow;
 class QXWindowSizer;
 class QXPlaylistModel;
 class QXPreferences;
+class QXResumeKeeper;
+class QXScreenshotTaker;
 class QXSessionWatcher;
+class QXSpeedControl;
 struct QXControlState;
 
 class QXMPController : public QObject,
@@ -179,6 +182,11 @@ public:
     // The switch, its icon and the menu title for the playing or the paused state.
     void showPlayPauseState(bool playing);
 
+    // Speed, screenshots and positions kept across launches, each a part of its own.
+    QXSpeedControl *speedControl() const { return m_speed; }
+    QXScreenshotTaker *screenshotTaker() const { return m_screenshots; }
+    QXResumeKeeper *resumeKeeper() const { return m_resume; }
+
     // The widgets and menu items the interface built (read-only: commands change them).
     const QXPlayerUi &ui() const { return m_ui; }
     bool currentMovieHasVideo() const { return m_currentMovieHasVideo; }
@@ -256,6 +264,9 @@ private:
     // Made with the menus, which act on it.
     QXPreferences *m_preferences = nullptr;
     QXAddressPanel *m_addressPanel = nullptr;
+    QXSpeedControl *m_speed = nullptr;
+    QXScreenshotTaker *m_screenshots = nullptr;
+    QXResumeKeeper *m_resume = nullptr;
     const QXMovie *m_failureShownFor = nullptr;
     // Why the files last opened gave no movie, shown in the empty view until one is chosen or
     // the selection changes.

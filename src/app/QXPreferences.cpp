@@ -207,6 +207,8 @@ void QXPreferences::loadWindow()
     }
     rotateRow->addStretch(1);
     generalLayout->addLayout(rotateRow);
+    resumeSwitch = checkBox(general, generalLayout, tr("Resume movies where they were left"), "resumeSwitch");
+    hardwareDecodingSwitch = checkBox(general, generalLayout, tr("Use hardware decoding"), "hardwareDecodingSwitch");
     generalLayout->addStretch(1);
 
     auto [controls, controlsLayout] = page(sections[1].identifier);
@@ -271,6 +273,8 @@ void QXPreferences::fillControls()
     setOnState(forgetOnCloseSwitch, flag(QXKeys::ForgetPlaylistOnClose));
     setOffState(forgetOnQuitSwitch, flag(QXKeys::DoNotForgetPlaylistOnQuit));
     setOffState(rememberRotatationSwitch, flag(QXKeys::ForgetRotation));
+    setOffState(resumeSwitch, flag(QXKeys::DoNotResumeMovies));
+    setOffState(hardwareDecodingSwitch, flag(QXKeys::DoNotUseHardwareDecoding));
     setOffState(playOnOpenSwitch, flag(QXKeys::DoNotPlayOnOpen));
     setOffState(playOnPresentSwitch, flag(QXKeys::DoNotPlayOnPresent));
     setOnState(pauseOnWindowSwitch, flag(QXKeys::PauseOnWindow));
@@ -373,6 +377,11 @@ void QXPreferences::toggleBooleanPreference(QAbstractButton *control)
         settings.setBool(!on, QXKeys::DoNotForgetPlaylistOnQuit);
     } else if (control == rememberRotatationSwitch) {
         settings.setBool(!on, QXKeys::ForgetRotation);
+    } else if (control == resumeSwitch) {
+        settings.setBool(!on, QXKeys::DoNotResumeMovies);
+    } else if (control == hardwareDecodingSwitch) {
+        settings.setBool(!on, QXKeys::DoNotUseHardwareDecoding);
+        emit hardwareDecodingChanged(on);
     } else if (control == playOnOpenSwitch) {
         settings.setBool(!on, QXKeys::DoNotPlayOnOpen);
     } else if (control == playOnPresentSwitch) {

@@ -78,6 +78,8 @@ public:
     QCheckBox *forgetOnCloseSwitch = nullptr;
     QCheckBox *forgetOnQuitSwitch = nullptr;
     QCheckBox *rememberRotatationSwitch = nullptr;
+    QCheckBox *resumeSwitch = nullptr;
+    QCheckBox *hardwareDecodingSwitch = nullptr;
     QCheckBox *playOnOpenSwitch = nullptr;
     QCheckBox *playOnPresentSwitch = nullptr;
     QCheckBox *pauseOnWindowSwitch = nullptr;
@@ -96,6 +98,7 @@ signals:
     void playlistNamesChanged();
     void rotateDirectionChanged();
     void presentationModeChanged();
+    void hardwareDecodingChanged(bool on);
 
 private:
     void loadWindow();

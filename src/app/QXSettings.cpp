@@ -294,26 +294,14 @@ bool QXSettings::moveAside(const QString &path, const QString &problem, QString 
 {
     const QString what = path == m_path ? QStringLiteral("settings file") : QStringLiteral("playlist file");
     // Renamed, never deleted: the user may want the old values back by hand.
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString base = path + label + stamp;
     QString reason;
-    for (int n = 1; n <= 100; ++n) {
-        const QString name = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
-        struct stat st;
-        if (::lstat(QFile::encodeName(name).constData(), &st) == 0)
-            continue;
-        // rename(2) itself: QFile::rename falls back to copying, which would block on a pipe.
-        if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(name).constData()) == 0) {
-            *target = name;
-            qWarning().noquote() << QStringLiteral("Vistrel: %1 %2 %3; moved it to %4")
-                                        .arg(what, nativePath(path), problem, nativePath(name));
-            return true;
-        }
-        reason = qt_error_string(errno);
-        break;
+    const QString name = QXStoredFile::renameAside(path, label, &reason);
+    if (!name.isEmpty()) {
+        *target = name;
+        qWarning().noquote() << QStringLiteral("Vistrel: %1 %2 %3; moved it to %4")
+                                    .arg(what, nativePath(path), problem, nativePath(name));
+        return true;
     }
-    if (reason.isEmpty())
-        reason = QStringLiteral("every name for the old copy is taken");
     // The caller never writes over it: that would destroy the only copy.
     qWarning().noquote() << QStringLiteral("Vistrel: %1 %2 %3 and cannot be moved aside (%4); %5")
                                 .arg(what, nativePath(path), problem, reason,

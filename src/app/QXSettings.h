@@ -38,6 +38,10 @@ inline const QString VariableAspectRatio = QStringLiteral("Variable Aspect Ratio
 inline const QString OverlayControlsInWindowMode = QStringLiteral("Overlay Controls In Window Mode");
 inline const QString ShowWindButtons = QStringLiteral("Show Wind Buttons");
 inline const QString HideFileExtensions = QStringLiteral("Hide File Extensions");
+// On by default: movies start where they were left in an earlier launch (QXResumeKeeper).
+inline const QString DoNotResumeMovies = QStringLiteral("Do Not Resume Movies");
+// On by default: the engine picks a hardware decoder where one works.
+inline const QString DoNotUseHardwareDecoding = QStringLiteral("Do Not Use Hardware Decoding");
 inline const QString PresentationMode = QStringLiteral("Presentation Mode");
 inline const QString StepInterval = QStringLiteral("Step Interval");
 inline const QString ControlInterval = QStringLiteral("Control Interval");

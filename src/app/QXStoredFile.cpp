@@ -1,5 +1,6 @@
 #include "app/QXStoredFile.h"
 
+#include <QDateTime>
 #include <QFile>
 
 #include <cerrno>
@@ -192,6 +193,25 @@ QString write(const QString &path, const QByteArray &bytes)
         if (rc != 0 && error != EINVAL) // some file systems cannot sync a folder
             return QStringLiteral("syncing the folder of %1: %2").arg(shown, errorText(error));
     }
+    return {};
+}
+
+QString renameAside(const QString &path, const QString &label, QString *reason)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = path + label + stamp;
+    for (int n = 1; n <= 100; ++n) {
+        const QString name = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
+        struct stat st;
+        if (::lstat(QFile::encodeName(name).constData(), &st) == 0)
+            continue;
+        // rename(2) itself: QFile::rename falls back to copying, which would block on a pipe.
+        if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(name).constData()) == 0)
+            return name;
+        *reason = errorText(errno);
+        return {};
+    }
+    *reason = QStringLiteral("every name for the old copy is taken");
     return {};
 }
 

@@ -33,6 +33,11 @@ Contents read(const QString &path, qint64 maxBytes);
 // never replaced. A new file is private to the user; an existing one keeps its permissions.
 QString write(const QString &path, const QByteArray &bytes);
 
+// Renames a file that cannot be trusted to "<path><label><yyyyMMdd-HHmmss>" (a number added
+// when that is taken), never copying or deleting it; answers the new path, or an empty path
+// and the reason.
+QString renameAside(const QString &path, const QString &label, QString *reason);
+
 // Removes the temporary files of a write that was killed midway beside the file.
 void removeLeftovers(const QString &path);
 

@@ -136,6 +136,8 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     // QApplication resets the locale; the engine needs C numbers.
     setlocale(LC_NUMERIC, "C");
+    // Before the player is made, which a file opened ahead makes.
+    QXMovieEngine::setHardwareDecoding(!QXSettings::standard().boolForKey(QXKeys::DoNotUseHardwareDecoding));
     loadAhead(args);
 
     QXMPController controller;

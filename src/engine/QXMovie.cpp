@@ -294,6 +294,14 @@ void QXMovie::showMessage(const QString &text, int durationMs)
     engine->command({"show-text", utf8.constData(), duration.constData()});
 }
 
+void QXMovie::saveFrame(const QString &path, std::function<void(const QString &)> done)
+{
+    if (QXMovieEngine *engine = attachedEngine())
+        engine->saveFrame(path, std::move(done));
+    else
+        done(tr("the movie is not shown"));
+}
+
 double QXMovie::maxLoadedTime() const
 {
     if (m_url.isLocalFile())

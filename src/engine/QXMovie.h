@@ -113,6 +113,9 @@ public:
     // A short message drawn on the picture for a while (a changed setting, where a file went);
     // nothing while the movie is not attached.
     void showMessage(const QString &text, int durationMs = 2000);
+    // Saves the frame shown (QXMovieEngine::saveFrame); done answers at once, with the reason,
+    // while the movie is not attached.
+    void saveFrame(const QString &path, std::function<void(const QString &)> done);
 
     // Rotation in whole degrees, 0 ... 359 (applied as the picture's rotation).
     int angle() const { return m_angle; }

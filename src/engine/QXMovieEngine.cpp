@@ -5,7 +5,9 @@
 #include "QXVideoRenderer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <QTimer>
 #include <QVarLengthArray>
@@ -14,6 +16,7 @@
 #include <mpv/client.h>
 
 #include <clocale>
+#include <cmath>
 #include <utility>
 #include <dlfcn.h>
 #include <cstdio>
@@ -23,6 +26,7 @@ namespace {
 QXMovieEngine *s_engine = nullptr;
 bool s_shutDown = false;
 int s_liveHandles = 0;
+bool s_hardwareDecoding = true;
 
 enum ObservedProperty : quint64 {
     PropEofReached = 1,
@@ -127,8 +131,12 @@ bool QXMovieEngine::start()
     setOption(m_mpv, "idle", "yes");
     setOption(m_mpv, "keep-open", "yes");           // stay on the last frame at the end
     setOption(m_mpv, "audio-fallback-to-null", "yes");
-    setOption(m_mpv, "hwdec", "no");
-    setOption(m_mpv, "gpu-hwdec-interop", "no");   // nor load GPU decoder libraries for it
+    setOption(m_mpv, "audio-pitch-correction", "yes");   // voices keep their pitch at any speed
+    // Without hardware decoding at start, no GPU decoder library is loaded for it either.
+    // With it, VA-API hands frames to OpenGL; other decoders (NVDEC) copy them back. Only that
+    // interop: loading every kind makes absent vendors' libraries write to stderr.
+    setOption(m_mpv, "hwdec", hardwareDecodingChoice().toUtf8());
+    setOption(m_mpv, "gpu-hwdec-interop", s_hardwareDecoding ? "vaapi" : "no");
     setOption(m_mpv, "input-default-bindings", "no");
     setOption(m_mpv, "input-vo-keyboard", "no");
     setOption(m_mpv, "osc", "no");
@@ -304,6 +312,12 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
     case MPV_EVENT_PROPERTY_CHANGE:
         handlePropertyChange(event);
         break;
+    case MPV_EVENT_COMMAND_REPLY: {
+        const std::function<void(const QString &)> done = m_replies.take(event->reply_userdata);
+        if (done)
+            done(event->error < 0 ? QString::fromUtf8(mpv_error_string(event->error)) : QString());
+        break;
+    }
     case MPV_EVENT_LOG_MESSAGE: {
         const auto *msg = static_cast<const mpv_event_log_message *>(event->data);
         qDebug().noquote() << "mpv" << msg->prefix << QByteArray(msg->text).trimmed();
@@ -674,6 +688,73 @@ void QXMovieEngine::setKeepAspect(bool keep)
     int flag = keep ? 1 : 0;
     if (m_mpv && changesSetting("keepaspect", flag))
         mpv_set_property_async(m_mpv, 0, "keepaspect", MPV_FORMAT_FLAG, &flag);
+}
+
+void QXMovieEngine::setSpeed(double speed)
+{
+    if (!std::isfinite(speed) || speed <= 0)
+        return;
+    m_speed = speed;
+    setDouble("speed", speed);
+}
+
+void QXMovieEngine::setHardwareDecoding(bool on)
+{
+    // Each change of the choice restarts the decoder of the file playing.
+    if (std::exchange(s_hardwareDecoding, on) == on)
+        return;
+    if (QXMovieEngine *engine = existing())
+        mpv_set_property_string(engine->m_mpv, "hwdec", hardwareDecodingChoice().toUtf8().constData());
+}
+
+QString QXMovieEngine::hardwareDecodingChoice()
+{
+    if (!s_hardwareDecoding)
+        return QStringLiteral("no");
+    const QString forced = qEnvironmentVariable("VISTREL_HWDEC");
+    if (!forced.isEmpty())
+        return forced;
+    // No decoder can work without a GPU's device, and trying each kind makes the vendors'
+    // libraries (CUDA, VDPAU) say so on stderr: without one, software at once and silently.
+    static const bool hasDevice = !QDir(QStringLiteral("/dev/dri")).entryList({QStringLiteral("renderD*")}, QDir::System).isEmpty()
+        || QFileInfo::exists(QStringLiteral("/dev/nvidiactl"));
+    return hasDevice ? QStringLiteral("auto-safe") : QStringLiteral("no");
+}
+
+QString QXMovieEngine::hardwareDecoding() const
+{
+    return readString("hwdec");
+}
+
+QString QXMovieEngine::hardwareDecoderInUse() const
+{
+    return readString("hwdec-current");
+}
+
+void QXMovieEngine::saveFrame(const QString &path, std::function<void(const QString &)> done)
+{
+    if (!m_mpv || !m_fileLoaded) {
+        done(tr("no picture to save"));
+        return;
+    }
+    const QByteArray file = QFile::encodeName(path);
+    // "subtitles": the picture and the subtitles that show, never the player's messages.
+    const char *args[] = {"screenshot-to-file", file.constData(), "subtitles", nullptr};
+    const quint64 id = ++m_lastReply;
+    const int rc = mpv_command_async(m_mpv, id, args);
+    if (rc < 0) {
+        done(QString::fromUtf8(mpv_error_string(rc)));
+        return;
+    }
+    m_replies.insert(id, std::move(done));
+}
+
+QString QXMovieEngine::readString(const char *name) const
+{
+    char *value = m_mpv ? mpv_get_property_string(m_mpv, name) : nullptr;
+    const QString text = QString::fromUtf8(value);
+    mpv_free(value);
+    return text;
 }
 
 bool QXMovieEngine::readDouble(const char *name, double *value) const

@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <functional>
 
 struct mpv_handle;
 struct mpv_event;
@@ -60,6 +61,27 @@ public:
 
     void setKeepAspect(bool keep);
 
+    // Playback speed of whatever plays, kept across movies; the pitch stays (mpv corrects it).
+    void setSpeed(double speed);
+    double speed() const { return m_speed; }
+
+    // The engine's safe automatic choice of a hardware decoder (falling back to software where
+    // none works), or software alone. Set before the player is made, it also decides whether
+    // the OpenGL interop is loaded at all; later it takes effect at once (the decoder restarts).
+    static void setHardwareDecoding(bool on);
+    // What the player is told: "auto-safe" when on and the machine has a GPU's device,
+    // VISTREL_HWDEC instead when that is set, else "no".
+    static QString hardwareDecodingChoice();
+    // The choice in force and the decoder in use for the playing file ("no" in software, else
+    // the decoder's name), as the player reports them.
+    QString hardwareDecoding() const;
+    QString hardwareDecoderInUse() const;
+
+    // Writes the attached file's frame now shown, at the movie's own resolution, with the
+    // subtitles only when they show, to path (PNG by its name). done runs on the main thread
+    // with an empty text once written, else why not.
+    void saveFrame(const QString &path, std::function<void(const QString &)> done);
+
 signals:
     // Emitted before the handle goes away; the owner of a render context frees it now.
     void aboutToShutDown();
@@ -98,6 +120,7 @@ private:
     void setInt(const char *name, qint64 value);
     bool changesSetting(const char *name, double value);
     void command(std::initializer_list<const char *> args);
+    QString readString(const char *name) const;
     void seekAttached(double seconds);
     // A step asked for while the player still seeks (a file opening at its remembered place)
     // would be taken by that seek's first frame: it waits for the seek to land.
@@ -126,4 +149,8 @@ private:
     int m_pendingStep = 0;
     bool m_hasTimePos = false;
     double m_timePos = 0;
+    double m_speed = 1.0;
+    // Commands whose answer comes later, by their reply number.
+    QHash<quint64, std::function<void(const QString &)>> m_replies;
+    quint64 m_lastReply = 0;
 };

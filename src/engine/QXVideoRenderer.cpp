@@ -98,9 +98,16 @@ QXVideoRenderer *QXVideoRenderer::create(mpv_handle *mpv, QObject *parent)
     mpv_render_context *context = nullptr;
     if (sharedGLContext() && makeOffscreenCurrent()) {
         mpv_opengl_init_params glInit{glProcAddress, nullptr};
+        // Hardware decoders hand their frames to OpenGL through the window system's display.
+        void *x11Display = nullptr;
+#if QT_CONFIG(xcb)
+        if (auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+            x11Display = x11->display();
+#endif
         mpv_render_param params[] = {
             {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_OPENGL)},
             {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
+            {x11Display ? MPV_RENDER_PARAM_X11_DISPLAY : MPV_RENDER_PARAM_INVALID, x11Display},
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
         if (mpv_render_context_create(&context, mpv, params) >= 0)

@@ -46,6 +46,11 @@ QXControlBar::QXControlBar(QWidget *parent) : QWidget(parent)
     m_windForward = QXMakeImageButton<QXWindButton>(this, "QXWindForward", tr("Wind Forward"));
     m_timeField = makeTimeField(this);
     m_timeRemainderField = makeTimeField(this);
+    m_speedField = makeTimeField(this);
+    m_speedField->setObjectName(QStringLiteral("speedField"));
+    m_speedField->setMinimumWidth(0);
+    m_speedField->clear();   // normal speed says nothing
+    m_speedField->hide();
     m_timeSliderHolder = new QWidget(this);
     auto *sliderLayout = new QHBoxLayout(m_timeSliderHolder);
     sliderLayout->setContentsMargins(0, 0, 0, 0);
@@ -72,6 +77,7 @@ QXControlBar::QXControlBar(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_playPause);
     layout->addWidget(m_windBackward);
     layout->addWidget(m_timeField);
+    layout->addWidget(m_speedField);
     layout->addWidget(m_timeSliderHolder, 1);
     layout->addWidget(m_timeRemainderField);
     layout->addWidget(m_windForward);
@@ -97,7 +103,7 @@ void QXControlBar::setStatic(bool isStatic)
     m_static = isStatic;
     setFixedHeight(isStatic ? QXOverlay::StaticHeight : QXOverlay::BarHeight);
     // The time fields are dark on the light static bar, light on the dark floating one.
-    for (QLabel *field : {m_timeField, m_timeRemainderField})
+    for (QLabel *field : {m_timeField, m_timeRemainderField, m_speedField})
         field->setStyleSheet(isStatic ? "color: #555555; font-family: monospace;" : "color: white; font-family: monospace;");
     m_timeSlider->setBlackOnWhite(isStatic);
     // The buttons' glyphs are inked for the ground (the wind buttons keep their light face).
@@ -206,6 +212,12 @@ void QXControlBar::setTime(qint64 time, qint64 duration)
     m_timeRemainderField->setText(QXFormatTime(duration - time));
 }
 
+void QXControlBar::setSpeedText(const QString &text)
+{
+    m_speedField->setText(text);
+    m_speedField->setVisible(!text.isEmpty() && !m_parts.timeHidden);
+}
+
 void QXControlBar::repaintTime()
 {
     m_timeField->repaint();
@@ -251,6 +263,7 @@ void QXControlBar::setParts(const QXOverlay::Parts &parts)
     showRotateImage();
     m_timeRemainderField->setVisible(!parts.remainingTimeHidden && !parts.timeHidden);
     m_timeField->setVisible(!parts.timeHidden);
+    m_speedField->setVisible(!m_speedField->text().isEmpty() && !parts.timeHidden);
 }
 
 bool QXControlBar::isHeld() const

@@ -47,6 +47,9 @@ public:
 
     // Elapsed and remaining time, in whole seconds.
     void setTime(qint64 time, qint64 duration);
+    // The speed beside the elapsed time ("2×"); empty hides it.
+    void setSpeedText(const QString &text);
+    QLabel *speedField() const { return m_speedField; }
     // Draws the time fields now, not at the next paint (a seek while the picture waits).
     void repaintTime();
     // A movie without a length: the slider at its start, both fields at zero.
@@ -108,6 +111,7 @@ private:
     QXContextButton *m_windForward;
     QLabel *m_timeField;
     QLabel *m_timeRemainderField;
+    QLabel *m_speedField;
     QWidget *m_timeSliderHolder;
     QXWhiteSlider *m_timeSlider;
     QXVolumeBackgroundView *m_volumeHolder;

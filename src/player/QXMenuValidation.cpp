@@ -27,6 +27,10 @@ bool QXValidateMenuItem(QXCommand command, const QXControlState &s)
     // The player window is closed while presenting: no sizing then.
     case QXCommand::Scale:
         return s.hasVideo && s.playerWindowVisible;
+    case QXCommand::Speed:
+        return s.hasCurrentEntry && s.isPlayable;
+    case QXCommand::Screenshot:
+        return s.hasVideo && s.isPlayable;
     case QXCommand::Delete:
         return s.rowAccessible;
     case QXCommand::PlayPause:

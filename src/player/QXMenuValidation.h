@@ -29,6 +29,8 @@ enum class QXCommand {
     Overlay,                // floating or static control bar
     Wind,
     Scale,                  // the magnification items, larger, smaller and fit to screen
+    Speed,                  // slower, faster, normal speed
+    Screenshot,
     SortPlaylist,
     Delete,                 // the selected playlist entry
     // Items that click a button; the button is enabled by the same rule.

@@ -2,6 +2,7 @@
 // them to the controller.
 #include "app/QXMPController.h"
 #include "app/QXPreferences.h"
+#include "app/QXResumePositions.h"
 #include "app/QXSettings.h"
 #include "app/QXWebLink.h"
 #include "controls/QXButtons.h"
@@ -10,6 +11,7 @@
 #include "controls/QXTarvelShiftButton.h"
 #include "controls/QXViews.h"
 #include "engine/QXMovie.h"
+#include "engine/QXMovieEngine.h"
 #include "engine/QXMovieView.h"
 #include "playlist/QXMovieTableView.h"
 #include "playlist/QXPlaylistModel.h"
@@ -22,6 +24,8 @@
 #include "player/QXWindowGeometry.h"
 #include "player/QXWindowSizer.h"
 #include "player/QXPlaylistMenu.h"
+#include "player/QXScreenshot.h"
+#include "player/QXSpeed.h"
 #include "update/QXRWUpdateChecker.h"
 
 #include <QAction>
@@ -304,6 +308,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     });
     // Folded, the button stays the chevron and takes the turn's image when the bar unfolds.
     QObject::connect(settingsWindow, &QXPreferences::rotateDirectionChanged, c, [c] { c->showRotateButtonImage(); });
+    QObject::connect(settingsWindow, &QXPreferences::hardwareDecodingChanged, c, &QXMovieEngine::setHardwareDecoding);
     QObject::connect(settingsWindow, &QXPreferences::presentationModeChanged, c, [c] {
         if (c->isPresenting())
             c->presentation()->updatePresentationWindow();
@@ -362,6 +367,30 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
                       {QKeySequence(Qt::CTRL | Qt::Key_Left)}), transport, [transport] { transport->wind(false); });
     onTrigger(addItem(movie, "windForwardItem", QObject::tr("Wind Forward"), QXCommand::Wind,
                       {QKeySequence(Qt::CTRL | Qt::Key_Right)}), transport, [transport] { transport->wind(true); });
+    movie->addSeparator();
+    auto *speed = new QXSpeedControl(bar, [c] { return c->currentMovie(); }, [c] { c->beep(); }, c);
+    c->m_speed = speed;
+    const struct { const char *name, *title; void (QXSpeedControl::*act)(); Qt::Key key; } speeds[] = {
+        {"slowerItem", QT_TR_NOOP("Slower"), &QXSpeedControl::slower, Qt::Key_BracketLeft},
+        {"fasterItem", QT_TR_NOOP("Faster"), &QXSpeedControl::faster, Qt::Key_BracketRight},
+        {"normalSpeedItem", QT_TR_NOOP("Normal Speed"), &QXSpeedControl::normal, Qt::Key_Equal}};
+    for (const auto &sp : speeds)
+        onTrigger(addItem(movie, sp.name, QObject::tr(sp.title), QXCommand::Speed, {QKeySequence(sp.key)}), speed,
+                  [speed, act = sp.act] { (speed->*act)(); });
+    movie->addSeparator();
+    auto *screenshots = new QXScreenshotTaker(c);
+    c->m_screenshots = screenshots;
+    onTrigger(addItem(movie, "screenshotItem", QObject::tr("Take Screenshot"), QXCommand::Screenshot,
+                      {QKeySequence(Qt::Key_S)}), screenshots, [c, screenshots] {
+        if (QXMovie *m = c->currentMovie())
+            screenshots->take(m);
+    });
+    // Where each movie was left, kept across launches.
+    c->m_resume = new QXResumeKeeper(QXResumeKeeper::standardFilePath(), c);
+    QObject::connect(&c->m_playlist, &QXPlaylist::currentChanged, c->m_resume, [c] {
+        const QXMovieRepresentationRef &e = c->m_playlist.current();
+        c->m_resume->currentMovieChanged(e ? e->openedMovie() : nullptr, e ? e->address() : QByteArray());
+    });
     movie->addSeparator();
     QList<QAction *> scaleItems;
     const struct { const char *name, *title; int tag; Qt::Key key; } scales[] = {

@@ -10,22 +10,6 @@ namespace {
 
 QString xdotool(const QStringList &arguments) { return testsupport::runTool("xdotool", arguments); }
 
-// The picture's part of the window: right of the playlist pane, between the menu bar and the
-// control bar (whose time fields move at their own pace).
-QImage grab(const QString &window)
-{
-    const QImage shot = testsupport::grabWindow(window);
-    return shot.copy(210, 40, shot.width() - 220, shot.height() - 100);
-}
-
-// The picture at rest: two grabs half a second apart are alike.
-bool still(const QString &window)
-{
-    const QImage before = grab(window);
-    QTest::qWait(500);
-    return grab(window) == before;
-}
-
 } // namespace
 
 class TestKeyboardBinary : public QObject
@@ -58,21 +42,21 @@ private slots:
         const QString window = testsupport::findWindow("^e1.mp4$");
         QVERIFY(!window.isEmpty());
         xdotool({"windowactivate", "--sync", window});
-        VERIFY_SOON(!still(window), 10000);   // playing
+        VERIFY_SOON(!testsupport::pictureIsStill(window), 10000);   // playing
 
         // Walk to the next movie, playing on.
         xdotool({"key", "ctrl+shift+Right"});
         QTRY_COMPARE(xdotool({"getwindowname", window}), QString("e2.mp4"));
-        VERIFY_SOON(!still(window), 5000);
+        VERIFY_SOON(!testsupport::pictureIsStill(window), 5000);
         // Pause; one frame on and it stays; play again.
         xdotool({"key", "space"});
-        VERIFY_SOON(still(window), 5000);
-        const QImage paused = grab(window);
+        VERIFY_SOON(testsupport::pictureIsStill(window), 5000);
+        const QImage paused = testsupport::grabPicture(window);
         xdotool({"key", "Right"});
-        VERIFY_SOON(grab(window) != paused, 5000);
-        QVERIFY(still(window));
+        VERIFY_SOON(testsupport::grabPicture(window) != paused, 5000);
+        QVERIFY(testsupport::pictureIsStill(window));
         xdotool({"key", "space"});
-        VERIFY_SOON(!still(window), 5000);
+        VERIFY_SOON(!testsupport::pictureIsStill(window), 5000);
 
         // The last entry selected by arrow and deleted; the one playing stays.
         xdotool({"key", "Down", "Down", "Down", "Delete"});
@@ -84,7 +68,7 @@ private slots:
         const QString geometry = QString("Geometry: %1x%2").arg(screen.width()).arg(screen.height());
         xdotool({"mousemove", "--window", window, "360", "120", "click", "--repeat", "2", "--delay", "80", "1"});
         VERIFY_SOON(xdotool({"getactivewindow", "getwindowgeometry"}).contains(geometry), 5000);
-        VERIFY_SOON(!still(xdotool({"getactivewindow"})), 5000);   // playing on in presentation
+        VERIFY_SOON(!testsupport::pictureIsStill(xdotool({"getactivewindow"})), 5000);   // playing on in presentation
         xdotool({"key", "Escape"});
         QTRY_COMPARE(xdotool({"getactivewindow"}), window);
         QVERIFY(!xdotool({"getwindowgeometry", window}).contains(geometry));

@@ -97,7 +97,8 @@ private slots:
         const std::pair<const char *, QString> controls[] = {
             {"overlaySwitch", QXKeys::OverlayControlsInWindowMode}, {"showFileExtensionsSwitch", QXKeys::HideFileExtensions},
             {"forgetOnOpenSwitch", QXKeys::ForgetPlaylistOnOpen}, {"forgetOnQuitSwitch", QXKeys::DoNotForgetPlaylistOnQuit},
-            {"rememberRotatationSwitch", QXKeys::ForgetRotation}, {"playOnOpenSwitch", QXKeys::DoNotPlayOnOpen},
+            {"rememberRotatationSwitch", QXKeys::ForgetRotation}, {"resumeSwitch", QXKeys::DoNotResumeMovies},
+            {"hardwareDecodingSwitch", QXKeys::DoNotUseHardwareDecoding}, {"playOnOpenSwitch", QXKeys::DoNotPlayOnOpen},
             {"playOnPresentSwitch", QXKeys::DoNotPlayOnPresent}, {"pauseOnWindowSwitch", QXKeys::PauseOnWindow},
             {"pauseOnCloseSwitch", QXKeys::DoNotPauseOnClose}, {"pauseOnUserSwitchSwitch", QXKeys::DoNotPauseOnUserSwitch},
             {"showOnStartupSwitch", QXKeys::DoNotShowWindowOnStartup}, {"rotateCounterclockwiseButton", QXKeys::RotateCounterclockwise},

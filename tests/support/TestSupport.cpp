@@ -221,6 +221,19 @@ QImage grabWindow(const QString &window)
     return QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
 }
 
+QImage grabPicture(const QString &window)
+{
+    const QImage shot = grabWindow(window);
+    return shot.copy(210, 40, shot.width() - 220, shot.height() - 100);
+}
+
+bool pictureIsStill(const QString &window)
+{
+    const QImage before = grabPicture(window);
+    QTest::qWait(500);
+    return grabPicture(window) == before;
+}
+
 QImage grabOnScreen(QWidget *widget)
 {
     QWidget *window = widget->window();

@@ -88,6 +88,11 @@ QString runTool(const QString &program, const QStringList &arguments);
 bool startWindowManager(QProcess &openbox);
 QString findWindow(const QString &titlePattern);
 QImage grabWindow(const QString &window);
+// The picture's part of the player window: right of the playlist pane, between the menu bar and
+// the control bar (whose time fields move at their own pace); and that part at rest, two grabs
+// half a second apart alike.
+QImage grabPicture(const QString &window);
+bool pictureIsStill(const QString &window);
 // The widget as the X server shows it, native child windows included.
 QImage grabOnScreen(QWidget *widget);
 
