@@ -4,6 +4,8 @@
 // (QXMovieEngine), which only the movie shown in the view is attached to. A movie that is
 // not attached keeps its position, rate wish, volume and angle and hands them to the player
 // when it is attached again, so any number of playlist entries cost no decoder each.
+#include "QXMovieTracks.h"
+
 #include <QObject>
 #include <QSizeF>
 #include <QString>
@@ -109,6 +111,23 @@ public:
     // nothing while the movie is not attached.
     void showMessage(const QString &text, int durationMs = 2000);
 
+    // The attached movie's tracks and chapters as the player lists them (none while detached);
+    // tracksDidChange and chaptersDidChange say when they change.
+    QList<QXTrack> tracks() const;
+    QList<QXChapter> chapters() const;
+    // Shows or plays that track (subtitles: 0 for none); false when not attached or there is
+    // no such track.
+    bool selectTrack(QXTrack::Type type, qint64 id);
+    // Adds a subtitle file to the attached movie and shows it. Empty when it went to the
+    // player, else why not; a file the player cannot read is told later by subtitleFailed.
+    // guessedEncoding: its text is not UTF-8, and the player guesses how it is written.
+    QString addSubtitleFile(const QString &path, bool *guessedEncoding = nullptr);
+    // How late subtitles show, in seconds (negative: early); kept while detached.
+    double subtitleDelay() const { return m_subtitleDelay; }
+    void setSubtitleDelay(double seconds);
+    // Goes to the start of the chapter a step away (QXChapterStepTarget); false when none.
+    bool stepChapter(int step);
+
     // Rotation in whole degrees, 0 ... 359 (applied as the picture's rotation).
     int angle() const { return m_angle; }
     void setAngle(int degrees);
@@ -125,6 +144,10 @@ public:
 signals:
     // Posted as the movie loads (also via QXMovieCenter for "any movie").
     void loadStateDidChange();
+    void tracksDidChange();
+    void chaptersDidChange();
+    // The player could not read a subtitle file given to addSubtitleFile.
+    void subtitleFailed(const QString &reason);
 
 private:
     explicit QXMovie(const QUrl &url, const QXMovieProbe &probe, QObject *parent);
@@ -146,6 +169,7 @@ private:
     bool m_wantsPlay = false;
     float m_volume = 1.0f;
     int m_angle = 0;
+    double m_subtitleDelay = 0;
     bool m_atEnd = false;
     bool m_seekPending = false;      // the player has not reached m_position yet
     double m_loadedTime = 0.0;       // a stream's loaded extent, kept while detached

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QUrl>
 
+#include "QXMovieTracks.h"
+
 #include <atomic>
 
 struct mpv_handle;
@@ -98,6 +100,11 @@ private:
     void setInt(const char *name, qint64 value);
     bool changesSetting(const char *name, double value);
     void command(std::initializer_list<const char *> args);
+    // Without waiting for the player (it may be opening a file); its answer comes as an event
+    // with the tag.
+    static constexpr quint64 SubtitleAddReply = 1000;
+    void commandAsync(quint64 tag, std::initializer_list<const char *> args);
+    void setSubtitleDelay(double seconds);
     void seekAttached(double seconds);
     // A step asked for while the player still seeks (a file opening at its remembered place)
     // would be taken by that seek's first frame: it waits for the seek to land.
@@ -124,6 +131,8 @@ private:
     bool m_eofReached = false;
     QHash<QByteArray, double> m_sentSettings;
     int m_pendingStep = 0;
+    QList<QXTrack> m_tracks;
+    QList<QXChapter> m_chapters;
     bool m_hasTimePos = false;
     double m_timePos = 0;
 };

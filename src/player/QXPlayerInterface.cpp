@@ -22,6 +22,7 @@
 #include "player/QXWindowGeometry.h"
 #include "player/QXWindowSizer.h"
 #include "player/QXPlaylistMenu.h"
+#include "player/QXTrackMenus.h"
 #include "update/QXRWUpdateChecker.h"
 
 #include <QAction>
@@ -439,6 +440,13 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     c->m_ui.muteMenuItem->setCheckable(true);
     onTrigger(c->m_ui.muteMenuItem, transport, [transport] { transport->mute(); });
     QObject::connect(transport, &QXTransport::muteShown, c->m_ui.muteMenuItem, &QAction::setChecked);
+
+    // The current movie's subtitles, sound tracks and chapters.
+    auto *trackMenus = new QXTrackMenus(mb, nullptr, [c] { return c->currentMovie(); }, c);
+    c->m_trackMenus = trackMenus;
+    QObject::connect(trackMenus, &QXTrackMenus::refused, c, &QXMPController::beep);
+    QObject::connect(c, &QXMPController::currentMovieChanged, trackMenus, &QXTrackMenus::followCurrentMovie);
+    QObject::connect(trackMenus, &QXTrackMenus::chapterStartsChanged, bar->timeSlider(), &QXWhiteSlider::setMarks);
 
     // The picture's own menu: playback, size and playlist commands, the same items.
     auto *pictureMenu = new QMenu(w);
