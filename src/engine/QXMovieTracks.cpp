@@ -146,6 +146,7 @@ bool QXSubtitleTextIsGuessed(const QByteArray &head)
     if (head.startsWith("\xff\xfe") || head.startsWith("\xfe\xff"))
         return false;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(head);
+    const QString text = decoder.decode(head);   // decoded only once made a string
+    Q_UNUSED(text);
     return decoder.hasError();
 }
