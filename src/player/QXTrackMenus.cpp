@@ -294,7 +294,7 @@ void QXTrackMenus::followCurrentMovie()
         QList<double> starts;
         if (QXMovie *m = m_followed)
             for (const QXChapter &c : m->chapters())
-                starts.append(c.start);
+                starts.append(double(QXTime::fromSeconds(c.start, m->duration().timeScale).timeValue));
         emit chapterStartsChanged(starts);
     };
     if (movie) {

@@ -53,7 +53,8 @@ public:
 
 signals:
     void refused();
-    // The current movie's chapter starts (seconds), for the time slider's ticks.
+    // The current movie's chapter starts in its time values (as the time slider counts), for
+    // the slider's ticks.
     void chapterStartsChanged(const QList<double> &starts);
 
 private:
