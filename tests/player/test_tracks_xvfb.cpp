@@ -157,6 +157,18 @@ private slots:
         openbox.waitForFinished();
     }
 
+    void refusedWithoutAMovie()
+    {
+        testsupport::launchFreshController(c, dir.path());
+        c->windowSizer()->showPlayerWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(c->ui().playerWindow));
+        xdotool({"windowactivate", "--sync", QString::number(c->ui().playerWindow->winId())});
+        for (const char *name : {"nextSubtitleItem", "nextAudioItem", "nextChapterItem", "addSubtitleItem"})
+            QVERIFY(!c->ui().playerWindow->menuBar()->findChild<QAction *>(name)->isEnabled());
+        xdotool({"key", "j", "numbersign", "x", "Next"});
+        VERIFY2_SOON(c->beepCount() == 4, qPrintable(QString::number(c->beepCount())), 3000);
+    }
+
     void subtitleAndAudioMenus()
     {
         QXMovie *m = open(movie);
