@@ -66,6 +66,16 @@ QVariant variantFromNode(const mpv_node &node)
     }
 }
 
+// Keeps the fresh list; true when it differs from the one kept.
+template <typename T>
+bool replaced(QList<T> &kept, QList<T> fresh)
+{
+    if (fresh == kept)
+        return false;
+    kept = std::move(fresh);
+    return true;
+}
+
 QVariant propertyVariant(const mpv_event_property *prop)
 {
     return prop->format == MPV_FORMAT_NODE ? variantFromNode(*static_cast<const mpv_node *>(prop->data)) : QVariant();
@@ -398,21 +408,13 @@ void QXMovieEngine::handlePropertyChange(const mpv_event *event)
     }
     // Kept for a file opened ahead too: the movie that takes it over hears no change later.
     if (event->reply_userdata == PropTrackList) {
-        QList<QXTrack> tracks = QXParseTrackList(propertyVariant(prop));
-        if (tracks != m_tracks) {
-            m_tracks = std::move(tracks);
-            if (m_attached)
-                emit m_attached->tracksDidChange();
-        }
+        if (replaced(m_tracks, QXParseTrackList(propertyVariant(prop))) && m_attached)
+            emit m_attached->tracksDidChange();
         return;
     }
     if (event->reply_userdata == PropChapterList) {
-        QList<QXChapter> chapters = QXParseChapterList(propertyVariant(prop));
-        if (chapters != m_chapters) {
-            m_chapters = std::move(chapters);
-            if (m_attached)
-                emit m_attached->chaptersDidChange();
-        }
+        if (replaced(m_chapters, QXParseChapterList(propertyVariant(prop))) && m_attached)
+            emit m_attached->chaptersDidChange();
         return;
     }
     QXMovie *movie = m_attached;

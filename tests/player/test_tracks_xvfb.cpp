@@ -10,7 +10,6 @@
 #include "player/QXTrackMenus.h"
 #include "player/QXWindowSizer.h"
 
-#include <QDrag>
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
@@ -63,23 +62,6 @@ int selectedId(QXMovie *movie, QXTrack::Type type)
             return int(t.id);
     return 0;
 }
-
-// The other program's window: a press drags its files, as a file manager's does.
-class DragSource : public QWidget
-{
-public:
-    QList<QUrl> urls;
-
-protected:
-    void mousePressEvent(QMouseEvent *) override
-    {
-        auto *drag = new QDrag(this);
-        auto *data = new QMimeData;
-        data->setUrls(urls);
-        drag->setMimeData(data);
-        drag->exec(Qt::CopyAction);
-    }
-};
 
 } // namespace
 
@@ -266,7 +248,7 @@ private slots:
 
         // One dragged onto the picture joins the movie and shows; the playlist keeps its one entry.
         const QString dropped = testsupport::makeFile(dir.path(), "dropped.srt", srtText("MMMMMM"));
-        DragSource source;
+        testsupport::DragSource source;
         source.urls = {QUrl::fromLocalFile(dropped)};
         source.setGeometry(20, 600, 120, 100);
         source.show();
