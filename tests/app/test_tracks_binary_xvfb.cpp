@@ -9,16 +9,11 @@ namespace {
 
 QString xdotool(const QStringList &arguments) { return testsupport::runTool("xdotool", arguments); }
 
-// Near-white pixels of a window's picture: the subtitles on the movie's dark blue (the
-// playlist pane, light, is left out by its blue cast).
+// Near-white pixels of a window's picture: the subtitles on the movie's dark blue (the light
+// playlist pane is hidden by the settings).
 int whitePixels(const QString &window)
 {
     const QImage shot = testsupport::grabWindow(window);
-    if (qEnvironmentVariableIsSet("TRACKS_SHOTS"))
-    {
-        static int n = 0;
-        shot.save(QString("/tmp/t1/binary_%1.png").arg(++n));
-    }
     // Below the menu bar and above the control bar.
     const QRect picture(0, 40, shot.width(), shot.height() - 100);
     return testsupport::countPixels(shot, [](QRgb p) { return qRed(p) > 225 && qGreen(p) > 225 && qBlue(p) > 225; },

@@ -42,8 +42,6 @@ QByteArray srtText(const QString &line)
 int whitePixels(const QXMPController &c, const QRect &part = {})
 {
     const QImage picture = testsupport::grabOnScreen(c.ui().playerView);
-    if (qEnvironmentVariableIsSet("TRACKS_SHOTS"))
-        picture.save(QString("/tmp/t1/shot_%1.png").arg(QTest::currentTestFunction()));
     return testsupport::countPixels(picture, [](QRgb p) { return qRed(p) > 210 && qGreen(p) > 210 && qBlue(p) > 210; },
                                     part.isNull() ? picture.rect() : part);
 }
@@ -218,11 +216,6 @@ private slots:
         VERIFY_SOON(slider->marks() == (QList<double>{0, 4000, 8000}) && slider->value() < 200, 5000);
         QTest::qWait(300);
         const QImage shot = testsupport::grabOnScreen(slider);
-        if (qEnvironmentVariableIsSet("TRACKS_SHOTS")) {
-            shot.save("/tmp/t1/slider.png");
-
-            testsupport::grabOnScreen(c->ui().playerWindow).save("/tmp/t1/window.png");
-        }
         const QRect bar = QXSliderEffectiveBounds(QXSliderKind::Time, slider->rect()).adjusted(1, 1, -1, -1);
         const int foot = bar.bottom() - 1;
         for (const double at : {4.0, 8.0}) {
