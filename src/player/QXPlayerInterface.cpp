@@ -463,6 +463,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     }
     pictureMenu->addMenu(c->m_ui.playlistMenu);
     pictureMenu->addAction(c->m_ui.clearPlaylistMenuItem);
+    pictureMenu->addSeparator();
+    for (QMenu *menu : {trackMenus->subtitlesMenu(), trackMenus->audioMenu(), trackMenus->chaptersMenu()})
+        pictureMenu->addMenu(menu);
 
     // Items are enabled by their rules and marked when their menu opens.
     QList<QMenu *> menus = mb->findChildren<QMenu *>();
