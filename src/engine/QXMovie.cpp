@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 
 #include <algorithm>
 #include <cmath>
@@ -318,7 +319,7 @@ bool QXMovie::selectTrack(QXTrack::Type type, qint64 id)
     if (!known && !(id == 0 && type == QXTrack::Type::Subtitle))
         return false;
     const QByteArray value = id == 0 ? QByteArray("no") : QByteArray::number(id);
-    engine->commandAsync(0, {"set", property, value.constData()});
+    engine->commandAsync({"set", property, value.constData()});
     return true;
 }
 
@@ -338,7 +339,11 @@ QString QXMovie::addSubtitleFile(const QString &path, bool *guessedEncoding)
     if (guessedEncoding)
         *guessedEncoding = QXSubtitleTextIsGuessed(text);
     const QByteArray name = QXFileNames::encode(path);
-    engine->commandAsync(QXMovieEngine::SubtitleAddReply, {"sub-add", name.constData(), "select"});
+    // The player's refusal comes later, for this movie if it is still the one shown.
+    engine->commandAsync({"sub-add", name.constData(), "select"}, [movie = QPointer<QXMovie>(this)](const QString &error) {
+        if (!error.isEmpty() && movie && movie->isAttached())
+            emit movie->subtitleFailed(tr("the player cannot read it as subtitles"));
+    });
     return {};
 }
 

@@ -360,10 +360,12 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
     case MPV_EVENT_PROPERTY_CHANGE:
         handlePropertyChange(event);
         break;
-    case MPV_EVENT_COMMAND_REPLY:
-        if (event->reply_userdata == SubtitleAddReply && event->error < 0 && movie)
-            emit movie->subtitleFailed(tr("the player cannot read it as subtitles"));
+    case MPV_EVENT_COMMAND_REPLY: {
+        const std::function<void(const QString &)> done = m_replies.take(event->reply_userdata);
+        if (done)
+            done(event->error < 0 ? QString::fromUtf8(mpv_error_string(event->error)) : QString());
         break;
+    }
     case MPV_EVENT_LOG_MESSAGE: {
         const auto *msg = static_cast<const mpv_event_log_message *>(event->data);
         qDebug().noquote() << "mpv" << msg->prefix << QByteArray(msg->text).trimmed();
@@ -804,13 +806,20 @@ void QXMovieEngine::setInt(const char *name, qint64 value)
         mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_INT64, &v);
 }
 
-void QXMovieEngine::commandAsync(quint64 tag, std::initializer_list<const char *> args)
+void QXMovieEngine::commandAsync(std::initializer_list<const char *> args, std::function<void(const QString &)> done)
 {
     if (!m_mpv)
         return;
     QVarLengthArray<const char *, 8> argv(args.begin(), args.end());
     argv.append(nullptr);
-    mpv_command_async(m_mpv, tag, argv.data());
+    const quint64 id = done ? ++m_lastReply : 0;
+    if (const int rc = mpv_command_async(m_mpv, id, argv.data()); rc < 0) {
+        if (done)
+            done(QString::fromUtf8(mpv_error_string(rc)));
+        return;
+    }
+    if (done)
+        m_replies.insert(id, std::move(done));
 }
 
 void QXMovieEngine::setSubtitleDelay(double seconds)

@@ -14,6 +14,7 @@
 #include "QXMovieTracks.h"
 
 #include <atomic>
+#include <functional>
 
 struct mpv_handle;
 struct mpv_event;
@@ -100,10 +101,9 @@ private:
     void setInt(const char *name, qint64 value);
     bool changesSetting(const char *name, double value);
     void command(std::initializer_list<const char *> args);
-    // Without waiting for the player (it may be opening a file); its answer comes as an event
-    // with the tag.
-    static constexpr quint64 SubtitleAddReply = 1000;
-    void commandAsync(quint64 tag, std::initializer_list<const char *> args);
+    // Without waiting for the player (it may be opening a file); done, when given, runs on the
+    // main thread with an empty text once carried out, else why not.
+    void commandAsync(std::initializer_list<const char *> args, std::function<void(const QString &)> done = {});
     void setSubtitleDelay(double seconds);
     void seekAttached(double seconds);
     // A step asked for while the player still seeks (a file opening at its remembered place)
@@ -135,4 +135,7 @@ private:
     QList<QXChapter> m_chapters;
     bool m_hasTimePos = false;
     double m_timePos = 0;
+    // Commands whose answer comes later, by their reply number.
+    QHash<quint64, std::function<void(const QString &)>> m_replies;
+    quint64 m_lastReply = 0;
 };
