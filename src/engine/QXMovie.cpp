@@ -339,10 +339,17 @@ QString QXMovie::addSubtitleFile(const QString &path, bool *guessedEncoding)
     if (guessedEncoding)
         *guessedEncoding = QXSubtitleTextIsGuessed(text);
     const QByteArray name = QXFileNames::encode(path);
-    // The player's refusal comes later, for this movie if it is still the one shown.
-    engine->commandAsync({"sub-add", name.constData(), "select"}, [movie = QPointer<QXMovie>(this)](const QString &error) {
-        if (!error.isEmpty() && movie && movie->isAttached())
+    // The player's refusal comes later, for this movie if it is still the one shown; a file
+    // it took is kept.
+    engine->commandAsync({"sub-add", name.constData(), "select"}, [movie = QPointer<QXMovie>(this), path](const QString &error) {
+        if (!movie)
+            return;
+        if (error.isEmpty()) {
+            movie->m_subtitleFiles.removeAll(path);
+            movie->m_subtitleFiles.append(path);
+        } else if (movie->isAttached()) {
             emit movie->subtitleFailed(tr("the player cannot read it as subtitles"));
+        }
     });
     return {};
 }

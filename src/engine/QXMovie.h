@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <atomic>
 #include <functional>
@@ -120,6 +121,7 @@ public:
     bool selectTrack(QXTrack::Type type, qint64 id);
     // Adds a subtitle file to the attached movie and shows it. Empty when it went to the
     // player, else why not; a file the player cannot read is told later by subtitleFailed.
+    // The movie keeps it: shown again, the last one added is shown.
     // guessedEncoding: its text is not UTF-8, and the player guesses how it is written.
     QString addSubtitleFile(const QString &path, bool *guessedEncoding = nullptr);
     // How late subtitles show, in seconds (negative: early); kept while detached.
@@ -170,6 +172,7 @@ private:
     float m_volume = 1.0f;
     int m_angle = 0;
     double m_subtitleDelay = 0;
+    QStringList m_subtitleFiles;   // added to it, added again each time its file is opened
     bool m_atEnd = false;
     bool m_seekPending = false;      // the player has not reached m_position yet
     double m_loadedTime = 0.0;       // a stream's loaded extent, kept while detached

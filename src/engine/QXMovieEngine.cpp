@@ -324,6 +324,13 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
             m_fileLoaded = true;
             if (m_renderer)
                 m_renderer->nextFileOpened();
+            // Subtitle files added to the movie before; the last one shows.
+            if (movie)
+                for (const QString &path : std::as_const(movie->m_subtitleFiles)) {
+                    const QByteArray name = QXFileNames::encode(path);
+                    const bool last = &path == &movie->m_subtitleFiles.constLast();
+                    commandAsync({"sub-add", name.constData(), last ? "select" : "auto"});
+                }
             if (movie)
                 movie->updateStreamState();
         }

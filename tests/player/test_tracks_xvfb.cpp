@@ -261,6 +261,14 @@ private slots:
         // Listed as added in the menu.
         emit c->trackMenus()->subtitlesMenu()->aboutToShow();
         QVERIFY(itemTitled(c->trackMenus()->subtitlesMenu(), "dropped.srt (external)"));
+
+        // Kept by the movie: shown again after another movie played.
+        QVERIFY(c->openMovies({QUrl::fromLocalFile(movie)}, false));
+        VERIFY_SOON(current() && current()->tracks().size() == 5, 8000);
+        QVERIFY(c->chooseMovie(QUrl::fromLocalFile(plain), true, true, false));
+        VERIFY2_SOON(current()->tracks().size() == 3 && selectedId(current(), QXTrack::Type::Subtitle) == 2,
+                     qPrintable(QString::number(current()->tracks().size())), 8000);
+        VERIFY_SOON(whitePixels(*c) > 100, 5000);
     }
 
     void hostileSubtitleFiles_data()
