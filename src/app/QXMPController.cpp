@@ -15,6 +15,7 @@
 #include "engine/QXMovieEngine.h"
 #include "engine/QXMovieView.h"
 #include "player/QXMenuValidation.h"
+#include "player/QXTrackMenus.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXWindowSizer.h"
@@ -288,12 +289,21 @@ void QXMPController::applicationOpenFiles(const QStringList &paths)
     applicationOpenURLs(urls);
 }
 
-void QXMPController::applicationOpenURLs(const QList<QUrl> &urls)
+void QXMPController::applicationOpenURLs(const QList<QUrl> &handed)
 {
-    m_openWindowAfterDelay = true;
+    QList<QUrl> urls = handed;
+    const QStringList subtitles = QXTakeSubtitleFiles(urls);
+    if (!urls.isEmpty())
+        m_openWindowAfterDelay = true;
     // Posted, not timed: what arrives first opens first, also ahead of a quit asked for later.
-    // One opening for all, so the first of them in the playlist is the one chosen.
-    QMetaObject::invokeMethod(this, [this, urls] { openMovies(urls); }, Qt::QueuedConnection);
+    // One opening for all, so the first of them in the playlist is the one chosen; subtitle
+    // files join the current movie.
+    QMetaObject::invokeMethod(this, [this, urls, subtitles] {
+        if (!urls.isEmpty())
+            openMovies(urls);
+        if (!subtitles.isEmpty() && m_trackMenus)
+            m_trackMenus->addSubtitleFiles(subtitles);
+    }, Qt::QueuedConnection);
 }
 
 void QXMPController::handleURLCommand(const QString &text)

@@ -39,6 +39,7 @@ class QXControlBar;
 class QXPlayerOverlay;
 class QXPlayerWindow;
 class QXWindowSizer;
+class QXTrackMenus;
 class QXPlaylistModel;
 class QXPreferences;
 class QXResumeKeeper;
@@ -155,6 +156,8 @@ public:
     QXPresentation *presentation() const { return m_presentation; }
     bool isPresenting() const { return m_presentation && m_presentation->isPresenting(); }
     QXTransport *transport() const { return m_transport; }
+    // The Subtitles, Audio and Chapters menus and their commands.
+    QXTrackMenus *trackMenus() const { return m_trackMenus; }
 
     // --- keyboard ---
     // The key table: true when the key was used (or refused with a beep), false to leave it
@@ -256,6 +259,7 @@ private:
     QXPlayerOverlay *m_overlay = nullptr;
     QXControlBar *m_controlBar = nullptr;
     QXTransport *m_transport = nullptr;
+    QXTrackMenus *m_trackMenus = nullptr;
     QXPresentation *m_presentation = nullptr;
     // How the current movie was chosen, and the failed movie already reported.
     bool m_currentMovieChosenByContinuing = false;

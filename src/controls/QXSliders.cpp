@@ -15,6 +15,7 @@ const QColor kProgress(128, 128, 128, 153);       // white 0.5, alpha 0.6
 const QColor kOverlayGround(0, 0, 0, 102);        // the floating bar's 40 % black
 const QColor kDarkGray(0x55, 0x55, 0x55);
 const QColor kGray(0x80, 0x80, 0x80);
+const QColor kTick(255, 255, 255, 170);
 
 bool usableMaximum(double maximum)
 {
@@ -46,7 +47,7 @@ QRect QXSliderEffectiveBounds(QXSliderKind kind, const QRect &b)
 }
 
 QXSliderDrawing QXSliderLayout(QXSliderKind kind, const QRect &bounds, bool blackOnWhite, bool enabled,
-                               double value, double maximum, double loadValue)
+                               double value, double maximum, double loadValue, const QList<double> &marks)
 {
     using Fill = QXSliderDrawing::Fill;
     using Paint = QXSliderDrawing::Paint;
@@ -79,6 +80,16 @@ QXSliderDrawing QXSliderLayout(QXSliderKind kind, const QRect &bounds, bool blac
     }
     const QRect playedRect(x, y, played, h);
     d.fills.append(blackOnWhite ? Fill{playedRect, Paint::DarkGradient, {}, 1.0} : Fill{playedRect, Paint::Colour, kProgress, 1.0});
+    // Ticks rise from the foot of the bar to just past its middle, in the frame's colour.
+    const int tickHeight = qMax(2, h / 2 + 1);
+    for (const double mark : marks) {
+        if (!usableMaximum(maximum) || !(mark > 0) || mark >= maximum)
+            continue;
+        const int at = widthFor(mark, maximum, w);
+        if (at > 0 && at < w)
+            d.fills.append(Fill{QRect(x + at, y + h - tickHeight, 1, tickHeight), Paint::Colour,
+                                blackOnWhite ? kDarkGray : kTick, 1.0});
+    }
     d.fills.append(Fill{QRect(x + played, y, 1, h), Paint::Colour, blackOnWhite ? kDarkGray : QColor(Qt::white), 1.0});
     return d;
 }
@@ -169,6 +180,11 @@ void QXWhiteSlider::setMaxValue(double maximum)
     });
 }
 
+void QXWhiteSlider::setMarks(const QList<double> &marks)
+{
+    changeDrawing([&] { m_marks = marks; });
+}
+
 void QXWhiteSlider::setLoadValue(double loadValue)
 {
     // Shown by the next value change or repaint.
@@ -177,7 +193,7 @@ void QXWhiteSlider::setLoadValue(double loadValue)
 
 QXSliderDrawing QXWhiteSlider::drawing() const
 {
-    return QXSliderLayout(m_kind, rect(), m_blackOnWhite, isEnabled(), m_value, m_max, m_load);
+    return QXSliderLayout(m_kind, rect(), m_blackOnWhite, isEnabled(), m_value, m_max, m_load, m_marks);
 }
 
 void QXWhiteSlider::paintEvent(QPaintEvent *)

@@ -34,9 +34,11 @@ enum class QXSliderKind { Time, Volume };
 QRect QXSliderEffectiveBounds(QXSliderKind kind, const QRect &bounds);
 // The whole drawing. The volume slider is always in the white scheme, fully loaded and draws
 // the same enabled or not. A maximum that is 0 or not finite draws no played or unloaded
-// stretch and puts the line at the left; value and load are clamped to 0 … maximum.
+// stretch and puts the line at the left; value and load are clamped to 0 … maximum. Marks (the
+// time slider's chapter starts) are small ticks at the foot of the bar, under the line; those at
+// 0 or outside the bar are not drawn.
 QXSliderDrawing QXSliderLayout(QXSliderKind kind, const QRect &bounds, bool blackOnWhite, bool enabled,
-                               double value, double maximum, double loadValue);
+                               double value, double maximum, double loadValue, const QList<double> &marks = {});
 // The value a press at x (in the slider's coordinates) stands for: the inverse of the played
 // width, clamped to 0 … maximum.
 double QXSliderValueAt(QXSliderKind kind, const QRect &bounds, double maximum, int x);
@@ -62,6 +64,9 @@ public:
     // Held by the mouse (or set so by a caller standing in for it).
     bool isSliderDown() const { return m_down; }
     void setSliderDown(bool down) { m_down = down; }
+    // Values marked by ticks (chapter starts).
+    QList<double> marks() const { return m_marks; }
+    void setMarks(const QList<double> &marks);
     // What one wheel notch adds; 0 leaves the wheel to the parent.
     void setWheelStep(double step) { m_wheelStep = step; }
 
@@ -92,6 +97,7 @@ private:
     double m_value = 0;
     double m_max = 0;
     double m_load = 0;
+    QList<double> m_marks;
     bool m_down = false;
     QColor m_overlayGround;
     double m_wheelStep = 0;

@@ -3,8 +3,11 @@
 #include "QXFileNames.h"
 #include "QXMovieEngine.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 
+#include <algorithm>
 #include <cmath>
 
 QXTime QXTime::fromSeconds(double seconds, qint32 scale)
@@ -300,6 +303,86 @@ void QXMovie::saveFrame(const QString &path, std::function<void(const QString &)
         engine->saveFrame(path, std::move(done));
     else
         done(tr("the movie is not shown"));
+}
+
+QList<QXTrack> QXMovie::tracks() const
+{
+    const QXMovieEngine *engine = attachedEngine();
+    return engine ? engine->m_tracks : QList<QXTrack>();
+}
+
+QList<QXChapter> QXMovie::chapters() const
+{
+    const QXMovieEngine *engine = attachedEngine();
+    return engine ? engine->m_chapters : QList<QXChapter>();
+}
+
+bool QXMovie::selectTrack(QXTrack::Type type, qint64 id)
+{
+    QXMovieEngine *engine = attachedEngine();
+    const char *property = type == QXTrack::Type::Audio ? "aid" : type == QXTrack::Type::Subtitle ? "sid" : nullptr;
+    if (!engine || !property)
+        return false;
+    const bool known = std::any_of(engine->m_tracks.cbegin(), engine->m_tracks.cend(),
+                                   [&](const QXTrack &t) { return t.type == type && t.id == id; });
+    if (!known && !(id == 0 && type == QXTrack::Type::Subtitle))
+        return false;
+    const QByteArray value = id == 0 ? QByteArray("no") : QByteArray::number(id);
+    engine->commandAsync({"set", property, value.constData()});
+    return true;
+}
+
+QString QXMovie::addSubtitleFile(const QString &path, bool *guessedEncoding)
+{
+    QXMovieEngine *engine = attachedEngine();
+    if (!engine)
+        return tr("no movie plays");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return tr("the file cannot be read");
+    // Read whole only when it is small enough to be subtitles.
+    const qint64 size = file.size();
+    const QByteArray text = size <= QXSubtitleFileLimit ? file.readAll() : QByteArray();
+    if (const QString problem = QXSubtitleFileProblem(size, text); !problem.isEmpty())
+        return problem;
+    if (guessedEncoding)
+        *guessedEncoding = QXSubtitleTextIsGuessed(text);
+    const QByteArray name = QXFileNames::encode(path);
+    // The player's refusal comes later, for this movie if it is still the one shown; a file
+    // it took is kept.
+    engine->commandAsync({"sub-add", name.constData(), "select"}, [movie = QPointer<QXMovie>(this), path](const QString &error) {
+        if (!movie)
+            return;
+        if (error.isEmpty()) {
+            movie->m_subtitleFiles.removeAll(path);
+            movie->m_subtitleFiles.append(path);
+        } else if (movie->isAttached()) {
+            emit movie->subtitleFailed(tr("the player cannot read it as subtitles"));
+        }
+    });
+    return {};
+}
+
+void QXMovie::setSubtitleDelay(double seconds)
+{
+    if (!std::isfinite(seconds))
+        return;
+    // Whole tenths, so steps up and down come back to exactly 0.
+    m_subtitleDelay = std::round(seconds * 1000.0) / 1000.0;
+    if (QXMovieEngine *engine = attachedEngine())
+        engine->setSubtitleDelay(m_subtitleDelay);
+}
+
+bool QXMovie::stepChapter(int step)
+{
+    const QXMovieEngine *engine = attachedEngine();
+    if (!engine)
+        return false;
+    const int target = QXChapterStepTarget(engine->m_chapters, currentTime().seconds(), step);
+    if (target < 0)
+        return false;
+    setCurrentTime(QXTime::fromSeconds(engine->m_chapters.at(target).start));
+    return true;
 }
 
 double QXMovie::maxLoadedTime() const

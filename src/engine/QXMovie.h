@@ -4,9 +4,12 @@
 // (QXMovieEngine), which only the movie shown in the view is attached to. A movie that is
 // not attached keeps its position, rate wish, volume and angle and hands them to the player
 // when it is attached again, so any number of playlist entries cost no decoder each.
+#include "QXMovieTracks.h"
+
 #include <QObject>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <atomic>
 #include <functional>
@@ -117,6 +120,24 @@ public:
     // while the movie is not attached.
     void saveFrame(const QString &path, std::function<void(const QString &)> done);
 
+    // The attached movie's tracks and chapters as the player lists them (none while detached);
+    // tracksDidChange and chaptersDidChange say when they change.
+    QList<QXTrack> tracks() const;
+    QList<QXChapter> chapters() const;
+    // Shows or plays that track (subtitles: 0 for none); false when not attached or there is
+    // no such track.
+    bool selectTrack(QXTrack::Type type, qint64 id);
+    // Adds a subtitle file to the attached movie and shows it. Empty when it went to the
+    // player, else why not; a file the player cannot read is told later by subtitleFailed.
+    // The movie keeps it: shown again, the last one added is shown.
+    // guessedEncoding: its text is not UTF-8, and the player guesses how it is written.
+    QString addSubtitleFile(const QString &path, bool *guessedEncoding = nullptr);
+    // How late subtitles show, in seconds (negative: early); kept while detached.
+    double subtitleDelay() const { return m_subtitleDelay; }
+    void setSubtitleDelay(double seconds);
+    // Goes to the start of the chapter a step away (QXChapterStepTarget); false when none.
+    bool stepChapter(int step);
+
     // Rotation in whole degrees, 0 ... 359 (applied as the picture's rotation).
     int angle() const { return m_angle; }
     void setAngle(int degrees);
@@ -133,6 +154,10 @@ public:
 signals:
     // Posted as the movie loads (also via QXMovieCenter for "any movie").
     void loadStateDidChange();
+    void tracksDidChange();
+    void chaptersDidChange();
+    // The player could not read a subtitle file given to addSubtitleFile.
+    void subtitleFailed(const QString &reason);
 
 private:
     explicit QXMovie(const QUrl &url, const QXMovieProbe &probe, QObject *parent);
@@ -154,6 +179,8 @@ private:
     bool m_wantsPlay = false;
     float m_volume = 1.0f;
     int m_angle = 0;
+    double m_subtitleDelay = 0;
+    QStringList m_subtitleFiles;   // added to it, added again each time its file is opened
     bool m_atEnd = false;
     bool m_seekPending = false;      // the player has not reached m_position yet
     double m_loadedTime = 0.0;       // a stream's loaded extent, kept while detached

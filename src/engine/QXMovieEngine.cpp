@@ -37,7 +37,53 @@ enum ObservedProperty : quint64 {
     PropDHeight,
     PropTimePos,
     PropCurrentAo,
+    PropTrackList,
+    PropChapterList,
 };
+
+// A node of the player as a variant: maps and lists of strings, numbers and flags.
+QVariant variantFromNode(const mpv_node &node)
+{
+    switch (node.format) {
+    case MPV_FORMAT_STRING:
+        return QString::fromUtf8(node.u.string);
+    case MPV_FORMAT_FLAG:
+        return bool(node.u.flag);
+    case MPV_FORMAT_INT64:
+        return qlonglong(node.u.int64);
+    case MPV_FORMAT_DOUBLE:
+        return node.u.double_;
+    case MPV_FORMAT_NODE_ARRAY: {
+        QVariantList list;
+        for (int i = 0; i < node.u.list->num; ++i)
+            list.append(variantFromNode(node.u.list->values[i]));
+        return list;
+    }
+    case MPV_FORMAT_NODE_MAP: {
+        QVariantMap map;
+        for (int i = 0; i < node.u.list->num; ++i)
+            map.insert(QString::fromUtf8(node.u.list->keys[i]), variantFromNode(node.u.list->values[i]));
+        return map;
+    }
+    default:
+        return {};
+    }
+}
+
+// Keeps the fresh list; true when it differs from the one kept.
+template <typename T>
+bool replaced(QList<T> &kept, QList<T> fresh)
+{
+    if (fresh == kept)
+        return false;
+    kept = std::move(fresh);
+    return true;
+}
+
+QVariant propertyVariant(const mpv_event_property *prop)
+{
+    return prop->format == MPV_FORMAT_NODE ? variantFromNode(*static_cast<const mpv_node *>(prop->data)) : QVariant();
+}
 
 void setOption(mpv_handle *mpv, const char *name, const QByteArray &value)
 {
@@ -153,6 +199,13 @@ bool QXMovieEngine::start()
     setOption(m_mpv, "osd-align-y", "bottom");
     setOption(m_mpv, "osd-margin-x", "24");
     setOption(m_mpv, "osd-margin-y", "24");
+    // Subtitles beside the movie with its name ("name.srt", "name.en.srt") load by themselves;
+    // text subtitles are drawn in the picture, scaled with it, in the player's plain type.
+    setOption(m_mpv, "sub-auto", "exact");
+    setOption(m_mpv, "sub-font", "sans-serif");
+    setOption(m_mpv, "sub-font-size", "46");
+    setOption(m_mpv, "sub-border-size", "2.5");
+    setOption(m_mpv, "sub-scale-by-window", "yes");
     // The built-in scripts cost a Lua start-up per handle and are of no use here.
     setOption(m_mpv, "load-scripts", "no");
     setOption(m_mpv, "ytdl", "no");
@@ -204,6 +257,9 @@ bool QXMovieEngine::start()
     // The position comes with the events, so the window never waits on the player to ask.
     mpv_observe_property(m_mpv, PropTimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(m_mpv, PropCurrentAo, "current-ao", MPV_FORMAT_STRING);
+    // A track chosen changes the list too (its "selected" flags).
+    mpv_observe_property(m_mpv, PropTrackList, "track-list", MPV_FORMAT_NODE);
+    mpv_observe_property(m_mpv, PropChapterList, "chapter-list", MPV_FORMAT_NODE);
 
     // Runs on mpv's threads: only post to the main thread, at most one pending drain.
     mpv_set_wakeup_callback(
@@ -276,6 +332,13 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
             m_fileLoaded = true;
             if (m_renderer)
                 m_renderer->nextFileOpened();
+            // Subtitle files added to the movie before; the last one shows.
+            if (movie)
+                for (const QString &path : std::as_const(movie->m_subtitleFiles)) {
+                    const QByteArray name = QXFileNames::encode(path);
+                    const bool last = &path == &movie->m_subtitleFiles.constLast();
+                    commandAsync({"sub-add", name.constData(), last ? "select" : "auto"});
+                }
             if (movie)
                 movie->updateStreamState();
         }
@@ -358,6 +421,17 @@ void QXMovieEngine::handlePropertyChange(const mpv_event *event)
         m_hasTimePos = prop->format == MPV_FORMAT_DOUBLE;
         if (m_hasTimePos)
             m_timePos = *static_cast<double *>(prop->data);
+        return;
+    }
+    // Kept for a file opened ahead too: the movie that takes it over hears no change later.
+    if (event->reply_userdata == PropTrackList) {
+        if (replaced(m_tracks, QXParseTrackList(propertyVariant(prop))) && m_attached)
+            emit m_attached->tracksDidChange();
+        return;
+    }
+    if (event->reply_userdata == PropChapterList) {
+        if (replaced(m_chapters, QXParseChapterList(propertyVariant(prop))) && m_attached)
+            emit m_attached->chaptersDidChange();
         return;
     }
     QXMovie *movie = m_attached;
@@ -530,6 +604,8 @@ void QXMovieEngine::resetFileState()
     m_fileLoaded = false;
     m_playbackRestarted = false;
     m_eofReached = false;
+    m_tracks.clear();
+    m_chapters.clear();
 }
 
 void QXMovieEngine::saveAttachedState()
@@ -587,14 +663,21 @@ void QXMovieEngine::loadAttached()
     setDouble("volume", double(movie->m_volume) * 100.0);
     setInt("video-rotate", movie->m_angle);
     setFlag("pause", !movie->m_wantsPlay);
-    if (takeOver)
+    if (takeOver) {
+        // Its lists came while no movie was attached.
+        setSubtitleDelay(movie->m_subtitleDelay);
+        emit movie->tracksDidChange();
+        emit movie->chaptersDidChange();
         return;
+    }
 
     const QByteArray address = movie->m_url.isLocalFile()
         ? QXFileNames::encode(QXFileNames::localPath(movie->m_url))
         : movie->m_url.toEncoded();
-    const QByteArray options = movie->m_position > 0
-        ? "start=" + secondsText(movie->m_position) : QByteArray();
+    // Tracks chosen for another movie are not this one's; its subtitle delay is its own.
+    QByteArray options = "sid=auto,aid=auto,sub-delay=" + secondsText(movie->m_subtitleDelay);
+    if (movie->m_position > 0)
+        options += ",start=" + secondsText(movie->m_position);
     if (!loadFile(address, options))
         movie->changeLoadState(QXMovieLoadStateError);
 }
@@ -803,6 +886,28 @@ void QXMovieEngine::setInt(const char *name, qint64 value)
     int64_t v = value;
     if (m_mpv && changesSetting(name, double(value)))
         mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_INT64, &v);
+}
+
+void QXMovieEngine::commandAsync(std::initializer_list<const char *> args, std::function<void(const QString &)> done)
+{
+    if (!m_mpv)
+        return;
+    QVarLengthArray<const char *, 8> argv(args.begin(), args.end());
+    argv.append(nullptr);
+    const quint64 id = done ? ++m_lastReply : 0;
+    if (const int rc = mpv_command_async(m_mpv, id, argv.data()); rc < 0) {
+        if (done)
+            done(QString::fromUtf8(mpv_error_string(rc)));
+        return;
+    }
+    if (done)
+        m_replies.insert(id, std::move(done));
+}
+
+void QXMovieEngine::setSubtitleDelay(double seconds)
+{
+    if (m_mpv)
+        mpv_set_property_async(m_mpv, 0, "sub-delay", MPV_FORMAT_DOUBLE, &seconds);
 }
 
 void QXMovieEngine::command(std::initializer_list<const char *> args)

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QUrl>
 
+#include "QXMovieTracks.h"
+
 #include <atomic>
 #include <functional>
 
@@ -121,6 +123,10 @@ private:
     bool changesSetting(const char *name, double value);
     void command(std::initializer_list<const char *> args);
     QString readString(const char *name) const;
+    // Without waiting for the player (it may be opening a file); done, when given, runs on the
+    // main thread with an empty text once carried out, else why not.
+    void commandAsync(std::initializer_list<const char *> args, std::function<void(const QString &)> done = {});
+    void setSubtitleDelay(double seconds);
     void seekAttached(double seconds);
     // A step asked for while the player still seeks (a file opening at its remembered place)
     // would be taken by that seek's first frame: it waits for the seek to land.
@@ -147,6 +153,8 @@ private:
     bool m_eofReached = false;
     QHash<QByteArray, double> m_sentSettings;
     int m_pendingStep = 0;
+    QList<QXTrack> m_tracks;
+    QList<QXChapter> m_chapters;
     bool m_hasTimePos = false;
     double m_timePos = 0;
     double m_speed = 1.0;

@@ -185,9 +185,12 @@ protected:
         if (c->handleKeyDown(key))
             return true;
         // A disabled item's shortcut reaches no item: the command cannot act, which is said.
-        const QKeySequence pressed(QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key())));
+        // A symbol typed with Shift ("#") is its item's shortcut without it.
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        const QKeySequence pressed(QKeyCombination(modifiers, Qt::Key(key->key())));
+        const QKeySequence unshifted(QKeyCombination(modifiers & ~Qt::ShiftModifier, Qt::Key(key->key())));
         for (const QAction *item : QXMenuItems(c->ui().playerWindow->menuBar(), {c->ui().playlistMenu})) {
-            if (!item->isEnabled() && item->shortcuts().contains(pressed)) {
+            if (!item->isEnabled() && (item->shortcuts().contains(pressed) || item->shortcuts().contains(unshifted))) {
                 c->beep();
                 return true;
             }

@@ -34,6 +34,7 @@ bool QXValidateMenuItem(QXCommand command, const QXControlState &s)
     case QXCommand::Delete:
         return s.rowAccessible;
     case QXCommand::PlayPause:
+    case QXCommand::Tracks:
         return s.hasCurrentEntry && s.isPlayable;
     case QXCommand::Rotate:
         return s.hasVideo;

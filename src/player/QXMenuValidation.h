@@ -41,6 +41,7 @@ enum class QXCommand {
     Rotate,
     AspectRatioLock,
     Presentation,
+    Tracks,                 // subtitles, audio tracks, chapters of the current movie
 };
 
 bool QXValidateMenuItem(QXCommand command, const QXControlState &state);

@@ -26,6 +26,7 @@
 #include "player/QXPlaylistMenu.h"
 #include "player/QXScreenshot.h"
 #include "player/QXSpeed.h"
+#include "player/QXTrackMenus.h"
 #include "update/QXRWUpdateChecker.h"
 
 #include <QAction>
@@ -469,6 +470,13 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     onTrigger(c->m_ui.muteMenuItem, transport, [transport] { transport->mute(); });
     QObject::connect(transport, &QXTransport::muteShown, c->m_ui.muteMenuItem, &QAction::setChecked);
 
+    // The current movie's subtitles, sound tracks and chapters.
+    auto *trackMenus = new QXTrackMenus(mb, nullptr, [c] { return c->currentMovie(); }, c);
+    c->m_trackMenus = trackMenus;
+    QObject::connect(trackMenus, &QXTrackMenus::refused, c, &QXMPController::beep);
+    QObject::connect(c, &QXMPController::currentMovieChanged, trackMenus, &QXTrackMenus::followCurrentMovie);
+    QObject::connect(trackMenus, &QXTrackMenus::chapterStartsChanged, bar->timeSlider(), &QXWhiteSlider::setMarks);
+
     // The picture's own menu: playback, size and playlist commands, the same items.
     auto *pictureMenu = new QMenu(w);
     pictureMenu->setObjectName(QStringLiteral("pictureMenu"));
@@ -484,6 +492,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     }
     pictureMenu->addMenu(c->m_ui.playlistMenu);
     pictureMenu->addAction(c->m_ui.clearPlaylistMenuItem);
+    pictureMenu->addSeparator();
+    for (QMenu *menu : {trackMenus->subtitlesMenu(), trackMenus->audioMenu(), trackMenus->chaptersMenu()})
+        pictureMenu->addMenu(menu);
 
     // Items are enabled by their rules and marked when their menu opens.
     QList<QMenu *> menus = mb->findChildren<QMenu *>();

@@ -53,3 +53,27 @@ QXDropPlan QXPlanDrop(const QList<QByteArray> &playlist, const QList<QByteArray>
     }
     return plan;
 }
+
+bool QXIsSubtitleFile(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return false;
+    const QString name = url.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0)
+        return false;
+    static const QStringList suffixes{"srt", "ass", "ssa", "vtt", "sub"};
+    return suffixes.contains(name.mid(dot + 1), Qt::CaseInsensitive);
+}
+
+QStringList QXTakeSubtitleFiles(QList<QUrl> &urls)
+{
+    QStringList paths;
+    urls.removeIf([&paths](const QUrl &url) {
+        if (!QXIsSubtitleFile(url))
+            return false;
+        paths.append(url.toLocalFile());
+        return true;
+    });
+    return paths;
+}

@@ -3,6 +3,8 @@
 // drag is a real move, which operation a drop is offered, and where dropped movies land.
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
+#include <QUrl>
 
 class QMimeData;
 class QObject;
@@ -48,6 +50,12 @@ struct QXDropPlan
     int insertAt = 0;
 };
 QXDropPlan QXPlanDrop(const QList<QByteArray> &playlist, const QList<QByteArray> &incoming, int insertionIndex);
+
+// Subtitle files (local, named *.srt, *.ass, *.ssa, *.vtt, *.sub) dropped on the picture or
+// handed over by a launch go to the current movie, never into the playlist: they are taken out
+// of urls and their paths answered.
+bool QXIsSubtitleFile(const QUrl &url);
+QStringList QXTakeSubtitleFiles(QList<QUrl> &urls);
 
 // What the table asks of its owner: whether a drop can land, landing it, and a row let go
 // off the table.

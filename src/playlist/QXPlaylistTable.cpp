@@ -6,6 +6,7 @@
 #include "playlist/QXNameSort.h"
 #include "playlist/QXPasteboard.h"
 #include "playlist/QXPlaylistModel.h"
+#include "player/QXTrackMenus.h"
 #include "util/QXMovieCollection.h"
 
 #include <QApplication>
@@ -131,8 +132,15 @@ QList<QUrl> QXMPController::droppedMovieURLs(const QMimeData *data)
     return urls;
 }
 
-bool QXMPController::openDroppedMovies(const QList<QUrl> &urls)
+bool QXMPController::openDroppedMovies(const QList<QUrl> &dropped)
 {
+    QList<QUrl> urls = dropped;
+    // Subtitle files join the current movie (a beep when there is none).
+    if (const QStringList subtitles = QXTakeSubtitleFiles(urls); !subtitles.isEmpty()) {
+        const bool added = m_trackMenus && m_trackMenus->addSubtitleFiles(subtitles);
+        if (urls.isEmpty())
+            return added;
+    }
     bool opened;
     {
         BusyCursor busy;

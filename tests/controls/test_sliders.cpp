@@ -116,6 +116,35 @@ private slots:
         QCOMPARE(disabled.pixel(36, 9), disabled.pixel(80, 9));   // no line, no played stretch
     }
 
+    void chapterTicks()
+    {
+        // Bar 6,2,98×14 for 0 … 98: a mark at t stands at 6 + t, from the bar's foot to past
+        // its middle; 0, the end, beyond it and NaN draw none. The line stays on top.
+        const QList<double> marks{0, 20, 49, 98, 120, std::nan("")};
+        for (bool black : {false, true}) {
+            const QXSliderDrawing d = QXSliderLayout(QXSliderKind::Time, QRect(0, 0, 110, 18), black, true, 30, 98, 98, marks);
+            QList<QRect> ticks;
+            for (const QXSliderDrawing::Fill &f : d.fills)
+                if (f.rect.width() == 1 && f.rect.height() < 14)
+                    ticks << f.rect;
+            QCOMPARE(ticks, (QList<QRect>{QRect(26, 8, 1, 8), QRect(55, 8, 1, 8)}));
+            QCOMPARE(d.fills.last().rect, QRect(36, 2, 1, 14));
+            const QXSliderDrawing disabled = QXSliderLayout(QXSliderKind::Time, QRect(0, 0, 110, 18), black, false, 30, 98, 98, marks);
+            QCOMPARE(disabled.fills.size(), 1);
+        }
+        // Drawn: the tick's pixels differ from the bar's beside them, at its foot, not at its top.
+        QXWhiteSlider s;
+        s.resize(110, 18);
+        s.setMaxValue(98);
+        s.setValue(10);
+        const QImage before = render(s);
+        s.setMarks({49});
+        const QImage image = render(s);
+        QVERIFY(image.pixel(55, 14) != image.pixel(60, 14));
+        QCOMPARE(image.pixel(55, 3), image.pixel(60, 3));
+        QCOMPARE(before.pixel(55, 14), before.pixel(60, 14));
+    }
+
     void pressJumpsAndDragFollows()
     {
         QXWhiteSlider s;

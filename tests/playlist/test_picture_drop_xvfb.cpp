@@ -6,33 +6,8 @@
 #include "player/QXPlayerWindow.h"
 #include "ControllerFixture.h"
 
-#include <QDrag>
-#include <QMouseEvent>
 #include <QProcess>
 #include <QtTest>
-
-namespace {
-
-// The other program's window: a press starts a drag of its data, as a file manager's or a
-// browser's does.
-class DragSource : public QWidget
-{
-public:
-    QList<QUrl> urls;
-    Qt::DropAction result = Qt::IgnoreAction;
-
-protected:
-    void mousePressEvent(QMouseEvent *) override
-    {
-        auto *drag = new QDrag(this);
-        auto *data = new QMimeData;
-        data->setUrls(urls);
-        drag->setMimeData(data);
-        result = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
-    }
-};
-
-} // namespace
 
 class TestPictureDrop : public QObject
 {
@@ -90,7 +65,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(c->ui().playerWindow));
         c->ui().playerWindow->move(420, 60);
 
-        DragSource source;
+        testsupport::DragSource source;
         source.urls = {dropped.startsWith('/') ? QUrl(base + dropped) : QUrl::fromLocalFile(dir.filePath(dropped))};
         source.setGeometry(40, 560, 160, 120);
         source.show();

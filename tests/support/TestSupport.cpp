@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <QDir>
+#include <QDrag>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -253,4 +254,15 @@ bool resetPeakMemory()
     return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
+} // namespace testsupport
+
+namespace testsupport {
+void DragSource::mousePressEvent(QMouseEvent *)
+{
+    auto *drag = new QDrag(this);
+    auto *data = new QMimeData;
+    data->setUrls(urls);
+    drag->setMimeData(data);
+    result = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+}
 } // namespace testsupport

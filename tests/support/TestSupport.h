@@ -129,6 +129,18 @@ protected:
     QVariant retrieveData(const QString &f, QMetaType) const override { return raw.value(f); }
 };
 
+// Another program's window: a press drags its addresses, as a file manager's or a browser's
+// does; result is what the drop answered.
+class DragSource : public QWidget
+{
+public:
+    QList<QUrl> urls;
+    Qt::DropAction result = Qt::IgnoreAction;
+
+protected:
+    void mousePressEvent(QMouseEvent *) override;
+};
+
 // Catches the addresses the application hands to the browser, for as long as it lives.
 class UrlCatcher : public QObject
 {
