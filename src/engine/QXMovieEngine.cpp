@@ -187,7 +187,8 @@ bool QXMovieEngine::start()
     setOption(m_mpv, "input-vo-keyboard", "no");
     setOption(m_mpv, "osc", "no");
     // Nothing of mpv's own on the picture; the player's short messages (show-text) still show,
-    // in plain light type with a soft edge, low on the left, scaled with the picture.
+    // in plain light type with a soft edge, at the top left (subtitles keep the bottom), scaled
+    // with the picture.
     setOption(m_mpv, "osd-level", "0");
     setOption(m_mpv, "osd-font", "sans-serif");
     setOption(m_mpv, "osd-font-size", "36");
@@ -196,7 +197,7 @@ bool QXMovieEngine::start()
     setOption(m_mpv, "osd-border-color", "#A0000000");
     setOption(m_mpv, "osd-shadow-offset", "1");
     setOption(m_mpv, "osd-align-x", "left");
-    setOption(m_mpv, "osd-align-y", "bottom");
+    setOption(m_mpv, "osd-align-y", "top");
     setOption(m_mpv, "osd-margin-x", "24");
     setOption(m_mpv, "osd-margin-y", "24");
     // Subtitles beside the movie with its name ("name.srt", "name.en.srt") load by themselves;
