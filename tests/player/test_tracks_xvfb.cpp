@@ -46,11 +46,11 @@ int whitePixels(const QXMPController &c, const QRect &part = {})
                                     part.isNull() ? picture.rect() : part);
 }
 
-// The lower left of the picture, where the short messages are drawn.
+// The upper left of the picture, where the short messages are drawn.
 QRect messageArea(const QXMPController &c)
 {
     const QSize s = c.ui().playerView->size();
-    return QRect(0, s.height() * 3 / 4, s.width() / 2, s.height() / 4);
+    return QRect(0, 0, s.width() / 2, s.height() / 4);
 }
 
 int selectedId(QXMovie *movie, QXTrack::Type type)
