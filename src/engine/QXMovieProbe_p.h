@@ -24,6 +24,15 @@ QString failureReason(const OpenFailure &failure);
 
 enum class HeadVerdict { Movie, NotMovie, Undecided };
 
+// How much of a file's head is read for the signature and libavformat's first probe.
+constexpr int ContentProbeBytes = 4096;
+
+// The length of an ID3v2 tag at b (0 without one).
+qint64 id3v2Length(const uchar *b, size_t size);
+// What a head says by its signature: rest counts the file's bytes from b on, size how many of
+// them are in b.
+HeadVerdict sniffHead(const uchar *b, size_t size, qint64 rest);
+
 // What the first bytes of the file (past an ID3v2 tag) say by their signature alone.
 // NotMovie also for anything that is no regular, readable, non-empty file.
 HeadVerdict sniffFile(const QString &path);
