@@ -32,8 +32,7 @@ QString QXScreenshotFileName(const QString &movieName, double seconds)
             ch = QLatin1Char('_');
     while (stem.startsWith(QLatin1Char('.')) || stem.startsWith(QLatin1Char(' ')))
         stem.remove(0, 1);
-    while (stem.toUtf8().size() > MaxStemBytes)
-        stem.chop(stem.size() > 1 && stem.at(stem.size() - 1).isLowSurrogate() ? 2 : 1);
+    stem = QXPathInfo::truncatedToUtf8Bytes(stem, MaxStemBytes);
     if (stem.isEmpty())
         stem = QStringLiteral("Movie");
     const qint64 ms = std::isfinite(seconds) && seconds > 0 ? std::llround(seconds * 1000) : 0;

@@ -187,15 +187,8 @@ QString safeFileName(const QString &name)
     safe.remove(QChar(0));
     if (safe.isEmpty() || safe == QLatin1String(".") || safe == QLatin1String(".."))
         return QXPathInfo::uniqueString();
-    QByteArray bytes = safe.toUtf8();
-    if (bytes.size() > MaxNameBytes) {
-        qsizetype cut = MaxNameBytes;
-        while (cut > 0 && (uchar(bytes.at(cut)) & 0xC0) == 0x80)
-            --cut; // back to the first byte of the character that does not fit
-        bytes.truncate(cut);
-    }
-    // Through UTF-8 and back, so what is counted is what the file system gets.
-    return QString::fromUtf8(bytes);
+    // A name whose text is not valid UTF-16 is counted as the file system gets it.
+    return QXPathInfo::truncatedToUtf8Bytes(QString::fromUtf8(safe.toUtf8()), MaxNameBytes);
 }
 
 QString moviesFolder()

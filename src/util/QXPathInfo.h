@@ -45,6 +45,9 @@ QImage cachedIconFromPath(const QString &path);
 QString displayFileName(const QString &path);
 // A fresh UUID in upper-case 8-4-4-4-12 form.
 QString uniqueString();
+// At most maxBytes of UTF-8, cut before the first character that does not fit whole, so a
+// file name stays within what file systems allow.
+QString truncatedToUtf8Bytes(const QString &name, int maxBytes);
 
 // Literal, case-sensitive search for the first occurrence (an empty needle is never found).
 // Not found: the string itself when returnSelfIfNotFound, else a null string.

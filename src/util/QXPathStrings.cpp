@@ -11,6 +11,18 @@ QString uniqueString()
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
+QString truncatedToUtf8Bytes(const QString &name, int maxBytes)
+{
+    QByteArray bytes = name.toUtf8();
+    if (bytes.size() <= maxBytes)
+        return name;
+    qsizetype cut = maxBytes;
+    while (cut > 0 && (uchar(bytes.at(cut)) & 0xC0) == 0x80)
+        --cut; // back to the first byte of the character that does not fit
+    bytes.truncate(cut);
+    return QString::fromUtf8(bytes);
+}
+
 QString substringBefore(const QString &string, const QString &needle, bool returnSelfIfNotFound)
 {
     const qsizetype at = needle.isEmpty() ? -1 : string.indexOf(needle, 0, Qt::CaseSensitive);

@@ -54,6 +54,10 @@ private slots:
                                    {after(false), "x.y.z|.", "y.z"}, {after(false), "abc|B", nullptr}, {after(false), "a(b|(", "b"},
                                    {after(false), "abc|c", ""}, {between(false), "a=1&b|a=|&", "1"}, {between(true), "a=1&b|a=|#", "1&b"},
                                    {between(false), "a=1&b|a=|#", nullptr}, {between(false), "a=1&b|z=|&", nullptr}, {between(true), "a=1&b|z=|&", "a=1"}});
+        // Cut to whole characters within a byte count: "é" is 2 bytes, "😀" 4 (two UTF-16 units).
+        const auto cut = [](const QString &s) { return truncatedToUtf8Bytes(s.section('|', 0, 0), s.section('|', 1).toInt()); };
+        checkStrings("truncatedToUtf8Bytes", {{cut, "abc|3", "abc"}, {cut, "abcd|3", "abc"}, {cut, "aé|2", "a"}, {cut, "aé|3", "aé"},
+                                              {cut, "a\xF0\x9F\x98\x80|4", "a"}, {cut, "a\xF0\x9F\x98\x80|5", "a\xF0\x9F\x98\x80"}, {cut, "é|0", ""}});
     }
 
     void systemAndNetworkRoots()
