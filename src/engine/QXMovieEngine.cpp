@@ -242,6 +242,8 @@ bool QXMovieEngine::start()
     m_seekWatch->setSingleShot(true);
     m_seekWatch->setInterval(1000);
     connect(m_seekWatch, &QTimer::timeout, this, [this] {
+        // A busy machine can leave the seek's start waiting in the queue: read it first.
+        drainEvents();
         if (!m_seekSeen && m_attached && m_attached->m_seekPending)
             refuseSeek();
     });
