@@ -10,9 +10,9 @@
 
 namespace {
 
-// Names desktops send that the shared MIME database does not know, with the suffix each stands
-// for.
-const QHash<QString, QString> unlistedNames{{"video/mkv", "mkv"}};
+// Names desktops send that have no name pattern in the shared MIME database, with the suffix
+// each stands for.
+const QHash<QString, QString> namesWithoutPattern{{"video/mkv", "mkv"}, {"audio/webm", "weba"}};
 
 QStringList declaredTypes()
 {
@@ -41,7 +41,7 @@ private slots:
         for (const QString &name : types) {
             if (name.startsWith("x-scheme-handler/"))
                 continue;
-            QStringList suffixes{unlistedNames.value(name)};
+            QStringList suffixes{namesWithoutPattern.value(name)};
             if (suffixes.first().isEmpty()) {
                 const QMimeType type = db.mimeTypeForName(name);
                 if (!type.isValid()) {
