@@ -125,7 +125,8 @@ void QXScreenSaverInhibitor::inhibitFinished(QDBusPendingCallWatcher *watcher, i
         const QDBusError::ErrorType type = watcher->error().type();
         const bool wrongObject = type == QDBusError::UnknownObject || type == QDBusError::UnknownMethod
                                  || type == QDBusError::UnknownInterface;
-        const bool absent = type == QDBusError::ServiceUnknown || type == QDBusError::NameHasNoOwner;
+        const bool absent = type == QDBusError::ServiceUnknown
+                            || watcher->error().name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
         // The service is there but not at this object: try the other one. Where it is not
         // there at all, the portal speaks for the desktop. A refusal or a hung service ends
         // this hold's tries.
