@@ -19,27 +19,37 @@
 #include <clocale>
 #include <unistd.h>
 
+// What both stand-ins share: their connection, the odd calls they noted, and Inhibit answers
+// kept back until answerHeld().
+struct StandIn
+{
+    QDBusConnection bus{QString()};
+    QStringList odd;
+    bool holdReplies = false;
+    QList<QDBusMessage> held;
+
+    void resetStandIn() { odd.clear(), held.clear(), holdReplies = false; }
+    template<typename Answer>
+    void answerHeld(Answer answer)
+    {
+        for (const QDBusMessage &m : std::exchange(held, {}))
+            bus.send(m.createReply(QVariant::fromValue(answer())));
+    }
+};
+
 // Answers Inhibit and UnInhibit like a desktop's screen saver and counts the calls; an odd
 // one (other arguments, a cookie it did not hand out) is noted.
-class FakeScreenSaver : public QObject, protected QDBusContext
+class FakeScreenSaver : public QObject, public StandIn, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 public:
-    QDBusConnection bus{QString()};
     int inhibits = 0, uninhibits = 0;
     QSet<uint> active; // cookies handed out and not given back
-    QStringList odd;
-    bool holdReplies = false; // keep Inhibit answers until answerHeld()
-    QList<QDBusMessage> held;
     uint lastCookie = 41;
 
-    void reset() { inhibits = uninhibits = 0, active.clear(), odd.clear(), held.clear(), holdReplies = false; }
-    void answerHeld()
-    {
-        for (const QDBusMessage &m : std::exchange(held, {}))
-            bus.send(m.createReply(QVariant::fromValue(newCookie())));
-    }
+    void reset() { inhibits = uninhibits = 0, active.clear(), resetStandIn(); }
+    void answerHeld() { StandIn::answerHeld([this] { return newCookie(); }); }
 
 public slots:
     uint Inhibit(const QString &application, const QString &reason)
@@ -81,24 +91,16 @@ public slots:
 
 // Answers Inhibit like the desktop portal: each hold is a request object of its own, and
 // closing it gives the hold back. Odd arguments are noted.
-class FakePortal : public QObject, protected QDBusContext
+class FakePortal : public QObject, public StandIn, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
 public:
-    QDBusConnection bus{QString()};
     int inhibits = 0, closes = 0;
     std::map<QString, std::unique_ptr<FakeRequest>> open;
-    QStringList odd;
-    bool holdReplies = false;
-    QList<QDBusMessage> held;
 
-    void reset() { inhibits = closes = 0, open.clear(), odd.clear(), held.clear(), holdReplies = false; }
-    void answerHeld()
-    {
-        for (const QDBusMessage &m : std::exchange(held, {}))
-            bus.send(m.createReply(QVariant::fromValue(newRequest())));
-    }
+    void reset() { inhibits = closes = 0, open.clear(), resetStandIn(); }
+    void answerHeld() { StandIn::answerHeld([this] { return newRequest(); }); }
     void closed(FakeRequest *request)
     {
         ++closes;
