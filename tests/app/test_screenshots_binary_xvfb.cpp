@@ -44,10 +44,10 @@ class TestScreenshots : public QObject
     QProcess openbox, compositor;
     QString shots;
 
-    // A movie of the given lavfi source, 960×540 unless said.
-    QString movie(const QString &name, const QString &source)
+    // A movie of the given lavfi source and length.
+    QString movie(const QString &name, const QString &source, int seconds = 6)
     {
-        return testsupport::ffmpeg(home.filePath(name), {"-f", "lavfi", "-i", source + ",trim=duration=8", "-c:v", "libx264",
+        return testsupport::ffmpeg(home.filePath(name), {"-f", "lavfi", "-i", source + QString(",trim=duration=%1").arg(seconds), "-c:v", "libx264",
                                                          "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
     }
 
@@ -123,10 +123,11 @@ private slots:
         const QStringList files{
             // In name order, the first plays.
             movie("Deep Zoom.mp4", "mandelbrot=size=960x540:rate=25:start_scale=1.5:end_scale=0.3"),
-            movie("Fractal Rules.mp4", "cellauto=size=960x540:rule=18:rate=25,format=yuv420p"),
-            movie("Life in Blue.mp4", "life=size=960x540:mold=10:rate=25:ratio=0.1:life_color=#3080ff:death_color=#202030"),
-            movie("Radial Glow.mp4", "gradients=size=960x540:rate=25:speed=0.02:nb_colors=5:type=radial"),
-            movie("Test Pattern.mp4", "testsrc2=size=960x540:rate=25")};
+            // The rest are only listed.
+            movie("Fractal Rules.mp4", "cellauto=size=320x180:rule=18:rate=25,format=yuv420p", 2),
+            movie("Life in Blue.mp4", "life=size=320x180:mold=10:rate=25:ratio=0.1:life_color=#3080ff:death_color=#202030", 2),
+            movie("Radial Glow.mp4", "gradients=size=320x180:rate=25:speed=0.02:nb_colors=5:type=radial", 2),
+            movie("Test Pattern.mp4", "testsrc2=size=320x180:rate=25", 2)};
         for (const QString &f : files)
             QVERIFY(!f.isEmpty());
         QProcess player;
@@ -148,7 +149,7 @@ private slots:
 
     void controlsOverAMovie()
     {
-        const QString file = movie("Sunset.mp4", "gradients=size=1024x576:rate=25:speed=0.002:nb_colors=4:c0=0x0b1d51:c1=0x8c1c84:c2=0xff8c42:c3=0xffd166:x0=0:y0=0:x1=1024:y1=576");
+        const QString file = movie("Sunset.mp4", "gradients=size=1024x576:rate=25:speed=0.0005:nb_colors=4:c0=0x0b1d51:c1=0x8c1c84:c2=0xff8c42:c3=0xffd166:x0=0:y0=0:x1=2000:y1=1100");
         QVERIFY(!file.isEmpty());
         QProcess player;
         const QString window = launch(player, R"({"Hide Playlist": true, "Overlay Controls In Window Mode": true, "Hide File Extensions": true})",
@@ -166,7 +167,7 @@ private slots:
             const int w = shot.width() / 2, x = shot.width() / 4, bottom = shot.height() - 45;
             return meanLightness(shot.copy(x, bottom, w, 30)) < meanLightness(shot.copy(x, bottom - 60, w, 30)) - 25;
         };
-        VERIFY2_SOON(barShows(), "no control bar", 3000);
+        VERIFY2_SOON(barShows(), "no control bar", 5000);
         QTest::qWait(400);   // fully faded in
         xdotool({"mousemove", "--window", window, "330", "215"});
         shot = grabFramed(window);
