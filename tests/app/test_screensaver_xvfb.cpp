@@ -105,7 +105,11 @@ public:
     {
         ++closes;
         bus.unregisterObject(request->path);
-        open.erase(request->path);
+        // Called from the request's own slot: it goes once the call has returned.
+        if (const auto it = open.find(request->path); it != open.end()) {
+            it->second.release()->deleteLater();
+            open.erase(it);
+        }
     }
 
 public slots:
@@ -136,7 +140,7 @@ private:
 
 void FakeRequest::Close()
 {
-    portal->closed(this);   // deletes this
+    portal->closed(this);
 }
 
 class TestScreenSaver : public QObject
