@@ -11,6 +11,7 @@ packages=(
   qt6-wayland weston
   dbus-x11 mesa-utils libgl1-mesa-dri
   clang libclang-rt-14-dev
+  appstream desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

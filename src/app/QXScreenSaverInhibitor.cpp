@@ -1,9 +1,11 @@
 #include "app/QXScreenSaverInhibitor.h"
 
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QPointer>
+#include <QVariantMap>
 
 namespace {
 
@@ -12,16 +14,44 @@ const char *const kInterface = "org.freedesktop.ScreenSaver";
 // The standard object first; some desktops only serve the short one.
 const char *const kPaths[] = {"/org/freedesktop/ScreenSaver", "/ScreenSaver"};
 constexpr int kPathCount = int(sizeof kPaths / sizeof kPaths[0]);
+constexpr int kPortal = kPathCount;   // the target after the screen saver's objects
+const char *const kPortalService = "org.freedesktop.portal.Desktop";
+const char *const kPortalPath = "/org/freedesktop/portal/desktop";
+// Idle only: the session then neither blanks nor suspends on its own, while a suspend the user
+// asks for still happens without the desktop asking whether to override the player.
+constexpr uint kPortalInhibitIdle = 8;
 // A service that does not answer in this time is taken as absent for this hold.
 constexpr int kCallTimeoutMs = 5000;
 
-void sendUnInhibit(const QDBusConnection &bus, const QString &path, uint cookie)
+void giveBack(const QDBusConnection &bus, const QXScreenSaverInhibitor::Hold &hold)
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(kService, path, kInterface, "UnInhibit");
-    m << cookie;
+    QDBusMessage m;
+    if (hold.viaPortal) {
+        m = QDBusMessage::createMethodCall(kPortalService, hold.path, "org.freedesktop.portal.Request", "Close");
+    } else {
+        m = QDBusMessage::createMethodCall(kService, hold.path, kInterface, "UnInhibit");
+        m << hold.cookie;
+    }
     // Nobody starts a service to give something back to it; the answer is of no use.
     m.setAutoStartService(false);
     bus.send(m);
+}
+
+// The hold in a successful reply to a call to the target.
+bool holdFrom(const QDBusPendingCallWatcher &watcher, int target, QXScreenSaverInhibitor::Hold *hold)
+{
+    if (target == kPortal) {
+        const QDBusPendingReply<QDBusObjectPath> reply = watcher;
+        if (!reply.isValid() || reply.value().path().isEmpty())
+            return false;
+        *hold = {true, reply.value().path(), 0};
+        return true;
+    }
+    const QDBusPendingReply<uint> reply = watcher;
+    if (!reply.isValid())
+        return false;
+    *hold = {false, QString::fromLatin1(kPaths[target]), reply.value()};
+    return true;
 }
 
 } // namespace
@@ -50,54 +80,65 @@ void QXScreenSaverInhibitor::setInhibited(bool inhibited)
     m_wanted = inhibited;
     if (inhibited) {
         // A release asked for while the request was out is undone by wanting it again.
-        if (!m_pending && !m_hasCookie && m_bus.isConnected())
+        if (!m_pending && !m_hasHold && m_bus.isConnected())
             requestInhibit(0);
     } else {
         release();
     }
 }
 
-void QXScreenSaverInhibitor::requestInhibit(int pathIndex)
+void QXScreenSaverInhibitor::requestInhibit(int target)
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(kService, kPaths[pathIndex], kInterface, "Inhibit");
-    m << QStringLiteral("Vistrel") << QStringLiteral("Playing a movie");
+    QDBusMessage m;
+    if (target == kPortal) {
+        m = QDBusMessage::createMethodCall(kPortalService, kPortalPath, "org.freedesktop.portal.Inhibit", "Inhibit");
+        // No parent window: the hold is the session's, whichever window shows the movie.
+        m << QString() << kPortalInhibitIdle << QVariantMap{{"reason", QStringLiteral("Playing a movie")}};
+    } else {
+        m = QDBusMessage::createMethodCall(kService, kPaths[target], kInterface, "Inhibit");
+        m << QStringLiteral("Vistrel") << QStringLiteral("Playing a movie");
+    }
     m_pending = true;
-    // Not a child of this object: the reply still has to be seen (and its cookie given back)
+    // Not a child of this object: the reply still has to be seen (and its hold given back)
     // when this object is gone before it arrives.
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(m, kCallTimeoutMs));
     QPointer<QXScreenSaverInhibitor> self(this);
     const QDBusConnection bus = m_bus;
-    connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [self, bus, watcher, pathIndex] {
+    connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [self, bus, watcher, target] {
         watcher->deleteLater();
         if (self) {
-            self->inhibitFinished(watcher, pathIndex);
+            self->inhibitFinished(watcher, target);
             return;
         }
-        const QDBusPendingReply<uint> reply = *watcher;
-        if (reply.isValid())
-            sendUnInhibit(bus, kPaths[pathIndex], reply.value());
+        Hold hold;
+        if (holdFrom(*watcher, target, &hold))
+            giveBack(bus, hold);
     });
 }
 
-void QXScreenSaverInhibitor::inhibitFinished(QDBusPendingCallWatcher *watcher, int pathIndex)
+void QXScreenSaverInhibitor::inhibitFinished(QDBusPendingCallWatcher *watcher, int target)
 {
     m_pending = false;
-    const QDBusPendingReply<uint> reply = *watcher;
-    if (reply.isError()) {
-        // The service is there but not at this object: try the other one.
-        const QDBusError::ErrorType type = reply.error().type();
+    if (watcher->isError()) {
+        if (target == kPortal || !m_wanted)
+            return;   // no service at all: quietly go without
+        const QDBusError::ErrorType type = watcher->error().type();
         const bool wrongObject = type == QDBusError::UnknownObject || type == QDBusError::UnknownMethod
                                  || type == QDBusError::UnknownInterface;
-        if (wrongObject && pathIndex + 1 < kPathCount && m_wanted)
-            requestInhibit(pathIndex + 1);
-        // Otherwise no service: quietly go without.
+        const bool absent = type == QDBusError::ServiceUnknown
+                            || watcher->error().name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+        // The service is there but not at this object: try the other one. Where it is not
+        // there at all, the portal speaks for the desktop. A refusal or a hung service ends
+        // this hold's tries.
+        if (wrongObject && target + 1 < kPathCount)
+            requestInhibit(target + 1);
+        else if (wrongObject || absent)
+            requestInhibit(kPortal);
         return;
     }
-    if (!reply.isValid())
+    if (!holdFrom(*watcher, target, &m_hold))
         return;
-    m_cookie = reply.value();
-    m_cookiePath = QString::fromLatin1(kPaths[pathIndex]);
-    m_hasCookie = true;
+    m_hasHold = true;
     // Released while the request was out.
     if (!m_wanted)
         release();
@@ -105,8 +146,8 @@ void QXScreenSaverInhibitor::inhibitFinished(QDBusPendingCallWatcher *watcher, i
 
 void QXScreenSaverInhibitor::release()
 {
-    if (!m_hasCookie)
+    if (!m_hasHold)
         return;
-    m_hasCookie = false;
-    sendUnInhibit(m_bus, m_cookiePath, m_cookie);
+    m_hasHold = false;
+    giveBack(m_bus, m_hold);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Keeps the screen saver and display sleep away while a picture plays, through the desktop's
-// org.freedesktop.ScreenSaver service on the session bus. Every call is asynchronous, so a
-// hung bus never stalls the interface; without a bus or without the service nothing happens.
+// org.freedesktop.ScreenSaver service on the session bus, or where that is absent (sandboxes,
+// GNOME) through the desktop portal's Inhibit. Every call is asynchronous, so a hung bus never
+// stalls the interface; without a bus or without either service nothing happens.
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
@@ -20,21 +21,30 @@ public:
     ~QXScreenSaverInhibitor() override;
 
     // Asks for the inhibit or gives it back. Repeating the same wish sends nothing: one
-    // Inhibit per hold, one UnInhibit per release. A hold the service refused is not asked
-    // for again until the wish has been dropped and made anew.
+    // Inhibit per hold, one UnInhibit (or the portal request's Close) per release. A hold the
+    // services refused is not asked for again until the wish has been dropped and made anew.
     void setInhibited(bool inhibited);
-    // The service answered with a cookie that has not been given back.
-    bool isInhibited() const { return m_hasCookie; }
+    // A service answered with a hold that has not been given back.
+    bool isInhibited() const { return m_hasHold; }
+
+    // What a service handed out, and how it is given back: the screen saver's cookie to the
+    // object that gave it, or the portal request's object to be closed.
+    struct Hold
+    {
+        bool viaPortal = false;
+        QString path;
+        uint cookie = 0;
+    };
 
 private:
-    void requestInhibit(int pathIndex);
-    void inhibitFinished(QDBusPendingCallWatcher *watcher, int pathIndex);
+    // Screen saver objects by index; one past them is the portal.
+    void requestInhibit(int target);
+    void inhibitFinished(QDBusPendingCallWatcher *watcher, int target);
     void release();
 
     QDBusConnection m_bus;
     bool m_wanted = false;
     bool m_pending = false;      // an Inhibit call is waiting for its reply
-    bool m_hasCookie = false;
-    uint m_cookie = 0;
-    QString m_cookiePath;        // the object that gave the cookie takes it back
+    bool m_hasHold = false;
+    Hold m_hold;
 };

@@ -1,6 +1,7 @@
-// Keeping the screen awake: the inhibitor against a stand-in screen-saver service on a
-// private session bus (answers held back, the short object path, no service, no bus), and the
-// controller taking and giving back the inhibit as it plays.
+// Keeping the screen awake: the inhibitor against a stand-in screen-saver service and a
+// stand-in desktop portal on a private session bus (answers held back, the short object path,
+// only the portal, no service, no bus), and the controller taking and giving back the inhibit
+// as it plays.
 #include "app/QXScreenSaverInhibitor.h"
 #include "engine/QXMovieView.h"
 #include "ControllerFixture.h"
@@ -10,32 +11,45 @@
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QtTest>
+
+#include <map>
 
 #include <clocale>
 #include <unistd.h>
 
+// What both stand-ins share: their connection, the odd calls they noted, and Inhibit answers
+// kept back until answerHeld().
+struct StandIn
+{
+    QDBusConnection bus{QString()};
+    QStringList odd;
+    bool holdReplies = false;
+    QList<QDBusMessage> held;
+
+    void resetStandIn() { odd.clear(), held.clear(), holdReplies = false; }
+    template<typename Answer>
+    void answerHeld(Answer answer)
+    {
+        for (const QDBusMessage &m : std::exchange(held, {}))
+            bus.send(m.createReply(QVariant::fromValue(answer())));
+    }
+};
+
 // Answers Inhibit and UnInhibit like a desktop's screen saver and counts the calls; an odd
 // one (other arguments, a cookie it did not hand out) is noted.
-class FakeScreenSaver : public QObject, protected QDBusContext
+class FakeScreenSaver : public QObject, public StandIn, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 public:
-    QDBusConnection bus{QString()};
     int inhibits = 0, uninhibits = 0;
     QSet<uint> active; // cookies handed out and not given back
-    QStringList odd;
-    bool holdReplies = false; // keep Inhibit answers until answerHeld()
-    QList<QDBusMessage> held;
     uint lastCookie = 41;
 
-    void reset() { inhibits = uninhibits = 0, active.clear(), odd.clear(), held.clear(), holdReplies = false; }
-    void answerHeld()
-    {
-        for (const QDBusMessage &m : std::exchange(held, {}))
-            bus.send(m.createReply(QVariant::fromValue(newCookie())));
-    }
+    void reset() { inhibits = uninhibits = 0, active.clear(), resetStandIn(); }
+    void answerHeld() { StandIn::answerHeld([this] { return newCookie(); }); }
 
 public slots:
     uint Inhibit(const QString &application, const QString &reason)
@@ -60,28 +74,104 @@ private:
     uint newCookie() { return *active.insert(++lastCookie); }
 };
 
+class FakePortal;
+
+// One Inhibit request's object, closed to give the hold back.
+class FakeRequest : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
+public:
+    FakeRequest(FakePortal *portal, const QString &path) : portal(portal), path(path) {}
+    FakePortal *portal;
+    const QString path;
+public slots:
+    void Close();
+};
+
+// Answers Inhibit like the desktop portal: each hold is a request object of its own, and
+// closing it gives the hold back. Odd arguments are noted.
+class FakePortal : public QObject, public StandIn, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
+public:
+    int inhibits = 0, closes = 0;
+    std::map<QString, std::unique_ptr<FakeRequest>> open;
+
+    void reset() { inhibits = closes = 0, open.clear(), resetStandIn(); }
+    void answerHeld() { StandIn::answerHeld([this] { return newRequest(); }); }
+    void closed(FakeRequest *request)
+    {
+        ++closes;
+        bus.unregisterObject(request->path);
+        // Called from the request's own slot: it goes once the call has returned.
+        if (const auto it = open.find(request->path); it != open.end()) {
+            it->second.release()->deleteLater();
+            open.erase(it);
+        }
+    }
+
+public slots:
+    QDBusObjectPath Inhibit(const QString &window, uint flags, const QVariantMap &options)
+    {
+        ++inhibits;
+        if (!window.isEmpty() || flags != 8 || options != QVariantMap{{"reason", "Playing a movie"}})
+            odd << QString("Inhibit(%1, %2, %3)").arg(window).arg(flags).arg(options.keys().join(' '));
+        if (!holdReplies)
+            return newRequest();
+        setDelayedReply(true);
+        held.append(message());
+        return {};
+    }
+
+private:
+    QDBusObjectPath newRequest()
+    {
+        static int made = 0;
+        const QString path = QString("/org/freedesktop/portal/desktop/request/1_1/t%1").arg(++made);
+        auto request = std::make_unique<FakeRequest>(this, path);
+        if (!bus.registerObject(path, request.get(), QDBusConnection::ExportAllSlots))
+            odd << "cannot serve " + path;
+        open.emplace(path, std::move(request));
+        return QDBusObjectPath(path);
+    }
+};
+
+void FakeRequest::Close()
+{
+    portal->closed(this);
+}
+
 class TestScreenSaver : public QObject
 {
     Q_OBJECT
     QTemporaryDir home;
     FakeScreenSaver fake;
+    FakePortal portal;
     const QString standard = "/org/freedesktop/ScreenSaver";
+    const QString portalPath = "/org/freedesktop/portal/desktop";
 
-    // Serves the stand-in at the given object only (none: the name is not on the bus).
-    void serve(const QString &path)
+    // Serves the screen saver at the given object only (none: the name is not on the bus), and
+    // the portal or not.
+    void serve(const QString &path, bool withPortal = false)
     {
-        for (const QString &p : {standard, QString("/ScreenSaver")})
+        for (const QString &p : {standard, QString("/ScreenSaver"), portalPath})
             fake.bus.unregisterObject(p);
         fake.bus.unregisterService("org.freedesktop.ScreenSaver");
+        fake.bus.unregisterService("org.freedesktop.portal.Desktop");
         fake.reset();
+        portal.reset();
         QVERIFY(path.isEmpty() || (fake.bus.registerService("org.freedesktop.ScreenSaver")
                                    && fake.bus.registerObject(path, &fake, QDBusConnection::ExportAllSlots)));
+        QVERIFY(!withPortal || (fake.bus.registerService("org.freedesktop.portal.Desktop")
+                                && fake.bus.registerObject(portalPath, &portal, QDBusConnection::ExportAllSlots)));
     }
-    // Calls so far, cookies out and the inhibitor's own view.
+    // Calls so far to either service, holds out and the inhibitor's own view.
     QString state(const QXScreenSaverInhibitor *i) const
     {
-        return QString("%1 %2 %3 %4").arg(fake.inhibits).arg(fake.uninhibits).arg(fake.active.size())
-            .arg(!i ? "gone" : i->isInhibited() ? "on" : "off");
+        return QString("%1 %2 %3 %4").arg(fake.inhibits + portal.inhibits).arg(fake.uninhibits + portal.closes)
+            .arg(fake.active.size() + portal.open.size()).arg(!i ? "gone" : i->isInhibited() ? "on" : "off");
     }
 
 private slots:
@@ -89,15 +179,17 @@ private slots:
     {
         fake.bus = QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), "fake-screensaver");
         QVERIFY2(fake.bus.isConnected() && QDBusConnection::sessionBus().isConnected(), "no private session bus");
+        portal.bus = fake.bus;
     }
 
     // Scripts of wishes: + wants the inhibit (the player's timer repeats its wish every tick),
-    // - lets go of it, h holds the service's answers, a answers them once a request is in, s
-    // brings the service up, x deletes the inhibitor. At each '.' the state comes to the next
-    // expected one and stays there; at the end every cookie is back.
+    // - lets go of it, h holds the services' answers, w waits for a request to be held, a answers
+    // them once a request is in, s brings the service up, x deletes the inhibitor. At each '.'
+    // the state comes to the next expected one and stays there; at the end every hold is back.
     void inhibitor_data()
     {
-        QTest::addColumn<QString>("served"); // the object served, none, or "no bus" at all
+        // The screen saver's object served, none, "portal" (only the portal), or "no bus" at all.
+        QTest::addColumn<QString>("served");
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("expected"); // at each '.': inhibits, uninhibits, cookies out, state
         QTest::newRow("one call per hold") << standard << "+++.--.+.x." << "1 0 1 on|1 1 0 off|2 1 1 on|2 2 0 gone";
@@ -109,6 +201,12 @@ private slots:
         // The service turns up: the refused hold is not retried on each tick, the next hold asks.
         QTest::newRow("no service") << "" << "+.s+.-+." << "0 0 0 off|0 0 0 off|1 0 1 on";
         QTest::newRow("no bus at all") << "no bus" << "+.-+." << "0 0 0 off|0 0 0 off";
+        // Without the screen saver the portal holds it, by the same rules.
+        QTest::newRow("portal: one call per hold") << "portal" << "+++.--.+.x." << "1 0 1 on|1 1 0 off|2 1 1 on|2 2 0 gone";
+        // (Once the screen saver's absence is known and the request is at the portal.)
+        QTest::newRow("portal: released while the request is out") << "portal" << "h+w-a." << "1 1 0 off";
+        QTest::newRow("portal: wanted again before the answer") << "portal" << "h+w-+a." << "1 0 1 on";
+        QTest::newRow("portal: gone before the answer") << "portal" << "h+wxa." << "1 1 0 gone";
     }
     void inhibitor()
     {
@@ -116,14 +214,24 @@ private slots:
         QFETCH(QString, served);
         QFETCH(QString, script);
         QFETCH(QString, expected);
-        serve(served == "no bus" ? standard : served);
+        if (served == "portal")
+            serve({}, true);
+        else
+            serve(served == "no bus" ? standard : served);
         const QDBusConnection dead = QDBusConnection::connectToBus("unix:path=" + home.filePath("no-such-socket"), "dead");
         auto inhibitor = std::make_unique<QXScreenSaverInhibitor>(served == "no bus" ? dead : QDBusConnection::sessionBus());
         QStringList states = expected.split('|');
         for (const QChar step : script) {
             switch (step.toLatin1()) {
-            case 'h': fake.holdReplies = true; break;
-            case 'a': VERIFY_SOON(!fake.held.isEmpty(), 5000); fake.answerHeld(); break;
+            case 'h': fake.holdReplies = portal.holdReplies = true; break;
+            case 'w':
+            case 'a':
+                VERIFY_SOON(!fake.held.isEmpty() || !portal.held.isEmpty(), 5000);
+                if (step == 'w')
+                    break;
+                fake.answerHeld();
+                portal.answerHeld();
+                break;
             case 's': serve(standard); break;
             case 'x': inhibitor.reset(); break;
             case '.': {
@@ -138,8 +246,8 @@ private slots:
         }
         inhibitor.reset();
         QDBusConnection::disconnectFromBus("dead");
-        VERIFY_SOON(fake.active.isEmpty(), 5000);
-        QVERIFY2(fake.odd.isEmpty(), qPrintable(fake.odd.join(", ")));
+        VERIFY_SOON(fake.active.isEmpty() && portal.open.empty(), 5000);
+        QVERIFY2(fake.odd.isEmpty() && portal.odd.isEmpty(), qPrintable((fake.odd + portal.odd).join(", ")));
     }
 
     // The player: a playing picture holds the inhibit, pausing, the end of the movie and
@@ -182,6 +290,39 @@ private slots:
         QCOMPARE(fake.active.size(), 0);
         c.reset();
         QVERIFY2(fake.odd.isEmpty(), qPrintable(fake.odd.join(", ")));
+    }
+
+    // A desktop with only the portal (a sandbox, GNOME): the playing picture's hold reaches it
+    // with the movie's reason, and stopping closes that very request. With both services the
+    // screen saver takes it and the portal hears nothing.
+    void playerHoldsItThroughThePortal()
+    {
+        serve({}, true);
+        qputenv("HOME", QFile::encodeName(home.path()));
+        const QString clip = testsupport::makeVideo(home.path(), "clip.mp4", 320, 240, 2.0, false);
+        QVERIFY(!clip.isEmpty());
+        std::unique_ptr<QXMPController> c;
+        testsupport::launchFreshController(c, home.path());
+        const auto play = [&] {
+            return c->chooseMovie(QUrl::fromLocalFile(clip), true, true, false)
+                && QTest::qWaitFor([&] { return c->ui().playerView->isPlaying(); });
+        };
+        QVERIFY(play());
+        VERIFY_SOON(portal.open.size() == 1, 1000);
+        QCOMPARE(fake.inhibits, 0);
+        QVERIFY2(portal.odd.isEmpty(), qPrintable(portal.odd.join(", ")));
+        c->pause();
+        // Close is served only on the request objects the portal handed out.
+        VERIFY_SOON(portal.closes == 1 && portal.open.empty(), 1000);
+
+        serve(standard, true);
+        c->play();
+        VERIFY_SOON(fake.active.size() == 1, 1000);
+        c->pause();
+        VERIFY_SOON(fake.active.isEmpty(), 1000);
+        QCOMPARE(portal.inhibits, 0);
+        c.reset();
+        QVERIFY2(fake.odd.isEmpty() && portal.odd.isEmpty(), qPrintable((fake.odd + portal.odd).join(", ")));
     }
 };
 
