@@ -94,7 +94,7 @@ private slots:
                                << "Hardware-Dekodierung verwenden" << QString::fromUtf8("„%1“\nKann nicht geöffnet werden: kein Film")
                                << "Verbindung abgelehnt";
         QTest::newRow("fr_FR") << "fr_FR" << "&Fichier" << "Quitter" << QString::fromUtf8("Préférences") << QString::fromUtf8("Général")
-                               << "" << "" << "";
+                               << "" << "" << QString::fromUtf8("connexion refusée");
         QTest::newRow("unknown") << "xx_YY" << "&File" << "Quit" << "Preferences" << "General"
                                  << "Use hardware decoding" << "\"%1\"\nCannot open: not a movie"
                                  << "connection refused";
