@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libxcb1-dev
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libx11-dev libxext-dev libxtst-dev
   libmpv-dev libavformat-dev libavcodec-dev libavutil-dev libplist-dev
   ffmpeg yt-dlp xvfb xauth xdotool imagemagick openbox picom x11-utils trayer

@@ -58,12 +58,11 @@ void QXWebLink::goHome(QWidget *parent) { open(homePageURL(), parent); }
 
 void QXWebLink::help(QWidget *parent)
 {
-    // These texts are not translated.
     QMessageBox box(parent);
     box.setWindowTitle(QStringLiteral("Vistrel"));
     box.setIcon(QMessageBox::Information);
-    box.setText(QStringLiteral("Sorry. No help yet."));
-    box.setInformativeText(QStringLiteral("This beta version does not include documentation. The final Vistrel 1.0 will."));
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setText(tr("Sorry. No help yet."));
+    box.setInformativeText(tr("This beta version does not include documentation. The final Vistrel 1.0 will."));
+    box.addButton(tr("OK"), QMessageBox::AcceptRole);
     box.exec();
 }

@@ -5,6 +5,7 @@
 #include "app/QXMPController.h"
 #include "app/QXSettings.h"
 #include "app/QXSingleInstance.h"
+#include "app/QXTranslations.h"
 #include "engine/QXFileNames.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieEngine.h"
@@ -98,6 +99,8 @@ int main(int argc, char *argv[])
     const QXLaunchArguments args =
         QXParseLaunchArguments(rawArgs, QDir::cleanPath(QXFileNames::absolutePath(QStringLiteral("."))));
     if (args.help) {
+        QCoreApplication helpApp(argc, argv);
+        QXTranslations::install();
         fputs(qPrintable(QXUsageText()), stdout);
         return 0;
     }
@@ -134,6 +137,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(VISTREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("vistrel"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before any widget takes its texts.
+    QXTranslations::install();
     // QApplication resets the locale; the engine needs C numbers.
     setlocale(LC_NUMERIC, "C");
     // Before the player is made, which a file opened ahead makes.

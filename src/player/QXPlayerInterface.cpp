@@ -166,9 +166,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     // No right margin: the divider's grip meets the pane's edge line.
     paneBarLayout->setContentsMargins(8, 0, 0, 0);
     paneBarLayout->setSpacing(6);
-    c->m_ui.playlistClearButton = QXMakeImageButton(paneBar, "QXClear", QObject::tr("Clear Playlist"));
-    c->m_ui.playlistBackwardButton = QXMakeImageButton(paneBar, "QXPrevious", QObject::tr("Previous Movie"));
-    c->m_ui.playlistForwardButton = QXMakeImageButton(paneBar, "QXNext", QObject::tr("Next Movie"));
+    c->m_ui.playlistClearButton = QXMakeImageButton(paneBar, "QXClear", tr("Clear Playlist"));
+    c->m_ui.playlistBackwardButton = QXMakeImageButton(paneBar, "QXPrevious", tr("Previous Movie"));
+    c->m_ui.playlistForwardButton = QXMakeImageButton(paneBar, "QXNext", tr("Next Movie"));
     paneBarLayout->addWidget(c->m_ui.playlistClearButton);
     paneBarLayout->addStretch(1);
     paneBarLayout->addWidget(c->m_ui.playlistBackwardButton);
@@ -277,14 +277,14 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         more->setIcon(menuOverflowIcon());
         more->setIconSize(QSize(10, 10));
     }
-    QMenu *file = mb->addMenu(QObject::tr("&File"));
-    onTrigger(addItem(file, "openItem", QObject::tr("Open..."), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_O)}), c,
+    QMenu *file = mb->addMenu(tr("&File"));
+    onTrigger(addItem(file, "openItem", tr("Open..."), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_O)}), c,
               [c] { c->openDocument(); });
-    onTrigger(addItem(file, "openURLItem", QObject::tr("Open Address..."), QXCommand::Always,
+    onTrigger(addItem(file, "openURLItem", tr("Open Address..."), QXCommand::Always,
                       {QKeySequence(Qt::CTRL | Qt::Key_L)}), c, [c] { c->openURL(); });
     file->addSeparator();
     // No application menu here: the preferences sit in the File menu, as on most desktops.
-    QAction *preferences = addItem(file, "preferencesItem", QObject::tr("Preferences..."), QXCommand::Always,
+    QAction *preferences = addItem(file, "preferencesItem", tr("Preferences..."), QXCommand::Always,
                                    {QKeySequence(Qt::CTRL | Qt::Key_Comma)});
     preferences->setMenuRole(QAction::PreferencesRole);
     auto *settingsWindow = new QXPreferences([c] { return c->isPresenting(); }, c);
@@ -315,9 +315,9 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
             c->presentation()->updatePresentationWindow();
     });
     file->addSeparator();
-    onTrigger(addItem(file, "closeItem", QObject::tr("Close"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_W)}), w,
+    onTrigger(addItem(file, "closeItem", tr("Close"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_W)}), w,
               [w] { w->close(); });
-    onTrigger(addItem(file, "quitItem", QObject::tr("Quit"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_Q)}), c,
+    onTrigger(addItem(file, "quitItem", tr("Quit"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_Q)}), c,
               [c] { c->terminate(); });
     // What the application does, rather than this window, answers its keys in the preferences too.
     for (QAction *a : file->actions())
@@ -325,12 +325,12 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
             a->setShortcutContext(Qt::ApplicationShortcut);
 
     // The Delete and Backspace keys reach the key table first; the item names the command.
-    QMenu *edit = mb->addMenu(QObject::tr("&Edit"));
-    onTrigger(addItem(edit, "deleteItem", QObject::tr("Delete"), QXCommand::Delete, {QKeySequence(Qt::Key_Delete)}), c,
+    QMenu *edit = mb->addMenu(tr("&Edit"));
+    onTrigger(addItem(edit, "deleteItem", tr("Delete"), QXCommand::Delete, {QKeySequence(Qt::Key_Delete)}), c,
               [c] { c->deleteSelected(); });
 
-    QMenu *playlist = mb->addMenu(QObject::tr("&Playlist"));
-    auto *movies = new QXPlaylistMenu(&c->playlist(), QObject::tr("&Movies"), playlist);
+    QMenu *playlist = mb->addMenu(tr("&Playlist"));
+    auto *movies = new QXPlaylistMenu(&c->playlist(), tr("&Movies"), playlist);
     c->m_ui.playlistMenu = movies->menu();
     c->m_ui.playlistMenuItem = playlist->addMenu(c->m_ui.playlistMenu);
     QXSetMenuCommand(c->m_ui.playlistMenuItem, QXCommand::PlaylistMenu);
@@ -339,7 +339,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     });
     QObject::connect(movies, &QXPlaylistMenu::showPlaylistRequested, c, &QXMPController::showPlaylistPane);
     QObject::connect(settingsWindow, &QXPreferences::playlistNamesChanged, movies, &QXPlaylistMenu::entriesChanged);
-    c->m_ui.playlistSortMenu = new QMenu(QObject::tr("&Sort"), playlist);
+    c->m_ui.playlistSortMenu = new QMenu(tr("&Sort"), playlist);
     c->m_ui.playlistSortMenuItem = playlist->addMenu(c->m_ui.playlistSortMenu);
     QXSetMenuCommand(c->m_ui.playlistSortMenuItem, QXCommand::PlaylistSortMenu);
     const struct { const char *name, *title; int tag; } sorts[] = {
@@ -347,26 +347,26 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         {"shuffleItem", QT_TR_NOOP("Shuffle"), 0}};
     for (const auto &s : sorts) {
         const int tag = s.tag;
-        onTrigger(addItem(c->m_ui.playlistSortMenu, s.name, QObject::tr(s.title), QXCommand::SortPlaylist), c,
+        onTrigger(addItem(c->m_ui.playlistSortMenu, s.name, tr(s.title), QXCommand::SortPlaylist), c,
                   [c, tag] { c->sortPlaylist(tag); });
     }
     playlist->addSeparator();
-    c->m_ui.forwardPlaylistMenuItem = addItem(playlist, "forwardPlaylistItem", QObject::tr("Next Movie"),
+    c->m_ui.forwardPlaylistMenuItem = addItem(playlist, "forwardPlaylistItem", tr("Next Movie"),
                                          QXCommand::WalkPlaylist, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right)});
-    c->m_ui.backwardPlaylistMenuItem = addItem(playlist, "backwardPlaylistItem", QObject::tr("Previous Movie"),
+    c->m_ui.backwardPlaylistMenuItem = addItem(playlist, "backwardPlaylistItem", tr("Previous Movie"),
                                           QXCommand::WalkPlaylist, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left)});
-    c->m_ui.clearPlaylistMenuItem = addItem(playlist, "clearPlaylistItem", QObject::tr("Clear Playlist"),
+    c->m_ui.clearPlaylistMenuItem = addItem(playlist, "clearPlaylistItem", tr("Clear Playlist"),
                                        QXCommand::ClearPlaylist, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace)});
     // Ctrl+L is the address panel's, as in browsers.
-    c->m_ui.playlistVisibilityMenuItem = addItem(playlist, "playlistVisibilityItem", QObject::tr("Hide Playlist"),
+    c->m_ui.playlistVisibilityMenuItem = addItem(playlist, "playlistVisibilityItem", tr("Hide Playlist"),
                                             QXCommand::Always, {QKeySequence(Qt::Key_F9)});
 
-    QMenu *movie = mb->addMenu(QObject::tr("&Movie"));
-    c->m_ui.playPauseMenuItem = addItem(movie, "playPauseItem", QObject::tr("Play"), QXCommand::PlayPause,
+    QMenu *movie = mb->addMenu(tr("&Movie"));
+    c->m_ui.playPauseMenuItem = addItem(movie, "playPauseItem", tr("Play"), QXCommand::PlayPause,
                                    {QKeySequence(Qt::Key_Space)});
-    onTrigger(addItem(movie, "windBackwardItem", QObject::tr("Wind Backward"), QXCommand::Wind,
+    onTrigger(addItem(movie, "windBackwardItem", tr("Wind Backward"), QXCommand::Wind,
                       {QKeySequence(Qt::CTRL | Qt::Key_Left)}), transport, [transport] { transport->wind(false); });
-    onTrigger(addItem(movie, "windForwardItem", QObject::tr("Wind Forward"), QXCommand::Wind,
+    onTrigger(addItem(movie, "windForwardItem", tr("Wind Forward"), QXCommand::Wind,
                       {QKeySequence(Qt::CTRL | Qt::Key_Right)}), transport, [transport] { transport->wind(true); });
     movie->addSeparator();
     auto *speed = new QXSpeedControl(bar, [c] { return c->currentMovie(); }, [c] { c->beep(); }, c);
@@ -376,12 +376,12 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         {"fasterItem", QT_TR_NOOP("Faster"), &QXSpeedControl::faster, Qt::Key_BracketRight},
         {"normalSpeedItem", QT_TR_NOOP("Normal Speed"), &QXSpeedControl::normal, Qt::Key_Equal}};
     for (const auto &sp : speeds)
-        onTrigger(addItem(movie, sp.name, QObject::tr(sp.title), QXCommand::Speed, {QKeySequence(sp.key)}), speed,
+        onTrigger(addItem(movie, sp.name, tr(sp.title), QXCommand::Speed, {QKeySequence(sp.key)}), speed,
                   [speed, act = sp.act] { (speed->*act)(); });
     movie->addSeparator();
     auto *screenshots = new QXScreenshotTaker(c);
     c->m_screenshots = screenshots;
-    onTrigger(addItem(movie, "screenshotItem", QObject::tr("Take Screenshot"), QXCommand::Screenshot,
+    onTrigger(addItem(movie, "screenshotItem", tr("Take Screenshot"), QXCommand::Screenshot,
                       {QKeySequence(Qt::Key_S)}), screenshots, [c, screenshots] {
         if (QXMovie *m = c->currentMovie())
             screenshots->take(m);
@@ -398,27 +398,27 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         {"halfSizeItem", QT_TR_NOOP("Half Size"), 5, Qt::Key_0}, {"actualSizeItem", QT_TR_NOOP("Actual Size"), 10, Qt::Key_1},
         {"doubleSizeItem", QT_TR_NOOP("Double Size"), 20, Qt::Key_2}};
     for (const auto &sc : scales) {
-        QAction *a = addItem(movie, sc.name, QObject::tr(sc.title), QXCommand::Scale, {QKeySequence(Qt::CTRL | sc.key)});
+        QAction *a = addItem(movie, sc.name, tr(sc.title), QXCommand::Scale, {QKeySequence(Qt::CTRL | sc.key)});
         a->setData(sc.tag);
         a->setCheckable(true);
         const int tag = sc.tag;
         onTrigger(a, sizer, [sizer, tag] { sizer->setScale(tag); });
         scaleItems.append(a);
     }
-    onTrigger(addItem(movie, "increaseSizeItem", QObject::tr("Increase Size"), QXCommand::Scale,
+    onTrigger(addItem(movie, "increaseSizeItem", tr("Increase Size"), QXCommand::Scale,
                       {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)}),
               sizer, [sizer] { sizer->increaseScale(); });
-    onTrigger(addItem(movie, "decreaseSizeItem", QObject::tr("Decrease Size"), QXCommand::Scale,
+    onTrigger(addItem(movie, "decreaseSizeItem", tr("Decrease Size"), QXCommand::Scale,
                       {QKeySequence(Qt::CTRL | Qt::Key_Minus)}), sizer, [sizer] { sizer->decreaseScale(); });
-    onTrigger(addItem(movie, "fitToScreenItem", QObject::tr("Fit to Screen"), QXCommand::Scale,
+    onTrigger(addItem(movie, "fitToScreenItem", tr("Fit to Screen"), QXCommand::Scale,
                       {QKeySequence(Qt::CTRL | Qt::Key_3)}), sizer, [sizer] { sizer->fitPlayerWindowToScreen(); });
     movie->addSeparator();
-    c->m_ui.presentationMenuItem = addItem(movie, "presentationItem", QObject::tr("Full Screen"), QXCommand::Presentation,
+    c->m_ui.presentationMenuItem = addItem(movie, "presentationItem", tr("Full Screen"), QXCommand::Presentation,
                                       {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F11)});
     c->m_ui.presentationMenuItem->setCheckable(true);
     // How presentation scales the picture: the item's tag is the mode, its index in the
     // preferences pop-up.
-    QMenu *modes = movie->addMenu(QObject::tr("Presentation Scaling"));
+    QMenu *modes = movie->addMenu(tr("Presentation Scaling"));
     modes->setObjectName(QStringLiteral("presentationModeMenu"));
     QXSetMenuCommand(modes->menuAction(), QXCommand::PresentationModeMenu);
     auto *modeGroup = new QActionGroup(modes);
@@ -438,7 +438,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
         for (QAction *a : modes->actions())
             a->setChecked(a->data().toLongLong() == mode);
     });
-    QAction *overlay = addItem(movie, "overlayMenuItem", QObject::tr("Controls over the Picture"), QXCommand::Overlay,
+    QAction *overlay = addItem(movie, "overlayMenuItem", tr("Controls over the Picture"), QXCommand::Overlay,
                                {QKeySequence(Qt::CTRL | Qt::Key_B)});
     overlay->setCheckable(true);
     QObject::connect(overlay, &QAction::triggered, settingsWindow, [settingsWindow, overlay] {
@@ -447,25 +447,25 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     settingsWindow->overlayMenuItem = overlay;
     settingsWindow->presentationModeMenu = modes;
     movie->addSeparator();
-    c->m_ui.rotateMenuItem = addItem(movie, "rotateItem", QObject::tr("Rotate"), QXCommand::Rotate,
+    c->m_ui.rotateMenuItem = addItem(movie, "rotateItem", tr("Rotate"), QXCommand::Rotate,
                                 {QKeySequence(Qt::CTRL | Qt::Key_R)});
-    onTrigger(addItem(movie, "rotateClockwiseItem", QObject::tr("Rotate Clockwise"), QXCommand::Always), c,
+    onTrigger(addItem(movie, "rotateClockwiseItem", tr("Rotate Clockwise"), QXCommand::Always), c,
               [c] { c->rotateByAngle(90); });
-    onTrigger(addItem(movie, "rotateCounterclockwiseItem", QObject::tr("Rotate Counterclockwise"), QXCommand::Always), c,
+    onTrigger(addItem(movie, "rotateCounterclockwiseItem", tr("Rotate Counterclockwise"), QXCommand::Always), c,
               [c] { c->rotateByAngle(-90); });
     movie->addSeparator();
-    c->m_ui.aspectRatioLockMenuItem = addItem(movie, "aspectRatioLockItem", QObject::tr("Lock Aspect Ratio"),
+    c->m_ui.aspectRatioLockMenuItem = addItem(movie, "aspectRatioLockItem", tr("Lock Aspect Ratio"),
                                          QXCommand::AspectRatioLock, {QKeySequence(Qt::CTRL | Qt::Key_K)});
     c->m_ui.aspectRatioLockMenuItem->setCheckable(true);
     sizer->setMenuItems(scaleItems, c->m_ui.aspectRatioLockMenuItem);
 
     // Window managers keep Ctrl+Alt with the arrows for themselves.
-    QMenu *sound = mb->addMenu(QObject::tr("&Sound"));
-    onTrigger(addItem(sound, "increaseVolumeItem", QObject::tr("Increase Volume"), QXCommand::Always,
+    QMenu *sound = mb->addMenu(tr("&Sound"));
+    onTrigger(addItem(sound, "increaseVolumeItem", tr("Increase Volume"), QXCommand::Always,
                       {QKeySequence(Qt::CTRL | Qt::Key_Up)}), transport, [transport] { transport->increaseVolume(); });
-    onTrigger(addItem(sound, "decreaseVolumeItem", QObject::tr("Decrease Volume"), QXCommand::Always,
+    onTrigger(addItem(sound, "decreaseVolumeItem", tr("Decrease Volume"), QXCommand::Always,
                       {QKeySequence(Qt::CTRL | Qt::Key_Down)}), transport, [transport] { transport->decreaseVolume(); });
-    c->m_ui.muteMenuItem = addItem(sound, "muteItem", QObject::tr("Mute"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_M)});
+    c->m_ui.muteMenuItem = addItem(sound, "muteItem", tr("Mute"), QXCommand::Always, {QKeySequence(Qt::CTRL | Qt::Key_M)});
     c->m_ui.muteMenuItem->setCheckable(true);
     onTrigger(c->m_ui.muteMenuItem, transport, [transport] { transport->mute(); });
     QObject::connect(transport, &QXTransport::muteShown, c->m_ui.muteMenuItem, &QAction::setChecked);
@@ -519,7 +519,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     });
     QXInstallInputHandling(c);
 
-    QMenu *help = mb->addMenu(QObject::tr("&Help"));
+    QMenu *help = mb->addMenu(tr("&Help"));
     const struct { const char *name, *title; void (*act)(QWidget *); } helpItems[] = {
         {"helpItem", QT_TR_NOOP("Vistrel Help"), &QXWebLink::help},
         {"donateItem", QT_TR_NOOP("Donate..."), &QXWebLink::donate},
@@ -529,7 +529,7 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     for (const auto &h : helpItems) {
         if (qstrcmp(h.name, "checkForUpdatesItem") == 0)
             help->addSeparator();
-        QAction *a = help->addAction(QObject::tr(h.title));
+        QAction *a = help->addAction(tr(h.title));
         a->setObjectName(QString::fromLatin1(h.name));
         const auto act = h.act;
         QObject::connect(a, &QAction::triggered, w, [w, act] { act(w); });

@@ -214,34 +214,40 @@ Failure failureFromNetworkError(QNetworkReply::NetworkError error)
 
 QString failureReason(Failure failure, int httpStatus, int timeoutMs, qint64 maxBytes)
 {
-    const auto tr = [](const char *text) { return QCoreApplication::translate("QXRWUpdateChecker", text); };
+    // Marked where written, so lupdate files them under the context they are looked up in.
+    const auto reason = [](const char *text) { return QCoreApplication::translate("QXRWUpdateChecker", text); };
     switch (failure) {
     case Failure::None:
         return {};
     case Failure::AddressRefused:
-        return tr("the update server's address is not accepted");
+        return reason(QT_TRANSLATE_NOOP("QXRWUpdateChecker", "the update server's address is not accepted"));
     case Failure::RedirectRefused:
-        return tr("the update server sent the request on to an address that is not accepted");
+        return reason(QT_TRANSLATE_NOOP(
+            "QXRWUpdateChecker", "the update server sent the request on to an address that is not accepted"));
     case Failure::Refused:
-        return tr("the update server refused the connection");
+        return reason(QT_TRANSLATE_NOOP("QXRWUpdateChecker", "the update server refused the connection"));
     case Failure::HostNotFound:
-        return tr("the update server's host was not found");
+        return reason(QT_TRANSLATE_NOOP("QXRWUpdateChecker", "the update server's host was not found"));
     case Failure::Insecure:
-        return tr("no secure connection to the update server could be made");
+        return reason(QT_TRANSLATE_NOOP(
+            "QXRWUpdateChecker", "no secure connection to the update server could be made"));
     case Failure::Unreachable:
-        return tr("the update server could not be reached");
+        return reason(QT_TRANSLATE_NOOP("QXRWUpdateChecker", "the update server could not be reached"));
     case Failure::TimedOut:
     {
         const int seconds = qMax(1, (timeoutMs + 999) / 1000);
-        return seconds == 1 ? tr("the update server did not answer within a second")
-                            : tr("the update server did not answer within %1 seconds").arg(seconds);
+        if (seconds == 1)
+            return reason(QT_TRANSLATE_NOOP("QXRWUpdateChecker", "the update server did not answer within a second"));
+        return reason(QT_TRANSLATE_NOOP("QXRWUpdateChecker", "the update server did not answer within %1 seconds"))
+            .arg(seconds);
     }
     case Failure::HttpStatus:
-        return tr("the update server answered %1").arg(httpStatus);
+        return reason(QT_TRANSLATE_NOOP("QXRWUpdateChecker", "the update server answered %1")).arg(httpStatus);
     case Failure::TooLarge:
-        return tr("the update server's answer is larger than %1 KB").arg(maxBytes / 1024);
+        return reason(QT_TRANSLATE_NOOP("QXRWUpdateChecker", "the update server's answer is larger than %1 KB"))
+            .arg(maxBytes / 1024);
     case Failure::NotAVersionList:
-        return tr("the update server's answer is not a version list");
+        return reason(QT_TRANSLATE_NOOP("QXRWUpdateChecker", "the update server's answer is not a version list"));
     }
     return {};
 }
