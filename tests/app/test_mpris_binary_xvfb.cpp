@@ -107,6 +107,12 @@ private slots:
         const QImage before = testsupport::grabWindow(window);
         xdotool({"mousemove", "--window", window, "32", QString::number(before.height() - 19), "click", "1"});
         VERIFY_SOON(status.last() == "Playing", 3000);
+        // Stopped by key: back at the start until played again.
+        xdotool({"key", "XF86AudioStop"});
+        VERIFY_SOON(status.last() == "Stopped", 3000);
+        QVERIFY(playerctl({"position"}).toDouble() < 0.5);
+        playerctl({"play"});
+        VERIFY_SOON(status.last() == "Playing", 3000);
 
         // Half volume moves the slider, whose value the player reads back and keeps.
         playerctl({"volume", "0.5"});
