@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 
@@ -169,8 +170,11 @@ bool QXMpris::openUri(const QString &uri)
 {
     const QUrl url(uri, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("file") && scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    if (!url.isValid() || (scheme != QLatin1String("file") && scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        if (calledFromDBus())
+            sendErrorReply(QDBusError::InvalidArgs, tr("Only file, http and https addresses open: %1").arg(uri));
         return false;
+    }
     m_host->openUrl(url);
     return true;
 }

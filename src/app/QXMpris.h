@@ -5,6 +5,7 @@
 // bus what changed: one PropertiesChanged per turn of the event loop for the properties whose
 // values differ from those last sent, and Seeked after each seek.
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -72,7 +73,7 @@ QStringList QXDesktopFileMimeTypes(const QByteArray &desktopFile);
 // The Metadata property for the state: empty without a current entry.
 QVariantMap QXMprisMetadata(const QXMprisState &state);
 
-class QXMpris : public QObject
+class QXMpris : public QObject, protected QDBusContext
 {
     Q_OBJECT
 public:
@@ -95,7 +96,7 @@ public:
     // What the adaptors' calls do.
     void seekBy(qint64 offsetUs);
     void setPosition(const QString &trackPath, qint64 us);
-    // False for an address of another kind, which is not opened.
+    // False for an address of another kind, which is not opened (the caller is told why).
     bool openUri(const QString &uri);
     void setRate(double rate);
 

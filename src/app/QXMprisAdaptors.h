@@ -2,7 +2,6 @@
 // The two interfaces QXMpris serves, as Qt's bus adaptors: the root one (identity, raise, quit)
 // and the player one. Calls and property writes go to QXMpris and its host.
 #include <QDBusAbstractAdaptor>
-#include <QDBusContext>
 #include <QDBusObjectPath>
 #include <QStringList>
 #include <QVariantMap>
@@ -40,7 +39,7 @@ private:
     QXMpris *m_mpris;
 };
 
-class QXMprisPlayerAdaptor : public QDBusAbstractAdaptor, protected QDBusContext
+class QXMprisPlayerAdaptor : public QDBusAbstractAdaptor
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
