@@ -13,23 +13,33 @@ namespace {
 QString xdotool(const QStringList &arguments) { return testsupport::runTool("xdotool", arguments); }
 QString playerctl(const QStringList &arguments) { return testsupport::runTool("playerctl", QStringList{"-p", "vistrel"} + arguments); }
 
-// A playerctl --follow run: the lines it has printed so far.
+// A following run (playerctl --follow, dbus-monitor): what it has printed so far.
 class Follower
 {
 public:
-    explicit Follower(const QStringList &arguments)
-    {
-        m_process.start("playerctl", QStringList{"-p", "vistrel", "--follow"} + arguments);
-    }
+    explicit Follower(const QString &program, const QStringList &arguments) { m_process.start(program, arguments); }
+    explicit Follower(const QStringList &playerctlArguments)
+        : Follower("playerctl", QStringList{"-p", "vistrel", "--follow"} + playerctlArguments) {}
     ~Follower()
     {
         m_process.kill();
         m_process.waitForFinished();
     }
-    QString last()
+    QStringList lines()
     {
         m_lines += QString::fromUtf8(m_process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        return m_lines.isEmpty() ? QString() : m_lines.constLast();
+        return m_lines;
+    }
+    QString last() { return lines().isEmpty() ? QString() : m_lines.constLast(); }
+    // dbus-monitor's lines of the Seeked signals: the position each carried.
+    QStringList seeks()
+    {
+        QStringList positions;
+        const QStringList all = lines();
+        for (int i = 0; i + 1 < all.size(); ++i)
+            if (all[i].contains("member=Seeked"))
+                positions << all[i + 1].trimmed();
+        return positions;
     }
 
 private:
@@ -99,9 +109,16 @@ private slots:
         QCOMPARE(playerctl({"metadata", "xesam:url"}), QUrl::fromLocalFile(clips[1]).toString());
         QVERIFY(qAbs(playerctl({"metadata", "mpris:length"}).toLongLong() - 40000000) < 200000);
 
-        // A seek by position, read back.
+        // A seek by position, read back; each seek, from the bus or by key, and no playing on,
+        // is told.
+        Follower seeked("dbus-monitor", {"--session", "type='signal',interface='org.mpris.MediaPlayer2.Player',member='Seeked'"});
+        QTest::qWait(300);
         playerctl({"position", "30"});
         VERIFY_SOON(qAbs(playerctl({"position"}).toDouble() - 30.0) < 0.5, 3000);
+        VERIFY_SOON(seeked.seeks() == QStringList{"int64 30000000"}, 3000);
+        xdotool({"key", "ctrl+Left"});
+        VERIFY_SOON(seeked.seeks().size() == 2, 3000);
+        QVERIFY(seeked.seeks().constLast().startsWith("int64 2"));
 
         // The mouse on the play button.
         const QImage before = testsupport::grabWindow(window);
@@ -113,6 +130,8 @@ private slots:
         QVERIFY(playerctl({"position"}).toDouble() < 0.5);
         playerctl({"play"});
         VERIFY_SOON(status.last() == "Playing", 3000);
+        QTest::qWait(1000);
+        QCOMPARE(seeked.seeks().size(), 3);   // the stop's return to the start; none while playing
 
         // Half volume moves the slider, whose value the player reads back and keeps.
         playerctl({"volume", "0.5"});
