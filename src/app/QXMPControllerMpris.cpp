@@ -68,36 +68,12 @@ public:
     // After the reply has gone: the quit command's own path, playlist saved.
     void quit() override { QTimer::singleShot(0, m_c, &QXMPController::terminate); }
 
-    void play() override
-    {
-        if (mayPlay())
-            m_c->play();
-    }
-    void pause() override
-    {
-        if (mayPlay())
-            m_c->pause();
-    }
-    void playPause() override
-    {
-        if (mayPlay())
-            m_c->playPause();
-    }
-    void stop() override
-    {
-        if (mayPlay())
-            m_c->stop();
-    }
-    void next() override
-    {
-        if (mayWalk())
-            m_c->forwardPlaylist();
-    }
-    void previous() override
-    {
-        if (mayWalk())
-            m_c->backwardPlaylist();
-    }
+    void play() override { if (mayPlay()) m_c->play(); }
+    void pause() override { if (mayPlay()) m_c->pause(); }
+    void playPause() override { if (mayPlay()) m_c->playPause(); }
+    void stop() override { if (mayPlay()) m_c->stop(); }
+    void next() override { if (mayWalk()) m_c->forwardPlaylist(); }
+    void previous() override { if (mayWalk()) m_c->backwardPlaylist(); }
 
     void setPositionUs(qint64 us) override
     {
