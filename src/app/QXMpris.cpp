@@ -113,6 +113,8 @@ void QXMpris::sendChanges()
     m_checkPosted = false;
     const QXMprisState now = m_host->mprisState();
     const QXMprisState was = std::exchange(m_shown, now);
+    if (now == was)
+        return;
     QVariantMap changed;
     const auto compare = [&](const char *property, auto member) {
         if (now.*member != was.*member)
