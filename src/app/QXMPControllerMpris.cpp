@@ -61,6 +61,8 @@ public:
         QWidget *window = m_c->isPresenting() ? m_c->presentation()->window() : m_c->ui().playerWindow;
         if (!m_c->isPresenting())
             m_c->windowSizer()->showPlayerWindow();
+        // A minimized window is shown again, not just raised behind its icon.
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
         window->raise();
         window->activateWindow();
     }

@@ -12,6 +12,12 @@ namespace {
 
 QString xdotool(const QStringList &arguments) { return testsupport::runTool("xdotool", arguments); }
 QString playerctl(const QStringList &arguments) { return testsupport::runTool("playerctl", QStringList{"-p", "vistrel"} + arguments); }
+// A call to the player's object, its reply as dbus-send prints it.
+QString send(const QStringList &call)
+{
+    return testsupport::runTool("dbus-send", QStringList{"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.vistrel",
+                                                         "/org/mpris/MediaPlayer2"} + call);
+}
 
 // A following run (playerctl --follow, dbus-monitor): what it has printed so far.
 class Follower
@@ -137,11 +143,16 @@ private slots:
         VERIFY_SOON(playerctl({"volume"}).toDouble() == 0.5, 3000);
         QTest::qWait(300);
 
+        // The speed as Rate, and Raise bringing back a minimized window.
+        send({"org.freedesktop.DBus.Properties.Set", "string:org.mpris.MediaPlayer2.Player", "string:Rate", "variant:double:2"});
+        VERIFY_SOON(send({"org.freedesktop.DBus.Properties.Get", "string:org.mpris.MediaPlayer2.Player", "string:Rate"})
+                        .contains("double 2"), 3000);
+        xdotool({"windowminimize", "--sync", window});
+        send({"org.mpris.MediaPlayer2.Raise"});
+        VERIFY_SOON(xdotool({"getactivewindow"}) == window, 3000);
+
         // Quit over the bus: the player's own way out, playlist saved.
-        QCOMPARE(testsupport::runTool("dbus-send", {"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.vistrel",
-                                                    "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Quit"})
-                     .isEmpty(),
-                 false);
+        send({"org.mpris.MediaPlayer2.Quit"});
         QVERIFY(player.state() == QProcess::NotRunning || player.waitForFinished(10000));
         QCOMPARE(player.exitStatus(), QProcess::NormalExit);
         QCOMPARE(player.exitCode(), 0);
