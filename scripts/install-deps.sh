@@ -11,6 +11,7 @@ packages=(
   ffmpeg yt-dlp xvfb xauth xdotool imagemagick openbox picom x11-utils trayer
   qt6-wayland weston
   dbus-x11 mesa-utils libgl1-mesa-dri
+  dbus-daemon dbus-bin playerctl
   clang libclang-rt-14-dev
   appstream desktop-file-utils
 )

@@ -205,6 +205,7 @@ void QXMPController::applicationDidFinishLaunching()
 
     // 26.
     installObservers();
+    startMpris();
 
     // 27. The display tick runs for the life of the process (QXTransport).
 

@@ -35,6 +35,7 @@ class QAbstractButton;
 class QTableView;
 class QWidget;
 class QXMovieView;
+class QXMpris;
 class QXControlBar;
 class QXPlayerOverlay;
 class QXPlayerWindow;
@@ -134,6 +135,10 @@ public:
     void play() override;
     void pause() override;
     void playPause();
+    // Pauses and goes back to the start; the player counts as stopped until it plays again
+    // or another movie is chosen.
+    void stop();
+    bool isStopped() const;
     QString selectionMessage() const;
     // Whether that text tells that the current movie failed to open.
     bool selectionMessageIsFailure() const;
@@ -203,9 +208,14 @@ public:
     // Where the player interface fails to build, launch logs and quits.
     static bool loadPlayerInterface(QXMPController *owner);
 
+    // The player on the session bus (none without one).
+    QXMpris *mpris() const { return m_mpris; }
+
 signals:
     void playlistChanged();
     void currentMovieChanged();
+    // Playback, the commands' enabling or the current movie may have changed.
+    void playerStateChanged();
 
 private:
     // What presentation and the transport ask of the player.
@@ -240,6 +250,8 @@ private:
     bool downloadCurrentWebPage();
     // The item clicks the control (performClick), so both are one command.
     void setTargetControl(QAction *item, QAbstractButton *control);
+    // Puts the player on the session bus and keeps the bus told of its changes.
+    void startMpris();
 
     QXPlaylist m_playlist;
     QXPlayerUi m_ui;
@@ -271,6 +283,9 @@ private:
     QXSpeedControl *m_speed = nullptr;
     QXScreenshotTaker *m_screenshots = nullptr;
     QXResumeKeeper *m_resume = nullptr;
+    QXMpris *m_mpris = nullptr;
+    // The entry stopped (at its start) and not played since.
+    QWeakPointer<QXMovieRepresentation> m_stoppedEntry;
     const QXMovie *m_failureShownFor = nullptr;
     // Why the files last opened gave no movie, shown in the empty view until one is chosen or
     // the selection changes.

@@ -245,6 +245,7 @@ void QXMovie::setCurrentTime(const QXTime &time)
     }
     else
         engine->loadAttached();   // not open yet, or ended: open at the new position
+    emit QXMovieCenter::shared()->movieSought(this);
 }
 
 QXTime QXMovie::duration() const

@@ -203,4 +203,6 @@ signals:
     // A seek the player could not carry out (a stream without byte ranges); the movie stays
     // where the player is.
     void seekRefused(QXMovie *movie);
+    // The movie was sent to another time (a seek asked for, not playback going on).
+    void movieSought(QXMovie *movie);
 };

@@ -45,6 +45,7 @@ void QXMPController::updateButtons()
     m_ui.playlistForwardButton->setToolTip(s.count > 1 ? tr("Next Movie") : QString());
     validateMenuItems();
     updatePlayPauseControls();
+    emit playerStateChanged();
 }
 
 void QXMPController::validateMenuItems()
@@ -111,6 +112,7 @@ void QXMPController::showPlayPauseState(bool playing)
     // The pause image is the switch's on state.
     m_controlBar->setPlaying(playing);
     m_ui.playPauseMenuItem->setText(playing ? tr("Pause") : tr("Play"));
+    emit playerStateChanged();
 }
 
 void QXMPController::showRotateButtonImage()

@@ -34,6 +34,12 @@ bool QXIsKeyTableKey(const QKeyEvent *event)
     case Qt::Key_Down:
     case Qt::Key_Left:
     case Qt::Key_Right:
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaPause:
+    case Qt::Key_MediaTogglePlayPause:
+    case Qt::Key_MediaStop:
+    case Qt::Key_MediaNext:
+    case Qt::Key_MediaPrevious:
         return true;
     default:
         return false;
@@ -81,6 +87,24 @@ bool QXMPController::handleKeyDown(QKeyEvent *event)
         if (m_overlay)
             m_overlay->showOverlayByFadingIn(false);
         performClick(m_controlBar->playPauseSwitch());
+        return true;
+    // Most keyboards' one play key is sent as Play: it toggles, as desktops make it do.
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaTogglePlayPause:
+        performClick(m_controlBar->playPauseSwitch());
+        return true;
+    case Qt::Key_MediaPause:
+    case Qt::Key_MediaStop:
+        if (!QXValidateMenuItem(QXCommand::PlayPause, controlState()))
+            break;
+        if (key == Qt::Key_MediaStop)
+            stop();
+        else
+            pause();
+        return true;
+    case Qt::Key_MediaNext:
+    case Qt::Key_MediaPrevious:
+        performClick(key == Qt::Key_MediaNext ? m_ui.playlistForwardButton : m_ui.playlistBackwardButton);
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:

@@ -7,7 +7,7 @@ class QAbstractItemView;
 class QKeyEvent;
 class QXMPController;
 
-// Space, Return, Enter, Backspace, Delete, Escape and the arrows.
+// Space, Return, Enter, Backspace, Delete, Escape, the arrows and the media keys.
 bool QXIsKeyTableKey(const QKeyEvent *event);
 
 // Selects exactly that row and makes it current; a negative row changes nothing.

@@ -54,6 +54,12 @@ void QXSpeedControl::slower() { change(QXSlowerSpeed(speed())); }
 void QXSpeedControl::faster() { change(QXFasterSpeed(speed())); }
 void QXSpeedControl::normal() { change(1.0); }
 
+void QXSpeedControl::setSpeed(double speed)
+{
+    if (speed >= Steps.front() && speed <= Steps.back() && m_currentMovie() && std::fabs(speed - this->speed()) >= Tolerance)
+        change(speed);
+}
+
 void QXSpeedControl::change(double speed)
 {
     QXMovie *movie = m_currentMovie();
@@ -65,4 +71,5 @@ void QXSpeedControl::change(double speed)
     engine->setSpeed(speed);
     m_bar->setSpeedText(QXSpeedText(speed));
     movie->showMessage(tr("Speed %1").arg(QString::number(speed, 'g', 3) + QChar(0x00D7)));
+    emit speedChanged(speed);
 }

@@ -29,6 +29,11 @@ public:
     void slower();
     void faster();
     void normal();
+    // Another program's wish: within the steps' range, for a movie shown, else nothing.
+    void setSpeed(double speed);
+
+signals:
+    void speedChanged(double speed);
 
 private:
     // Applies the speed, or refuses when it would not change.

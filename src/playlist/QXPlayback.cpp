@@ -234,6 +234,7 @@ void QXMPController::chooseNoMovie()
 
 void QXMPController::play()
 {
+    m_stoppedEntry.clear();
     if (!m_ui.playerView->isPlaying())
         m_ui.playerView->play();
     showPlayPauseState(true);
@@ -256,6 +257,23 @@ void QXMPController::playPause()
         pause();
         m_transport->updateTimeDisplay();
     }
+}
+
+void QXMPController::stop()
+{
+    QXMovie *m = currentMovie();
+    if (!m)
+        return;
+    m_stoppedEntry = m_playlist.current();
+    pause();
+    if (!m->duration().isIndefinite())
+        m_transport->setTime(0, m);
+    m_transport->updateTimeDisplay();
+}
+
+bool QXMPController::isStopped() const
+{
+    return m_playlist.current() && m_stoppedEntry == m_playlist.current() && !m_ui.playerView->isPlaying();
 }
 
 bool QXMPController::selectionMessageIsFailure() const
