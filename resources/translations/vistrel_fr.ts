@@ -82,7 +82,7 @@
     <name>QXHttpDownload</name>
     <message>
         <source>download failed: nothing received for %1 seconds</source>
-        <translation>échec du téléchargement&#xa0;: rien reçu depuis %1 secondes</translation>
+        <translation>échec du téléchargement&#xa0;: aucune donnée reçue pendant %1&#xa0;secondes</translation>
     </message>
     <message>
         <source>download failed: %1 is no web address</source>
@@ -423,7 +423,7 @@ Double-cliquez pour ouvrir</translation>
     </message>
     <message>
         <source>the player cannot read it as subtitles</source>
-        <translation>le lecteur ne peut pas le lire comme des sous-titres</translation>
+        <translation>le lecteur ne peut pas lire ce fichier comme sous-titres</translation>
     </message>
     <message>
         <source>not an address to play</source>
