@@ -94,7 +94,9 @@ private slots:
                                << "Hardware-Dekodierung verwenden" << QString::fromUtf8("„%1“\nKann nicht geöffnet werden: kein Film")
                                << "Verbindung abgelehnt";
         QTest::newRow("fr_FR") << "fr_FR" << "&Fichier" << "Quitter" << QString::fromUtf8("Préférences") << QString::fromUtf8("Général")
-                               << "" << "" << QString::fromUtf8("connexion refusée");
+                               << QString::fromUtf8("Utiliser le décodage matériel")
+                               << QString::fromUtf8("«\u00a0%1\u00a0»\nImpossible d’ouvrir\u00a0: ce n’est pas une vidéo")
+                               << QString::fromUtf8("connexion refusée");
         QTest::newRow("unknown") << "xx_YY" << "&File" << "Quit" << "Preferences" << "General"
                                  << "Use hardware decoding" << "\"%1\"\nCannot open: not a movie"
                                  << "connection refused";
@@ -133,15 +135,11 @@ private slots:
         auto *toolbar = p->preferencesWindow->findChild<QToolBar *>();
         QVERIFY(toolbar);
         QCOMPARE(toolbar->actions().first()->text(), generalSection);
-        if (!hardwareDecoding.isEmpty())
-            QCOMPARE(p->preferencesWindow->findChild<QCheckBox *>("hardwareDecodingSwitch")->text(), hardwareDecoding);
+        QCOMPARE(p->preferencesWindow->findChild<QCheckBox *>("hardwareDecodingSwitch")->text(), hardwareDecoding);
 
         // The failure drawn on the picture, in the same language as the menus.
         VERIFY_SOON(c->selectionMessage().contains(QLatin1Char('\n')), 9000);
-        if (notAMovie.isEmpty())
-            QVERIFY2(!c->selectionMessage().contains("Cannot open"), qPrintable(c->selectionMessage()));
-        else
-            QCOMPARE(c->selectionMessage(), notAMovie.arg("notes.mp4"));
+        QCOMPARE(c->selectionMessage(), notAMovie.arg("notes.mp4"));
 
         // A reason the file-head probe gives: a port on which nothing listens.
         if (refused.isEmpty())
@@ -162,6 +160,7 @@ private slots:
         QTest::newRow("LANG German") << QStringList{"LANG=de_DE.UTF-8"} << "Aufruf:";
         QTest::newRow("LC_ALL over LANG") << QStringList{"LANG=en_US.UTF-8", "LC_ALL=de_AT.UTF-8"} << "Aufruf:";
         QTest::newRow("LC_MESSAGES German") << QStringList{"LANG=C", "LC_MESSAGES=de_CH.UTF-8"} << "Aufruf:";
+        QTest::newRow("LANG French") << QStringList{"LANG=fr_FR.UTF-8"} << QString::fromUtf8("Utilisation\u00a0:");
         QTest::newRow("English listed first") << QStringList{"LANG=de_DE.UTF-8", "LANGUAGE=en:de"} << "Usage:";
         QTest::newRow("unknown") << QStringList{"LANG=xx_YY.UTF-8"} << "Usage:";
     }
