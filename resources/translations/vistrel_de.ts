@@ -550,6 +550,13 @@ Zum Öffnen doppelklicken</translation>
     </message>
 </context>
 <context>
+    <name>QXMpris</name>
+    <message>
+        <source>Only file, http and https addresses open: %1</source>
+        <translation>Nur Datei-, HTTP- und HTTPS-Adressen lassen sich öffnen: %1</translation>
+    </message>
+</context>
+<context>
     <name>QXOnlineVideoDownloads</name>
     <message>
         <source>no video found on the page</source>
@@ -793,6 +800,13 @@ Zum Öffnen doppelklicken</translation>
     </message>
 </context>
 <context>
+    <name>QXScreenSaverInhibitor</name>
+    <message>
+        <source>Playing a movie</source>
+        <translation>Ein Film wird abgespielt</translation>
+    </message>
+</context>
+<context>
     <name>QXScreenshotTaker</name>
     <message>
         <source>Saved %1 to %2</source>
@@ -856,7 +870,7 @@ Zum Öffnen doppelklicken</translation>
         <translation>T&amp;onspur</translation>
     </message>
     <message>
-        <source>C&amp;hapters</source>
+        <source>&amp;Chapters</source>
         <translation>&amp;Kapitel</translation>
     </message>
     <message>

@@ -552,6 +552,13 @@ Double-cliquez pour ouvrir</translation>
     </message>
 </context>
 <context>
+    <name>QXMpris</name>
+    <message>
+        <source>Only file, http and https addresses open: %1</source>
+        <translation>Seules les adresses file, http et https s’ouvrent&#xa0;: %1</translation>
+    </message>
+</context>
+<context>
     <name>QXOnlineVideoDownloads</name>
     <message>
         <source>no video found on the page</source>
@@ -795,6 +802,13 @@ Double-cliquez pour ouvrir</translation>
     </message>
 </context>
 <context>
+    <name>QXScreenSaverInhibitor</name>
+    <message>
+        <source>Playing a movie</source>
+        <translation>Lecture d’une vidéo</translation>
+    </message>
+</context>
+<context>
     <name>QXScreenshotTaker</name>
     <message>
         <source>Saved %1 to %2</source>
@@ -858,7 +872,7 @@ Double-cliquez pour ouvrir</translation>
         <translation>A&amp;udio</translation>
     </message>
     <message>
-        <source>C&amp;hapters</source>
+        <source>&amp;Chapters</source>
         <translation>&amp;Chapitres</translation>
     </message>
     <message>

@@ -93,10 +93,10 @@ void QXScreenSaverInhibitor::requestInhibit(int target)
     if (target == kPortal) {
         m = QDBusMessage::createMethodCall(kPortalService, kPortalPath, "org.freedesktop.portal.Inhibit", "Inhibit");
         // No parent window: the hold is the session's, whichever window shows the movie.
-        m << QString() << kPortalInhibitIdle << QVariantMap{{"reason", QStringLiteral("Playing a movie")}};
+        m << QString() << kPortalInhibitIdle << QVariantMap{{"reason", tr("Playing a movie")}};
     } else {
         m = QDBusMessage::createMethodCall(kService, kPaths[target], kInterface, "Inhibit");
-        m << QStringLiteral("Vistrel") << QStringLiteral("Playing a movie");
+        m << QStringLiteral("Vistrel") << tr("Playing a movie");
     }
     m_pending = true;
     // Not a child of this object: the reply still has to be seen (and its hold given back)

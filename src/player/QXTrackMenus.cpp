@@ -69,7 +69,7 @@ QXTrackMenus::QXTrackMenus(QMenuBar *bar, QAction *before, std::function<QXMovie
     m_subtitles->setObjectName(QStringLiteral("subtitlesMenu"));
     m_audio = new QMenu(tr("&Audio"), bar);
     m_audio->setObjectName(QStringLiteral("audioMenu"));
-    m_chapters = new QMenu(tr("C&hapters"), bar);
+    m_chapters = new QMenu(tr("&Chapters"), bar);
     m_chapters->setObjectName(QStringLiteral("chaptersMenu"));
     for (QMenu *menu : {m_subtitles, m_audio, m_chapters}) {
         bar->insertMenu(before, menu);
