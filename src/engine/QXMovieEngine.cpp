@@ -342,8 +342,12 @@ void QXMovieEngine::handleEvent(const mpv_event *event)
                     const bool last = &path == &movie->m_subtitleFiles.constLast();
                     commandAsync({"sub-add", name.constData(), last ? "select" : "auto"});
                 }
-            if (movie)
+            if (movie) {
+                // Reaching the old file's end can pause the player (keep-open) between the
+                // wish set before loading and the load itself: the wish holds for the new file.
+                setFlag("pause", !movie->m_wantsPlay);
                 movie->updateStreamState();
+            }
         }
         break;
     case MPV_EVENT_SEEK:

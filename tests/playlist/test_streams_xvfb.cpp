@@ -156,7 +156,9 @@ private slots:
         QTest::mouseClick(c->controlBar()->playPauseSwitch(), Qt::LeftButton);
         VERIFY2_SOON(c->ui().playerView->isPlaying() && currentMovie()->currentTime().seconds() < 1.5
                          && c->ui().playerView->framesDrawn() > drawn + 5,
-                     qPrintable(QString::number(currentMovie()->currentTime().seconds())), 8000);
+                     qPrintable(QString("playing %1 at %2 s, %3 frames drawn since the click, %4 beeps")
+                                    .arg(c->ui().playerView->isPlaying()).arg(currentMovie()->currentTime().seconds())
+                                    .arg(c->ui().playerView->framesDrawn() - drawn).arg(c->beepCount())), 8000);
     }
 
     void refusedSeekKeepsTheRealPlace()
