@@ -8,6 +8,7 @@
 #include "player/QXMenuValidation.h"
 #include "player/QXPlayerOverlay.h"
 #include "player/QXPlayerWindow.h"
+#include "player/QXTrackMenus.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -25,6 +26,7 @@ QXControlState QXMPController::controlState() const
     s.playerWindowVisible = m_ui.playerWindow && m_ui.playerWindow->isVisible();
     s.movieWindowVisible = m_ui.playerView && m_ui.playerView->window()->isVisible();
     s.rowAccessible = isPlaylistRowAccessible(nullptr);
+    s.hasChapters = m_trackMenus && m_trackMenus->hasChapters();
     return s;
 }
 

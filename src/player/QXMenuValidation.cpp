@@ -36,6 +36,8 @@ bool QXValidateMenuItem(QXCommand command, const QXControlState &s)
     case QXCommand::PlayPause:
     case QXCommand::Tracks:
         return s.hasCurrentEntry && s.isPlayable;
+    case QXCommand::Chapters:
+        return s.hasCurrentEntry && s.isPlayable && s.hasChapters;
     case QXCommand::Rotate:
         return s.hasVideo;
     case QXCommand::AspectRatioLock:

@@ -19,6 +19,7 @@ struct QXControlState
     bool playerWindowVisible = false;
     bool movieWindowVisible = false;   // the window the picture is in (player or presentation)
     bool rowAccessible = false;        // a selected row in a playlist that shows
+    bool hasChapters = false;          // the current movie is divided into chapters
 };
 
 enum class QXCommand {
@@ -41,7 +42,8 @@ enum class QXCommand {
     Rotate,
     AspectRatioLock,
     Presentation,
-    Tracks,                 // subtitles, audio tracks, chapters of the current movie
+    Tracks,                 // subtitles, audio tracks, the chapters menu of the current movie
+    Chapters,               // previous and next chapter: a movie that has chapters
 };
 
 bool QXValidateMenuItem(QXCommand command, const QXControlState &state);

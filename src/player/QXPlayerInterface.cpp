@@ -476,6 +476,8 @@ bool QXMPController::loadPlayerInterface(QXMPController *c)
     QObject::connect(trackMenus, &QXTrackMenus::refused, c, &QXMPController::beep);
     QObject::connect(c, &QXMPController::currentMovieChanged, trackMenus, &QXTrackMenus::followCurrentMovie);
     QObject::connect(trackMenus, &QXTrackMenus::chapterStartsChanged, bar->timeSlider(), &QXWhiteSlider::setMarks);
+    // The chapter steps are enabled only for a movie that has chapters.
+    QObject::connect(trackMenus, &QXTrackMenus::chapterStartsChanged, c, &QXMPController::validateMenuItems);
 
     // The picture's own menu: playback, size and playlist commands, the same items.
     auto *pictureMenu = new QMenu(w);

@@ -104,10 +104,12 @@ QXTrackMenus::QXTrackMenus(QMenuBar *bar, QAction *before, std::function<QXMovie
     connect(addCommand(m_audio, "nextAudioItem", tr("Next Audio Track"), QKeySequence(Qt::Key_NumberSign)),
             &QAction::triggered, this, [this] { stepAudioTrack(1); });
 
-    connect(addCommand(m_chapters, "previousChapterItem", tr("Previous Chapter"), QKeySequence(Qt::Key_PageUp)),
-            &QAction::triggered, this, [this] { stepChapter(-1); });
-    connect(addCommand(m_chapters, "nextChapterItem", tr("Next Chapter"), QKeySequence(Qt::Key_PageDown)),
-            &QAction::triggered, this, [this] { stepChapter(1); });
+    QAction *previousChapter = addCommand(m_chapters, "previousChapterItem", tr("Previous Chapter"), QKeySequence(Qt::Key_PageUp));
+    QAction *nextChapter = addCommand(m_chapters, "nextChapterItem", tr("Next Chapter"), QKeySequence(Qt::Key_PageDown));
+    for (QAction *item : {previousChapter, nextChapter})
+        QXSetMenuCommand(item, QXCommand::Chapters);
+    connect(previousChapter, &QAction::triggered, this, [this] { stepChapter(-1); });
+    connect(nextChapter, &QAction::triggered, this, [this] { stepChapter(1); });
     m_chapters->addSeparator();
     m_listEnd.insert(m_chapters, nullptr);
 
@@ -247,6 +249,12 @@ bool QXTrackMenus::stepChapter(int step)
     if (!m || !m->stepChapter(step))
         return refuse();
     return true;
+}
+
+bool QXTrackMenus::hasChapters() const
+{
+    const QXMovie *m = m_currentMovie();
+    return m && !m->chapters().isEmpty();
 }
 
 bool QXTrackMenus::addSubtitleFiles(const QStringList &paths)

@@ -42,6 +42,8 @@ public:
     bool stepAudioTrack(int step);
     bool stepSubtitleDelay(double seconds);
     bool stepChapter(int step);
+    // The current movie is divided into chapters (the chapter steps have somewhere to go).
+    bool hasChapters() const;
     // Adds the files to the current movie, each shown as it comes; a file that cannot be
     // added says why on the picture.
     bool addSubtitleFiles(const QStringList &paths);

@@ -200,6 +200,7 @@ private slots:
         QXMovie *m = open(movie);
         QVERIFY(m);
         VERIFY_SOON(m->chapters().size() == 3, 8000);
+        VERIFY_SOON(c->ui().playerWindow->menuBar()->findChild<QAction *>("nextChapterItem")->isEnabled(), 3000);
         c->playPause();   // paused at the start: the slider's line stays left of the ticks
         m->setCurrentTime(QXTime::fromSeconds(0.5));
         xdotool({"key", "Next"});
@@ -258,6 +259,12 @@ private slots:
         VERIFY_SOON(whitePixels(*c) > 100, 5000);
         QCOMPARE(testsupport::playlistNames(*c), QStringList{"film.mkv"});
         QCOMPARE(c->beepCount(), 0);
+        // A movie without chapters: the chapter steps are greyed, and their key only beeps.
+        QVERIFY(!c->ui().playerWindow->menuBar()->findChild<QAction *>("nextChapterItem")->isEnabled());
+        source.hide();
+        xdotool({"windowactivate", "--sync", QString::number(c->ui().playerWindow->winId())});
+        xdotool({"key", "Next"});
+        VERIFY_SOON(c->beepCount() == 1, 3000);
         // Listed as added in the menu.
         emit c->trackMenus()->subtitlesMenu()->aboutToShow();
         QVERIFY(itemTitled(c->trackMenus()->subtitlesMenu(), "dropped.srt (external)"));
