@@ -117,7 +117,8 @@ private slots:
         // A seek by position, read back; each seek, from the bus or by key, and no playing on,
         // is told.
         Follower seeked("dbus-monitor", {"--session", "type='signal',interface='org.mpris.MediaPlayer2.Player',member='Seeked'"});
-        QTest::qWait(300);
+        // It is a monitor, seeing every signal from here on, once the bus has taken its name.
+        VERIFY_SOON(seeked.lines().join('\n').contains("member=NameLost"), 5000);
         playerctl({"position", "30"});
         VERIFY_SOON(qAbs(playerctl({"position"}).toDouble() - 30.0) < 0.5, 3000);
         VERIFY_SOON(seeked.seeks() == QStringList{"int64 30000000"}, 3000);
