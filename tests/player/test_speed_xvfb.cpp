@@ -5,6 +5,7 @@
 #include "app/QXPreferences.h"
 #include "engine/QXMovie.h"
 #include "engine/QXMovieEngine.h"
+#include "engine/QXMovieView.h"
 #include "player/QXControlBar.h"
 #include "player/QXPlayerWindow.h"
 #include "player/QXSpeed.h"
@@ -157,7 +158,11 @@ private slots:
         // No decoder of this machine's (none) is in use, and the picture plays on.
         VERIFY_SOON(engine->hardwareDecoderInUse() == "no", 5000);
         const double before = c->playlist().current()->openedMovie()->currentTime().seconds();
-        VERIFY_SOON(c->playlist().current()->openedMovie()->currentTime().seconds() > before + 0.5, 5000);
+        VERIFY2_SOON(c->playlist().current()->openedMovie()->currentTime().seconds() > before + 0.5,
+                     qPrintable(QString("at %1 s from %2 s, playing %3, drawn %4")
+                                    .arg(c->playlist().current()->openedMovie()->currentTime().seconds()).arg(before)
+                                    .arg(c->ui().playerView->isPlaying()).arg(c->ui().playerView->framesDrawn())),
+                     5000);
         preferences->preferencesWindow->close();
         // Off at the next launch too.
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
