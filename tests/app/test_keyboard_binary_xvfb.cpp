@@ -15,17 +15,11 @@ QString xdotool(const QStringList &arguments) { return testsupport::runTool("xdo
 class TestKeyboardBinary : public QObject
 {
     Q_OBJECT
-    QTemporaryDir home;
-    QProcess openbox;
+    testsupport::ManagedHome desk;
+    QTemporaryDir &home = desk.home;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(home.isValid());
-        testsupport::useHome(home.path());
-        QVERIFY(testsupport::startWindowManager(openbox));
-    }
-    void cleanupTestCase() { openbox.kill(); openbox.waitForFinished(); }
+    void initTestCase() { QVERIFY(desk.start()); }
 
     void drivenByKeysAndMouse()
     {

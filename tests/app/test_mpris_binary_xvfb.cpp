@@ -58,20 +58,17 @@ private:
 class TestMprisBinary : public QObject
 {
     Q_OBJECT
-    QTemporaryDir home;
-    QProcess openbox;
+    testsupport::ManagedHome desk;
+    QTemporaryDir &home = desk.home;
     QStringList clips;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid());
-        testsupport::useHome(home.path());
-        QVERIFY(testsupport::startWindowManager(openbox));
+        QVERIFY(desk.start());
         for (const char *name : {"m1.mp4", "m2.mp4", "m3.mp4"})
             clips << testsupport::makeVideo(home.path(), name, 320, 240, 40.0, false);
     }
-    void cleanupTestCase() { openbox.kill(); openbox.waitForFinished(); }
 
     void drivenThroughTheBus()
     {

@@ -40,8 +40,9 @@ double meanLightness(const QImage &image)
 class TestScreenshots : public QObject
 {
     Q_OBJECT
-    QTemporaryDir home;
-    QProcess openbox, compositor;
+    testsupport::ManagedHome desk;
+    QTemporaryDir &home = desk.home;
+    QProcess compositor;
     QString shots;
 
     // A movie of the given lavfi source and length.
@@ -101,11 +102,9 @@ class TestScreenshots : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(home.isValid());
-        testsupport::useHome(home.path());
+        QVERIFY(desk.start());
         shots = QDir(QFileInfo(testsupport::playerBinary()).path()).filePath("screenshots");
         QVERIFY(QDir().mkpath(shots));
-        QVERIFY(testsupport::startWindowManager(openbox));
         compositor.start("picom", {"--backend", "xrender", "--no-fading-openclose"});
         QVERIFY(compositor.waitForStarted());
     }
@@ -113,9 +112,7 @@ private slots:
     void cleanupTestCase()
     {
         compositor.terminate();
-        openbox.terminate();
         compositor.waitForFinished();
-        openbox.waitForFinished();
     }
 
     void playlistBesideAMovie()

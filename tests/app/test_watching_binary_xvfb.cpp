@@ -29,8 +29,8 @@ constexpr QRgb Blue = qRgb(0, 0, 255), Green = qRgb(0, 128, 0), Red = qRgb(255, 
 class TestWatchingBinary : public QObject
 {
     Q_OBJECT
-    QTemporaryDir home;
-    QProcess openbox;
+    testsupport::ManagedHome desk;
+    QTemporaryDir &home = desk.home;
     QProcess player;
     QString window;
 
@@ -72,13 +72,7 @@ class TestWatchingBinary : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(home.isValid());
-        testsupport::useHome(home.path());
-        QVERIFY(testsupport::startWindowManager(openbox));
-    }
-    void cleanupTestCase() { openbox.kill(); openbox.waitForFinished(); }
+    void initTestCase() { QVERIFY(desk.start()); }
     void cleanup()
     {
         if (player.state() != QProcess::NotRunning) {

@@ -202,6 +202,20 @@ QString runTool(const QString &program, const QStringList &arguments)
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
+bool ManagedHome::start()
+{
+    if (!home.isValid())
+        return false;
+    useHome(home.path());
+    return startWindowManager(openbox);
+}
+
+ManagedHome::~ManagedHome()
+{
+    openbox.kill();
+    openbox.waitForFinished();
+}
+
 bool startWindowManager(QProcess &openbox)
 {
     openbox.start(QStringLiteral("openbox"), {});

@@ -86,6 +86,15 @@ bool resetPeakMemory();
 // picture as on screen (windows named by xdotool's ids).
 QString runTool(const QString &program, const QStringList &arguments);
 bool startWindowManager(QProcess &openbox);
+// The real player's surroundings for a whole test: a home of its own (settings, movies, the
+// videos folder) and openbox managing the screen, which goes when the test object does.
+struct ManagedHome
+{
+    QTemporaryDir home;
+    QProcess openbox;
+    bool start();
+    ~ManagedHome();
+};
 QString findWindow(const QString &titlePattern);
 QImage grabWindow(const QString &window);
 // The picture's part of the player window: right of the playlist pane, between the menu bar and
